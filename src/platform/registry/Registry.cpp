@@ -1,0 +1,192 @@
+#include "platform/registry/Registry.h"
+
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "platform/registry/Hive.h"
+
+namespace zelmar::registry {
+
+namespace {
+
+thread_local std::string lastProblem;
+
+struct OpenKey {
+  std::string path;
+  REGSAM access = 0;
+};
+
+std::map<HKEY, OpenKey>& OpenKeys() {
+  static std::map<HKEY, OpenKey> keys;
+  return keys;
+}
+
+HKEY nextHandle = 0x1000;
+
+const char* RootName(HKEY root) {
+  switch (root) {
+    case HKEY_CLASSES_ROOT:
+      return "HKEY_CLASSES_ROOT";
+    case HKEY_CURRENT_USER:
+      return "HKEY_CURRENT_USER";
+    case HKEY_LOCAL_MACHINE:
+      return "HKEY_LOCAL_MACHINE";
+    case HKEY_USERS:
+      return "HKEY_USERS";
+    default:
+      return nullptr;
+  }
+}
+
+// The full path of subKey below key (a root or an open key), or empty when key is unknown.
+std::string FullPath(HKEY key, const char* subKey) {
+  std::string base;
+  if (const char* root = RootName(key)) {
+    base = root;
+  } else {
+    auto it = OpenKeys().find(key);
+    if (it == OpenKeys().end()) return {};
+    base = it->second.path;
+  }
+  std::string sub = subKey ? subKey : "";
+  for (char& c : sub)
+    if (c == '/') c = '\\';
+  while (!sub.empty() && sub.front() == '\\') sub.erase(0, 1);
+  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  return sub.empty() ? base : base + "\\" + sub;
+}
+
+HKEY NewHandle(std::string path, REGSAM access) {
+  HKEY h = nextHandle++;
+  OpenKeys()[h] = OpenKey{std::move(path), access};
+  return h;
+}
+
+LSTATUS Problem(LSTATUS code, std::string text) {
+  lastProblem = std::move(text);
+  return code;
+}
+
+// Classifies a failed write: a malformed file, no permission, or another failure.
+LSTATUS WriteFailure(const HiveError& error) {
+  if (error.line > 0) return Problem(ERROR_BADDB, error.Text() + " (the file was left as it is)");
+  QFileInfo file(QString::fromStdString(error.path));
+  bool denied = file.exists() ? !file.isWritable()
+                              : access(file.absolutePath().toLocal8Bit().constData(), W_OK) != 0;
+  return Problem(denied ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE, error.Text());
+}
+
+}  // namespace
+
+std::string HivePath() {
+  const char* env = std::getenv("ZELMAR_HIVE");
+  if (env && *env) return env;
+  return ZELMAR_HIVE_FILE;
+}
+
+std::string RegLastProblem() {
+  return lastProblem;
+}
+
+}  // namespace zelmar::registry
+
+using namespace zelmar::registry;
+
+LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result) {
+  if (!result) return Problem(ERROR_INVALID_PARAMETER, "no place for the key handle");
+  *result = 0;
+  std::string path = FullPath(key, subKey);
+  if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  HiveError error;
+  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  if (!hive) return Problem(ERROR_BADDB, error.Text());
+  if (!hive->FindKey(path))
+    return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " in " + HivePath());
+  *result = NewHandle(path, access);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM access, void*,
+                        HKEY* result, DWORD* disposition) {
+  if (!result) return Problem(ERROR_INVALID_PARAMETER, "no place for the key handle");
+  *result = 0;
+  std::string path = FullPath(key, subKey);
+  if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  HiveError error;
+  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  if (!hive) return Problem(ERROR_BADDB, error.Text());
+  DWORD how = REG_OPENED_EXISTING_KEY;
+  if (!hive->FindKey(path)) {
+    how = REG_CREATED_NEW_KEY;
+    bool ok = UpdateHive(
+        HivePath(),
+        [&](Hive& h) {
+          if (h.FindKey(path)) return false;
+          h.CreateKey(path);
+          return true;
+        },
+        error);
+    if (!ok) return WriteFailure(error);
+  }
+  if (disposition) *disposition = how;
+  *result = NewHandle(path, access);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data,
+                         DWORD* dataSize) {
+  auto it = OpenKeys().find(key);
+  if (it == OpenKeys().end()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  if (data && !dataSize) return Problem(ERROR_INVALID_PARAMETER, "data without its size");
+  HiveError error;
+  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  if (!hive) return Problem(ERROR_BADDB, error.Text());
+  const HiveKey* k = hive->FindKey(it->second.path);
+  const std::string name = valueName ? valueName : "";
+  const HiveValue* v = k ? Hive::FindValue(*k, name) : nullptr;
+  if (!v) return Problem(ERROR_FILE_NOT_FOUND, "no value '" + name + "' in " + it->second.path);
+  if (type) *type = v->type;
+  const DWORD size = static_cast<DWORD>(v->data.size());
+  if (data) {
+    if (*dataSize < size) {
+      *dataSize = size;
+      return Problem(ERROR_MORE_DATA, "buffer too small for '" + name + "'");
+    }
+    if (size) std::memcpy(data, v->data.data(), size);
+  }
+  if (dataSize) *dataSize = size;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data,
+                       DWORD dataSize) {
+  auto it = OpenKeys().find(key);
+  if (it == OpenKeys().end()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  if ((it->second.access & KEY_SET_VALUE) == 0)
+    return Problem(ERROR_ACCESS_DENIED, "key " + it->second.path + " was not opened for writing");
+  if (!data && dataSize) return Problem(ERROR_INVALID_PARAMETER, "size without data");
+  if (type == REG_DWORD && dataSize != 4)
+    return Problem(ERROR_INVALID_PARAMETER, "a REG_DWORD value has 4 bytes");
+  HiveValue value{valueName ? valueName : "", type,
+                  std::vector<std::uint8_t>(data, data + dataSize)};
+  if (type == REG_SZ && (value.data.empty() || value.data.back() != 0)) value.data.push_back(0);
+  const std::string path = it->second.path;
+  HiveError error;
+  bool ok = UpdateHive(
+      HivePath(),
+      [&](Hive& h) {
+        Hive::SetValue(h.CreateKey(path), value);
+        return true;
+      },
+      error);
+  return ok ? ERROR_SUCCESS : WriteFailure(error);
+}
+
+LSTATUS RegCloseKey(HKEY key) {
+  if (OpenKeys().erase(key) == 0) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  return ERROR_SUCCESS;
+}

@@ -1,0 +1,72 @@
+// The registry functions the program uses, over the hive file of Hive.h. Each predefined root
+// (HKEY_LOCAL_MACHINE, ...) is a section prefix in that one file.
+//
+// Where the file lives: $ZELMAR_HIVE when set, otherwise the machine-wide file chosen when the
+// program was built (under its sysconf directory).
+//
+// Differences from the registry that callers may notice:
+// - Opening a key asks only that the file can be read; a write to a file the user may not
+//   change fails then with ERROR_ACCESS_DENIED. (Refusing the open would make a user who may
+//   not write the machine-wide file lose the stored settings on every read.)
+// - Reads see the file as it is at the time of the read; every write replaces the file
+//   atomically under a lock, so concurrent writers lose nothing.
+// - A file that does not parse is never written; RegLastProblem() says where it is wrong.
+#pragma once
+
+#include <string>
+
+#include "platform/wintypes.h"
+
+using HKEY = std::uintptr_t;
+using REGSAM = DWORD;
+using LSTATUS = LONG;
+
+constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+constexpr HKEY HKEY_USERS = 0x80000003u;
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+constexpr LSTATUS ERROR_SUCCESS = 0;
+constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
+constexpr LSTATUS ERROR_ACCESS_DENIED = 5;
+constexpr LSTATUS ERROR_INVALID_HANDLE = 6;
+constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
+constexpr LSTATUS ERROR_MORE_DATA = 234;
+constexpr LSTATUS ERROR_BADDB = 1009;
+constexpr LSTATUS ERROR_CANTWRITE = 1013;
+
+LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM access, HKEY* result);
+LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
+                        REGSAM access, void* security, HKEY* result, DWORD* disposition);
+LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                         DWORD* dataSize);
+LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
+                       const BYTE* data, DWORD dataSize);
+LSTATUS RegCloseKey(HKEY key);
+
+namespace zelmar::registry {
+
+// The hive file in use: $ZELMAR_HIVE or the built-in machine-wide path.
+std::string HivePath();
+
+// What went wrong in the last failed call of this thread, with the hive's path and, for a
+// malformed file, its line ("/etc/zelmar/zelmar.reg:7: expected '=' after the value name").
+std::string RegLastProblem();
+
+}  // namespace zelmar::registry

@@ -1,0 +1,18 @@
+// The preview: a star field with the program's icon gliding across, drawn straight into the
+// host's window (the small screen of the display settings page).
+#pragma once
+
+#include <string>
+
+namespace zelmar {
+
+// Draws into the X window named by handle (decimal, or hexadecimal with 0x) until it is no
+// longer visible. Returns the process's exit code: 0 when the host hid or destroyed the
+// window, 2 (with a message on stderr) for a missing or bad handle or no display.
+int RunPreview(const std::string& handle);
+
+// Opens a window of its own of width x height and previews into it until it is closed; what
+// the run script shows until the saver window exists.
+int RunPreviewInOwnWindow(int width, int height);
+
+}  // namespace zelmar

@@ -1,0 +1,37 @@
+// The settings record the saver reads from the store at every start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zelmar {
+
+struct TSettings {
+  bool BrassModel = false;
+  bool RandomSelect = false;
+  std::uint8_t ObjectQuality = 0;
+  float PlanetSpeed = 0.0f;
+  float MoveSpeed = 0.0f;
+  bool ShowPlanetData = false;
+  bool ShowFPS = false;
+  bool ShowGlare = false;
+  bool ShowLensFlare = false;
+  bool ShowCorona = false;
+};
+
+// Reads the store into settings and sets pathTextures (the resource pool's texture folder,
+// left as it is for a texture quality out of range). Values the store does not have, or whose
+// reading stopped at a missing or mistyped value, take the dialog's form defaults, and a missing
+// "Install_Dir" the installed data folder. Returns what went wrong, for one line on stderr, or
+// an empty string when every value was read.
+std::string GetSettings(TSettings& settings, std::string& pathTextures);
+
+// The data folder of this program: the build tree's media when run from the build tree,
+// otherwise the folder it was installed with.
+std::string DefaultInstallDir();
+
+// Records the installation folder, and the default of every value the store does not have yet
+// (a reinstall keeps the user's choices). Returns an error text, empty on success.
+std::string RecordInstallation(const std::string& installDir);
+
+}  // namespace zelmar

@@ -1,0 +1,82 @@
+// Zelmar's entry: the screen-saver switches the host passes (/s, /c, /p HANDLE, /a), and a few
+// options of our own for installing, testing and pictures.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "shell/Preview.h"
+#include "shell/RunMode.h"
+#include "shell/Settings.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: zelmar [SWITCH]\n"
+    "  /s            run the screen saver full screen\n"
+    "  /c            show the configuration dialog (also with no switch)\n"
+    "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
+    "  /a            do nothing (password change is not supported)\n"
+    "Options:\n"
+    "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
+    "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
+    "  --help                    show this text\n"
+    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
+
+bool ParseSize(const std::string& s, int& w, int& h) {
+  char x = 0;
+  char rest = 0;
+  return std::sscanf(s.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 && (x == 'x' || x == 'X') &&
+         w > 0 && h > 0 && w <= 8192 && h <= 8192;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string raw1 = argc > 1 ? argv[1] : "";
+  const std::string raw2 = argc > 2 ? argv[2] : "";
+
+  if (raw1 == "--help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (raw1 == "--preview-window") {
+    int w = 152, h = 112;
+    if (!raw2.empty() && !ParseSize(raw2, w, h)) {
+      std::fprintf(stderr, "zelmar: --preview-window takes a size such as 152x112, not '%s'\n",
+                   raw2.c_str());
+      return 2;
+    }
+    return zelmar::RunPreviewInOwnWindow(w, h);
+  }
+  if (raw1 == "--record-install") {
+    if (raw2.empty()) {
+      std::fprintf(stderr, "zelmar: --record-install needs the installation folder\n");
+      return 2;
+    }
+    std::string error = zelmar::RecordInstallation(raw2);
+    if (!error.empty()) {
+      std::fprintf(stderr, "zelmar: could not record the installation: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (raw1.rfind("--", 0) == 0) {
+    std::fprintf(stderr, "zelmar: unknown option '%s'\n%s", raw1.c_str(), kUsage);
+    return 2;
+  }
+
+  const std::string first = zelmar::UpperCase(raw1);
+  switch (zelmar::ParseRunMode(first)) {
+    case zelmar::rmNone:
+      return 0;
+    case zelmar::rmPreview:
+      return zelmar::RunPreview(raw2);
+    case zelmar::rmConfig:
+      std::fprintf(stderr, "zelmar: the configuration dialog is not built yet\n");
+      return 1;
+    case zelmar::rmSaver:
+      std::fprintf(stderr, "zelmar: the full-screen saver is not built yet\n");
+      return 1;
+  }
+  return 0;
+}

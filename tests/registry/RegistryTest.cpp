@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/registry/Registry.h"
+#include "platform/registry/TRegistry.h"
+#include "registry/TempHive.h"
+
+using namespace zelmar::registry;
+
+namespace {
+
+constexpr const char* kKey = "\\SOFTWARE\\Zelmar";
+
+}  // namespace
+
+TEST(Registry, CreatesTheKeyAndReadsBackWhatWasWritten) {
+  TempHive hive;
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, true));
+  reg.WriteInteger("Planet_Speed", 7);
+  reg.WriteBool("FPS", true);
+  reg.WriteString("Install_Dir", "/opt/zelmar");
+  reg.WriteInteger("Texture_Quality", -1);
+  EXPECT_EQ(reg.ReadInteger("planet_speed"), 7);
+  EXPECT_TRUE(reg.ReadBool("FPS"));
+  EXPECT_EQ(reg.ReadString("Install_Dir"), "/opt/zelmar");
+  EXPECT_EQ(reg.ReadInteger("Texture_Quality"), -1);
+  EXPECT_NE(hive.Read().find("\"Texture_Quality\"=dword:ffffffff"), std::string::npos);
+  EXPECT_NE(hive.Read().find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]"), std::string::npos);
+}
+
+TEST(Registry, MissingAndMistypedValuesStopWithTheirMessages) {
+  TempHive hive;
+  hive.Write(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
+      "\"Planet_Speed\"=\"5\"\n\"Install_Dir\"=dword:00000001\n");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, false));
+  try {
+    reg.ReadInteger("Planet_Speed");
+    FAIL();
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'Planet_Speed'");
+  }
+  try {
+    reg.ReadString("Install_Dir");
+    FAIL();
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'Install_Dir'");
+  }
+  try {
+    reg.ReadInteger("Move_Speed");
+    FAIL();
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Failed to get data for 'Move_Speed'");
+  }
+}
+
+TEST(Registry, AWriteKeepsEveryOtherKeyAndValue) {
+  TempHive hive;
+  hive.Write(
+      "Windows Registry Editor Version "
+      "5.00\n\n[HKEY_CURRENT_USER\\Elsewhere]\n\"Keep\"=hex:de,ad\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n\"Corona\"=dword:00000001\n\"Extra\"=\"x\"\n");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, true));
+  reg.WriteInteger("Corona", 0);
+  reg.WriteInteger("Glare", 1);
+  const std::string text = hive.Read();
+  EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Elsewhere]\n\"Keep\"=hex:de,ad"), std::string::npos);
+  EXPECT_NE(text.find("\"Corona\"=dword:00000000\n\"Extra\"=\"x\"\n\"Glare\"=dword:00000001"),
+            std::string::npos)
+      << text;
+}
+
+TEST(Registry, AMalformedFileIsReportedWithItsLineAndNeverWritten) {
+  TempHive hive;
+  const std::string bad =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
+      "\"Corona\"=dword:1\r\n\"Glare\"=dwrod:1\r\n";
+  hive.Write(bad);
+  HKEY key = 0;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_BADDB);
+  EXPECT_EQ(RegLastProblem().rfind(hive.Path() + ":5: ", 0), 0u) << RegLastProblem();
+
+  // A key opened before the file went bad cannot write either.
+  hive.Write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n");
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  hive.Write(bad);
+  DWORD one = 1;
+  EXPECT_EQ(RegSetValueExA(key, "FPS", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4),
+            ERROR_BADDB);
+  EXPECT_EQ(hive.Read(), bad);
+  RegCloseKey(key);
+}
+
+TEST(Registry, AFileTheUserMayNotWriteStillReadsButRefusesWrites) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  TempHive hive;
+  hive.Write(
+      "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
+      "\"FPS\"=dword:00000001\n");
+  chmod(hive.Path().c_str(), 0444);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, true));
+  EXPECT_TRUE(reg.ReadBool("FPS"));
+  EXPECT_THROW(reg.WriteBool("FPS", false), ERegistryException);
+}
+
+TEST(Registry, TwoProcessesWritingAtOnceLoseNoValue) {
+  TempHive hive;
+  constexpr int kPerProcess = 40;
+  pid_t children[2];
+  for (int c = 0; c < 2; ++c) {
+    children[c] = fork();
+    ASSERT_GE(children[c], 0);
+    if (children[c] == 0) {
+      TRegistry reg;
+      if (!reg.OpenKey(kKey, true)) _exit(3);
+      try {
+        for (int i = 0; i < kPerProcess; ++i)
+          reg.WriteInteger("P" + std::to_string(c) + "_" + std::to_string(i), i);
+      } catch (...) {
+        _exit(4);
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, false));
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < kPerProcess; ++i)
+      EXPECT_EQ(reg.ReadInteger("P" + std::to_string(c) + "_" + std::to_string(i)), i);
+}
