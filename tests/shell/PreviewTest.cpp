@@ -1,0 +1,191 @@
+// The program as the host runs it, in a real X server: the preview drawn into a host window,
+// and the switches that end at once.
+// gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+  int status = -1;  // exit code, or -1 when it did not end
+  std::string err;
+};
+
+pid_t Spawn(const std::vector<std::string>& args, int* errFd) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], 2);
+    close(pipeFds[0]);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  *errFd = pipeFds[0];
+  return pid;
+}
+
+// Waits for the child, for at most about 20 s so that a hang fails the test instead of the run.
+Result Wait(pid_t pid, int errFd) {
+  Result r;
+  for (int i = 0; i < 2000; ++i) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      break;
+    }
+    usleep(10000);
+  }
+  if (r.status == -1) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  char buf[512];
+  ssize_t n;
+  while ((n = read(errFd, buf, sizeof buf)) > 0) r.err.append(buf, static_cast<std::size_t>(n));
+  close(errFd);
+  return r;
+}
+
+Result RunZelmar(const std::vector<std::string>& args) {
+  int fd = -1;
+  pid_t pid = Spawn(args, &fd);
+  return Wait(pid, fd);
+}
+
+class Preview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dpy_ = XOpenDisplay(nullptr);
+    ASSERT_TRUE(dpy_) << "no X display";
+  }
+  void TearDown() override {
+    if (dpy_) XCloseDisplay(dpy_);
+  }
+
+  Window MakeHost(bool map) {
+    Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10, 10, 152, 112, 0, 0, 0x808080);
+    XSelectInput(dpy_, w, StructureNotifyMask);
+    if (map) {
+      XMapWindow(dpy_, w);
+      for (XEvent ev; XWindowEvent(dpy_, w, StructureNotifyMask, &ev), ev.type != MapNotify;) {
+      }
+    }
+    XSync(dpy_, False);
+    return w;
+  }
+
+  std::vector<std::uint32_t> Grab(Window w) {
+    XImage* img = XGetImage(dpy_, w, 0, 0, 152, 112, AllPlanes, ZPixmap);
+    std::vector<std::uint32_t> px(152 * 112);
+    for (int y = 0; y < 112; ++y)
+      for (int x = 0; x < 152; ++x) px[y * 152 + x] = XGetPixel(img, x, y) & 0xFFFFFF;
+    XDestroyImage(img);
+    return px;
+  }
+
+  Display* dpy_ = nullptr;
+};
+
+bool IsIconColour(std::uint32_t p) { return p != 0 && p != 0xFFFFFF; }
+
+int LeftmostIconColumn(const std::vector<std::uint32_t>& px) {
+  if (px.size() < 152 * 112) return -1;
+  for (int x = 0; x < 152; ++x)
+    for (int y = 0; y < 112; ++y)
+      if (IsIconColour(px[y * 152 + x])) return x;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
+  Window host = MakeHost(true);
+  int errFd = -1;
+  pid_t pid = Spawn({ZELMAR_EXE, "/p", std::to_string(host)}, &errFd);
+
+  // Wait (untimed) for the icon to come in from the left edge.
+  std::vector<std::uint32_t> first;
+  for (int i = 0; i < 1000 && LeftmostIconColumn(first) < 0; ++i) {
+    usleep(10000);
+    first = Grab(host);
+  }
+  ASSERT_GE(LeftmostIconColumn(first), 0) << "the icon never appeared";
+
+  int stars = 0;
+  for (int y = 0; y < 112; ++y) {
+    for (int x = 0; x < 152; ++x) {
+      std::uint32_t p = first[y * 152 + x];
+      if (IsIconColour(p)) {
+        // IconTop = 113 div 2 - 16 = 40: the icon covers rows 40 to 71.
+        EXPECT_GE(y, 40);
+        EXPECT_LT(y, 72);
+      } else if (p == 0xFFFFFF) {
+        ++stars;
+      }
+    }
+  }
+  EXPECT_GT(stars, 0);
+  EXPECT_LE(stars, 100);
+
+  std::vector<std::uint32_t> later = first;
+  for (int i = 0; i < 1000 && LeftmostIconColumn(later) == LeftmostIconColumn(first); ++i) {
+    usleep(10000);
+    later = Grab(host);
+  }
+  EXPECT_NE(LeftmostIconColumn(later), LeftmostIconColumn(first)) << "the icon did not move";
+
+  XUnmapWindow(dpy_, host);
+  XSync(dpy_, False);
+  Result r = Wait(pid, errFd);
+  EXPECT_EQ(r.status, 0) << r.err;
+  XDestroyWindow(dpy_, host);
+}
+
+TEST_F(Preview, AHostThatNeverShowsItsWindowEndsTheWaitByDestroyingIt) {
+  Window host = MakeHost(false);
+  int errFd = -1;
+  pid_t pid = Spawn({ZELMAR_EXE, "/P", "0x" + [&] {
+                       char buf[16];
+                       snprintf(buf, sizeof buf, "%lx", host);
+                       return std::string(buf);
+                     }()},
+                    &errFd);
+  usleep(200000);  // let it reach the wait; the result does not depend on this
+  XDestroyWindow(dpy_, host);
+  XSync(dpy_, False);
+  Result r = Wait(pid, errFd);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(Preview, BadHandlesExitWithAMessage) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{ZELMAR_EXE, "/p"}, {ZELMAR_EXE, "/p", "banana"},
+        {ZELMAR_EXE, "-p", "12345"}, {ZELMAR_EXE, "/p", "99999999999"}}) {
+    Result r = RunZelmar(args);
+    EXPECT_EQ(r.status, 2) << args.back();
+    EXPECT_NE(r.err.find("zelmar: "), std::string::npos) << args.back();
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+  }
+}
+
+TEST_F(Preview, SwitchesThatDoNothingEndAtOnceWithoutAWindow) {
+  for (const char* arg : {"/a", "/A", "/x", "help"}) {
+    Result r = RunZelmar({ZELMAR_EXE, arg, "1234"});
+    EXPECT_EQ(r.status, 0) << arg;
+    EXPECT_EQ(r.err, "") << arg;
+  }
+}

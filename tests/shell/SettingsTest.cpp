@@ -1,0 +1,167 @@
+#include "shell/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/registry/TRegistry.h"
+#include "registry/TempHive.h"
+#include "scene/Random.h"
+#include "shell/SettingsDefaults.h"
+
+using namespace zelmar;
+
+namespace {
+
+// A hive holding every value, each overridable.
+void WriteSettings(const std::string& installDir, int textureQuality, int zelmarType,
+                   int planetSpeed = 5) {
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+  reg.WriteString("Install_Dir", installDir);
+  reg.WriteInteger("Texture_Quality", textureQuality);
+  reg.WriteInteger("Object_Quality", 2);
+  reg.WriteInteger("Select_Planet", 1);
+  reg.WriteInteger("Zelmar_Type", zelmarType);
+  reg.WriteBool("Planetary_Data", false);
+  reg.WriteBool("FPS", true);
+  reg.WriteBool("Glare", true);
+  reg.WriteBool("Lens_Flare", true);
+  reg.WriteBool("Corona", true);
+  reg.WriteInteger("Planet_Speed", planetSpeed);
+  reg.WriteInteger("Move_Speed", 5);
+}
+
+}  // namespace
+
+TEST(Settings, ReadsEveryValueIntoTheRecordAndTheTextureFolder) {
+  TempHive hive;
+  WriteSettings("C:\\Saver", 1, 0);
+  TSettings s;
+  std::string path = "textures/";
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_EQ(path, "C:/Saver/textures/Medium/");
+  EXPECT_FALSE(s.BrassModel);
+  EXPECT_TRUE(s.RandomSelect);
+  EXPECT_EQ(s.ObjectQuality, 2);
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
+  EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+  EXPECT_FALSE(s.ShowPlanetData);
+  EXPECT_TRUE(s.ShowFPS && s.ShowGlare && s.ShowLensFlare && s.ShowCorona);
+
+  WriteSettings("/opt/zelmar/", 0, 1, 1);
+  path = "textures/";
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_TRUE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar//tabletextures/High/");  // the doubled separator is harmless
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 2.0f);
+
+  WriteSettings("/opt/zelmar", 0, 0, 1);
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.02f);
+}
+
+TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", -1, 7);
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+  reg.WriteInteger("Object_Quality", 3);
+  reg.WriteInteger("Select_Planet", -1);
+  TSettings s;
+  s.BrassModel = true;
+  s.RandomSelect = true;
+  s.ObjectQuality = 1;
+  std::string path = "textures/";
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_EQ(path, "textures/");
+  EXPECT_TRUE(s.BrassModel);
+  EXPECT_TRUE(s.RandomSelect);
+  EXPECT_EQ(s.ObjectQuality, 1);
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);  // Brass kept, so no division by 100
+}
+
+TEST(Settings, RandomDisplayChoosesAfreshAtEachStart) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 0, 2);
+  std::set<bool> seen;
+  RandSeed(99);
+  for (int i = 0; i < 40; ++i) {
+    TSettings s;
+    std::string path;
+    GetSettings(s, path);
+    seen.insert(s.BrassModel);
+    EXPECT_EQ(path, s.BrassModel ? "/opt/zelmar/tabletextures/High/" : "/opt/zelmar/textures/High/");
+  }
+  EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(Settings, AMistypedValueStopsTheReadAndKeepsWhatWasRead) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 2, 1);
+  hive.Write(hive.Read().replace(hive.Read().find("\"Planet_Speed\"=dword:00000005"),
+                                 std::string("\"Planet_Speed\"=dword:00000005").size(),
+                                 "\"Planet_Speed\"=\"7\""));
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+  reg.WriteInteger("Move_Speed", 9);
+  TSettings s;
+  std::string path;
+  const std::string problem = GetSettings(s, path);
+  EXPECT_EQ(problem.rfind("Invalid data type for 'Planet_Speed'", 0), 0u) << problem;
+  EXPECT_NE(problem.find("Planet_Speed, Move_Speed"), std::string::npos) << problem;
+  // Read before the stop: all of these.
+  EXPECT_TRUE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Low/");
+  EXPECT_TRUE(s.ShowCorona);
+  EXPECT_TRUE(s.ShowFPS);
+  // Not read: the form defaults, both speeds 5 (Move_Speed 9 lies after the stop).
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);
+  EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+}
+
+TEST(Settings, AnEmptyStoreRunsOnTheFormDefaultsAndSaysSo) {
+  TempHive hive;
+  TSettings s;
+  std::string path = "textures/";
+  const std::string problem = GetSettings(s, path);
+  EXPECT_EQ(problem.rfind("Failed to get data for 'Install_Dir'", 0), 0u) << problem;
+  EXPECT_NE(problem.find(DefaultInstallDir()), std::string::npos) << problem;
+  EXPECT_FALSE(s.BrassModel);
+  EXPECT_EQ(path, "textures/");  // no texture quality chosen in the form
+  EXPECT_TRUE(s.ShowPlanetData);
+  EXPECT_FALSE(s.ShowFPS || s.ShowGlare || s.ShowLensFlare || s.ShowCorona);
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
+  EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+}
+
+TEST(Settings, AMalformedHiveIsNamedAndTheSaverStillGetsDefaults) {
+  TempHive hive;
+  hive.Write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\nbroken\n");
+  TSettings s;
+  std::string path = "textures/";
+  const std::string problem = GetSettings(s, path);
+  EXPECT_NE(problem.find(hive.Path() + ":3:"), std::string::npos) << problem;
+  EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+}
+
+TEST(Settings, RecordingAnInstallationKeepsTheUsersChoices) {
+  TempHive hive;
+  {
+    registry::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+    reg.WriteInteger("Planet_Speed", 9);
+  }
+  EXPECT_EQ(RecordInstallation("/usr/share/zelmar"), "");
+  TSettings s;
+  std::string path;
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.18f);
+  EXPECT_EQ(path, "/usr/share/zelmar/textures/Medium/");
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
+  for (const auto& d : kSettingDefaults)
+    if (std::string(d.Name) != "Planet_Speed") {
+      EXPECT_EQ(reg.ReadInteger(d.Name), d.InstallDefault);
+    }
+}
