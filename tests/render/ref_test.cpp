@@ -1,0 +1,58 @@
+// Ownership through Ref<T>: the last reference deletes, out-parameters take over ownership.
+#include <gtest/gtest.h>
+
+#include "platform/render/d3dx9.h"
+
+namespace {
+
+struct Probe : RefCounted {
+  explicit Probe(int* deaths) : deaths_(deaths) {}
+  ~Probe() override { ++*deaths_; }
+  int* deaths_;
+};
+
+TEST(Ref, LastReferenceDeletes) {
+  int deaths = 0;
+  Ref<Probe> a = MakeRef<Probe>(&deaths);
+  {
+    Ref<Probe> b = a;
+    EXPECT_EQ(a->RefCount(), 2u);
+  }
+  EXPECT_EQ(deaths, 0);
+  Ref<Probe> c = std::move(a);
+  EXPECT_FALSE(a);
+  c = nullptr;
+  EXPECT_EQ(deaths, 1);
+}
+
+TEST(Direct3DCreate9, NeedsBackendAndVersion) {
+  SetDirect3DBackend({});
+  EXPECT_FALSE(Direct3DCreate9(D3D_SDK_VERSION));
+  int calls = 0;
+  SetDirect3DBackend([&] {
+    ++calls;
+    return Ref<IDirect3D9>();
+  });
+  Direct3DCreate9(30);
+  EXPECT_EQ(calls, 0);
+  Direct3DCreate9(D3D_SDK_VERSION);
+  EXPECT_EQ(calls, 1);
+  SetDirect3DBackend({});
+}
+
+TEST(D3DXResources, NamesIgnoreCase) {
+  D3DXRegisterResource("Cursor", {1, 2, 3});
+  ASSERT_NE(D3DXFindResource("CURSOR"), nullptr);
+  EXPECT_EQ(D3DXFindResource("cursor")->size(), 3u);
+  D3DXUnregisterResource("cUrSoR");
+  EXPECT_EQ(D3DXFindResource("Cursor"), nullptr);
+}
+
+TEST(D3DXCreateFont, UnknownHandleFailsWithoutResolver) {
+  D3DXSetFontResolver({});
+  Ref<ID3DXFont> font;
+  // No device: an invalid call, whatever the handle.
+  EXPECT_EQ(D3DXCreateFont(nullptr, 1, &font), D3DERR_INVALIDCALL);
+}
+
+}  // namespace
