@@ -1,0 +1,39 @@
+// The pointer clip needs Xlib; kept apart because Xlib's macros clash with Qt's names.
+#include <QtGui/qguiapplication_platform.h>
+#include <X11/Xlib.h>
+
+#include <QGuiApplication>
+
+#include "platform/window/WindowSystem.h"
+
+namespace window_system {
+
+namespace {
+Display* X11Display() {
+  if (!qGuiApp) return nullptr;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->display() : nullptr;
+}
+}  // namespace
+
+bool ConfinePointerTo(HWND hwnd) {
+  Display* display = X11Display();
+  if (!display) return false;
+  const ::Window window = static_cast<::Window>(hwnd);
+  // Owner events: our own windows keep getting their pointer events as usual.
+  const int status = XGrabPointer(
+      display, window, True,
+      PointerMotionMask | ButtonPressMask | ButtonReleaseMask | EnterWindowMask | LeaveWindowMask,
+      GrabModeAsync, GrabModeAsync, window, 0L, CurrentTime);
+  XFlush(display);
+  return status == GrabSuccess;
+}
+
+void UngrabPointer() {
+  if (Display* display = X11Display()) {
+    XUngrabPointer(display, CurrentTime);
+    XFlush(display);
+  }
+}
+
+}  // namespace window_system
