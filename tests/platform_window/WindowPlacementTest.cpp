@@ -1,4 +1,3 @@
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -6,24 +5,7 @@
 #include <QTest>
 
 #include "WindowTestSupport.h"
-
-namespace {
-
-// The window's rectangle as the X server has it, in root coordinates.
-RECT ServerRect(HWND hwnd) {
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return {};
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display, static_cast<::Window>(hwnd), &attributes);
-  int x = 0, y = 0;
-  ::Window child;
-  XTranslateCoordinates(display, static_cast<::Window>(hwnd), DefaultRootWindow(display), 0, 0, &x,
-                        &y, &child);
-  XCloseDisplay(display);
-  return {x, y, x + attributes.width, y + attributes.height};
-}
-
-}  // namespace
+#include "platform_window/X11Support.h"
 
 TEST(WindowPlacement, StyleReadsLiveVisibilityAndKeepsOtherBits) {
   RecordingWindow w(WS_OVERLAPPEDWINDOW);

@@ -1,10 +1,12 @@
 // The pointer clip needs Xlib; kept apart because Xlib's macros clash with Qt's names.
-#include <QtGui/qguiapplication_platform.h>
-#include <X11/Xlib.h>
-
+// clang-format off
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 
 #include "platform/window/WindowSystem.h"
+
+#include <X11/Xlib.h>  // last: its macros (Bool, Status, None...) break Qt headers after it
+// clang-format on
 
 namespace window_system {
 
