@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "WindowTestSupport.h"
+#include "platform/window/GdiFontResolver.h"
+#include "platform/window/GdiQt.h"
 #include "platform/window/wingdi.h"
 
 namespace {
@@ -169,4 +171,24 @@ TEST(Gdi, ObjectsDescribeThemselvesAndRejectBadInput) {
   EXPECT_TRUE(DeleteDC(dc));
   EXPECT_FALSE(DeleteDC(dc));
   EXPECT_TRUE(DeleteObject(font));
+}
+
+TEST(Gdi, FontHandleDescribesItselfForTheRenderLayer) {
+  const HFONT font =
+      CreateFontA(-29, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+  D3DXFONT_DESCA desc;
+  ASSERT_TRUE(DescribeGdiFont(font, &desc));
+  EXPECT_EQ(desc.Height, -29);
+  EXPECT_EQ(desc.Weight, 700u);
+  EXPECT_FALSE(desc.Italic);
+  EXPECT_EQ(desc.CharSet, ANSI_CHARSET);
+  EXPECT_EQ(desc.Quality, ANTIALIASED_QUALITY);
+  EXPECT_STREQ(desc.FaceName, "Arial");
+  QFont qfont;
+  ASSERT_TRUE(FontFromHandle(font, &qfont));
+  EXPECT_TRUE(qfont.bold());
+  EXPECT_EQ(qfont.pixelSize(), 29);
+  EXPECT_FALSE(DescribeGdiFont(0xDEAD, &desc));
+  DeleteObject(font);
 }
