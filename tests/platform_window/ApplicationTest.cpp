@@ -6,19 +6,20 @@
 
 namespace {
 
-// Ends Run() from a timer, so that a loop that misbehaves cannot hang the test.
-void TerminateAfter(int ms) {
-  QTimer::singleShot(ms, [] { App().Terminate(0); });
-}
-
-// Ends a Run() that would otherwise hang; stopped with the test so it cannot end a later one.
+// Ends Run() from a timer: after 5 s with exit code 99 unless told otherwise, so that a loop
+// that misbehaves cannot hang the test. Stopped with the test, so it cannot end a later one.
 struct SafetyNet {
   SafetyNet() {
     timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [] { App().Terminate(99); });
+    QObject::connect(&timer, &QTimer::timeout, [this] { App().Terminate(code); });
     timer.start(5000);
   }
+  void TerminateAfter(int ms) {
+    code = 0;
+    timer.start(ms);
+  }
   QTimer timer;
+  int code = 99;
 };
 
 }  // namespace
@@ -33,31 +34,33 @@ TEST(Application, RunReturnsAtOnceWithoutMainWindow) {
 }
 
 TEST(Application, IdleHookRepeatsWhileNotDoneThenWaitsForEvents) {
-  RecordingWindow w;
-  App().SetMainWindow(w.hwnd());
+  // A hidden main window: no stray window-system events that would wake the loop.
+  TWindow main;
+  App().SetMainWindow(main.Handle());
+  SafetyNet net;
   int idleCalls = 0;
   int idleCallsWhenPostedSeen = -1;
-  HookRecorder hook;
   App().SetOnMessage([&](MSG& msg, bool&) {
     if (msg.message == WM_USER + 1) idleCallsWhenPostedSeen = idleCalls;
   });
   App().SetOnIdle([&](bool& done) {
     ++idleCalls;
     // A message posted from the idle hook is handled before the hook runs again.
-    if (idleCalls == 2) PostMessageA(w.hwnd(), WM_USER + 1, 0, 0);
+    if (idleCalls == 2) PostMessageA(main.Handle(), WM_USER + 1, 0, 0);
     done = idleCalls >= 5;
-    if (idleCalls == 5) TerminateAfter(150);
+    if (idleCalls == 5) net.TerminateAfter(150);
   });
   EXPECT_EQ(App().Run(), 0);
   App().SetOnIdle({});
+  App().SetOnMessage({});
   // Done at call 5: the loop then slept until the terminating timer instead of spinning.
   EXPECT_EQ(idleCalls, 5);
   EXPECT_EQ(idleCallsWhenPostedSeen, 2);
 }
 
 TEST(Application, IdleHookNotDoneKeepsRunningWithoutEvents) {
-  RecordingWindow w;
-  App().SetMainWindow(w.hwnd());
+  TWindow main;
+  App().SetMainWindow(main.Handle());
   int idleCalls = 0;
   App().SetOnIdle([&](bool& done) {
     done = false;
