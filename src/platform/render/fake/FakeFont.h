@@ -1,0 +1,49 @@
+// The fake D3DX font and sprite: they draw nothing and record every call. A font measures
+// text as half its height per character wide and its height tall.
+#pragma once
+
+#include "platform/render/d3dx9.h"
+#include "platform/render/fake/FakeResource.h"
+
+class FakeFont : public ID3DXFont {
+ public:
+  FakeFont(FakeDevice9* Device, const D3DXFONT_DESCA& Desc);
+  ~FakeFont() override;
+
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDescA(D3DXFONT_DESCA* pDesc) override;
+  INT DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) override;
+  HRESULT OnLostDevice() override;
+  HRESULT OnResetDevice() override;
+
+  const std::string& Label() const { return FCore.Label(); }
+  bool Lost() const { return FLost; }
+
+ private:
+  FakeResourceCore FCore;
+  D3DXFONT_DESCA FDesc;
+  bool FLost = false;
+};
+
+class FakeSprite : public ID3DXSprite {
+ public:
+  explicit FakeSprite(FakeDevice9* Device);
+  ~FakeSprite() override;
+
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT Begin() override;
+  HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect, const D3DXVECTOR2* pScaling,
+               const D3DXVECTOR2* pRotationCenter, float Rotation, const D3DXVECTOR2* pTranslation,
+               D3DCOLOR Color) override;
+  HRESULT End() override;
+  HRESULT OnLostDevice() override;
+  HRESULT OnResetDevice() override;
+
+  const std::string& Label() const { return FCore.Label(); }
+  bool Lost() const { return FLost; }
+
+ private:
+  FakeResourceCore FCore;
+  bool FInBegin = false;
+  bool FLost = false;
+};

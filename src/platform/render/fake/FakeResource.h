@@ -1,0 +1,47 @@
+// What every object a fake device creates shares: its log label ("tex#3"), the recorder, and
+// a link to its device that outlives the device, so GetDevice can fail once the device is
+// gone and the device can count the default-pool objects that would block a Reset.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/render/d3d9.h"
+#include "platform/render/fake/FakeRecorder.h"
+
+class FakeDevice9;
+
+struct FakeDeviceLink {
+  FakeDevice9* Device = nullptr;  // null once the device is destroyed
+  int DefaultPoolObjects = 0;     // alive objects that must be released before Reset
+};
+
+class FakeResourceCore {
+ public:
+  // Kind is the label's prefix ("tex"); BlocksReset marks a default-pool object.
+  FakeResourceCore(const RefCounted* Owner, std::shared_ptr<FakeDeviceLink> Link,
+                   std::shared_ptr<FakeRecorder> Recorder, const std::string& Kind,
+                   bool BlocksReset);
+  ~FakeResourceCore();
+  FakeResourceCore(const FakeResourceCore&) = delete;
+  FakeResourceCore& operator=(const FakeResourceCore&) = delete;
+
+  const std::string& Label() const { return FLabel; }
+  FakeRecorder& Recorder() const { return *FRecorder; }
+  FakeDevice9* Device() const { return FLink->Device; }
+  const std::shared_ptr<FakeDeviceLink>& Link() const { return FLink; }
+  const std::shared_ptr<FakeRecorder>& SharedRecorder() const { return FRecorder; }
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) const;
+
+ private:
+  const RefCounted* FOwner;
+  std::shared_ptr<FakeDeviceLink> FLink;
+  std::shared_ptr<FakeRecorder> FRecorder;
+  std::string FLabel;
+  bool FBlocksReset;
+};
+
+// The label of a fake object for the log, or "null".
+std::string FakeLabel(const RefCounted* Object);
+// Bytes per pixel of a format (4 for formats the fake does not know).
+UINT FakeBytesPerPixel(D3DFORMAT Format);
