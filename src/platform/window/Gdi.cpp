@@ -28,10 +28,11 @@ QColor ColorOf(COLORREF c) {
   return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-const QFont& FontOf(const GdiDC& dc) {
+// The selected font, else the stock font; null once the table was cleared at exit.
+const QFont* FontOf(const GdiDC& dc) {
   const GdiFont* font = Table().Find<GdiFont>(dc.font);
   if (!font) font = Table().Find<GdiFont>(Table().StockFont());
-  return font->font;
+  return font ? &font->font : nullptr;
 }
 
 QRect RectOf(const RECT& r) {
@@ -201,7 +202,9 @@ UINT SetTextAlign(HDC hdc, UINT align) {
 BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int count, SIZE* size) {
   const GdiDC* dc = Table().Find<GdiDC>(hdc);
   if (!dc || !size || count < 0 || (count > 0 && !text)) return FALSE;
-  const QFontMetrics metrics(FontOf(*dc));
+  const QFont* font = FontOf(*dc);
+  if (!font) return FALSE;
+  const QFontMetrics metrics(*font);
   size->cx = metrics.horizontalAdvance(FromAnsi(text, count));
   size->cy = metrics.ascent() + metrics.descent();
   return TRUE;
@@ -212,9 +215,9 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   const GdiDC* dc = Table().Find<GdiDC>(hdc);
   if (!dc || (count > 0 && !text)) return FALSE;
   GdiBitmap* bitmap = Table().Find<GdiBitmap>(dc->bitmap);
-  if (!bitmap) return FALSE;
-  const QFont& font = FontOf(*dc);
-  const QFontMetrics metrics(font);
+  const QFont* font = FontOf(*dc);
+  if (!bitmap || !font) return FALSE;
+  const QFontMetrics metrics(*font);
   const QString string = FromAnsi(text, static_cast<int>(count));
 
   int width = 0;
@@ -260,7 +263,7 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
       painter.fillRect(
           QRect(left, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
           background);
-    painter.setFont(font);
+    painter.setFont(*font);
     painter.setPen(ColorOf(dc->textColor));
     if (dx) {
       int pen = left;

@@ -1,5 +1,6 @@
 #include "platform/window/GdiObjects.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
@@ -96,6 +97,13 @@ GdiTable::GdiTable() {
   std::strncpy(system.lfFaceName, "Sans Serif", LF_FACESIZE - 1);
   stockFont_ = Insert(GdiFont{system, QFontFromLogFont(system)});
   stockBitmap_ = Insert(std::move(*MakeBitmap(1, 1, true)));
+  if (QCoreApplication::instance()) qAddPostRoutine([] { GdiTable::Instance().Clear(); });
+}
+
+void GdiTable::Clear() {
+  objects_.clear();
+  stockFont_ = 0;
+  stockBitmap_ = 0;
 }
 
 HGDIOBJ GdiTable::Insert(std::variant<GdiFont, GdiBitmap, GdiDC> object) {

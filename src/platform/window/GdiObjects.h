@@ -50,7 +50,12 @@ class GdiTable {
     return it == objects_.end() ? nullptr : std::get_if<T>(&it->second);
   }
   bool Remove(HGDIOBJ handle);
-  bool IsStock(HGDIOBJ handle) const { return handle == stockFont_ || handle == stockBitmap_; }
+  bool IsStock(HGDIOBJ handle) const {
+    return handle != 0 && (handle == stockFont_ || handle == stockBitmap_);
+  }
+  // Drops every object; called when the toolkit's application goes away, because fonts and
+  // images must not outlive it.
+  void Clear();
   bool IsSelected(HGDIOBJ handle) const;
   HFONT StockFont() const { return stockFont_; }
   HBITMAP StockBitmap() const { return stockBitmap_; }

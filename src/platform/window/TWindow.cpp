@@ -285,6 +285,8 @@ bool TWindow::event(QEvent* event) {
     case QEvent::KeyRelease: {
       auto* key = static_cast<QKeyEvent*>(event);
       const bool release = event->type() == QEvent::KeyRelease;
+      // X reports a held key as release/press pairs; Windows as repeated key-downs only.
+      if (release && key->isAutoRepeat()) return true;
       const WPARAM vk = VirtualKeyFromQt(key->key(), key->modifiers());
       const bool system = IsSystemKey(vk, key->modifiers());
       const bool altDown = key->modifiers().testFlag(Qt::AltModifier) || vk == VK_MENU;
