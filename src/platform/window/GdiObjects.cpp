@@ -86,8 +86,10 @@ std::optional<GdiBitmap> MakeBitmap(int width, int height, bool topDown) {
 }
 
 GdiTable& GdiTable::Instance() {
-  static GdiTable table;
-  return table;
+  // Never destroyed: its Qt objects go with the application (Clear), and a static destructor
+  // running after that could not touch them safely.
+  static GdiTable* table = new GdiTable;
+  return *table;
 }
 
 GdiTable::GdiTable() {
