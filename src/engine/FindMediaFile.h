@@ -1,0 +1,33 @@
+// The media search: where a texture (or the cursor image) named by the scene is found.
+// Stored names may use backslashes; they are read as the platform's separator. A path "has a
+// drive" when it is absolute. When a candidate does not exist with its exact spelling, a file
+// whose name differs only in ASCII letter case is taken instead ("Rod.jpg" for "rod.jpg").
+#pragma once
+
+#include <string>
+
+struct TMediaSearchResult {
+  bool Found = false;
+  // The file found, or the last candidate (program directory + name) when nothing was.
+  std::string Path;
+};
+
+TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
+                                 const std::string& ExtraPath, const std::string& FileName);
+
+// The program's own directory, with a trailing separator. The engine cannot ask the platform
+// itself, so the shell sets it at start-up; until then it is empty (the working directory).
+const std::string& ApplicationDir();
+void SetApplicationDir(const std::string& Dir);
+
+// Helpers of the search, shared with the resource kinds.
+// Backslashes become the platform's separator.
+std::string NativePath(const std::string& Path);
+bool HasDrive(const std::string& Path);
+// The text after the last path separator (either kind) or drive colon.
+std::string ExtractFileName(const std::string& Path);
+// The file name without its extension.
+std::string ExtractFileStem(const std::string& Path);
+// Path itself when it exists, else the existing path that differs from it only in the ASCII
+// letter case of some components; empty when there is none.
+std::string ResolveCaseInsensitive(const std::string& Path);
