@@ -223,4 +223,36 @@ TEST_F(PoolTest, NamesAreUniqueWithoutRegardToCase) {
   EXPECT_EQ(0, B->Index());
 }
 
+// A device's life as the framework drives it: init, restore, (invalidate, reset, restore)*,
+// invalidate, delete. Managed meshes and textures are made once and never block a reset;
+// lights are sent again after every reset, which forgets them.
+TEST_F(PoolTest, SurvivesResetsWithManagedResourcesAndResentLights) {
+  CreateDevice();
+  TWPool Pool;
+  Populate(Pool);
+  Pool.WObjects().Items(0)->SetIndexed(true);
+  Attach(Pool);
+  ASSERT_EQ(S_OK, Pool.InitDeviceObjects());
+  ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());
+  for (int Cycle = 0; Cycle < 2; ++Cycle) {
+    ASSERT_EQ(S_OK, Pool.InvalidateDeviceObjects());
+    D3DPRESENT_PARAMETERS Params = Device()->PresentParameters();
+    ASSERT_EQ(S_OK, Device()->Reset(&Params)) << "nothing of the pool's blocks a reset";
+    EXPECT_EQ(0u, Device()->State().Lights.count(0)) << "the reset forgot the light";
+    ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());
+    EXPECT_EQ(1u, Device()->State().Lights.count(0));
+    EXPECT_EQ(TRUE, Device()->State().LightEnabled.at(0));
+  }
+  EXPECT_EQ(1, Log().Count("CreateVertexBuffer"));
+  EXPECT_EQ(1, Log().Count("CreateIndexBuffer"));
+  EXPECT_EQ(1, Log().Count("D3DXCreateTextureFromResourceEx"));
+  EXPECT_EQ(3, Log().Count("SetLight"));
+  ASSERT_EQ(S_OK, Pool.InvalidateDeviceObjects());
+  ASSERT_EQ(S_OK, Pool.DeleteDeviceObjects());
+  EXPECT_FALSE(Pool.WObjects().Items(0)->Built());
+  EXPECT_EQ(nullptr, Pool.WTextures().Items(0)->Texture());
+  EXPECT_FALSE(Pool.WTextures().Initialized());
+  EXPECT_EQ(nullptr, Pool.WLights().DX);
+}
+
 }  // namespace
