@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "WindowTestSupport.h"
 
@@ -223,4 +225,36 @@ TEST(WindowMessages, ShowAndHideSendShowWindow) {
   EXPECT_TRUE(IsWindowVisible(w.hwnd()));
   ASSERT_EQ(w.Count(WM_SHOWWINDOW), 2);
   EXPECT_EQ(w.Last(WM_SHOWWINDOW)->wParam, WPARAM(TRUE));
+}
+
+TEST(WindowMessages, HeldKeyRepeatsKeyDownWithoutReleases) {
+  RecordingWindow w;
+  HookRecorder hook;
+  // X reports a held key as release/press pairs flagged as auto-repeat.
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, 40, 0, 0);
+  QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_D, Qt::NoModifier, QString(), true);
+  QKeyEvent repeatPress(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, QString(), true);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_D, Qt::NoModifier, 40, 0, 0);
+  QCoreApplication::sendEvent(w.window.get(), &press);
+  QCoreApplication::sendEvent(w.window.get(), &repeatRelease);
+  QCoreApplication::sendEvent(w.window.get(), &repeatPress);
+  QCoreApplication::sendEvent(w.window.get(), &release);
+  ASSERT_EQ(hook.Count(WM_KEYDOWN), 2);
+  ASSERT_EQ(hook.Count(WM_KEYUP), 1);
+  EXPECT_EQ((static_cast<DWORD>(hook.seen[0].lParam) >> 16) & 0xFF, 32u);  // scan code of D
+  EXPECT_EQ((static_cast<DWORD>(hook.seen[1].lParam) >> 30) & 1, 1u);      // was down before
+  EXPECT_EQ(hook.seen[2].message, WM_KEYUP);
+}
+
+TEST(WindowMessages, WheelCarriesDeltaAndScreenPosition) {
+  RecordingWindow w(WS_POPUP, 30, 40, 200, 100);
+  HookRecorder hook;
+  QWheelEvent wheel(QPointF(5, 6), QPointF(35, 46), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(w.window.get(), &wheel);
+  const MSG* m = hook.Last(WM_MOUSEWHEEL);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(static_cast<std::int16_t>(HIWORD(m->wParam)), -WHEEL_DELTA);
+  EXPECT_EQ(LOWORD(m->wParam), MK_CONTROL);
+  EXPECT_EQ(m->lParam, MAKELPARAM(35, 46));
 }
