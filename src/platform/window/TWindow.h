@@ -3,6 +3,8 @@
 // The saver window owns one; the framework reaches it only through its handle. The surface is
 // an OpenGL surface (3.3 core, depth 24, stencil 8 unless the default format asks for more) so
 // that a render device can be created on it later without recreating the window.
+// Delete a window before the toolkit's application, and never from inside one of its own
+// messages (use deleteLater() there).
 #pragma once
 
 #include <QPoint>
