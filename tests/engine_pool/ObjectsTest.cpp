@@ -1,5 +1,6 @@
 // Generated meshes: counts, the exact order of vertices and triangles, the two emission forms,
 // the build's failure paths and drawing.
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -362,6 +363,20 @@ TEST_F(ObjectsTest, AFailedLockAfterGenerationKeepsTheBuffers) {
   EXPECT_EQ(D3DERR_INVALIDCALL, Pool.InitDeviceObjects());
   EXPECT_TRUE(Object->Built());
   EXPECT_FALSE(After);
+}
+
+TEST_F(ObjectsTest, CountsTooLargeForTheBufferLengthFailInsteadOfWrapping) {
+  // 50000 x 50000 cells: the byte length does not fit the platform's 32-bit length, and a
+  // wrapped length would make a buffer far smaller than the generator's output.
+  TWObject* Plane = Pool.WObjects().Add();
+  Plane->SetObjectType(dxotPlaneXY);
+  Plane->SetSegmentsX(50000);
+  Plane->SetSegmentsY(50000);
+  Plane->SetIndexed(true);
+  EXPECT_EQ(INT_MAX, Plane->NumTriangles());
+  EXPECT_EQ(E_OUTOFMEMORY, Pool.InitDeviceObjects());
+  EXPECT_FALSE(Plane->Built());
+  EXPECT_EQ(0, Log().Count("CreateVertexBuffer"));
 }
 
 TEST_F(ObjectsTest, BuffersAreManagedAndSurviveRestoreAndInvalidate) {

@@ -198,8 +198,8 @@ TEST(FindMediaFileTest, SearchesInTheGivenOrder) {
   EXPECT_TRUE(Result.Found);
   EXPECT_EQ(Absolute, Result.Path);
 
-  // A bare name with an absolute subdirectory: SubDir + name, then AppDir + SubDir + name
-  // (which for an absolute SubDir is the same text on this platform), then AppDir + name.
+  // A bare name with an absolute subdirectory: SubDir + name, then ExtraPath + name, then
+  // AppDir + SubDir + name (no file for an absolute SubDir), then AppDir + name.
   Tree.Touch("app/earth.jpg");
   Tree.Touch("media/High/earth.jpg");
   Tree.Touch("extra/earth.jpg");
