@@ -20,6 +20,7 @@ TEST(DeviceReport, NamesAdaptersModesDevicesAndCombinations) {
            "    640x480, 60 Hz, X8R8G8B8",
            "Device HAL (hardware), 9 combinations:",
            "Device REF (reference rasterizer)",
+           "hardware transform and lighting: yes, textures up to 4096x4096, 8 lights",
            "full screen  adapter X8R8G8B8, back buffer A8R8G8B8",
            "depth/stencil: D16, D24X8, D24S8, D32",
            "multisample: none, 4x",

@@ -149,6 +149,8 @@ TEST_F(FakeDevice, RecordedStateBlockAppliesWhatItRecorded) {
   Device->SetRenderState(D3DRS_ALPHAREF, 0);
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   ASSERT_EQ(block->Apply(), S_OK);
+  EXPECT_TRUE(Log().Contains("SetTexture(0, tex#2)")) << Log().Text();
+  EXPECT_TRUE(Log().Contains("Apply(sb#3)")) << Log().Text();
   EXPECT_EQ(Fake->State().Textures[0].Get(), static_cast<IDirect3DBaseTexture9*>(texture.Get()));
   EXPECT_EQ(Fake->State().RenderStates[D3DRS_ALPHAREF], 8u);
   // States outside the block keep their value.

@@ -169,6 +169,10 @@ HRESULT PrintDeviceReport(const Ref<IDirect3D9>& D3D, std::ostream& Out,
     D3D->GetAdapterIdentifier(ordinal, 0, &id);
     Out << "\nAdapter " << ordinal << ": " << id.Description << "\n";
     if (id.Driver[0] != '\0') Out << "  Driver: " << id.Driver << "\n";
+    char ids[64];
+    std::snprintf(ids, sizeof ids, "  Vendor 0x%04X, device 0x%04X\n",
+                  static_cast<unsigned>(id.VendorId), static_cast<unsigned>(id.DeviceId));
+    Out << ids;
     D3DDISPLAYMODE desktop{};
     if (SUCCEEDED(D3D->GetAdapterDisplayMode(ordinal, &desktop))) {
       Out << "  Desktop mode: " << ModeText(desktop) << "\n";
@@ -189,6 +193,11 @@ HRESULT PrintDeviceReport(const Ref<IDirect3D9>& D3D, std::ostream& Out,
     for (const Td3dDeviceInfo& device : info->DeviceInfos) {
       Out << "  Device " << DeviceTypeName(device.DeviceType) << ", " << device.DeviceCombos.size()
           << " combination" << (device.DeviceCombos.size() == 1 ? "" : "s") << ":\n";
+      const D3DCAPS9& caps = device.Caps;
+      Out << "    hardware transform and lighting: "
+          << ((caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) ? "yes" : "no") << ", textures up to "
+          << caps.MaxTextureWidth << "x" << caps.MaxTextureHeight << ", " << caps.MaxActiveLights
+          << " lights\n";
       for (const Td3dDeviceCombo& combo : device.DeviceCombos) PrintCombo(combo, Out);
     }
   }
