@@ -47,6 +47,17 @@ TEST_F(FakeDevice, KeepsAndLogsStates) {
   D3DLIGHT9 light;
   ASSERT_EQ(Device->GetLight(3, &light), S_OK);
   EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+  D3DLIGHT9 point;
+  point.Type = D3DLIGHT_POINT;
+  point.Diffuse = {1, 1, 0.5f, 1};
+  point.Position = {0, 10, -5};
+  point.Range = 1000;
+  point.Attenuation0 = 1;
+  EXPECT_EQ(Device->SetLight(0, &point), S_OK);
+  EXPECT_TRUE(
+      Log().Contains("SetLight(0, type 1, diffuse (1,1,0.5,1), position (0,10,-5), range 1000, "
+                     "attenuation (1,0,0))"))
+      << Log().Text();
   // More lights than the caps allow cannot be on at once.
   for (DWORD i = 10; i < 17; ++i) EXPECT_EQ(Device->LightEnable(i, TRUE), S_OK);
   EXPECT_EQ(Device->LightEnable(17, TRUE), D3DERR_INVALIDCALL);

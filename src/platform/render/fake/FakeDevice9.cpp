@@ -491,16 +491,16 @@ HRESULT FakeDevice9::GetMaterial(D3DMATERIAL9* pMaterial) {
 }
 
 HRESULT FakeDevice9::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
-  auto call = FRecorder->Enter(
-      "SetLight", pLight
-                      ? FakeArgs(Index, "type " + std::to_string(static_cast<DWORD>(pLight->Type)),
-                                 "diffuse " + ColorText(pLight->Diffuse),
-                                 "position " + VectorText(pLight->Position),
-                                 "range " + std::to_string(pLight->Range),
-                                 "attenuation (" + std::to_string(pLight->Attenuation0) + "," +
-                                     std::to_string(pLight->Attenuation1) + "," +
-                                     std::to_string(pLight->Attenuation2) + ")")
-                      : FakeArgs(Index, "null"));
+  std::string args = FakeArgs(Index, "null");
+  if (pLight) {
+    std::ostringstream light;
+    light << Index << ", type " << static_cast<DWORD>(pLight->Type) << ", diffuse "
+          << ColorText(pLight->Diffuse) << ", position " << VectorText(pLight->Position)
+          << ", range " << pLight->Range << ", attenuation (" << pLight->Attenuation0 << ","
+          << pLight->Attenuation1 << "," << pLight->Attenuation2 << ")";
+    args = light.str();
+  }
+  auto call = FRecorder->Enter("SetLight", args);
   if (call.Failed()) return call.Injected();
   if (!pLight || pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL) {
     return call.Return(D3DERR_INVALIDCALL);

@@ -1,5 +1,6 @@
 #include "platform/render/fake/FakeFont.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -40,9 +41,11 @@ HRESULT FakeFont::GetDescA(D3DXFONT_DESCA* pDesc) {
 }
 
 INT FakeFont::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) {
-  const std::string text =
-      pString ? std::string(pString, Count < 0 ? std::strlen(pString) : static_cast<size_t>(Count))
-              : std::string();
+  std::string text;
+  if (pString) {
+    const std::size_t length = std::strlen(pString);
+    text.assign(pString, Count < 0 ? length : std::min(length, static_cast<std::size_t>(Count)));
+  }
   auto call = FCore.Recorder().Enter(
       "DrawTextA", FakeArgs(FCore.Label(), "\"" + text + "\"", Count, RectText(pRect),
                             FakeHex(Format), FakeHex(Color)));
