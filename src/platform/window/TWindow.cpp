@@ -33,15 +33,14 @@ LPARAM PackPoint(QPoint p) {
 
 TWindow::TWindow(DWORD style, DWORD exStyle)
     : style_(style & ~kLiveStyleBits), exStyle_(exStyle), proc_(DefWindowProcA) {
-  // The surface must suit a GL device from the start: on X11 the visual is fixed when the
-  // native window is made, and remaking it would change the handle.
+  // The surface must suit a GL device from the start: on X11 the visual (and the swap
+  // interval Qt takes from it) is fixed when the native window is made, and remaking it would
+  // change the handle. A program that wants another format sets the default format first.
   QSurfaceFormat format = QSurfaceFormat::defaultFormat();
   if (format.majorVersion() < 3 || (format.majorVersion() == 3 && format.minorVersion() < 3)) {
     format.setVersion(3, 3);
     format.setProfile(QSurfaceFormat::CoreProfile);
   }
-  format.setDepthBufferSize(std::max(format.depthBufferSize(), 24));
-  format.setStencilBufferSize(std::max(format.stencilBufferSize(), 8));
   setFormat(format);
   setSurfaceType(QSurface::OpenGLSurface);
   ApplyFlags();

@@ -1,8 +1,9 @@
 // A top-level window of the window layer: a QWindow whose handle is its X window id, with a
 // Windows-style procedure chain, styles and the messages of winuser.h made from its Qt events.
 // The saver window owns one; the framework reaches it only through its handle. The surface is
-// an OpenGL surface (3.3 core, depth 24, stencil 8 unless the default format asks for more) so
-// that a render device can be created on it later without recreating the window.
+// an OpenGL surface (QSurfaceFormat::defaultFormat(), raised to 3.3 core) so that a render
+// device can be created on it later without recreating the window; a GL context made for it
+// should start from its format().
 // Delete a window before the toolkit's application, and never from inside one of its own
 // messages (use deleteLater() there).
 #pragma once
