@@ -118,6 +118,11 @@ TEST_F(FakeResources, TextureLoadersRecordAndAnswerFromTheScript) {
                                              D3DPOOL_MANAGED, 1, 1, 0, nullptr, nullptr, &texture),
             D3DXERR_INVALIDDATA);
 
+  D3D->Machine().Images["broken.tga"] = FakeImage{8, 8, true, true};
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(Device.Get(), "broken.tga", 0, 0, 1, 0, D3DFMT_UNKNOWN,
+                                         D3DPOOL_MANAGED, 1, 1, 0, nullptr, nullptr, &texture),
+            D3DXERR_INVALIDDATA);
+
   // A registered resource loads; a file on disk loads opaque.
   D3DXRegisterResource("Cursor", {1, 2, 3});
   ASSERT_EQ(D3DXCreateTextureFromResourceExA(Device.Get(), 0, "CURSOR", 0, 0, 1, 0, D3DFMT_UNKNOWN,

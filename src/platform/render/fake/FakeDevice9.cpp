@@ -854,6 +854,7 @@ HRESULT FakeDevice9::CreateTextureFromImage(const std::string& Call, const std::
   if (!ReadImage(FD3D->Machine(), Name, FromResource, &image)) {
     return call.Return(FromResource ? D3DXERR_INVALIDDATA : D3DERR_NOTAVAILABLE);
   }
+  if (image.Unreadable) return call.Return(D3DXERR_INVALIDDATA);
   const bool fromImage = [](UINT v) {
     return v == 0 || v == D3DX_DEFAULT || v == D3DX_DEFAULT_NONPOW2 || v == D3DX_FROM_FILE;
   }(Width);
@@ -925,6 +926,7 @@ HRESULT FakeDevice9::LoadSurface(const std::string& Call, const std::string& Arg
   if (!ReadImage(FD3D->Machine(), Name, FromResource, &image)) {
     return call.Return(FromResource ? D3DXERR_INVALIDDATA : D3DERR_NOTAVAILABLE);
   }
+  if (image.Unreadable) return call.Return(D3DXERR_INVALIDDATA);
   static_cast<FakeSurface9*>(Surface)->LoadedFrom = Name;
   if (pSrcInfo) {
     *pSrcInfo = D3DXIMAGE_INFO{};

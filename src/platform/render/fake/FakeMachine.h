@@ -47,6 +47,7 @@ struct FakeImage {
   UINT Width = 64;
   UINT Height = 64;
   bool HasAlpha = false;
+  bool Unreadable = false;  // the loaders fail with D3DXERR_INVALIDDATA
 };
 
 struct FakeMachine {
