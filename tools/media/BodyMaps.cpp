@@ -109,7 +109,7 @@ Canvas Mercury(int w) {
   set.freshFraction = 0.12f;
   set.rayFraction = 0.35f;
   set.seed = 21;
-  return Cratered(w, set, 1.1f, [](const SpherePoint& sp, float bright, float relief) {
+  return Cratered(w, set, 0.5f, [](const SpherePoint& sp, float bright, float relief) {
     const float n = Fbm(sp.p * 2.5f, 6, 201);
     const float plains = Smoothstep(0.15f, 0.4f, Fbm(sp.p * 1.3f, 4, 202));
     Color col = Mix(Rgb(150, 140, 128), Rgb(122, 116, 108), plains);
@@ -127,12 +127,12 @@ Canvas Moon(int w) {
   set.freshFraction = 0.08f;
   set.rayFraction = 0.3f;
   set.seed = 31;
-  return Cratered(w, set, 0.9f, [](const SpherePoint& sp, float bright, float relief) {
+  return Cratered(w, set, 0.45f, [](const SpherePoint& sp, float bright, float relief) {
     // Maria gather on one hemisphere, as on the face the Moon turns to its planet.
     const Vec3 q = Warp(sp.p, 1.5f, 0.35f, 301);
     const float near = Dot(sp.p, Vec3{1, 0, 0.2f});
     const float m = Fbm(q * 1.8f, 6, 302) + 0.35f * near - 0.05f;
-    const float mare = Smoothstep(0.12f, 0.2f, m);
+    const float mare = Smoothstep(0.06f, 0.26f, m) * (0.85f + 0.15f * Fbm(sp.p * 9.0f, 4, 304));
     const float n = Fbm(sp.p * 6.0f, 5, 303);
     Color high = Scale(Rgb(176, 172, 164), 0.92f + 0.12f * n);
     Color low = Scale(Rgb(92, 92, 94), 0.9f + 0.15f * n);
@@ -152,7 +152,7 @@ Canvas Grey(int w) {
   set.freshFraction = 0.3f;
   set.rayFraction = 0.05f;
   set.seed = 41;
-  return Cratered(w, set, 0.9f, [](const SpherePoint& sp, float bright, float relief) {
+  return Cratered(w, set, 0.45f, [](const SpherePoint& sp, float bright, float relief) {
     const float n = Fbm(sp.p * 3.0f, 6, 401);
     const float dark = Smoothstep(-0.2f, 0.4f, Fbm(sp.p * 1.2f, 4, 402));
     Color col = Mix(Rgb(112, 108, 102), Rgb(72, 70, 68), dark);
@@ -217,12 +217,12 @@ Canvas Earth(int w) {
                                  : Smoothstep(iceEdge + 4, iceEdge + 6, alat);
     col = Mix(col, Rgb(238, 242, 248), ice);
     // Clouds: swirling fields, thicker where the storm tracks and the tropics lie.
-    const Vec3 cq = Warp(sp.p, 2.5f, 0.25f, 609);
-    const float cl = Fbm(Stretch(cq, 4.0f, 4.0f, 6.0f), 7, 610, 0.55f);
+    const Vec3 cq = Warp(sp.p, 1.5f, 0.2f, 609);
+    const float cl = Fbm(Stretch(cq, 3.0f, 3.0f, 4.5f), 7, 610, 0.6f);
     const float belt = 0.18f * std::exp(-alat * alat / 60.0f) +
                        0.16f * std::exp(-(alat - 55) * (alat - 55) / 120.0f) -
                        0.12f * Smoothstep(12, 25, alat) * Smoothstep(38, 25, alat);
-    const float cloud = Smoothstep(0.15f, 0.75f, cl + belt) * 0.9f;
+    const float cloud = Smoothstep(0.02f, 0.6f, cl + belt) * 0.9f;
     return Mix(col, Rgb(246, 248, 250), cloud);
   });
   return c;
@@ -358,12 +358,12 @@ Canvas Neptune(int w) {
 
 Canvas Pluto(int w) {
   CraterSet set;
-  set.count = 900;
+  set.count = 400;
   set.minRadius = 0.005f;
-  set.maxRadius = 0.08f;
+  set.maxRadius = 0.06f;
   set.freshFraction = 0.0f;
   set.seed = 121;
-  return Cratered(w, set, 0.5f, [](const SpherePoint& sp, float, float relief) {
+  return Cratered(w, set, 0.25f, [](const SpherePoint& sp, float, float relief) {
     const float n = Fbm(sp.p * 3.0f, 6, 1201);
     Color col = Mix(Rgb(196, 164, 124), Rgb(176, 140, 102), Clamp01(0.5f + n));
     // A dark reddish-brown belt along the equator, broken up by noise.
@@ -375,8 +375,8 @@ Canvas Pluto(int w) {
     const SpherePoint wq{q, sp.lat, sp.lon};
     const float h1 = AngleTo(wq, 22 * kDeg, 3.0f) / (24 * kDeg);
     const float h2 = AngleTo(wq, 4 * kDeg, 3.55f) / (15 * kDeg);
-    const float heart = Smoothstep(1.0f, 0.85f, std::min(h1, h2));
-    col = Mix(col, Rgb(236, 222, 200), heart * 0.95f);
+    const float heart = Smoothstep(1.05f, 0.7f, std::min(h1, h2));
+    col = Mix(col, Rgb(232, 216, 190), heart * 0.9f);
     col = Mix(col, Rgb(214, 200, 180), Smoothstep(55, 75, sp.lat / kDeg) * 0.6f);
     return Scale(col, 1.0f + (relief - 1.0f) * (1.0f - heart));
   });

@@ -79,11 +79,11 @@ Canvas SunGlow(int size) {
     const float streams =
         0.5f + 0.5f * Fbm(Vec3{std::cos(a) * 2.5f, std::sin(a) * 2.5f, r}, 4, 1601);
     const float out = std::max(0.0f, r - limb);
-    float i = 0.9f * std::exp(-out / 0.05f) +
-              (0.38f + 0.35f * streams) * std::exp(-out / (0.12f + 0.1f * streams));
+    float i = 0.85f * std::exp(-out / 0.08f) +
+              (0.4f + 0.45f * streams) * std::exp(-out / (0.16f + 0.14f * streams));
     if (r < limb) i = 1.0f;
     i *= 1.0f - Smoothstep(0.7f, 0.985f, r);
-    Color col = Mix(Rgb(255, 246, 214), Rgb(255, 160, 60), Smoothstep(0.0f, 0.35f, out));
+    Color col = Mix(Rgb(255, 246, 214), Rgb(255, 150, 50), Smoothstep(0.0f, 0.3f, out));
     col.a = Clamp01(i);
     return col;
   });
