@@ -1,0 +1,221 @@
+#include "platform/render/gl/glfont9.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/render/gl/gltexture9.h"
+
+char16_t Windows1252ToUnicode(unsigned char c) {
+  static const char16_t k80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  if (c >= 0x80 && c < 0xA0) return k80[c - 0x80];
+  return c;
+}
+
+QFont GLFont9::FontOf(const D3DXFONT_DESCA& desc) {
+  QFont font(QString::fromLatin1(desc.FaceName));
+  font.setStyleStrategy(QFont::PreferAntialias);
+  const int height = desc.Height == 0 ? 16 : std::abs(desc.Height);
+  font.setPixelSize(height);
+  if (desc.Height > 0) {
+    // A positive height is the whole cell (ascent plus descent), not the character.
+    const int cell = QFontMetrics(font).height();
+    if (cell > 0) font.setPixelSize(std::max(1, height * height / cell));
+  }
+  font.setWeight(static_cast<QFont::Weight>(
+      std::clamp<int>(desc.Weight ? static_cast<int>(desc.Weight) : 400, 1, 1000)));
+  font.setItalic(desc.Italic != FALSE);
+  return font;
+}
+
+GLFont9::GLFont9(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc)
+    : device_(device), desc_(desc) {
+  ++device_->Core()->unlostD3DXObjects;
+}
+
+GLFont9::~GLFont9() {
+  if (!lost_) --device_->Core()->unlostD3DXObjects;
+}
+
+HRESULT GLFont9::Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc,
+                        Ref<ID3DXFont>* out) {
+  Ref<GLFont9> font(new GLFont9(device, desc));
+  if (HRESULT hr = font->BuildAtlas(); FAILED(hr)) return hr;
+  *out = font;
+  return D3D_OK;
+}
+
+HRESULT GLFont9::BuildAtlas() {
+  const QFont font = FontOf(desc_);
+  const QFontMetrics metrics(font);
+  lineHeight_ = metrics.height();
+  const int pad = std::max(1, metrics.height() / 8);  // room for italic and antialiasing overhang
+  const int rowWidth = 512;
+  int x = 0, y = 0;
+  struct Cell {
+    int x, y;
+  } cells[256] = {};
+  for (int c = 32; c < 256; ++c) {
+    const char16_t u = Windows1252ToUnicode(static_cast<unsigned char>(c));
+    if (!u) continue;
+    Glyph& g = glyphs_[c];
+    g.advance = metrics.horizontalAdvance(QChar(u));
+    g.pad = pad;
+    g.cellWidth = g.advance + 2 * pad;
+    if (x + g.cellWidth > rowWidth) x = 0, y += lineHeight_;
+    cells[c] = {x, y};
+    x += g.cellWidth;
+  }
+  const UINT width = rowWidth;
+  UINT height = 1;
+  while (height < static_cast<UINT>(y + lineHeight_)) height <<= 1;
+  QImage image(static_cast<int>(width), static_cast<int>(height),
+               QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    for (int c = 32; c < 256; ++c) {
+      const char16_t u = Windows1252ToUnicode(static_cast<unsigned char>(c));
+      if (!u) continue;
+      painter.drawText(cells[c].x + pad, cells[c].y + metrics.ascent(), QString(QChar(u)));
+      Glyph& g = glyphs_[c];
+      g.u0 = static_cast<float>(cells[c].x) / static_cast<float>(width);
+      g.v0 = static_cast<float>(cells[c].y) / static_cast<float>(height);
+      g.u1 = static_cast<float>(cells[c].x + g.cellWidth) / static_cast<float>(width);
+      g.v1 = static_cast<float>(cells[c].y + lineHeight_) / static_cast<float>(height);
+    }
+  }
+  image = image.convertToFormat(QImage::Format_ARGB32);
+  if (HRESULT hr = device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                          &atlas_, nullptr);
+      FAILED(hr))
+    return hr;
+  static_cast<GLTexture9*>(atlas_.Get())->WriteLevel(0, image);
+  return D3D_OK;
+}
+
+HRESULT GLFont9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  *ppDevice = device_;
+  return D3D_OK;
+}
+
+HRESULT GLFont9::GetDescA(D3DXFONT_DESCA* pDesc) {
+  if (!pDesc) return D3DERR_INVALIDCALL;
+  *pDesc = desc_;
+  return D3D_OK;
+}
+
+HRESULT GLFont9::OnLostDevice() {
+  if (!lost_) --device_->Core()->unlostD3DXObjects;
+  lost_ = true;
+  return D3D_OK;
+}
+
+HRESULT GLFont9::OnResetDevice() {
+  if (lost_) ++device_->Core()->unlostD3DXObjects;
+  lost_ = false;
+  return D3D_OK;
+}
+
+int GLFont9::TextWidth(const std::string& line) const {
+  int w = 0;
+  for (unsigned char c : line) w += glyphs_[c].advance;
+  return w;
+}
+
+INT GLFont9::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) {
+  if (!pString || !pRect || lost_) return 0;
+  const std::size_t length = Count < 0 ? std::strlen(pString) : static_cast<std::size_t>(Count);
+  std::string text(pString, length);
+  for (char& c : text)
+    if (c == '\t') c = ' ';
+  const LONG rectWidth = pRect->right - pRect->left;
+
+  // Lines: CR LF, CR or LF end a line unless the text is to stay on one.
+  std::vector<std::string> lines(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (Format & DT_SINGLELINE) continue;
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  if ((Format & DT_WORDBREAK) && !(Format & DT_SINGLELINE)) {
+    std::vector<std::string> wrapped;
+    for (const std::string& line : lines) {
+      std::string current;
+      std::size_t pos = 0;
+      while (pos <= line.size()) {
+        const std::size_t next = std::min(line.find(' ', pos), line.size());
+        const std::string word = line.substr(pos, next - pos);
+        const std::string candidate = current.empty() ? word : current + " " + word;
+        if (!current.empty() && TextWidth(candidate) > rectWidth) {
+          wrapped.push_back(current);
+          current = word;
+        } else {
+          current = candidate;
+        }
+        pos = next + 1;
+      }
+      wrapped.push_back(current);
+    }
+    lines = std::move(wrapped);
+  }
+  int widest = 0;
+  for (const std::string& line : lines) widest = std::max(widest, TextWidth(line));
+  const int total = static_cast<int>(lines.size()) * lineHeight_;
+  if (Format & DT_CALCRECT) {
+    if (Format & DT_CENTER) {
+      const LONG mid = (pRect->left + pRect->right) / 2;
+      pRect->left = mid - widest / 2;
+      pRect->right = pRect->left + widest;
+    } else if (Format & DT_RIGHT) {
+      pRect->left = pRect->right - widest;
+    } else {
+      pRect->right = pRect->left + widest;
+    }
+    pRect->bottom = pRect->top + total;
+    return total;
+  }
+  LONG y = pRect->top;
+  if (Format & DT_BOTTOM)
+    y = pRect->bottom - total;
+  else if (Format & DT_VCENTER)
+    y = pRect->top + (pRect->bottom - pRect->top - total) / 2;
+
+  std::vector<GLOverlayVertex> vertices;
+  for (const std::string& line : lines) {
+    const int w = TextWidth(line);
+    LONG x = pRect->left;
+    if (Format & DT_RIGHT)
+      x = pRect->right - w;
+    else if (Format & DT_CENTER)
+      x = pRect->left + (rectWidth - w) / 2;
+    for (unsigned char c : line) {
+      const Glyph& g = glyphs_[c];
+      if (g.cellWidth > 0 && c != ' ') {
+        const float x0 = static_cast<float>(x - g.pad), x1 = x0 + static_cast<float>(g.cellWidth);
+        const float y0 = static_cast<float>(y), y1 = y0 + static_cast<float>(lineHeight_);
+        const GLOverlayVertex a{x0, y0, g.u0, g.v0, Color}, b{x1, y0, g.u1, g.v0, Color},
+            cc{x0, y1, g.u0, g.v1, Color}, d{x1, y1, g.u1, g.v1, Color};
+        vertices.insert(vertices.end(), {a, b, cc, b, d, cc});
+      }
+      x += g.advance;
+    }
+    y += lineHeight_;
+  }
+  const GLuint id = atlas_ ? static_cast<GLTexture9*>(atlas_.Get())->Id() : 0;
+  device_->DrawOverlay(id, false, vertices, (Format & DT_NOCLIP) ? nullptr : pRect);
+  return total;
+}

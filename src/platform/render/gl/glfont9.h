@@ -1,0 +1,47 @@
+// The D3DX font of the GL backend: the font's glyphs for Windows-1252 codes 32 to 255 are
+// painted once with QPainter into a texture, and DrawTextA lays out lines and draws one quad
+// per glyph through the device's overlay path, leaving the Direct3D state untouched.
+#pragma once
+
+#include <QFont>
+#include <string>
+
+#include "platform/render/d3dx9.h"
+#include "platform/render/gl/gldevice.h"
+
+class GLFont9 final : public ID3DXFont {
+ public:
+  static HRESULT Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc,
+                        Ref<ID3DXFont>* out);
+  ~GLFont9() override;
+
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDescA(D3DXFONT_DESCA* pDesc) override;
+  INT DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) override;
+  HRESULT OnLostDevice() override;
+  HRESULT OnResetDevice() override;
+
+  // The QFont a GDI-style description stands for (height, weight, italic, face).
+  static QFont FontOf(const D3DXFONT_DESCA& desc);
+
+ private:
+  struct Glyph {
+    float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
+    int cellWidth = 0;  // the painted cell, overhang included
+    int advance = 0;
+    int pad = 0;
+  };
+  explicit GLFont9(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc);
+  HRESULT BuildAtlas();
+  int TextWidth(const std::string& line) const;
+
+  Ref<GLDevice9> device_;
+  D3DXFONT_DESCA desc_;
+  bool lost_ = false;
+  Ref<IDirect3DTexture9> atlas_;
+  Glyph glyphs_[256];
+  int lineHeight_ = 0;
+};
+
+// The Unicode character of a Windows-1252 code (0 for the five undefined codes).
+char16_t Windows1252ToUnicode(unsigned char c);

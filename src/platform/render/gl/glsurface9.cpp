@@ -1,0 +1,83 @@
+#include "platform/render/gl/glsurface9.h"
+
+#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/glformats.h"
+#include "platform/render/gl/gltexture9.h"
+
+GLSurface9::GLSurface9(const Ref<GLCore>& core, Kind kind) : core_(core), kind_(kind) {}
+
+GLSurface9::~GLSurface9() {
+  if (kind_ != Kind::kTextureLevel && desc_.Pool == D3DPOOL_DEFAULT) --core_->defaultPoolObjects;
+}
+
+GLSurface9* GLSurface9::Offscreen(const Ref<GLCore>& core, UINT width, UINT height,
+                                  D3DFORMAT format, D3DPOOL pool) {
+  GLTextureFormat tf;
+  if (width == 0 || height == 0 || !GLTextureFormatOf(format, &tf)) return nullptr;
+  auto* s = new GLSurface9(core, Kind::kOffscreen);
+  s->desc_.Format = format;
+  s->desc_.Pool = pool;
+  s->desc_.Width = width;
+  s->desc_.Height = height;
+  s->bits_.assign(static_cast<std::size_t>(width) * height * tf.bytesPerPixel, 0);
+  if (pool == D3DPOOL_DEFAULT) ++core->defaultPoolObjects;
+  return s;
+}
+
+GLSurface9* GLSurface9::OfTextureLevel(const Ref<GLCore>& core, const Ref<GLTexture9>& texture,
+                                       UINT level) {
+  auto* s = new GLSurface9(core, Kind::kTextureLevel);
+  s->texture_ = texture;
+  s->level_ = level;
+  texture->GetLevelDesc(level, &s->desc_);
+  return s;
+}
+
+GLSurface9* GLSurface9::BackBuffer(const Ref<GLCore>& core, const D3DSURFACE_DESC& desc) {
+  auto* s = new GLSurface9(core, Kind::kBackBuffer);
+  s->desc_ = desc;
+  // Held swap-chain surfaces keep Reset from proceeding, as on Direct3D.
+  s->desc_.Pool = D3DPOOL_DEFAULT;
+  ++core->defaultPoolObjects;
+  return s;
+}
+
+HRESULT GLSurface9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  *ppDevice = Ref<IDirect3DDevice9>(core_->device);
+  return core_->device ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT GLSurface9::GetDesc(D3DSURFACE_DESC* pDesc) {
+  if (!pDesc) return D3DERR_INVALIDCALL;
+  *pDesc = desc_;
+  return D3D_OK;
+}
+
+HRESULT GLSurface9::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
+  if (!pLockedRect) return D3DERR_INVALIDCALL;
+  if (kind_ == Kind::kTextureLevel) return texture_->LockRect(level_, pLockedRect, pRect, Flags);
+  if (kind_ == Kind::kBackBuffer || locked_) return D3DERR_INVALIDCALL;
+  GLTextureFormat tf;
+  GLTextureFormatOf(desc_.Format, &tf);
+  RECT r{0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)};
+  if (pRect) {
+    if (pRect->left < 0 || pRect->top < 0 || pRect->right > r.right || pRect->bottom > r.bottom ||
+        pRect->left >= pRect->right || pRect->top >= pRect->bottom)
+      return D3DERR_INVALIDCALL;
+    r = *pRect;
+  }
+  const INT pitch = static_cast<INT>(desc_.Width * tf.bytesPerPixel);
+  pLockedRect->Pitch = pitch;
+  pLockedRect->pBits = bits_.data() + static_cast<std::size_t>(r.top) * pitch +
+                       static_cast<std::size_t>(r.left) * tf.bytesPerPixel;
+  locked_ = true;
+  return D3D_OK;
+}
+
+HRESULT GLSurface9::UnlockRect() {
+  if (kind_ == Kind::kTextureLevel) return texture_->UnlockRect(level_);
+  if (!locked_) return D3DERR_INVALIDCALL;
+  locked_ = false;
+  return D3D_OK;
+}

@@ -1,0 +1,50 @@
+// A texture of the GL backend: every mip level is kept in memory in its Direct3D format (so
+// LockRect is a pointer into it) and uploaded to the GL texture at UnlockRect.
+#pragma once
+
+#include <QImage>
+#include <vector>
+
+#include "platform/render/d3d9.h"
+#include "platform/render/gl/glcore.h"
+#include "platform/render/gl/glformats.h"
+
+class GLTexture9 final : public IDirect3DTexture9 {
+ public:
+  // Levels 0: the full chain. D3DERR_INVALIDCALL for a zero size or an unsupported format,
+  // D3DERR_OUTOFVIDEOMEMORY beyond the driver's largest texture.
+  static HRESULT Create(const Ref<GLCore>& core, UINT width, UINT height, UINT levels, DWORD usage,
+                        D3DFORMAT format, D3DPOOL pool, Ref<IDirect3DTexture9>* out);
+  ~GLTexture9() override;
+
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+  DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+  HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+  HRESULT GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) override;
+  HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                   DWORD Flags) override;
+  HRESULT UnlockRect(UINT Level) override;
+
+  GLuint Id() const { return id_; }
+  D3DFORMAT Format() const { return format_; }
+  // Replaces a level with ARGB pixels of the level's size (the image loaders).
+  void WriteLevel(UINT level, const QImage& argb32);
+
+ private:
+  struct MipLevel {
+    UINT width = 0, height = 0;
+    std::vector<std::uint8_t> bits;
+    bool locked = false;
+  };
+  GLTexture9(const Ref<GLCore>& core, D3DFORMAT format, DWORD usage, D3DPOOL pool);
+  void Upload(UINT level);
+
+  Ref<GLCore> core_;
+  D3DFORMAT format_;
+  DWORD usage_;
+  D3DPOOL pool_;
+  GLTextureFormat glFormat_;
+  std::vector<MipLevel> levels_;
+  GLuint id_ = 0;
+};
