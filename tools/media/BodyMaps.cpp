@@ -248,8 +248,8 @@ Canvas Mars(int w) {
     float east, north;
     OvalOffset(sp, -8 * kDeg, 1.4f, east, north);
     const float wob = north + 1.5f * Fbm(sp.p * 12.0f, 3, 704);
-    const float canyon = Smoothstep(1.6f, 0.3f, std::abs(wob)) * Smoothstep(38, 30, std::abs(east));
-    col = Mix(col, Rgb(92, 52, 38), canyon * 0.8f);
+    const float canyon = Smoothstep(2.6f, 0.4f, std::abs(wob)) * Smoothstep(38, 26, std::abs(east));
+    col = Mix(col, Rgb(104, 60, 42), canyon * 0.6f);
     col = Scale(col, relief);
     const float alat = std::abs(sp.lat) / kDeg;
     const float edge = (sp.lat > 0 ? 80.0f : 83.0f) + 3 * Fbm(sp.p * 5.0f, 5, 705);

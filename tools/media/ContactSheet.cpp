@@ -3,21 +3,23 @@
 #include <QFont>
 #include <QPainter>
 
-#include "media/MediaTree.h"
-
 namespace zelmar::media {
 
 QImage PaintContactSheet(const std::map<std::string, QImage>& images) {
   constexpr int kCols = 6, kCellW = 168, kCellH = 112, kThumbH = 84;
+  // Catalogue order: the bodies, the effects, the sky and the room, then the extras.
+  std::vector<std::string> order{
+      "sun.jpg",       "mercury.jpg", "venus.jpg",       "earth.jpg",   "mars.jpg",  "jupiter.jpg",
+      "saturn.jpg",    "uranus.jpg",  "neptune.jpg",     "pluto.jpg",   "moon.jpg",  "red.jpg",
+      "bluegreen.jpg", "grey.jpg",    "saturnRings.tga", "sunglow.tga", "shadow.tga"};
+  for (int i = 1; i <= 9; ++i) order.push_back("flare" + std::to_string(i) + ".tga");
+  for (const char* n :
+       {"Glare.tga", "nightsky.jpg", "wall1.jpg", "wall2.jpg", "wall3.jpg", "wall4.jpg",
+        "floor.jpg", "ceiling.jpg", "rod.jpg", "dialog.jpg", "icons/zelmar-64.png"})
+    order.push_back(n);
   std::vector<std::string> names;
-  for (const MediaFile& f : MediaFiles()) {
-    if (f.name == "Rod.jpg") continue;  // the same picture as "rod.jpg"
-    if (images.count(f.name)) names.push_back(f.name);
-  }
-  // Body maps first, then the effects, then the room and the sky.
-  std::stable_partition(names.begin(), names.end(), IsBodyMap);
-  std::stable_partition(names.begin() + std::count_if(names.begin(), names.end(), IsBodyMap),
-                        names.end(), IsTarga);
+  for (const std::string& n : order)
+    if (images.count(n)) names.push_back(n);
   const int rows = (static_cast<int>(names.size()) + kCols - 1) / kCols;
   QImage sheet(kCols * kCellW, rows * kCellH, QImage::Format_RGB32);
   sheet.fill(QColor(40, 40, 46));

@@ -184,10 +184,12 @@ GenerateResult GenerateMedia(const QString& outDir, const GenerateOptions& optio
   if (failed) return result;
 
   QString error;
-  if (!WriteFile(outDir + "/dialog.jpg", EncodeJpeg(PaintDialogPicture(result.preview)), &error)) {
+  const QImage dialog = PaintDialogPicture(result.preview);
+  if (!WriteFile(outDir + "/dialog.jpg", EncodeJpeg(dialog), &error)) {
     result.error = error;
     return result;
   }
+  result.preview["dialog.jpg"] = dialog;
 #ifdef ZELMAR_HAVE_APP_ICON
   for (int size : {32, 48, 64, 128, 256}) {
     const std::vector<std::uint32_t> pixels = DrawAppIcon(size);
@@ -199,6 +201,7 @@ GenerateResult GenerateMedia(const QString& outDir, const GenerateOptions& optio
       result.error = error;
       return result;
     }
+    if (size == 64) result.preview["icons/zelmar-64.png"] = icon;
   }
 #endif
   result.ok = true;
