@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/TComponent.h"
+#include "engine/TForm.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ struct Probe : TComponent {
     Destroying();
     FJournal->push_back("free " + FTag);
   }
+  void Loaded() override { FJournal->push_back("load " + FTag); }
   void Notification(TComponent* AComponent, TOperation Operation) override {
     if (Operation == TOperation::opRemove && AComponent != this)
       FJournal->push_back(FTag + " sees " + AComponent->Name + " go");
@@ -40,6 +42,18 @@ TEST(ComponentTest, OwnerKeepsOrderAndFreesLastFirst) {
     EXPECT_EQ((std::vector<Probe*>{A, B}), Form.ComponentsOf<Probe>());
   }
   EXPECT_EQ((std::vector<std::string>{"free b", "a sees b go", "free a"}), Journal);
+}
+
+TEST(ComponentTest, FormLoadsItsComponentsInOrder) {
+  std::vector<std::string> Journal;
+  TForm Form;
+  new Probe(&Form, "framework", &Journal);
+  new Probe(&Form, "pool", &Journal);
+  EXPECT_EQ(0u, Form.Handle());
+  Form.SetHandle(0x2a00005);
+  EXPECT_EQ(0x2a00005u, Form.Handle());
+  Form.Loaded();
+  EXPECT_EQ((std::vector<std::string>{"load framework", "load pool"}), Journal);
 }
 
 TEST(ComponentTest, FreeNotificationWorksEitherWay) {
