@@ -330,7 +330,19 @@ TEST_F(ObjectsTest, BuildEventsAndVertexChangesRunInOrder) {
   // Plain emission: the first triangle starts at the top pole, whose normal is negated too.
   const std::vector<TD3DVertex> V = ReadVertices(*Object);
   EXPECT_EQ((TD3DVertex{0, 0, 1, 0, 0, -1, 10, 0}), V[0]);
-  for (const TD3DVertex& Vertex : V) EXPECT_GE(Vertex.tu, 10.0f);
+  // Against a twin built without either change: every vertex of the buffer was changed.
+  TWObject* Twin = Pool.WObjects().Add();
+  Twin->SetObjectType(dxotEllipse);
+  Twin->SetSegmentsX(3);
+  ASSERT_EQ(S_OK, Twin->InitDeviceObjects());
+  const std::vector<TD3DVertex> T = ReadVertices(*Twin);
+  ASSERT_EQ(T.size(), V.size());
+  for (size_t I = 0; I < V.size(); ++I) {
+    EXPECT_EQ(
+        (TD3DVertex{T[I].x, T[I].y, T[I].z, -T[I].nx, -T[I].ny, -T[I].nz, T[I].tu + 10, T[I].tv}),
+        V[I])
+        << I;
+  }
 }
 
 TEST_F(ObjectsTest, AFailedBufferStopsTheCollectionButNotThePool) {
