@@ -1,6 +1,7 @@
 // The GL device's life, enumeration answers and the geometry traps, checked on real pixels.
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTest>
 #include <cstring>
 #include <numbers>
 
@@ -361,6 +362,57 @@ TEST_F(GLDeviceTest, RasterWindowGetsAGLChildThatPresents) {
   EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3D_OK);
   EXPECT_TRUE(ColorNear(Pixel(10, 10), kGreen, 0));
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+}
+
+TEST_F(GLDeviceTest, PresentShowsTheBackBufferUprightInTheWindow) {
+  for (QSurface::SurfaceType surface : {QSurface::OpenGLSurface, QSurface::RasterSurface}) {
+    CreateDevice(D3DFMT_D24S8, surface);
+    const D3DRECT top{0, 0, 64, 16}, left{0, 16, 16, 64};
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+    device_->Clear(1, &top, D3DCLEAR_TARGET, kRed, 1.0f, 0);
+    device_->Clear(1, &left, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+    // What the X server shows in the window, not what the backend believes it drew. A GL
+    // child window shows frames once the server has exposed it, so present as a frame loop
+    // would until it has.
+    QImage shown;
+    auto presented = [&] {
+      EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3D_OK);
+      shown = QGuiApplication::primaryScreen()
+                  ->grabWindow(window_->winId())
+                  .toImage()
+                  .convertToFormat(QImage::Format_ARGB32);
+      return shown.width() == 64 &&
+             (reinterpret_cast<const std::uint32_t*>(shown.constScanLine(4))[40] & 0xFFFFFF) != 0;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(presented, 5000)) << "surface " << surface;
+    ASSERT_EQ(shown.width(), 64);
+    auto at = [&](int x, int y) {
+      return reinterpret_cast<const std::uint32_t*>(shown.constScanLine(y))[x] | 0xFF000000u;
+    };
+    EXPECT_TRUE(ColorNear(at(40, 4), kRed, 0)) << "surface " << surface;
+    EXPECT_TRUE(ColorNear(at(4, 40), kGreen, 0)) << "surface " << surface;
+    EXPECT_TRUE(ColorNear(at(40, 40), kBlue, 0)) << "surface " << surface;
+  }
+}
+
+TEST_F(GLDeviceTest, MultisampledBackBufferResolvesForReading) {
+  DWORD levels = 0;
+  D3DCAPS9 caps;
+  device_->GetDeviceCaps(&caps);
+  if (FAILED(d3d_->CheckDeviceMultiSampleType(0, caps.DeviceType, D3DFMT_A8R8G8B8, TRUE,
+                                              D3DMULTISAMPLE_4_SAMPLES, &levels)))
+    GTEST_SKIP() << "the driver offers no 4-sample buffers";
+  D3DPRESENT_PARAMETERS pp = pp_;
+  pp.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
+  ASSERT_EQ(device_->Reset(&pp), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device_->BeginScene();
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  DrawQuad(8, 8, 24, 24, kRed);
+  device_->EndScene();
+  EXPECT_TRUE(ColorNear(Pixel(16, 16), kRed, 0));
+  EXPECT_TRUE(ColorNear(Pixel(30, 30), kBlack, 0));
+  EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3D_OK);
 }
 
 }  // namespace

@@ -163,4 +163,37 @@ TEST_F(GLLightingTest, VertexColoursInterpolateAcrossPretransformedTriangles) {
   EXPECT_NEAR(Channel(Pixel(10, 32), 0), 130, 8);
 }
 
+TEST_F(GLLightingTest, ScaledWorldDimsUnlessNormalsAreRenormalised) {
+  // A unit quad facing the camera, lit head-on by a directional light: full diffuse when its
+  // normal has unit length. Scaled twice by the world matrix, the transformed normal is half
+  // as long and the light half as bright, unless D3DRS_NORMALIZENORMALS is on.
+  SetCamera();
+  D3DLIGHT9 light;
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {0, 0, 1};
+  device_->SetLight(0, &light);
+  device_->LightEnable(0, TRUE);
+  D3DMATERIAL9 material;
+  material.Diffuse = {1, 1, 1, 1};
+  device_->SetMaterial(&material);
+  const MeshVertex quad[4] = {{-0.5f, 0.5f, 0, 0, 0, -1, 0, 0},
+                              {0.5f, 0.5f, 0, 0, 0, -1, 1, 0},
+                              {-0.5f, -0.5f, 0, 0, 0, -1, 0, 1},
+                              {0.5f, -0.5f, 0, 0, 0, -1, 1, 1}};
+  D3DXMATRIX world;
+  D3DXMatrixScaling(&world, 2, 2, 2);
+  device_->SetTransform(D3DTS_WORLD, &world);
+  for (DWORD normalize : {FALSE, TRUE}) {
+    device_->SetRenderState(D3DRS_NORMALIZENORMALS, normalize);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device_->BeginScene();
+    device_->SetFVF(0x112);
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(MeshVertex));
+    device_->EndScene();
+    EXPECT_TRUE(ColorNear(Pixel(32, 32), normalize ? 0xFFFFFFFF : 0xFF808080, 2))
+        << "normalize " << normalize;
+  }
+}
+
 }  // namespace

@@ -682,17 +682,13 @@ HRESULT GLDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
 
 // ---- State ------------------------------------------------------------------------------------
 
-void GLDevice9::Record(const std::function<void(GLStateBlock9*)>& note) {
-  if (recording_) note(recording_.Get());
-}
-
 HRESULT GLDevice9::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
   if (!pMatrix || !ValidTransform(State)) return D3DERR_INVALIDCALL;
   state_.transforms[State] = *pMatrix;
   ++transformVersion_;
   if (State == D3DTS_WORLD || State == D3DTS_VIEW) normalMatrixDirty_ = true;
   if (State == D3DTS_VIEW) ++lightVersion_;  // lights are uploaded in view space
-  Record([&](GLStateBlock9* b) { b->NoteTransform(State, *pMatrix); });
+  if (recording_) recording_->NoteTransform(State, *pMatrix);
   return D3D_OK;
 }
 
@@ -711,7 +707,7 @@ HRESULT GLDevice9::SetViewport(const D3DVIEWPORT9* pViewport) {
     return D3DERR_INVALIDCALL;
   state_.viewport = *pViewport;
   ++miscVersion_;
-  Record([&](GLStateBlock9* b) { b->NoteViewport(*pViewport); });
+  if (recording_) recording_->NoteViewport(*pViewport);
   return D3D_OK;
 }
 
@@ -725,7 +721,7 @@ HRESULT GLDevice9::SetMaterial(const D3DMATERIAL9* pMaterial) {
   if (!pMaterial) return D3DERR_INVALIDCALL;
   state_.material = *pMaterial;
   ++materialVersion_;
-  Record([&](GLStateBlock9* b) { b->NoteMaterial(*pMaterial); });
+  if (recording_) recording_->NoteMaterial(*pMaterial);
   return D3D_OK;
 }
 
@@ -742,7 +738,7 @@ HRESULT GLDevice9::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
     return D3DERR_INVALIDCALL;
   state_.lights[Index].light = *pLight;
   ++lightVersion_;
-  Record([&](GLStateBlock9* b) { b->NoteLight(Index, *pLight); });
+  if (recording_) recording_->NoteLight(Index, *pLight);
   return D3D_OK;
 }
 
@@ -759,7 +755,7 @@ HRESULT GLDevice9::LightEnable(DWORD Index, BOOL Enable) {
     it = state_.lights.emplace(Index, GLLightSlot{D3DDefaultLight(), false}).first;
   it->second.enabled = Enable != FALSE;
   ++lightVersion_;
-  Record([&](GLStateBlock9* b) { b->NoteLightEnable(Index, Enable != FALSE); });
+  if (recording_) recording_->NoteLightEnable(Index, Enable != FALSE);
   return D3D_OK;
 }
 
@@ -775,7 +771,7 @@ HRESULT GLDevice9::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   state_.rs[State] = Value;
   if (State == D3DRS_AMBIENT || State == D3DRS_TEXTUREFACTOR || State == D3DRS_ALPHAREF)
     ++miscVersion_;
-  Record([&](GLStateBlock9* b) { b->NoteRenderState(State, Value); });
+  if (recording_) recording_->NoteRenderState(State, Value);
   return D3D_OK;
 }
 
@@ -789,7 +785,7 @@ HRESULT GLDevice9::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   if (Stage >= kGLStages) return D3DERR_INVALIDCALL;
   if (pTexture && !dynamic_cast<GLTexture9*>(pTexture)) return D3DERR_INVALIDCALL;
   state_.textures[Stage] = Ref<IDirect3DBaseTexture9>(pTexture);
-  Record([&](GLStateBlock9* b) { b->NoteTexture(Stage, pTexture); });
+  if (recording_) recording_->NoteTexture(Stage, pTexture);
   return D3D_OK;
 }
 
@@ -802,7 +798,7 @@ HRESULT GLDevice9::GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture
 HRESULT GLDevice9::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
   if (Stage >= kGLStages || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
   state_.tss[Stage][Type] = Value;
-  Record([&](GLStateBlock9* b) { b->NoteTextureStageState(Stage, Type, Value); });
+  if (recording_) recording_->NoteTextureStageState(Stage, Type, Value);
   return D3D_OK;
 }
 
@@ -815,7 +811,7 @@ HRESULT GLDevice9::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
 HRESULT GLDevice9::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
   if (Sampler >= kGLSamplers || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
   state_.samp[Sampler][Type] = Value;
-  Record([&](GLStateBlock9* b) { b->NoteSamplerState(Sampler, Type, Value); });
+  if (recording_) recording_->NoteSamplerState(Sampler, Type, Value);
   return D3D_OK;
 }
 
@@ -853,7 +849,7 @@ HRESULT GLDevice9::EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) {
 
 HRESULT GLDevice9::SetFVF(DWORD FVF) {
   state_.fvf = FVF;
-  Record([&](GLStateBlock9* b) { b->NoteFVF(FVF); });
+  if (recording_) recording_->NoteFVF(FVF);
   return D3D_OK;
 }
 
@@ -868,14 +864,14 @@ HRESULT GLDevice9::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
   if (StreamNumber != 0) return D3DERR_INVALIDCALL;
   if (pStreamData && !dynamic_cast<GLVertexBuffer9*>(pStreamData)) return D3DERR_INVALIDCALL;
   state_.stream = GLStream{Ref<IDirect3DVertexBuffer9>(pStreamData), OffsetInBytes, Stride};
-  Record([&](GLStateBlock9* b) { b->NoteStream(state_.stream); });
+  if (recording_) recording_->NoteStream(state_.stream);
   return D3D_OK;
 }
 
 HRESULT GLDevice9::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
   if (pIndexData && !dynamic_cast<GLIndexBuffer9*>(pIndexData)) return D3DERR_INVALIDCALL;
   state_.indices = Ref<IDirect3DIndexBuffer9>(pIndexData);
-  Record([&](GLStateBlock9* b) { b->NoteIndices(pIndexData); });
+  if (recording_) recording_->NoteIndices(pIndexData);
   return D3D_OK;
 }
 

@@ -183,7 +183,6 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void UploadUniforms(FFProgram* p);
   void BindTexture0(GLuint id);
   void ApplySampler0();
-  void Record(const std::function<void(GLStateBlock9*)>& note);
   void ResolveInto(GLuint targetFbo);
   void SyncChildWindow();
 
