@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kSize = 96;
+constexpr int kSize = 128;
 constexpr D3DCOLOR kBackground = 0xFF00FF00;
 
 int Channel(D3DCOLOR c, int shift) {
@@ -105,7 +105,6 @@ class PoolPixelTest : public ::testing::Test {
 
   void BeginFrame() {
     IDirect3DDevice9* Device = DX.Device.Get();
-    D3DXMATRIX View, Projection;
     const D3DXVECTOR3 Eye(0, 0, -4), At(0, 0, 0), Up(0, 1, 0);
     D3DXMatrixLookAtLH(&View, &Eye, &At, &Up);
     D3DXMatrixPerspectiveFovLH(&Projection, 3.14159265f / 4, 1.0f, 0.5f, 20.0f);
@@ -130,21 +129,42 @@ class PoolPixelTest : public ::testing::Test {
   }
 
   static D3DCOLOR At(const QImage& Image, int x, int y) { return Image.pixel(x, y); }
+  static D3DCOLOR At(const QImage& Image, POINT P) { return Image.pixel(P.x, P.y); }
 
+  // The pixel a world point lands on with the camera of BeginFrame.
+  POINT Project(const D3DVECTOR& P) const {
+    const D3DXMATRIX M = View * Projection;
+    const float X = P.x * M._11 + P.y * M._21 + P.z * M._31 + M._41;
+    const float Y = P.x * M._12 + P.y * M._22 + P.z * M._32 + M._42;
+    const float W = P.x * M._14 + P.y * M._24 + P.z * M._34 + M._44;
+    return {static_cast<LONG>((X / W + 1) / 2 * kSize), static_cast<LONG>((1 - Y / W) / 2 * kSize)};
+  }
+
+  D3DXMATRIX View, Projection;
   std::unique_ptr<QWindow> Window;
   TW9DirectX DX;
   TWPool Pool;
   fs::path Media;
 };
 
-TEST_F(PoolPixelTest, LitTexturedSphereIsBrightTowardsTheLight) {
-  WriteBands("grey.bmp", {0xFFC0C0C0, 0xFFC0C0C0, 0xFFC0C0C0});
-  TWTexture* Texture = Pool.WTextures().AddTexture("grey.bmp");
+TEST_F(PoolPixelTest, LitTexturedSphereAndCube) {
+  // Latitude bands: tv runs from the top pole (0) to the bottom pole (1), so the equator is
+  // orange all the way round.
+  QImage Bands(16, 48, QImage::Format_RGB32);
+  for (int y = 0; y < Bands.height(); ++y)
+    for (int x = 0; x < Bands.width(); ++x)
+      Bands.setPixel(x, y, y < 16 ? 0xFF4060FF : y < 32 ? 0xFFFF8000 : 0xFFFFFFFF);
+  ASSERT_TRUE(Bands.save(QString::fromStdString((Media / "bands.bmp").string()), "BMP"));
+  TWTexture* Texture = Pool.WTextures().AddTexture("bands.bmp");
+
   TWObject* Sphere = Pool.WObjects().Add();
   Sphere->SetObjectType(dxotEllipse);
   Sphere->SetSegmentsX(32);
   Sphere->SetSegmentsZ(24);
   Sphere->SetIndexed(true);
+  TWObject* Cube = Pool.WObjects().Add();
+  Cube->SetPosition({1.3f, 1.2f, 0});
+  Cube->SetSize({0.25f, 0.25f, 0.25f});
   TWLight* Light = Pool.WLights().Add();
   Light->SetLightType(D3DLIGHT_POINT);
   Light->SetAttenuation0(1.0f);
@@ -155,17 +175,27 @@ TEST_F(PoolPixelTest, LitTexturedSphereIsBrightTowardsTheLight) {
   ASSERT_NE(nullptr, Texture->Texture());
 
   BeginFrame();
+  // The poles lie on the z axis; turn the sphere so that they point up and down.
+  D3DXMATRIX World;
+  D3DXMatrixRotationX(&World, -3.14159265f / 2);
+  DX.Device->SetTransform(D3DTS_WORLD, &World);
   DX.Device->SetTexture(0, Texture->Texture());
   Sphere->Render();
+  D3DXMatrixIdentity(&World);
+  DX.Device->SetTransform(D3DTS_WORLD, &World);
+  Cube->Render();
   const QImage Image = EndFrame("lit-sphere");
 
-  const D3DCOLOR Lit = At(Image, kSize / 2 - 20, kSize / 2);
-  const D3DCOLOR Dark = At(Image, kSize / 2 + 20, kSize / 2);
-  EXPECT_FALSE(ColorNear(At(Image, kSize / 2, kSize / 2), kBackground))
-      << "the sphere covers the centre";
+  const POINT Centre = Project({0, 0, 0});
+  const D3DCOLOR Lit = At(Image, Project({-0.7f, 0, -0.7f}));
+  const D3DCOLOR Dark = At(Image, Project({0.7f, 0, -0.7f}));
   EXPECT_TRUE(ColorNear(At(Image, 2, 2), kBackground));
-  EXPECT_GT(Brightness(Lit), Brightness(Dark) + 150);
-  EXPECT_EQ(Channel(Lit, 16), Channel(Lit, 0)) << "grey texture, white light";
+  EXPECT_FALSE(ColorNear(At(Image, Centre), kBackground)) << "the sphere covers the centre";
+  EXPECT_GT(Brightness(Lit), Brightness(Dark) + 150) << "lit from the left";
+  EXPECT_GT(Channel(Lit, 16), Channel(Lit, 0) + 60) << "orange at the equator";
+  const D3DCOLOR North = At(Image, Project({-0.3f, 0.8f, -0.4f}));
+  EXPECT_GT(Channel(North, 0), Channel(North, 16)) << "blue towards the top pole";
+  EXPECT_FALSE(ColorNear(At(Image, Project({1.3f, 1.2f, -0.25f})), kBackground)) << "the cube";
 }
 
 TEST_F(PoolPixelTest, KeyWrittenAsFullRedInTheGuiFormMakesOpaqueBlueTransparent) {
@@ -189,9 +219,9 @@ TEST_F(PoolPixelTest, KeyWrittenAsFullRedInTheGuiFormMakesOpaqueBlueTransparent)
 
   // The plane's tu runs from 1 at its left edge (seen from -z) to 0 at its right edge, so the
   // image's bands appear mirrored: white, red, blue from left to right.
-  EXPECT_TRUE(ColorNear(At(Image, 22, kSize / 2), 0xFFFFFFFF));
-  EXPECT_TRUE(ColorNear(At(Image, kSize / 2, kSize / 2), 0xFFFF0000)) << "red is not the key";
-  EXPECT_TRUE(ColorNear(At(Image, 74, kSize / 2), kBackground)) << "blue is keyed out";
+  EXPECT_TRUE(ColorNear(At(Image, Project({-0.66f, 0, -1})), 0xFFFFFFFF));
+  EXPECT_TRUE(ColorNear(At(Image, Project({0, 0, -1})), 0xFFFF0000)) << "red is not the key";
+  EXPECT_TRUE(ColorNear(At(Image, Project({0.66f, 0, -1})), kBackground)) << "blue is keyed out";
 }
 
 }  // namespace
