@@ -62,8 +62,19 @@ HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* ou
   }
   if (image.isNull()) return D3DXERR_INVALIDDATA;
   DecodedImage d;
-  d.hasAlpha = image.hasAlphaChannel();
   d.image = image.convertToFormat(QImage::Format_ARGB32);
+  // Some decoders (Targa) give every image an alpha channel; only a channel that says
+  // something other than opaque counts.
+  if (image.hasAlphaChannel()) {
+    for (int y = 0; y < d.image.height() && !d.hasAlpha; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(d.image.constScanLine(y));
+      for (int x = 0; x < d.image.width(); ++x)
+        if ((row[x] >> 24) != 0xFF) {
+          d.hasAlpha = true;
+          break;
+        }
+    }
+  }
   d.info.Width = static_cast<UINT>(image.width());
   d.info.Height = static_cast<UINT>(image.height());
   d.info.Depth = 1;
@@ -72,9 +83,8 @@ HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* ou
   d.info.ImageFileFormat = FileFormatOf(format);
   if (d.hasAlpha)
     d.info.Format = D3DFMT_A8R8G8B8;
-  else if (image.depth() == 24 || (d.info.ImageFileFormat != D3DXIFF_JPG && image.depth() < 32 &&
-                                   image.format() == QImage::Format_RGB888))
-    d.info.Format = D3DFMT_R8G8B8;
+  else if (image.depth() == 24 && d.info.ImageFileFormat != D3DXIFF_JPG)
+    d.info.Format = D3DFMT_R8G8B8;  // a 24-bit bitmap or Targa; JPEG reads as X8R8G8B8
   else
     d.info.Format = D3DFMT_X8R8G8B8;
   *out = std::move(d);
