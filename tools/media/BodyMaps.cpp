@@ -263,7 +263,8 @@ Canvas Mars(int w) {
 Color Banded(const SpherePoint& sp, const Ramp& bands, float turbulence, float streaks,
              std::uint32_t seed) {
   const Vec3 q = Warp(Stretch(sp.p, 1.0f, 1.0f, 3.0f), 2.0f, 0.25f, seed);
-  const float shift = turbulence * Fbm(Stretch(q, 3.0f, 3.0f, 14.0f), 6, seed + 1);
+  const float shift = turbulence * (Fbm(Stretch(q, 3.0f, 3.0f, 14.0f), 6, seed + 1) +
+                                    0.45f * Fbm(Stretch(q, 12.0f, 12.0f, 30.0f), 4, seed + 3));
   const float lat = sp.lat / kDeg + shift;
   Color col = bands(lat);
   const float fine = Fbm(Stretch(sp.p, 6.0f, 6.0f, 60.0f), 4, seed + 2);
@@ -309,12 +310,13 @@ Canvas Jupiter(int w) {
 
 Canvas Saturn(int w) {
   Canvas c(w, w / 2);
-  const Ramp bands{{-90, Rgb(150, 146, 128)}, {-70, Rgb(176, 162, 128)}, {-52, Rgb(212, 190, 144)},
-                   {-40, Rgb(200, 176, 128)}, {-28, Rgb(226, 206, 160)}, {-18, Rgb(214, 188, 138)},
-                   {-8, Rgb(236, 220, 176)},  {8, Rgb(238, 222, 178)},   {16, Rgb(212, 184, 132)},
-                   {26, Rgb(228, 208, 160)},  {38, Rgb(204, 178, 130)},  {52, Rgb(220, 198, 150)},
-                   {70, Rgb(178, 166, 134)},  {90, Rgb(150, 150, 140)}};
-  PaintSphere(c, [&](const SpherePoint& sp) { return Banded(sp, bands, 1.2f, 0.04f, 901); });
+  const Ramp bands{{-90, Rgb(140, 146, 140)}, {-72, Rgb(170, 160, 128)}, {-60, Rgb(206, 184, 138)},
+                   {-52, Rgb(188, 160, 114)}, {-42, Rgb(218, 196, 148)}, {-32, Rgb(196, 166, 118)},
+                   {-24, Rgb(226, 206, 160)}, {-16, Rgb(204, 174, 124)}, {-7, Rgb(238, 222, 178)},
+                   {7, Rgb(240, 224, 180)},   {14, Rgb(200, 168, 118)},  {22, Rgb(230, 210, 162)},
+                   {32, Rgb(198, 170, 122)},  {42, Rgb(222, 200, 152)},  {54, Rgb(190, 164, 120)},
+                   {64, Rgb(210, 190, 146)},  {76, Rgb(160, 158, 136)},  {90, Rgb(130, 140, 140)}};
+  PaintSphere(c, [&](const SpherePoint& sp) { return Banded(sp, bands, 1.0f, 0.05f, 901); });
   return c;
 }
 

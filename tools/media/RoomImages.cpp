@@ -23,6 +23,29 @@ const Ramp kMahogany{{0.0f, Rgb(58, 28, 14)},
                      {0.75f, Rgb(128, 72, 38)},
                      {1.0f, Rgb(150, 92, 52)}};
 
+// A chart of the solar system in gold on deep blue: the Sun, orbits and their planets.
+// (u, v) run from -1 to 1 across the picture.
+Color Chart(float u, float v, std::uint32_t seed) {
+  Color col = Mix(Rgb(18, 28, 64), Rgb(30, 44, 92), Clamp01(0.5f - 0.4f * (u * u + v * v)));
+  const float star =
+      HashUnit(static_cast<int>((u + 1) * 90), static_cast<int>((v + 1) * 90), 0, seed);
+  if (star > 0.985f) col = Mix(col, Rgb(220, 220, 200), (star - 0.985f) / 0.015f);
+  const Color gold = Rgb(214, 176, 92);
+  const float r = std::sqrt(u * u + (v * 1.6f) * (v * 1.6f));  // orbits seen at a slant
+  for (int i = 1; i <= 6; ++i) {
+    const float orbit = 0.13f * i + 0.01f * i * i;
+    const float d = std::abs(r - orbit);
+    col = Mix(col, gold, Smoothstep(0.012f, 0.004f, d) * 0.8f);
+    const float a = 1.3f * i + 0.7f;
+    const float pu = orbit * std::cos(a), pv = orbit * std::sin(a) / 1.6f;
+    const float pd = std::hypot(u - pu, v - pv);
+    col = Mix(col, gold, Smoothstep(0.035f + 0.004f * i, 0.02f + 0.004f * i, pd));
+  }
+  const float sun = std::hypot(u, v);
+  col = Mix(col, Rgb(240, 200, 100), Smoothstep(0.09f, 0.07f, sun));
+  return col;
+}
+
 // The wall runs 5600 units along and 1120 up, but only 1048 lie below the ceiling. Row 0 of
 // the picture is the floor edge, because the wall planes put texture v = 0 at their bottom.
 Canvas Wall(int index, int w, int h) {
@@ -78,7 +101,21 @@ Canvas Wall(int index, int w, int h) {
         }
       }
     }
-    return Scale(col, light);
+    col = Scale(col, light);
+    // Walls 2 and 4 hang two framed charts of the planets' orbits in their upper panels.
+    if (index % 2 == 0 && (bayIndex == 2 || bayIndex == 7)) {
+      const float px = bx - 44 - 258, py = wy - 687;  // from the panel's middle
+      const float fx = std::abs(px), fy = std::abs(py);
+      if (fx < 200 && fy < 190) {
+        if (fx > 178 || fy > 168) {  // gilt frame, bevelled toward the light
+          const float t = std::max((fx - 178) / 22.0f, (fy - 168) / 22.0f);
+          col = Scale(Rgb(184, 142, 62), 0.75f + 0.5f * std::sin(t * 3.14159f));
+        } else {
+          col = Chart(px / 170.0f, py / 160.0f, seed);
+        }
+      }
+    }
+    return col;
   });
   return c;
 }
