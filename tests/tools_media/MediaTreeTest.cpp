@@ -217,6 +217,92 @@ TEST(MediaTree, DialogPictureIconsAndSize) {
   EXPECT_LT(total, 60 * 1024 * 1024) << "the media tree must stay under 60 MB";
 }
 
+struct Look {
+  double r = 0, g = 0, b = 0;  // mean channels
+  double spread = 0;           // mean distance from the mean colour
+};
+
+Look LookOf(const QImage& img, int rowFrom = 0, int rowTo = -1) {
+  if (rowTo < 0) rowTo = img.height();
+  Look m;
+  const int n = (rowTo - rowFrom) * img.width();
+  for (int y = rowFrom; y < rowTo; ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      m.r += qRed(p), m.g += qGreen(p), m.b += qBlue(p);
+    }
+  m.r /= n, m.g /= n, m.b /= n;
+  for (int y = rowFrom; y < rowTo; ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      m.spread += std::abs(qRed(p) - m.r) + std::abs(qGreen(p) - m.g) + std::abs(qBlue(p) - m.b);
+    }
+  m.spread /= 3.0 * n;
+  return m;
+}
+
+// The colours each body is known by; a map given to the wrong file fails here.
+TEST(MediaTree, BodyMapsHaveTheirBodysColours) {
+  auto look = [](const char* name) { return LookOf(Load(PathOf("textures", "Low", name))); };
+  const Look sun = look("sun.jpg");
+  EXPECT_GT(sun.r, 200);
+  EXPECT_GT(sun.r, sun.g + 40);
+  EXPECT_GT(sun.g, sun.b + 60);
+  const Look mars = look("mars.jpg");
+  EXPECT_GT(mars.r, mars.g + 50) << "rust red";
+  const Look earth = look("earth.jpg");
+  EXPECT_GT(earth.b, earth.r) << "mostly ocean";
+  const Look uranus = look("uranus.jpg");
+  EXPECT_GT(uranus.g, uranus.r + 30);
+  EXPECT_GT(uranus.b, uranus.r + 30);
+  EXPECT_LT(uranus.spread, 12) << "nearly featureless";
+  const Look neptune = look("neptune.jpg");
+  EXPECT_GT(neptune.b, neptune.r + 80) << "deep blue";
+  const Look io = look("red.jpg");
+  EXPECT_GT(io.r, io.b + 80) << "sulphur yellow and orange";
+  EXPECT_GT(io.g, io.b + 50);
+  const Look europa = look("bluegreen.jpg");
+  EXPECT_GT(europa.b, 180) << "icy white-blue";
+  EXPECT_GE(europa.b, europa.r);
+  for (const char* grey : {"grey.jpg", "moon.jpg", "mercury.jpg"}) {
+    const Look m = look(grey);
+    EXPECT_LT(std::abs(m.r - m.b), 30) << grey << " is grey";
+  }
+  EXPECT_LT(look("grey.jpg").g, look("moon.jpg").g) << "grey.jpg is the darker";
+  for (const char* banded : {"jupiter.jpg", "saturn.jpg"}) {
+    const Look m = look(banded);
+    EXPECT_GT(m.r, m.b + 20) << banded;
+  }
+  // Earth and Mars have white polar caps: the first rows are near white.
+  for (const char* capped : {"earth.jpg", "mars.jpg"}) {
+    const QImage img = Load(PathOf("textures", "Low", capped));
+    const Look cap = LookOf(img, 0, 2);
+    EXPECT_GT(cap.r + cap.g + cap.b, 3 * 215) << capped;
+  }
+}
+
+TEST(MediaTree, SkyIsDarkWithBrightStars) {
+  const QImage sky = Load(PathOf("textures", "High", "nightsky.jpg"));
+  const Look m = LookOf(sky);
+  EXPECT_LT(m.r + m.g + m.b, 3 * 25);
+  int bright = 0;
+  for (int y = 0; y < sky.height(); ++y)
+    for (int x = 0; x < sky.width(); ++x) bright += qGray(sky.pixel(x, y)) > 180;
+  EXPECT_GT(bright, 20);
+}
+
+// Wall planes put texture row 0 at the floor: the dark skirting board comes first, the
+// light ceiling never appears.
+TEST(MediaTree, WallsStartWithTheSkirtingAtTheFloorEdge) {
+  for (const char* wall : {"wall1.jpg", "wall2.jpg", "wall3.jpg", "wall4.jpg"}) {
+    const QImage img = Load(PathOf("tabletextures", "High", wall));
+    const Look skirting = LookOf(img, 2, 20);
+    const Look panels = LookOf(img, img.height() / 2, img.height() / 2 + 20);
+    EXPECT_LT(skirting.r, panels.r) << wall;
+    EXPECT_EQ(img.width(), 4 * img.height()) << wall;
+  }
+}
+
 std::map<QString, QByteArray> Digests(const QString& dir) {
   std::map<QString, QByteArray> out;
   QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
