@@ -266,7 +266,7 @@ HRESULT GLDevice9::Create(HWND window, D3DPRESENT_PARAMETERS* pp) {
   }
   core_->device = this;
   auto* gl = core_->gl();
-  ff_ = std::make_unique<GLFixedFunction>(gl);
+  ff_ = std::make_unique<GLFixedFunction>(gl, core_->context());
   gl->glGenVertexArrays(1, &vao_);
   gl->glGenVertexArrays(1, &overlayVao_);
   gl->glGenBuffers(1, &upBuffer_);
@@ -317,11 +317,15 @@ HRESULT GLDevice9::SetUpSurfaces() {
       pp_.EnableAutoDepthStencil ? GLRenderbufferFormatOf(pp_.AutoDepthStencilFormat) : 0;
   if (!colorFormat || (pp_.EnableAutoDepthStencil && !depthFormat)) return D3DERR_NOTAVAILABLE;
   GLsizei samples = 0;
-  if (pp_.MultiSampleType == D3DMULTISAMPLE_NONMASKABLE)
-    samples = 2 << pp_.MultiSampleQuality;
-  else if (pp_.MultiSampleType >= D3DMULTISAMPLE_2_SAMPLES)
+  const std::vector<int>& counts = ProbeGL().sampleCounts;
+  if (pp_.MultiSampleType == D3DMULTISAMPLE_NONMASKABLE) {
+    if (pp_.MultiSampleQuality >= counts.size()) return D3DERR_INVALIDCALL;
+    samples = counts[pp_.MultiSampleQuality];
+  } else if (pp_.MultiSampleType >= D3DMULTISAMPLE_2_SAMPLES) {
     samples = static_cast<GLsizei>(pp_.MultiSampleType);
-  if (samples > ProbeGL().maxSamples) return D3DERR_NOTAVAILABLE;
+    if (std::find(counts.begin(), counts.end(), samples) == counts.end())
+      return D3DERR_NOTAVAILABLE;
+  }
 
   auto* gl = core_->gl();
   const auto width = static_cast<GLsizei>(pp_.BackBufferWidth);

@@ -128,7 +128,11 @@ HRESULT GLDirect3D9::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT
   GetAdapterDisplayMode(Adapter, &mode);
   if (AdapterFormat != mode.Format) return D3DERR_NOTAVAILABLE;
   if (!Contains(ProbeGL().colorFormats, BackBufferFormat)) return D3DERR_NOTAVAILABLE;
+  // Full screen shows the back buffer as the display's format; a window converts, except to
+  // and from ten-bit colour, which only full screen shows.
   if (!bWindowed && DepthGroup(BackBufferFormat) != DepthGroup(AdapterFormat))
+    return D3DERR_NOTAVAILABLE;
+  if (bWindowed && (DepthGroup(BackBufferFormat) == 30) != (DepthGroup(AdapterFormat) == 30))
     return D3DERR_NOTAVAILABLE;
   return D3D_OK;
 }
@@ -166,9 +170,10 @@ HRESULT GLDirect3D9::CheckDeviceMultiSampleType(UINT Adapter, D3DDEVTYPE DeviceT
   if (MultiSampleType == D3DMULTISAMPLE_NONE) {
     levels = 1;
   } else if (MultiSampleType == D3DMULTISAMPLE_NONMASKABLE) {
-    // One quality level per sample count the driver offers (2, 4, 8, ...).
-    for (int n = 2; n <= probe.maxSamples; n *= 2) ++levels;
-  } else if (static_cast<int>(MultiSampleType) <= probe.maxSamples) {
+    // One quality level per sample count the driver offers.
+    levels = static_cast<DWORD>(probe.sampleCounts.size());
+  } else if (std::find(probe.sampleCounts.begin(), probe.sampleCounts.end(),
+                       static_cast<int>(MultiSampleType)) != probe.sampleCounts.end()) {
     levels = 1;
   }
   if (levels == 0) return D3DERR_NOTAVAILABLE;

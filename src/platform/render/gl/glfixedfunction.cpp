@@ -1,5 +1,6 @@
 #include "platform/render/gl/glfixedfunction.h"
 
+#include <QOpenGLContext>
 #include <cstdio>
 #include <vector>
 
@@ -351,6 +352,8 @@ void main() {
 }
 
 GLFixedFunction::~GLFixedFunction() {
+  // Unless its context is current, the programs go with the context itself.
+  if (QOpenGLContext::currentContext() != context_) return;
   for (auto& [key, program] : cache_)
     if (program->id) gl_->glDeleteProgram(program->id);
 }

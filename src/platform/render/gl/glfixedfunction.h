@@ -3,6 +3,7 @@
 // change the shader (matrices, lights, material, alpha reference) travel as uniforms.
 #pragma once
 
+#include <QOpenGLContext>
 #include <QOpenGLFunctions_3_3_Core>
 #include <cstdint>
 #include <cstring>
@@ -74,7 +75,8 @@ struct FFProgram {
 
 class GLFixedFunction {
  public:
-  explicit GLFixedFunction(QOpenGLFunctions_3_3_Core* gl) : gl_(gl) {}
+  GLFixedFunction(QOpenGLFunctions_3_3_Core* gl, QOpenGLContext* context)
+      : gl_(gl), context_(context) {}
   ~GLFixedFunction();
   // The program for a key, compiled on first use; null if the driver rejects it.
   FFProgram* Program(const FFKey& key);
@@ -84,6 +86,7 @@ class GLFixedFunction {
 
  private:
   QOpenGLFunctions_3_3_Core* gl_;
+  QOpenGLContext* context_;
   std::unordered_map<FFKey, std::unique_ptr<FFProgram>, FFKeyHash> cache_;
 };
 

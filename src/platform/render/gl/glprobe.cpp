@@ -5,6 +5,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLVersionFunctionsFactory>
+#include <algorithm>
 #include <memory>
 
 #include "platform/render/gl/glformats.h"
@@ -72,6 +73,18 @@ GLProbe Probe() {
     if (Renderable(gl, GLRenderbufferFormatOf(f), false)) p.colorFormats.push_back(f);
   for (D3DFORMAT f : {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D32})
     if (Renderable(gl, GLRenderbufferFormatOf(f), true)) p.depthFormats.push_back(f);
+  // Drivers round a requested sample count up to one they have; only counts that come back
+  // as asked are offered.
+  for (int n = 2; n <= std::min(p.maxSamples, 16); ++n) {
+    GLuint rb = 0;
+    GLint got = 0;
+    gl->glGenRenderbuffers(1, &rb);
+    gl->glBindRenderbuffer(GL_RENDERBUFFER, rb);
+    gl->glRenderbufferStorageMultisample(GL_RENDERBUFFER, n, GL_RGBA8, 16, 16);
+    gl->glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &got);
+    gl->glDeleteRenderbuffers(1, &rb);
+    if (got == n && gl->glGetError() == GL_NO_ERROR) p.sampleCounts.push_back(n);
+  }
   p.ok = true;
   context.doneCurrent();
   return p;

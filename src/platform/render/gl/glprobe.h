@@ -13,6 +13,7 @@ struct GLProbe {
   bool software = false;  // llvmpipe, softpipe or swrast: the device then calls itself REF
   int maxTextureSize = 0;
   int maxSamples = 0;
+  std::vector<int> sampleCounts;        // sample counts a colour buffer gets exactly, ascending
   std::vector<D3DFORMAT> colorFormats;  // renderable back-buffer formats
   std::vector<D3DFORMAT> depthFormats;  // renderable depth/stencil formats
 };
