@@ -46,12 +46,15 @@ HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* ou
   QByteArray format = QFileInfo(nameHint).suffix().toLower().toLatin1();
   if (format == "jpg") format = "jpeg";
   QImage image;
-  if (QImageReader::supportedImageFormats().contains(format)) image = Read(data, format);
-  if (image.isNull() && format == "tga") {
+  if (format == "tga") {
     // Qt reads only Targa files that end in the version 2 footer; older files are the same
     // image without it, so give them one.
     static const char footer[26] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-    image = Read(data + QByteArray(footer, sizeof footer), format);
+    const QByteArray signature(footer + 8, 18);
+    image =
+        Read(data.endsWith(signature) ? data : data + QByteArray(footer, sizeof footer), format);
+  } else if (QImageReader::supportedImageFormats().contains(format)) {
+    image = Read(data, format);
   }
   if (image.isNull()) {
     QBuffer buffer;
