@@ -123,6 +123,9 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE t) {
   }
 }
 
+// The caps' MaxPrimitiveCount: keeps vertex counts far from overflowing.
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+
 UINT VertexCount(D3DPRIMITIVETYPE t, UINT primitives) {
   switch (t) {
     case D3DPT_POINTLIST:
@@ -1276,10 +1279,11 @@ HRESULT GLDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
   if (!inScene_ || !mode || !vb || state_.stream.stride == 0 || D3DXGetFVFVertexSize(fvf) == 0)
     return D3DERR_INVALIDCALL;
   if (PrimitiveCount == 0) return D3D_OK;
+  if (PrimitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
   const UINT count = VertexCount(PrimitiveType, PrimitiveCount);
   const std::uint64_t end =
       state_.stream.offset +
-      static_cast<std::uint64_t>(StartVertex + count - 1) * state_.stream.stride +
+      (static_cast<std::uint64_t>(StartVertex) + count - 1) * state_.stream.stride +
       D3DXGetFVFVertexSize(fvf);
   if (end > vb->Buffer().Length()) return D3DERR_INVALIDCALL;
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
@@ -1301,9 +1305,10 @@ HRESULT GLDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Base
       D3DXGetFVFVertexSize(fvf) == 0)
     return D3DERR_INVALIDCALL;
   if (PrimitiveCount == 0) return D3D_OK;
+  if (PrimitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
   const UINT count = VertexCount(PrimitiveType, PrimitiveCount);
   const UINT isize = ib->IndexSize();
-  if (static_cast<std::uint64_t>(StartIndex + count) * isize > ib->Buffer().Length())
+  if ((static_cast<std::uint64_t>(StartIndex) + count) * isize > ib->Buffer().Length())
     return D3DERR_INVALIDCALL;
   // No index may reach past the vertex buffer: GL would read beyond it.
   auto fits = [&](UINT maxIndex) {
@@ -1343,6 +1348,7 @@ HRESULT GLDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primitiv
   // As on Direct3D, the stream source is unset by a draw from memory.
   state_.stream = GLStream();
   if (PrimitiveCount == 0) return D3D_OK;
+  if (PrimitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
   const UINT count = VertexCount(PrimitiveType, PrimitiveCount);
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
   auto* gl = core_->gl();
