@@ -282,6 +282,7 @@ TEST_F(GLDeviceTest, FontDrawsInsideItsRectangleAndMeasures) {
   EXPECT_EQ(font->DrawTextA("HH\xC9", -1, &rect, DT_LEFT, 0xFF00FF00), height);
   device_->EndScene();
   const QImage image = Grab();
+  image.save(QString::fromStdString(TempPath("text.png")));
   int lit = 0, outside = 0;
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) {
@@ -301,6 +302,25 @@ TEST_F(GLDeviceTest, FontDrawsInsideItsRectangleAndMeasures) {
   font->OnLostDevice();
   EXPECT_EQ(device_->Reset(&pp), D3D_OK);
   font->OnResetDevice();
+}
+
+TEST_F(GLDeviceTest, FontFromAGdiHandleGoesThroughTheResolver) {
+  D3DXSetFontResolver([](HFONT handle, D3DXFONT_DESCA* desc) {
+    if (handle != 42) return false;
+    desc->Height = -29;
+    desc->Weight = 700;
+    std::strcpy(desc->FaceName, "Arial");
+    return true;
+  });
+  Ref<ID3DXFont> font;
+  ASSERT_EQ(D3DXCreateFont(device_.Get(), 42, &font), D3D_OK);
+  D3DXFONT_DESCA desc;
+  font->GetDescA(&desc);
+  EXPECT_EQ(desc.Height, -29);
+  EXPECT_EQ(desc.Weight, 700u);
+  EXPECT_EQ(D3DXCreateFont(device_.Get(), 7, &font), E_FAIL);
+  EXPECT_FALSE(font);
+  D3DXSetFontResolver({});
 }
 
 TEST_F(GLDeviceTest, SpriteDrawPlacesTexelsAtTheTranslation) {
