@@ -587,7 +587,8 @@ HRESULT GLDevice9::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
                                       HANDLE* pSharedHandle) {
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
-  if (Length == 0 || pSharedHandle) return D3DERR_INVALIDCALL;
+  if (Length == 0 || pSharedHandle || (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
+    return D3DERR_INVALIDCALL;
   Ref<GLVertexBuffer9> vb(new GLVertexBuffer9(core_, Length, Usage, FVF, Pool));
   if (!vb->Buffer().Valid()) return D3DERR_OUTOFVIDEOMEMORY;
   *ppVertexBuffer = vb;
@@ -599,7 +600,8 @@ HRESULT GLDevice9::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
                                      HANDLE* pSharedHandle) {
   if (!ppIndexBuffer) return D3DERR_INVALIDCALL;
   *ppIndexBuffer = nullptr;
-  if (Length == 0 || pSharedHandle || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32))
+  if (Length == 0 || pSharedHandle || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) ||
+      (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
     return D3DERR_INVALIDCALL;
   Ref<GLIndexBuffer9> ib(new GLIndexBuffer9(core_, Length, Usage, Format, Pool));
   if (!ib->Buffer().Valid()) return D3DERR_OUTOFVIDEOMEMORY;

@@ -7,15 +7,7 @@
 #include <vector>
 
 #include "platform/render/gl/gltexture9.h"
-
-char16_t Windows1252ToUnicode(unsigned char c) {
-  static const char16_t k80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  if (c >= 0x80 && c < 0xA0) return k80[c - 0x80];
-  return c;
-}
+#include "platform/text/Windows1252.h"
 
 QFont GLFont9::FontOf(const D3DXFONT_DESCA& desc) {
   QFont font(QString::fromLatin1(desc.FaceName));
@@ -61,7 +53,7 @@ HRESULT GLFont9::BuildAtlas() {
     int x, y;
   } cells[256] = {};
   for (int c = 32; c < 256; ++c) {
-    const char16_t u = Windows1252ToUnicode(static_cast<unsigned char>(c));
+    const auto u = static_cast<char16_t>(Windows1252ToUnicode(static_cast<unsigned char>(c)));
     if (!u) continue;
     Glyph& g = glyphs_[c];
     g.advance = metrics.horizontalAdvance(QChar(u));
@@ -82,7 +74,7 @@ HRESULT GLFont9::BuildAtlas() {
     painter.setFont(font);
     painter.setPen(Qt::white);
     for (int c = 32; c < 256; ++c) {
-      const char16_t u = Windows1252ToUnicode(static_cast<unsigned char>(c));
+      const auto u = static_cast<char16_t>(Windows1252ToUnicode(static_cast<unsigned char>(c)));
       if (!u) continue;
       painter.drawText(cells[c].x + pad, cells[c].y + metrics.ascent(), QString(QChar(u)));
       Glyph& g = glyphs_[c];

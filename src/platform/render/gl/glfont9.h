@@ -43,5 +43,3 @@ class GLFont9 final : public ID3DXFont {
   int lineHeight_ = 0;
 };
 
-// The Unicode character of a Windows-1252 code (0 for the five undefined codes).
-char16_t Windows1252ToUnicode(unsigned char c);
