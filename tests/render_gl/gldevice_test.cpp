@@ -155,6 +155,20 @@ TEST_F(GLDeviceTest, DepthTestKeepsTheNearerQuadUnlessDisabled) {
   EXPECT_TRUE(ColorNear(Pixel(30, 30), kBlue, 0));
 }
 
+TEST_F(GLDeviceTest, PretransformedDepthIgnoresTheViewportDepthRange) {
+  // Pre-transformed z is the final depth: a viewport from 0.5 to 1 must not move it.
+  D3DVIEWPORT9 vp{0, 0, 64, 64, 0.5f, 1.0f};
+  device_->SetViewport(&vp);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 0.4f, 0);
+  device_->BeginScene();
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  DrawQuad(0, 0, 16, 16, kRed, 0.3f);
+  DrawQuad(16, 0, 32, 16, kBlue, 0.5f);
+  device_->EndScene();
+  EXPECT_TRUE(ColorNear(Pixel(8, 8), kRed, 0));
+  EXPECT_TRUE(ColorNear(Pixel(24, 8), kBlack, 0));
+}
+
 TEST_F(GLDeviceTest, CullingHidesCounterClockwiseTrianglesByDefault) {
   // One triangle per half of the screen: the left one clockwise on screen, the right one
   // counter-clockwise, both through a real camera (transformed) and as pixels.

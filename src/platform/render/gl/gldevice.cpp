@@ -952,7 +952,7 @@ void GLDevice9::ApplySampler0() {
   shadow_.samplerKnown = true;
 }
 
-void GLDevice9::ApplyFixedState() {
+void GLDevice9::ApplyFixedState(bool pretransformed) {
   auto* gl = core_->gl();
   const DWORD* rs = state_.rs;
   const bool known = shadow_.known;
@@ -1036,8 +1036,14 @@ void GLDevice9::ApplyFixedState() {
     // Stored top row first, so a viewport's top is GL's y as it stands.
     gl->glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
                    static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-    gl->glDepthRange(vp.MinZ, vp.MaxZ);
     shadow_.viewport = vp;
+  }
+  // Pre-transformed depth is final; only transformed geometry goes through the viewport's
+  // depth range.
+  const float minZ = pretransformed ? 0.0f : vp.MinZ, maxZ = pretransformed ? 1.0f : vp.MaxZ;
+  if (!known || minZ != shadow_.minZ || maxZ != shadow_.maxZ) {
+    gl->glDepthRange(minZ, maxZ);
+    shadow_.minZ = minZ, shadow_.maxZ = maxZ;
   }
 }
 
@@ -1156,7 +1162,7 @@ HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT st
     gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   }
   if (vbo == 0) {  // Clear only wants the framebuffer bound
-    ApplyFixedState();
+    ApplyFixedState(false);
     shadow_.known = true;
     shadow_.texture0 = 0xFFFFFFFF;
     shadow_.program = 0xFFFFFFFF;
@@ -1214,7 +1220,7 @@ HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT st
     shadow_.program = program->id;
   }
   UploadUniforms(program);
-  ApplyFixedState();
+  ApplyFixedState(pre);
   BindTexture0(key.textured ? texture->Id() : 0);
   ApplySampler0();
 

@@ -179,7 +179,7 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void ResetState();
   bool Drawable() const;
   HRESULT PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride);
-  void ApplyFixedState();
+  void ApplyFixedState(bool pretransformed);
   void UploadUniforms(FFProgram* p);
   void BindTexture0(GLuint id);
   void ApplySampler0();
@@ -225,6 +225,7 @@ class GLDevice9 final : public IDirect3DDevice9 {
     GLenum srcBlend = 0, dstBlend = 0, blendOp = 0, depthFunc = 0, cullFace = 0, fill = 0;
     DWORD colorMask = 0xF;
     D3DVIEWPORT9 viewport{0xFFFFFFFF, 0, 0, 0, -1.0f, -1.0f};
+    float minZ = -1.0f, maxZ = -1.0f;
     DWORD samplerState[D3DSAMP_COUNT] = {};
     bool samplerKnown = false;
   } shadow_;

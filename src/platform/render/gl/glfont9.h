@@ -42,4 +42,3 @@ class GLFont9 final : public ID3DXFont {
   Glyph glyphs_[256];
   int lineHeight_ = 0;
 };
-
