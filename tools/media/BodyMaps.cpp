@@ -75,15 +75,19 @@ Canvas Sun(int w) {
                   {0.7f, Rgb(255, 196, 70)},
                   {1.0f, Rgb(255, 238, 160)}};
   PaintSphere(c, [&](const SpherePoint& sp) {
-    const Cells g = Worley(sp.p * 48.0f, 101);
-    const float gran = Smoothstep(0.0f, 0.45f, g.f2 - g.f1);
+    // Granules: cells of a jittered lattice, their outlines rounded by a little warping.
+    const Vec3 gp = sp.p * 48.0f;
+    const Vec3 jitter{Noise(gp * 0.9f, 105), Noise(gp * 0.9f, 106), Noise(gp * 0.9f, 107)};
+    const Cells g = Worley(gp + jitter * 0.35f, 101);
+    const float gran = Smoothstep(0.0f, 0.6f, g.f2 - g.f1) * (1.0f - 0.35f * g.f1);
     const Cells sg = Worley(sp.p * 9.0f, 102);
     const float super = Smoothstep(0.0f, 0.3f, sg.f2 - sg.f1);
     const float large = Fbm(sp.p * 3.0f, 5, 103);
     float v = 0.22f + 0.5f * gran + 0.12f * super + 0.15f * large;
     float spot = 0, facula = 0;
+    const float ragged = 1.0f + 0.3f * Fbm(sp.p * 40.0f, 3, 108);
     for (const Spot& s : spots) {
-      const float d = AngleTo(sp, s.lat, s.lon) / s.r;
+      const float d = AngleTo(sp, s.lat, s.lon) / s.r * ragged;
       spot = std::max(spot,
                       1.0f - Smoothstep(0.4f, 1.0f, d) * 0.45f - Smoothstep(1.0f, 1.5f, d) * 0.55f);
       facula = std::max(facula, Smoothstep(5.0f, 1.8f, d));
@@ -157,7 +161,7 @@ Canvas Grey(int w) {
     const float dark = Smoothstep(-0.2f, 0.4f, Fbm(sp.p * 1.2f, 4, 402));
     Color col = Mix(Rgb(112, 108, 102), Rgb(72, 70, 68), dark);
     col = Scale(col, 0.9f + 0.16f * n);
-    col = Add(col, Scale(Rgb(230, 228, 222), 0.5f * bright));
+    col = Add(col, Scale(Rgb(230, 228, 222), 0.35f * bright));
     return Scale(col, relief);
   });
 }
