@@ -1210,6 +1210,22 @@ HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT st
   key.alphaArg1 = static_cast<std::uint8_t>(t0[D3DTSS_ALPHAARG1]);
   key.alphaArg2 = static_cast<std::uint8_t>(t0[D3DTSS_ALPHAARG2]);
   key.textured = texture != nullptr && key.hasTexCoord;
+  if (!key.textured) {
+    // Nothing bound draws untextured: an operation that would read the texture passes the
+    // diffuse colour (and alpha) through instead.
+    auto readsTexture = [](std::uint8_t op, std::uint8_t a1, std::uint8_t a2) {
+      const bool t1 = (a1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE,
+                 t2 = (a2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+      if (op == D3DTOP_DISABLE) return false;
+      if (op == D3DTOP_SELECTARG1) return t1;
+      if (op == D3DTOP_SELECTARG2) return t2;
+      return t1 || t2 || op == D3DTOP_BLENDTEXTUREALPHA;
+    };
+    if (readsTexture(key.colorOp, key.colorArg1, key.colorArg2))
+      key.colorOp = D3DTOP_SELECTARG1, key.colorArg1 = D3DTA_DIFFUSE;
+    if (readsTexture(key.alphaOp, key.alphaArg1, key.alphaArg2))
+      key.alphaOp = D3DTOP_SELECTARG1, key.alphaArg1 = D3DTA_DIFFUSE;
+  }
   key.alphaFunc = rs[D3DRS_ALPHATESTENABLE] ? static_cast<std::uint8_t>(rs[D3DRS_ALPHAFUNC]) : 0;
   key.flatShade = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
 

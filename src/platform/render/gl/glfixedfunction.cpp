@@ -327,7 +327,7 @@ void main() {
 #if TEXTURED
   vec4 tex = texture(u_texture, v_texcoord);
 #else
-  // No texture bound: the stage reads white, so the draw comes out untextured.
+  // No texture bound: the key routes texture reads to the diffuse colour.
   vec4 tex = vec4(1.0);
 #endif
 )";
