@@ -23,8 +23,9 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using namespace zelmar::media;
-  // Fonts for the contact sheet's labels; no display is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Fonts for the contact sheet's labels. The tool never shows a window, so it must not
+  // depend on a display even where the environment asks for one.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
 
