@@ -332,6 +332,27 @@ TEST_F(GLDeviceTest, ResetWaitsForDefaultPoolObjectsAndRestoresDefaults) {
   EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3D_OK);
 }
 
+TEST_F(GLDeviceTest, LostDeviceReportsUntilReset) {
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+  GLLoseDevice(device_.Get());
+  EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  // Drawing is accepted and does nothing.
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, kRed, 1.0f, 0), D3D_OK);
+  device_->BeginScene();
+  device_->EndScene();
+  D3DPRESENT_PARAMETERS pp = pp_;
+  ASSERT_EQ(device_->Reset(&pp), D3D_OK);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+  EXPECT_TRUE(ColorNear(Pixel(5, 5), kBlue, 0));
+  EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3D_OK);
+  // A window that goes away takes the device with it for good.
+  window_.reset();
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, 0, nullptr), D3DERR_DEVICELOST);
+}
+
 TEST_F(GLDeviceTest, DrawsAreCheckedAgainstBufferBounds) {
   Ref<IDirect3DVertexBuffer9> vb;
   device_->CreateVertexBuffer(3 * sizeof(TLVertex), 0, 0x144, D3DPOOL_MANAGED, &vb, nullptr);

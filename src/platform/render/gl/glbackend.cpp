@@ -27,3 +27,7 @@ UINT GLCompiledPrograms(IDirect3DDevice9* device) {
   auto* gl = dynamic_cast<GLDevice9*>(device);
   return gl ? gl->ProgramsCompiled() : 0;
 }
+
+void GLLoseDevice(IDirect3DDevice9* device) {
+  if (auto* gl = dynamic_cast<GLDevice9*>(device)) gl->Lose();
+}

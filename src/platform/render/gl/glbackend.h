@@ -19,3 +19,7 @@ void GLResetStateCache(IDirect3DDevice9* device);
 // Number of fixed-function programs compiled so far by a GL device (a measure for tests and
 // benchmarks of the shader cache); 0 for another backend's device.
 UINT GLCompiledPrograms(IDirect3DDevice9* device);
+// Loses a GL device as if the display had been taken away: Present and draws fail with
+// D3DERR_DEVICELOST and TestCooperativeLevel says D3DERR_DEVICENOTRESET until a Reset (for
+// tests of the framework's loss handling on the real backend).
+void GLLoseDevice(IDirect3DDevice9* device);

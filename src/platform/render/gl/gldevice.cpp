@@ -415,8 +415,8 @@ bool GLDevice9::Drawable() const {
 // ---- Device life ------------------------------------------------------------------------------
 
 HRESULT GLDevice9::TestCooperativeLevel() {
-  if (!target_ || lost_) return D3DERR_DEVICELOST;
-  return D3D_OK;
+  if (!target_) return D3DERR_DEVICELOST;  // the window is gone: nothing to reset into
+  return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
 }
 
 UINT GLDevice9::GetAvailableTextureMem() {
@@ -638,6 +638,7 @@ HRESULT GLDevice9::EndScene() {
 
 HRESULT GLDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                          DWORD Stencil) {
+  if (lost_) return D3D_OK;  // as on Direct3D, a lost device accepts drawing and does nothing
   if (!Drawable()) return D3DERR_DEVICELOST;
   const bool hasDepth = pp_.EnableAutoDepthStencil != FALSE;
   const bool hasStencil = hasDepth && pp_.AutoDepthStencilFormat == D3DFMT_D24S8;
@@ -1296,6 +1297,7 @@ HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT st
 
 HRESULT GLDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                  UINT PrimitiveCount) {
+  if (lost_) return D3D_OK;  // as on Direct3D, a lost device accepts drawing and does nothing
   if (!Drawable()) return D3DERR_DEVICELOST;
   const GLenum mode = PrimitiveMode(PrimitiveType);
   const DWORD fvf = state_.fvf;
@@ -1320,6 +1322,7 @@ HRESULT GLDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
 
 HRESULT GLDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT,
                                         UINT, UINT StartIndex, UINT PrimitiveCount) {
+  if (lost_) return D3D_OK;  // as on Direct3D, a lost device accepts drawing and does nothing
   if (!Drawable()) return D3DERR_DEVICELOST;
   const GLenum mode = PrimitiveMode(PrimitiveType);
   const DWORD fvf = state_.fvf;
@@ -1363,6 +1366,7 @@ HRESULT GLDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Base
 
 HRESULT GLDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                    const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+  if (lost_) return D3D_OK;  // as on Direct3D, a lost device accepts drawing and does nothing
   if (!Drawable()) return D3DERR_DEVICELOST;
   const GLenum mode = PrimitiveMode(PrimitiveType);
   const DWORD fvf = state_.fvf;

@@ -171,6 +171,9 @@ class GLDevice9 final : public IDirect3DDevice9 {
   UINT BackBufferWidth() const { return pp_.BackBufferWidth; }
   UINT BackBufferHeight() const { return pp_.BackBufferHeight; }
   bool InScene() const { return inScene_; }
+  // Loses the device as a display change would: drawing and Present report the loss until
+  // a Reset succeeds.
+  void Lose() { lost_ = true; }
   UINT ProgramsCompiled() const { return static_cast<UINT>(ff_ ? ff_->CachedPrograms() : 0); }
 
  private:
