@@ -87,6 +87,9 @@ TEST(GLImage, TargaWithoutFooterAndUnknownBytes) {
   ASSERT_EQ(DecodeImageBytes(tga, "planet.TGA", &d), D3D_OK);
   EXPECT_EQ(d.image.pixel(0, 0), 0xFF102030u);
   EXPECT_FALSE(d.hasAlpha);
+  // Registered as a program resource, the image has no extension to go by.
+  ASSERT_EQ(DecodeImageBytes(tga, "SunGlow", &d), D3D_OK);
+  EXPECT_EQ(d.info.ImageFileFormat, D3DXIFF_TGA);
   EXPECT_EQ(DecodeImageBytes({1, 2, 3}, "noise", &d), D3DXERR_INVALIDDATA);
 }
 

@@ -45,23 +45,32 @@ HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* ou
   // wireless bitmap one) would claim their header. Failing that, the bytes decide.
   QByteArray format = QFileInfo(nameHint).suffix().toLower().toLatin1();
   if (format == "jpg") format = "jpeg";
-  QImage image;
-  if (format == "tga") {
-    // Qt reads only Targa files that end in the version 2 footer; older files are the same
-    // image without it, so give them one.
+  // Qt reads only Targa files that end in the version 2 footer; older files are the same
+  // image without it, so give them one.
+  auto readTarga = [&] {
     static const char footer[26] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
     const QByteArray signature(footer + 8, 18);
-    image =
-        Read(data.endsWith(signature) ? data : data + QByteArray(footer, sizeof footer), format);
-  } else if (QImageReader::supportedImageFormats().contains(format)) {
+    return Read(data.endsWith(signature) ? data : data + QByteArray(footer, sizeof footer), "tga");
+  };
+  QImage image;
+  if (format == "tga")
+    image = readTarga();
+  else if (QImageReader::supportedImageFormats().contains(format))
     image = Read(data, format);
-  }
-  if (image.isNull()) {
+  // Too short for any image header: not worth asking the decoders, which complain.
+  if (image.isNull() && data.size() >= 26) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     format = QImageReader::imageFormat(&buffer);
     if (!format.isEmpty()) image = Read(data, format);
+  }
+  const bool targaHeader = data.size() > 18 && static_cast<unsigned char>(data[1]) <= 1 &&
+                           (data[2] == 2 || data[2] == 3 || data[2] == 10 || data[2] == 11);
+  if (image.isNull() && format != "tga" && targaHeader) {
+    // A resource name has no extension to tell a Targa image by.
+    image = readTarga();
+    if (!image.isNull()) format = "tga";
   }
   if (image.isNull()) return D3DXERR_INVALIDDATA;
   DecodedImage d;
