@@ -160,7 +160,8 @@ class IDirect3DDevice9 : public RefCounted {
   virtual HRESULT GetViewport(D3DVIEWPORT9* pViewport) = 0;
   virtual HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) = 0;
   virtual HRESULT GetMaterial(D3DMATERIAL9* pMaterial) = 0;
-  // Any index may be used; at most 8 lights may be enabled at once (caps MaxActiveLights).
+  // Any index may be used; of the enabled lights the 8 with the lowest indices light the
+  // scene (caps MaxActiveLights).
   // LightEnable on an index never set creates Direct3D's default light (white directional).
   virtual HRESULT SetLight(DWORD Index, const D3DLIGHT9* pLight) = 0;
   virtual HRESULT GetLight(DWORD Index, D3DLIGHT9* pLight) = 0;
