@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/window/MessageTranslation.h"
-#include "platform/window/Windows1252.h"
+#include "platform/text/Windows1252.h"
 
 using namespace window_system;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/window/GdiObjects.h"
-#include "platform/window/Windows1252.h"
+#include "platform/text/Windows1252.h"
 #include "platform/window/wingdi.h"
 
 using window_system::GdiBitmap;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/window/TWindow.h"
-#include "platform/window/Windows1252.h"
+#include "platform/text/Windows1252.h"
 #include "platform/window/winuser.h"
 
 namespace {

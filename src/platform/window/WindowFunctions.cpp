@@ -5,7 +5,7 @@
 #include "platform/window/TApplication.h"
 #include "platform/window/TWindow.h"
 #include "platform/window/WindowSystem.h"
-#include "platform/window/Windows1252.h"
+#include "platform/text/Windows1252.h"
 
 using window_system::TMessageQueue;
 

@@ -1,4 +1,4 @@
-#include "platform/window/Windows1252.h"
+#include "platform/text/Windows1252.h"
 
 namespace {
 // 0x80..0x9F differ from Latin-1; everything else is the same code point.
