@@ -3,21 +3,13 @@
 // class in the shell derives from it and reports its window handle.
 #pragma once
 
-#include "engine/TComponent.h"
-#include "platform/wintypes.h"
+#include "engine/TWinControl.h"
 
-class TForm : public TComponent {
+class TForm : public TWinControl {
  public:
-  explicit TForm(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
-
-  // The form's window (an X window id on X11); 0 while there is none.
-  virtual HWND Handle() const { return FHandle; }
-  void SetHandle(HWND Value) { FHandle = Value; }
+  explicit TForm(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
 
   // Ends the loading of the form: once every component's stored values are set, each owned
   // component, in component order, gets its Loaded call.
   void Loaded() override;
-
- private:
-  HWND FHandle = 0;
 };

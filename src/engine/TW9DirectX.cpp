@@ -1,17 +1,65 @@
 #include "engine/TW9DirectX.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
+#include "engine/TWPool.h"
 #include "engine/d3d/FormatFunctions.h"
+#include "platform/window/TApplication.h"
 
-TW9DirectX::TW9DirectX(std::shared_ptr<TWTimeSource> TimeSource)
-    : PauseCount(1),  // paused until Start
+// --- Idle chain --------------------------------------------------------------------------
+// Every framework has a node in one process-wide chain; the application's idle hook runs the
+// first node with a handler, and each handler passes the call on down the chain.
+
+struct TW9DirectX::TIdleNode {
+  TW9DirectX* Owner = nullptr;
+  bool HasHandler = false;
+  TIdleNode* Next = nullptr;
+};
+
+TW9DirectX::TIdleNode* TW9DirectX::FIdleChain = nullptr;
+
+std::function<void(bool& Done)> TW9DirectX::SelectedIdleHook() {
+  for (TIdleNode* node = FIdleChain; node; node = node->Next)
+    if (node->HasHandler) return [dx = node->Owner](bool& Done) { dx->IdleHandler(Done); };
+  return {};
+}
+
+void TW9DirectX::SelectIdleHook() {
+  if (TApplication* app = TApplication::Instance()) app->SetOnIdle(SelectedIdleHook());
+}
+
+void TW9DirectX::SetIdleHandler(bool On) {
+  FIdleNode->HasHandler = On;
+  SelectIdleHook();
+}
+
+// --- Construction ------------------------------------------------------------------------
+
+TW9DirectX::TW9DirectX(TComponent* AOwner, std::shared_ptr<TWTimeSource> TimeSource)
+    : TComponent(AOwner),
+      PauseCount(1),  // paused until Start
       Fd3dEnumeration(std::make_unique<TD3DEnumeration>()),
+      FWCursor(std::make_unique<TWCursor>(this)),
       Fd3dSettings(std::make_unique<TD3DSettings>()),
-      FTimeSource(TimeSource ? std::move(TimeSource) : std::make_shared<TWSteadyTimeSource>()) {}
+      FTimeSource(TimeSource ? std::move(TimeSource) : std::make_shared<TWSteadyTimeSource>()) {
+  FIdleNode = new TIdleNode{this, false, FIdleChain};
+  FIdleChain = FIdleNode;
+}
 
-TW9DirectX::~TW9DirectX() = default;
+TW9DirectX::~TW9DirectX() {
+  // Pools and others that follow this framework tear down while it is still whole.
+  Destroying();
+  for (TIdleNode** link = &FIdleChain; *link; link = &(*link)->Next) {
+    if (*link == FIdleNode) {
+      *link = FIdleNode->Next;
+      break;
+    }
+  }
+  delete FIdleNode;
+  SelectIdleHook();
+}
 
 void TW9DirectX::Setd3dEnumeration(const TD3DEnumeration& Value) {
   Fd3dEnumeration->AssignSettings(Value);
@@ -342,4 +390,644 @@ double TW9DirectX::TimerWithTicks(TimerCommand Command) {
       break;
   }
   return 0.0;
+}
+
+// --- Loading and the owner ---------------------------------------------------------------
+
+HWND TW9DirectX::FormWindow() const {
+  auto* form = dynamic_cast<TWinControl*>(Owner());
+  return form ? form->Handle() : 0;
+}
+
+HWND TW9DirectX::OutputWindow() const {
+  return FOutputControl ? FOutputControl->Handle() : FormWindow();
+}
+
+void TW9DirectX::Loaded() {
+  TComponent::Loaded();
+  D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!D3D) {
+    ShowError(D3DAPPERR_NODIRECT3D, ekFatal);
+    return;
+  }
+  Fd3dEnumeration->SetD3D(D3D);
+  Fd3dEnumeration->ConfirmDeviceCallback = [this](const D3DCAPS9& Caps, TVertexProcessingType Type,
+                                                  D3DFORMAT AdapterFormat,
+                                                  D3DFORMAT BackBufferFormat) {
+    return ConfirmDeviceFilter(Caps, Type, AdapterFormat, BackBufferFormat);
+  };
+  HRESULT hr = Fd3dEnumeration->Enumerate();
+  if (SUCCEEDED(hr)) hr = ChooseInitialSettings();
+  if (FAILED(hr)) {
+    D3D = nullptr;
+    ShowError(hr, ekFatal);
+  }
+}
+
+void TW9DirectX::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent && AComponent == FOutputControl)
+    FOutputControl = nullptr;
+}
+
+void TW9DirectX::SetOutputControl(TWinControl* Value) {
+  if (Value == FOutputControl) return;
+  if (FOutputControl) FOutputControl->RemoveFreeNotification(this);
+  FOutputControl = Value;
+  if (FOutputControl) FOutputControl->FreeNotification(this);
+  if (Started) {
+    Stop();
+    Start();
+  }
+}
+
+// --- Start and stop ----------------------------------------------------------------------
+
+HRESULT TW9DirectX::Start() {
+  if (Started) return S_OK;
+  hDeviceWindow = hFocusWindow = hHookedWindow = FormWindow();
+  hOutputWindow = OutputWindow();
+
+  HRESULT hr = D3DAPPERR_NODIRECT3D;
+  if (D3D) {
+    WindowStyle = GetWindowLongA(hDeviceWindow, GWL_STYLE);
+    GetWindowRect(hDeviceWindow, &WindowBounds);
+    GetClientRect(hDeviceWindow, &WindowClient);
+    GetClientRect(hOutputWindow, &OutputClient);
+    Timer(tcInit);
+    Timer(tcReset);
+    Timer(tcStart);
+    hr = OnOneTimeSceneInit ? OnOneTimeSceneInit(this) : S_OK;
+    if (SUCCEEDED(hr)) hr = InitEnvironment();
+  }
+  if (FAILED(hr)) {
+    D3D = nullptr;
+    return ShowError(hr, ekFatal);
+  }
+
+  Pause(false);
+  PauseCount = 0;
+  FActive = true;
+  FPS = 0.0f;
+  FrameCount = 0;
+  LastStatsTime = 0.0f;
+  FrameStats.clear();
+  SetIdleHandler(true);
+  PrevWindowProc =
+      SubclassWindow(hHookedWindow, [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+        return WindowProc(hwnd, Msg, wParam, lParam);
+      });
+  Started = true;
+
+  hr = FWCursor->Load();
+  if (FAILED(hr)) return hr;
+  if (OnAfterStart) OnAfterStart(this);
+  if (OnFrameMove) OnFrameMove(this);
+  return S_OK;
+}
+
+void TW9DirectX::Stop() {
+  if (!Started) return;
+  SetIdleHandler(false);
+  if (PrevWindowProc) SubclassWindow(hHookedWindow, PrevWindowProc);
+  PrevWindowProc = nullptr;
+  CleanupEnvironment();
+  if (OnFinalCleanup) OnFinalCleanup(this);
+  AdjustWindowStyle();
+  if (!Windowed) {
+    Windowed = true;
+    Fd3dSettings->Windowed = true;
+    AdjustWindowStyle();
+    PlaceDeviceWindow();
+  }
+  Started = false;
+  if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+  if (OnAfterStop) OnAfterStop(this);
+}
+
+// --- Device life -------------------------------------------------------------------------
+
+void TW9DirectX::PlaceDeviceWindow() {
+  if (Windowed) {
+    SetWindowPos(hDeviceWindow, HWND_NOTOPMOST, WindowBounds.left, WindowBounds.top,
+                 WindowBounds.right - WindowBounds.left, WindowBounds.bottom - WindowBounds.top,
+                 SWP_SHOWWINDOW);
+  } else {
+    // A full-screen device owns the whole screen; the render platform here draws into the
+    // window it is given, so the window is made to cover the screen as the device would.
+    const RECT screen = GetScreenRect();
+    SetWindowPos(hDeviceWindow, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top, SWP_SHOWWINDOW);
+  }
+}
+
+void TW9DirectX::AfterDeviceReady() {
+  Ref<IDirect3DSurface9> backBuffer;
+  if (SUCCEEDED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer)
+    backBuffer->GetDesc(&BackBufferDesc);
+  if ((ShowCursorWhenFullscreen && !Windowed) || (ShowCursorWhenWindow && Windowed))
+    Device->ShowCursor(TRUE);
+  if (ClipCursorWhenFullscreen) {
+    if (Windowed) {
+      ClipCursor(nullptr);
+    } else {
+      RECT r{};
+      GetWindowRect(hDeviceWindow, &r);
+      ClipCursor(&r);
+    }
+  }
+}
+
+HRESULT TW9DirectX::InitEnvironment() {
+  const TD3DSettings& settings = *Fd3dSettings;
+  Windowed = settings.Windowed;
+  AdjustWindowStyle();
+  BuildPresentParams();
+
+  if (settings.DeviceInfo().Caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE)
+    ShowError(D3DAPPERR_NULLREFDEVICE, ekNone);
+
+  DWORD flags = 0;
+  switch (settings.VertexProcessingType()) {
+    case SOFTWARE_VP:
+      flags = D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+      break;
+    case MIXED_VP:
+      flags = D3DCREATE_MIXED_VERTEXPROCESSING;
+      break;
+    case HARDWARE_VP:
+      flags = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+      break;
+    case PURE_HARDWARE_VP:
+      flags = D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE;
+      break;
+  }
+
+  Device = nullptr;
+  HRESULT hr = D3D->CreateDevice(settings.AdapterOrdinal(), settings.DeviceType(), hFocusWindow,
+                                 flags, &PresentParams, &Device);
+  if (SUCCEEDED(hr) && Device) {
+    PlaceDeviceWindow();
+    Device->GetDeviceCaps(&Caps);
+    BehaviorFlags = flags;
+
+    const D3DDEVTYPE type = settings.DeviceType();
+    const bool hal = type == D3DDEVTYPE_HAL;
+    DeviceStats = type == D3DDEVTYPE_REF ? "REF" : hal ? "HAL" : type == D3DDEVTYPE_SW ? "SW" : "";
+    if ((flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) && (flags & D3DCREATE_PUREDEVICE))
+      DeviceStats += hal ? " (pure hw vp)" : " (simulated pure hw vp)";
+    else if (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)
+      DeviceStats += hal ? " (hw vp)" : " (simulated hw vp)";
+    else if (flags & D3DCREATE_MIXED_VERTEXPROCESSING)
+      DeviceStats += hal ? " (mixed vp)" : " (simulated mixed vp)";
+    else if (flags & D3DCREATE_SOFTWARE_VERTEXPROCESSING)
+      DeviceStats += " (sw vp)";
+    if (hal) {
+      const char* description = settings.AdapterInfo().AdapterIdentifier.Description;
+      DeviceStats += ": " + std::string(description, strnlen(description, 512));
+    }
+
+    AfterDeviceReady();
+    hr = InitDeviceObjects();
+    if (FAILED(hr)) {
+      DeleteDeviceObjects();
+    } else {
+      ObjectsInited = true;
+      hr = RestoreDeviceObjects();
+      if (FAILED(hr)) {
+        InvalidateDeviceObjects();
+      } else {
+        ObjectsRestored = true;
+        if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+        return S_OK;
+      }
+    }
+    CleanupEnvironment();
+  }
+
+  if (hr != D3DAPPERR_MEDIANOTFOUND && settings.DeviceType() == D3DDEVTYPE_HAL &&
+      FindWindowedConfig(false, true)) {
+    Windowed = true;
+    AdjustWindowStyle();
+    PlaceDeviceWindow();
+    ShowError(hr, ekSwitchedToRef);
+    return InitEnvironment();
+  }
+  return hr;
+}
+
+void TW9DirectX::CleanupEnvironment() {
+  if (!Device) return;
+  if (ObjectsRestored) {
+    ObjectsRestored = false;
+    InvalidateDeviceObjects();
+  }
+  if (ObjectsInited) {
+    ObjectsInited = false;
+    DeleteDeviceObjects();
+  }
+  Device = nullptr;
+}
+
+HRESULT TW9DirectX::ResetEnvironment() {
+  if (ObjectsRestored) {
+    ObjectsRestored = false;
+    InvalidateDeviceObjects();
+  }
+  HRESULT hr = Device->Reset(&PresentParams);
+  if (FAILED(hr)) return hr;
+  AfterDeviceReady();
+  hr = RestoreDeviceObjects();
+  if (FAILED(hr)) {
+    InvalidateDeviceObjects();
+    return hr;
+  }
+  ObjectsRestored = true;
+  if (!FFrameMoving) {
+    // The paused scene is drawn once more with its time unchanged.
+    SingleStep = true;
+    Timer(tcStart);
+    Timer(tcStop);
+  }
+  if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+  return S_OK;
+}
+
+// --- Device-object phases: every pool on the form first, then the form's event ------------
+
+namespace {
+
+std::vector<TWPool*> PoolsOf(const TComponent* Owner) {
+  return Owner ? Owner->ComponentsOf<TWPool>() : std::vector<TWPool*>{};
+}
+
+HRESULT Fire(const TSomeResultEvent& Event, TW9DirectX* Sender) {
+  return Event ? Event(Sender) : S_OK;
+}
+
+}  // namespace
+
+HRESULT TW9DirectX::InitDeviceObjects() {
+  HRESULT hr = FWCursor->Load();
+  if (FAILED(hr)) return hr;
+  for (TWPool* pool : PoolsOf(Owner())) pool->InitDeviceObjects();
+  return Fire(OnInitDeviceObjects, this);
+}
+
+HRESULT TW9DirectX::RestoreDeviceObjects() {
+  Device->GetViewport(&Viewport);
+  HRESULT hr = FWCursor->Load();
+  if (FAILED(hr)) return hr;
+  for (TWPool* pool : PoolsOf(Owner())) pool->RestoreDeviceObjects();
+  return Fire(OnRestoreDeviceObjects, this);
+}
+
+HRESULT TW9DirectX::InvalidateDeviceObjects() {
+  for (TWPool* pool : PoolsOf(Owner())) pool->InvalidateDeviceObjects();
+  return Fire(OnInvalidateDeviceObjects, this);
+}
+
+HRESULT TW9DirectX::DeleteDeviceObjects() {
+  for (TWPool* pool : PoolsOf(Owner())) pool->DeleteDeviceObjects();
+  return Fire(OnDeleteDeviceObjects, this);
+}
+
+// --- Frame loop --------------------------------------------------------------------------
+
+HRESULT TW9DirectX::RenderEnvironment() {
+  if (!Device) return E_FAIL;
+  if (DeviceLost) {
+    const HRESULT r = Device->TestCooperativeLevel();
+    if (FAILED(r)) {
+      if (r == D3DERR_DEVICELOST) return S_OK;
+      if (r != D3DERR_DEVICENOTRESET) return r;
+      if (Windowed) {
+        D3DDISPLAYMODE mode{};
+        D3D->GetAdapterDisplayMode(Fd3dSettings->AdapterOrdinal(), &mode);
+        Fd3dSettings->WindowedConfig.DisplayMode = mode;
+        PresentParams.BackBufferFormat = mode.Format;
+      }
+      // Draws nothing: DeviceLost stays set, and the next pass finds the device usable.
+      return ResetEnvironment();
+    }
+    DeviceLost = false;
+  }
+
+  const double t = Timer(tcGetAppTime);
+  const double e = Timer(tcGetElapsedTime);
+  if (e == 0.0 && FFrameMoving) return S_OK;
+
+  if (FFrameMoving || SingleStep) {
+    AppTime = static_cast<float>(t);
+    ElapsedTime = static_cast<float>(e);
+    const HRESULT hr = Fire(OnFrameMove, this);
+    if (FAILED(hr)) return hr;
+    SingleStep = false;
+  }
+
+  bool defaultPresent = true;
+  const HRESULT hr = OnRender ? OnRender(this, defaultPresent) : S_OK;
+  if (FAILED(hr)) return hr;
+  UpdateStats();
+  if (defaultPresent &&
+      Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
+    DeviceLost = true;
+  return S_OK;
+}
+
+void TW9DirectX::IdleHandler(bool& Done) {
+  if (FActive) {
+    // A lost device is tested ten times a second instead of spinning.
+    if (DeviceLost) Sleep(100);
+    if (FAILED(RenderEnvironment())) SendMessageA(hHookedWindow, WM_CLOSE, 0, 0);
+    Done = false;
+  }
+  for (TIdleNode* node = FIdleNode->Next; node; node = node->Next) {
+    if (node->HasHandler) {
+      node->Owner->IdleHandler(Done);
+      break;
+    }
+  }
+}
+
+void TW9DirectX::Pause(bool P) {
+  PauseCount += P ? 1 : -1;
+  FActive = PauseCount == 0;
+  if (P && PauseCount == 1 && FFrameMoving) Timer(tcStop);
+  if (PauseCount == 0 && FFrameMoving) Timer(tcStart);
+}
+
+// --- Window --------------------------------------------------------------------------------
+
+LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  auto previous = [&] {
+    return PrevWindowProc ? CallWindowProcA(PrevWindowProc, hwnd, Msg, wParam, lParam)
+                          : DefWindowProcA(hwnd, Msg, wParam, lParam);
+  };
+  if (!Device) return previous();
+
+  switch (Msg) {
+    case WM_SIZE:
+      if (Windowed) WindowStyle = GetWindowLongA(hwnd, GWL_STYLE);
+      if (wParam == SIZE_MINIMIZED) {
+        if (ClipCursorWhenFullscreen && !Windowed) ClipCursor(nullptr);
+        Pause(true);
+        Minimized = true;
+        Maximized = false;
+      } else if (wParam == SIZE_MAXIMIZED) {
+        if (Minimized) Pause(false);
+        Minimized = false;
+        Maximized = true;
+        HandleSizeChange();
+      } else if (wParam == SIZE_RESTORED) {
+        if (Maximized) {
+          Maximized = false;
+          HandleSizeChange();
+        } else if (Minimized) {
+          Pause(false);
+          Minimized = false;
+          HandleSizeChange();
+        }
+      }
+      break;
+    case WM_PAINT:
+      if (Started && !FActive && Windowed && ObjectsInited && ObjectsRestored) {
+        bool defaultPresent = true;
+        if (OnRender) OnRender(this, defaultPresent);
+        if (defaultPresent) Device->Present(nullptr, nullptr, hOutputWindow, nullptr);
+      }
+      break;
+    case WM_SETCURSOR:
+      if (FActive) {
+        if (Windowed) {
+          if (ShowCursorWhenWindow) {
+            Device->ShowCursor(TRUE);
+            return TRUE;
+          }
+        } else {
+          SetCursor(0);
+          if (ShowCursorWhenFullscreen) Device->ShowCursor(TRUE);
+          return TRUE;
+        }
+      }
+      break;
+    case WM_NCHITTEST:
+      if (!Windowed) return HTCLIENT;
+      break;
+    case WM_SYSCOMMAND:
+      // The low four bits of the command are the system's own.
+      switch (wParam & 0xFFF0) {
+        case SC_SIZE:
+        case SC_MOVE:
+        case SC_MAXIMIZE:
+        case SC_KEYMENU:
+        case SC_MONITORPOWER:
+          if (!Windowed) return 1;
+          break;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      if (FActive) {
+        POINT p{};
+        GetCursorPos(&p);
+        if (!Windowed) ScreenToClient(hDeviceWindow, &p);
+        Device->SetCursorPosition(p.x, p.y, 0);
+      }
+      break;
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+      Pause(true);
+      break;
+    case WM_EXITMENULOOP:
+      Pause(false);
+      break;
+    case WM_EXITSIZEMOVE:
+      Pause(false);
+      HandleSizeChange();
+      break;
+  }
+  return previous();
+}
+
+HRESULT TW9DirectX::HandleSizeChange() {
+  if (!PresentParams.Windowed || IgnoreSizeChange) return S_OK;
+  const RECT old = OutputClient;
+  GetWindowRect(hDeviceWindow, &WindowBounds);
+  GetClientRect(hDeviceWindow, &WindowClient);
+  GetClientRect(hOutputWindow, &OutputClient);
+  if (OutputClient.right - OutputClient.left == old.right - old.left &&
+      OutputClient.bottom - OutputClient.top == old.bottom - old.top)
+    return S_OK;
+
+  Pause(true);
+  PresentParams.BackBufferWidth = static_cast<UINT>(OutputClient.right - OutputClient.left);
+  PresentParams.BackBufferHeight = static_cast<UINT>(OutputClient.bottom - OutputClient.top);
+  HRESULT hr = S_OK;
+  if (Device) {
+    hr = ResetEnvironment();
+    if (FAILED(hr)) {
+      if (hr != D3DERR_OUTOFVIDEOMEMORY) hr = D3DAPPERR_RESETFAILED;
+      ShowError(hr, ekFatal);
+    }
+  }
+  Pause(false);
+  return hr;
+}
+
+HRESULT TW9DirectX::ToggleFullscreen() {
+  if (!Started) {
+    Fd3dSettings->Windowed = !Fd3dSettings->Windowed;
+    return S_OK;
+  }
+  const UINT ordinal = Fd3dSettings->AdapterOrdinal();
+  const D3DDEVTYPE type = Fd3dSettings->DeviceType();
+  Pause(true);
+  IgnoreSizeChange = true;
+  Windowed = !Windowed;
+  Fd3dSettings->Windowed = Windowed;
+  AdjustWindowStyle();
+
+  HRESULT hr;
+  if (Fd3dSettings->AdapterOrdinal() == ordinal && Fd3dSettings->DeviceType() == type) {
+    BuildPresentParams();
+    hr = ResetEnvironment();
+    if (SUCCEEDED(hr) && !Windowed) PlaceDeviceWindow();
+  } else {
+    CleanupEnvironment();
+    hr = InitEnvironment();
+  }
+
+  IgnoreSizeChange = false;
+  if (SUCCEEDED(hr)) {
+    if (Windowed) PlaceDeviceWindow();
+    Pause(false);
+    return S_OK;
+  }
+  if (!Windowed) {
+    Windowed = true;
+    Fd3dSettings->Windowed = true;
+    AdjustWindowStyle();
+    PlaceDeviceWindow();
+  }
+  // The pause taken above stays: the window closes after this message.
+  return ShowError(hr == D3DERR_OUTOFVIDEOMEMORY ? hr : D3DAPPERR_RESETFAILED, ekFatal);
+}
+
+void TW9DirectX::AdjustWindowStyle() {
+  if (Windowed) {
+    SetWindowLongA(hDeviceWindow, GWL_STYLE, WindowStyle);
+    if (SavedMenu) {
+      SetMenu(hDeviceWindow, SavedMenu);
+      SavedMenu = 0;
+    }
+  } else {
+    SetWindowLongA(hDeviceWindow, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_SYSMENU));
+    if (!SavedMenu) {
+      SavedMenu = GetMenu(hDeviceWindow);
+      SetMenu(hDeviceWindow, 0);
+    }
+  }
+}
+
+RECT TW9DirectX::GetScreenRect() const {
+  const D3DDISPLAYMODE& mode = Fd3dSettings->DisplayMode();
+  return RECT{0, 0, static_cast<LONG>(mode.Width), static_cast<LONG>(mode.Height)};
+}
+
+RECT TW9DirectX::GetBackBufferRect() const {
+  return RECT{0, 0, static_cast<LONG>(PresentParams.BackBufferWidth),
+              static_cast<LONG>(PresentParams.BackBufferHeight)};
+}
+
+HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage,
+                                       Ref<IDirect3DVertexBuffer9>* Buffer, D3DPOOL Pool,
+                                       DWORD FVF) {
+  if (!Device) {
+    if (Buffer) *Buffer = nullptr;
+    return E_FAIL;
+  }
+  return Device->CreateVertexBuffer(Length, Usage, FVF, Pool, Buffer, nullptr);
+}
+
+HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
+                                      D3DPOOL Pool, D3DFORMAT Format) {
+  if (!Device) {
+    if (Buffer) *Buffer = nullptr;
+    return E_FAIL;
+  }
+  return Device->CreateIndexBuffer(Length, Usage, Format, Pool, Buffer, nullptr);
+}
+
+// --- Messages ------------------------------------------------------------------------------
+
+std::string TW9DirectX::ErrorText(HRESULT Code) {
+  switch (static_cast<std::uint32_t>(Code)) {
+    case 0x82000001u:
+      return "Could not initialize Direct3D. You may\r\nwant to check that the latest version "
+             "of\r\n"
+             "DirectX is correctly installed on your\r\nsystem.  Also make sure that this "
+             "program\r\n"
+             "was compiled with header files that match\r\nthe installed DirectX DLLs.";
+    case 0x82000003u:
+      return "Could not find any compatible Direct3D\r\ndevices.";
+    case 0x82000004u:
+      return "This sample cannot run in a desktop\r\nwindow with the current display settings.\r\n"
+             "Please change your desktop settings to a\r\n16- or 32-bit display mode and re-run "
+             "thi\r\nsample.";
+    case 0x82000005u:
+      return "No hardware-accelerated Direct3D devices\r\nwere found.";
+    case 0x82000006u:
+      return "This sample requires functionality that is\r\nnot available on your Direct3D "
+             "hardware\r\naccelerator.";
+    case 0x82000007u:
+      return "Your Direct3D hardware accelerator cannot\r\nrender into a window.\r\nPress F2 while "
+             "the app is running to see a\r\nlist of available devices and modes.";
+    case 0x82000008u:
+      return "Your Direct3D hardware accelerator cannot\r\nrender into a window with the "
+             "current\r\n"
+             "desktop display settings.\r\nPress F2 while the app is running to see a\r\nlist of "
+             "available devices and modes.";
+    case 0x82000009u:
+      return "This sample requires functionality that is\r\nnot available on your Direct3D "
+             "hardware\r\naccelerator with the current desktop display\r\nsettings.\r\nPress F2 "
+             "while the app is running to see a\r\nlist of available devices and modes.";
+    case 0x8200000Au:
+      return "A D3D object has a non-zero reference\r\ncount (meaning things were not properly\r\n"
+             "cleaned up).";
+    case 0x8200000Bu:
+    case 2u:
+      return "Could not load required media.";
+    case 0x8200000Cu:
+      return "Could not reset the Direct3D device.";
+    case 0x8200000Du:
+      return "Warning: Nothing will be rendered.\r\nThe reference rendering device was selected, "
+             "but your\r\ncomputer only has a reduced-functionality reference device\r\n"
+             "installed.  Install the DirectX SDK to get the full\r\nreference device.";
+    case 0x8007000Eu:
+      return "Not enough memory.";
+    case 0x8876017Cu:
+      return "Not enough video memory.";
+    case 0x88760827u:
+      return "A serious problem occured inside the display driver.";
+    default:
+      return "Generic application error. Enable\r\ndebug output for detailed information.";
+  }
+}
+
+HRESULT TW9DirectX::ShowError(HRESULT Code, TErrorKind Kind) {
+  if (FatalErrorShown) return Code;
+  std::string text = ErrorText(Code);
+  if (Kind == ekFatal || Code == D3DERR_DRIVERINTERNALERROR) {
+    FatalErrorShown = true;
+    MessageBoxA(hHookedWindow, text.c_str(), Caption.c_str(), MB_ICONERROR | MB_OK);
+    if (hHookedWindow) SendMessageA(hHookedWindow, WM_CLOSE, 0, 0);
+  } else {
+    if (Kind == ekSwitchedToRef)
+      text +=
+          "\r\n\r\nSwitching to the reference rasterizer,\r\n"
+          "a software device that implements the entire\r\n"
+          "Direct3D feature set, but runs very slowly.";
+    MessageBoxA(hHookedWindow, text.c_str(), Caption.c_str(), MB_ICONWARNING | MB_OK);
+  }
+  return Code;
 }

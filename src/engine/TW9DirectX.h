@@ -1,6 +1,9 @@
-// The device framework: owns the platform object and the render device, chooses the device
-// configuration, builds the presentation parameters, keeps the frame clock and the frame
-// statistics. Device life, the frame loop and window handling build on this class.
+// The device framework: a component on a form that owns the platform object and the render
+// device, chooses the device configuration, creates, resets and releases the device, drives
+// the frame loop from the application's idle time, keeps the frame clock and the frame
+// statistics, reacts to the form window's messages and turns failures into a fixed set of
+// messages. Every TWPool on the same form gets the device-object phases just before the form's
+// own events.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +11,13 @@
 #include <memory>
 #include <string>
 
+#include "engine/TComponent.h"
+#include "engine/TWCursor.h"
 #include "engine/TWTimeSource.h"
+#include "engine/TWinControl.h"
 #include "engine/d3d/TD3DEnumeration.h"
 #include "engine/d3d/TD3DSettings.h"
+#include "platform/window/winuser.h"
 
 // Framework result codes.
 constexpr HRESULT D3DAPPERR_NODIRECT3D = static_cast<HRESULT>(0x82000001u);
@@ -49,11 +56,18 @@ using TConfirmDeviceEvent = std::function<HRESULT(
 using TRenderEvent = std::function<HRESULT(TW9DirectX* Sender, bool& DefaultPresent)>;
 using TSwitchedModeEvent = std::function<void(TW9DirectX* Sender, bool Windowed)>;
 
-class TW9DirectX {
+// How ShowError presents a code.
+enum TErrorKind { ekNone, ekFatal, ekSwitchedToRef };
+
+class TW9DirectX : public TComponent {
  public:
-  // Without a time source the clock reads the C++ library's monotonic clock.
-  explicit TW9DirectX(std::shared_ptr<TWTimeSource> TimeSource = nullptr);
-  virtual ~TW9DirectX();
+  // The owner should be a TForm: its window is the device, focus and hooked window. Without a
+  // time source the clock reads the C++ library's monotonic clock.
+  explicit TW9DirectX(TComponent* AOwner = nullptr,
+                      std::shared_ptr<TWTimeSource> TimeSource = nullptr);
+  explicit TW9DirectX(std::shared_ptr<TWTimeSource> TimeSource)
+      : TW9DirectX(nullptr, std::move(TimeSource)) {}
+  ~TW9DirectX() override;
   TW9DirectX(const TW9DirectX&) = delete;
   TW9DirectX& operator=(const TW9DirectX&) = delete;
 
@@ -69,6 +83,40 @@ class TW9DirectX {
   bool FrameMoving() const { return FFrameMoving; }
   void SetFrameMoving(bool Value);
   bool Active() const { return FActive; }
+  TWCursor& WCursor() { return *FWCursor; }
+  // The window to present into; none means the owner form.
+  TWinControl* OutputControl() const { return FOutputControl; }
+  void SetOutputControl(TWinControl* Value);
+
+  // Creates the platform object, enumerates and chooses the initial settings.
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  HRESULT Start();
+  void Stop();
+  HRESULT ToggleFullscreen();
+  HRESULT HandleSizeChange();
+  void Pause(bool Pause);
+  RECT GetScreenRect() const;
+  RECT GetBackBufferRect() const;
+  // On Device, with no shared handle; E_FAIL with the buffer cleared when there is no device.
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DVertexBuffer9>* Buffer,
+                             D3DPOOL Pool, DWORD FVF);
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
+                            D3DPOOL Pool, D3DFORMAT Format);
+  // Shows the text for Code once (nothing after a fatal message); a fatal one closes the
+  // hooked window. Returns Code.
+  HRESULT ShowError(HRESULT Code, TErrorKind Kind);
+  // The text ShowError shows for Code ("\r\n" line breaks).
+  static std::string ErrorText(HRESULT Code);
+
+  // The application's idle hook of this framework; Done is set false while it renders.
+  void IdleHandler(bool& Done);
+  // The hooked window procedure.
+  LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+  // The idle hook the process-wide chain selects now (empty when no framework renders); the
+  // application object, when there is one, is given the same.
+  static std::function<void(bool& Done)> SelectedIdleHook();
 
   TSomeEvent OnAfterStart;
   TSomeEvent OnAfterStop;
@@ -93,7 +141,11 @@ class TW9DirectX {
 
   // Frame clock: seconds for tcGetAbsoluteTime, tcGetAppTime and tcGetElapsedTime, else 0.
   double Timer(TimerCommand Command);
+  virtual void AdjustWindowStyle();
   virtual void UpdateStats();
+
+  // One frame: tests the device, moves, renders, presents.
+  HRESULT RenderEnvironment();
 
   // State other parts read.
   Ref<IDirect3D9> D3D;
@@ -109,9 +161,26 @@ class TW9DirectX {
   std::string DeviceStats;
   bool Windowed = true;
   bool Started = false;
+  // Caption of the framework's message boxes.
+  std::string Caption;
   DWORD BehaviorFlags = 0;
 
  protected:
+  HRESULT InitEnvironment();
+  void CleanupEnvironment();
+  HRESULT ResetEnvironment();
+  HRESULT InitDeviceObjects();
+  HRESULT RestoreDeviceObjects();
+  HRESULT InvalidateDeviceObjects();
+  HRESULT DeleteDeviceObjects();
+  // The window of the owner form, and of the output control (else the form).
+  HWND FormWindow() const;
+  HWND OutputWindow() const;
+  // Windowed: back to WindowBounds; full screen: over the whole screen, topmost.
+  void PlaceDeviceWindow();
+  // After a create or reset: back-buffer description, device cursor and cursor clipping.
+  void AfterDeviceReady();
+
   int PauseCount = 0;
   bool FActive = false;
   bool DeviceLost = false;
@@ -132,6 +201,7 @@ class TW9DirectX {
   HWND hFocusWindow = 0;
   HWND hHookedWindow = 0;
   HWND hOutputWindow = 0;
+  WNDPROC PrevWindowProc;
 
   // Frame statistics.
   int FrameCount = 0;
@@ -152,7 +222,15 @@ class TW9DirectX {
   double TimerWithCounter(TimerCommand Command);
   double TimerWithTicks(TimerCommand Command);
 
+  struct TIdleNode;
+  static TIdleNode* FIdleChain;
+  static void SelectIdleHook();
+  void SetIdleHandler(bool On);
+
   std::unique_ptr<TD3DEnumeration> Fd3dEnumeration;
+  std::unique_ptr<TWCursor> FWCursor;
+  TWinControl* FOutputControl = nullptr;
+  TIdleNode* FIdleNode = nullptr;
   std::unique_ptr<TD3DSettings> Fd3dSettings;
   std::shared_ptr<TWTimeSource> FTimeSource;
   TFrameClock FClock;
