@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
 #include "shell/Settings.h"
@@ -17,6 +18,7 @@ constexpr const char* kUsage =
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
     "  /a            do nothing (password change is not supported)\n"
     "Options:\n"
+    "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
     "  --help                    show this text\n"
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
     if (!raw2.empty() && !ParseSize(raw2, w, h)) {

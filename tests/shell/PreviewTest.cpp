@@ -1,10 +1,9 @@
 // The program as the host runs it, in a real X server: the preview drawn into a host window,
 // and the switches that end at once.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
-#include <gtest/gtest.h>
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +13,8 @@
 #include <vector>
 
 namespace {
+
+constexpr std::uint32_t kHostGrey = 0x808080;  // the host's own background, before any frame
 
 struct Result {
   int status = -1;  // exit code, or -1 when it did not end
@@ -77,7 +78,8 @@ class Preview : public ::testing::Test {
   }
 
   Window MakeHost(bool map) {
-    Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10, 10, 152, 112, 0, 0, 0x808080);
+    Window w =
+        XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10, 10, 152, 112, 0, 0, kHostGrey);
     XSelectInput(dpy_, w, StructureNotifyMask);
     if (map) {
       XMapWindow(dpy_, w);
@@ -100,7 +102,12 @@ class Preview : public ::testing::Test {
   Display* dpy_ = nullptr;
 };
 
-bool IsIconColour(std::uint32_t p) { return p != 0 && p != 0xFFFFFF; }
+bool IsIconColour(std::uint32_t p) {
+  return p != 0 && p != 0xFFFFFF && p != kHostGrey;
+}
+
+// True once the preview has covered the whole window with a frame showing the icon.
+bool FrameWithIcon(const std::vector<std::uint32_t>& px);
 
 int LeftmostIconColumn(const std::vector<std::uint32_t>& px) {
   if (px.size() < 152 * 112) return -1;
@@ -108,6 +115,12 @@ int LeftmostIconColumn(const std::vector<std::uint32_t>& px) {
     for (int y = 0; y < 112; ++y)
       if (IsIconColour(px[y * 152 + x])) return x;
   return -1;
+}
+
+bool FrameWithIcon(const std::vector<std::uint32_t>& px) {
+  for (std::uint32_t p : px)
+    if (p == kHostGrey) return false;
+  return LeftmostIconColumn(px) >= 0;
 }
 
 }  // namespace
@@ -119,11 +132,11 @@ TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
 
   // Wait (untimed) for the icon to come in from the left edge.
   std::vector<std::uint32_t> first;
-  for (int i = 0; i < 1000 && LeftmostIconColumn(first) < 0; ++i) {
+  for (int i = 0; i < 1000 && !FrameWithIcon(first); ++i) {
     usleep(10000);
     first = Grab(host);
   }
-  ASSERT_GE(LeftmostIconColumn(first), 0) << "the icon never appeared";
+  ASSERT_TRUE(FrameWithIcon(first)) << "the icon never appeared";
 
   int stars = 0;
   for (int y = 0; y < 112; ++y) {
@@ -158,11 +171,13 @@ TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
 TEST_F(Preview, AHostThatNeverShowsItsWindowEndsTheWaitByDestroyingIt) {
   Window host = MakeHost(false);
   int errFd = -1;
-  pid_t pid = Spawn({ZELMAR_EXE, "/P", "0x" + [&] {
-                       char buf[16];
-                       snprintf(buf, sizeof buf, "%lx", host);
-                       return std::string(buf);
-                     }()},
+  pid_t pid = Spawn({ZELMAR_EXE, "/P",
+                     "0x" +
+                         [&] {
+                           char buf[16];
+                           snprintf(buf, sizeof buf, "%lx", host);
+                           return std::string(buf);
+                         }()},
                     &errFd);
   usleep(200000);  // let it reach the wait; the result does not depend on this
   XDestroyWindow(dpy_, host);
@@ -172,9 +187,10 @@ TEST_F(Preview, AHostThatNeverShowsItsWindowEndsTheWaitByDestroyingIt) {
 }
 
 TEST_F(Preview, BadHandlesExitWithAMessage) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{ZELMAR_EXE, "/p"}, {ZELMAR_EXE, "/p", "banana"},
-        {ZELMAR_EXE, "-p", "12345"}, {ZELMAR_EXE, "/p", "99999999999"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{ZELMAR_EXE, "/p"},
+                                               {ZELMAR_EXE, "/p", "banana"},
+                                               {ZELMAR_EXE, "-p", "12345"},
+                                               {ZELMAR_EXE, "/p", "99999999999"}}) {
     Result r = RunZelmar(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_NE(r.err.find("zelmar: "), std::string::npos) << args.back();

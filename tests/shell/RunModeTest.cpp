@@ -1,6 +1,6 @@
-#include "shell/RunMode.h"
-
 #include <gtest/gtest.h>
+
+#include "shell/RunMode.h"
 
 using namespace zelmar;
 
@@ -10,11 +10,11 @@ TEST(RunMode, SwitchTable) {
     TRunMode mode;
   };
   const Case cases[] = {
-      {"", rmConfig},      {"/c", rmConfig},   {"/c:5678", rmConfig}, {"-C", rmConfig},
-      {"config", rmConfig}, {"/s", rmSaver},   {"-s", rmSaver},       {"S", rmSaver},
-      {"/SAVE", rmSaver},  {"Screen", rmSaver}, {"/p", rmPreview},    {"-p", rmPreview},
-      {"P", rmPreview},    {"/a", rmNone},     {"/A", rmNone},        {"/x", rmNone},
-      {"help", rmNone},    {"--help", rmNone}, {"/", rmNone},         {"x/s", rmNone},
+      {"", rmConfig},       {"/c", rmConfig},    {"/c:5678", rmConfig}, {"-C", rmConfig},
+      {"config", rmConfig}, {"/s", rmSaver},     {"-s", rmSaver},       {"S", rmSaver},
+      {"/SAVE", rmSaver},   {"Screen", rmSaver}, {"/p", rmPreview},     {"-p", rmPreview},
+      {"P", rmPreview},     {"/a", rmNone},      {"/A", rmNone},        {"/x", rmNone},
+      {"help", rmNone},     {"--help", rmNone},  {"/", rmNone},         {"x/s", rmNone},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseRunMode(UpperCase(c.arg)), c.mode) << c.arg;
 }

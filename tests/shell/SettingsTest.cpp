@@ -1,5 +1,3 @@
-#include "shell/Settings.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,6 +5,7 @@
 #include "platform/registry/TRegistry.h"
 #include "registry/TempHive.h"
 #include "scene/Random.h"
+#include "shell/Settings.h"
 #include "shell/SettingsDefaults.h"
 
 using namespace zelmar;
@@ -91,7 +90,8 @@ TEST(Settings, RandomDisplayChoosesAfreshAtEachStart) {
     std::string path;
     GetSettings(s, path);
     seen.insert(s.BrassModel);
-    EXPECT_EQ(path, s.BrassModel ? "/opt/zelmar/tabletextures/High/" : "/opt/zelmar/textures/High/");
+    EXPECT_EQ(path,
+              s.BrassModel ? "/opt/zelmar/tabletextures/High/" : "/opt/zelmar/textures/High/");
   }
   EXPECT_EQ(seen.size(), 2u);
 }
@@ -137,7 +137,8 @@ TEST(Settings, AnEmptyStoreRunsOnTheFormDefaultsAndSaysSo) {
 
 TEST(Settings, AMalformedHiveIsNamedAndTheSaverStillGetsDefaults) {
   TempHive hive;
-  hive.Write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\nbroken\n");
+  hive.Write(
+      "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\nbroken\n");
   TSettings s;
   std::string path = "textures/";
   const std::string problem = GetSettings(s, path);

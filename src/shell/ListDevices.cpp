@@ -1,0 +1,45 @@
+#include "shell/ListDevices.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "engine/d3d/DeviceReport.h"
+#include "platform/render/gl/glbackend.h"
+#include "platform/window/TApplication.h"
+
+namespace zelmar {
+
+bool HaveDisplay() {
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+int RunListDevices(int& argc, char** argv) {
+  if (!HaveDisplay()) {
+    std::fprintf(stderr,
+                 "zelmar: --list-devices needs a display (DISPLAY is not set); try: "
+                 "xvfb-run -a zelmar --list-devices\n");
+    return 2;
+  }
+  TApplication app(argc, argv);
+  UseGLDirect3DBackend();
+  Ref<IDirect3D9> d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!d3d) {
+    std::fprintf(stderr,
+                 "zelmar: could not create the OpenGL 3.3 render platform on this display\n");
+    return 1;
+  }
+  HRESULT hr = PrintDeviceReport(d3d, std::cout);
+  std::cout.flush();
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "zelmar: device enumeration failed (0x%08X)\n", static_cast<unsigned>(hr));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace zelmar
