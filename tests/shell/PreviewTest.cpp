@@ -1,9 +1,11 @@
 // The program as the host runs it, in a real X server: the preview drawn into a host window,
 // and the switches that end at once.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
+// clang-format off
+#include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <gtest/gtest.h>
+// clang-format on
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
