@@ -760,9 +760,12 @@ void TW9DirectX::Pause(bool P) {
 // --- Window --------------------------------------------------------------------------------
 
 LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  // A copy: the procedure chained to may stop the framework (on WM_CLOSE), which unhooks the
+  // window and drops PrevWindowProc while it runs.
   auto previous = [&] {
-    return PrevWindowProc ? CallWindowProcA(PrevWindowProc, hwnd, Msg, wParam, lParam)
-                          : DefWindowProcA(hwnd, Msg, wParam, lParam);
+    const WNDPROC prev = PrevWindowProc;
+    return prev ? CallWindowProcA(prev, hwnd, Msg, wParam, lParam)
+                : DefWindowProcA(hwnd, Msg, wParam, lParam);
   };
   if (!Device) return previous();
 
