@@ -14,25 +14,22 @@ int Saturate(long long Value) {
   return static_cast<int>(std::min<long long>(Value, INT_MAX));
 }
 
-// Buffers are made as the framework makes them: on its device, no shared handle, and E_FAIL
-// without a device.
+// Buffers come from the framework; counts large enough to overflow the platform's 32-bit
+// length cannot be allocated.
 HRESULT CreateVertexBuffer(TW9DirectX* DX, unsigned long long Length, DWORD Usage,
                            Ref<IDirect3DVertexBuffer9>* Buffer, D3DPOOL Pool, DWORD FVF) {
   *Buffer = nullptr;
-  if (!DX || !DX->Device) return E_FAIL;
-  // Counts large enough to overflow the platform's 32-bit length cannot be allocated.
+  if (!DX) return E_FAIL;
   if (Length > UINT_MAX) return E_OUTOFMEMORY;
-  return DX->Device->CreateVertexBuffer(static_cast<UINT>(Length), Usage, FVF, Pool, Buffer,
-                                        nullptr);
+  return DX->CreateVertexBuffer(static_cast<UINT>(Length), Usage, Buffer, Pool, FVF);
 }
 
 HRESULT CreateIndexBuffer(TW9DirectX* DX, unsigned long long Length, DWORD Usage,
                           Ref<IDirect3DIndexBuffer9>* Buffer, D3DPOOL Pool, D3DFORMAT Format) {
   *Buffer = nullptr;
-  if (!DX || !DX->Device) return E_FAIL;
+  if (!DX) return E_FAIL;
   if (Length > UINT_MAX) return E_OUTOFMEMORY;
-  return DX->Device->CreateIndexBuffer(static_cast<UINT>(Length), Usage, Format, Pool, Buffer,
-                                       nullptr);
+  return DX->CreateIndexBuffer(static_cast<UINT>(Length), Usage, Buffer, Pool, Format);
 }
 
 struct TTriangle {
