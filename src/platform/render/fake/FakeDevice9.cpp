@@ -10,6 +10,7 @@
 #include "platform/render/d3dx9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
 #include "platform/render/fake/FakeFont.h"
+#include "platform/render/fake/FakeIndexBuffer9.h"
 #include "platform/render/fake/FakeNames.h"
 #include "platform/render/fake/FakeStateBlock9.h"
 #include "platform/render/fake/FakeSurface9.h"

@@ -1,105 +1,11 @@
 #include "platform/render/fake/FakeVertexBuffer9.h"
 
-#include "platform/render/fake/FakeNames.h"
-
-namespace {
-
-std::string LockFlagsText(DWORD Flags) {
-  std::string text;
-  auto add = [&](DWORD bit, const char* name) {
-    if ((Flags & bit) == 0) return;
-    if (!text.empty()) text += "|";
-    text += name;
-    Flags &= ~bit;
-  };
-  add(D3DLOCK_DISCARD, "DISCARD");
-  add(D3DLOCK_NOOVERWRITE, "NOOVERWRITE");
-  add(D3DLOCK_READONLY, "READONLY");
-  add(D3DLOCK_NOSYSLOCK, "NOSYSLOCK");
-  if (Flags != 0 || text.empty()) {
-    if (!text.empty()) text += "|";
-    text += std::to_string(Flags);
-  }
-  return text;
-}
-
-// Maps [Offset, Offset + Size) of Bytes (Size 0: to the end); false when out of range.
-bool MapRange(std::vector<BYTE>& Bytes, UINT Offset, UINT Size, void** ppbData) {
-  if (!ppbData || Offset > Bytes.size() || (Size != 0 && Offset + Size > Bytes.size())) {
-    return false;
-  }
-  *ppbData = Bytes.data() + Offset;
-  return true;
-}
-
-}  // namespace
-
 FakeVertexBuffer9::FakeVertexBuffer9(const std::shared_ptr<FakeDeviceLink>& Link,
                                      const std::shared_ptr<FakeRecorder>& Recorder, UINT Length,
                                      DWORD Usage, DWORD FVF, D3DPOOL Pool)
-    : FCore(this, Link, Recorder, "vb", Pool == D3DPOOL_DEFAULT), FBytes(Length) {
+    : FStore(this, Link, Recorder, "vb", Length, Pool) {
   FDesc.Usage = Usage;
   FDesc.Pool = Pool;
   FDesc.Size = Length;
   FDesc.FVF = FVF;
-}
-
-HRESULT FakeVertexBuffer9::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) {
-  auto call = FCore.Recorder().Enter(
-      "Lock", FakeArgs(FCore.Label(), OffsetToLock, SizeToLock, LockFlagsText(Flags)));
-  if (call.Failed()) return call.Injected();
-  if (!MapRange(FBytes, OffsetToLock, SizeToLock, ppbData)) return call.Return(D3DERR_INVALIDCALL);
-  ++FLocks;
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeVertexBuffer9::Unlock() {
-  auto call = FCore.Recorder().Enter("Unlock", FakeArgs(FCore.Label()));
-  if (call.Failed()) return call.Injected();
-  if (FLocks == 0) return call.Return(D3DERR_INVALIDCALL);
-  --FLocks;
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeVertexBuffer9::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
-  auto call = FCore.Recorder().Enter("GetDesc", FakeArgs(FCore.Label()), true);
-  if (call.Failed()) return call.Injected();
-  if (!pDesc) return call.Return(D3DERR_INVALIDCALL);
-  *pDesc = FDesc;
-  return call.Return(D3D_OK);
-}
-
-FakeIndexBuffer9::FakeIndexBuffer9(const std::shared_ptr<FakeDeviceLink>& Link,
-                                   const std::shared_ptr<FakeRecorder>& Recorder, UINT Length,
-                                   DWORD Usage, D3DFORMAT Format, D3DPOOL Pool)
-    : FCore(this, Link, Recorder, "ib", Pool == D3DPOOL_DEFAULT), FBytes(Length) {
-  FDesc.Format = Format;
-  FDesc.Usage = Usage;
-  FDesc.Pool = Pool;
-  FDesc.Size = Length;
-}
-
-HRESULT FakeIndexBuffer9::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) {
-  auto call = FCore.Recorder().Enter(
-      "Lock", FakeArgs(FCore.Label(), OffsetToLock, SizeToLock, LockFlagsText(Flags)));
-  if (call.Failed()) return call.Injected();
-  if (!MapRange(FBytes, OffsetToLock, SizeToLock, ppbData)) return call.Return(D3DERR_INVALIDCALL);
-  ++FLocks;
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeIndexBuffer9::Unlock() {
-  auto call = FCore.Recorder().Enter("Unlock", FakeArgs(FCore.Label()));
-  if (call.Failed()) return call.Injected();
-  if (FLocks == 0) return call.Return(D3DERR_INVALIDCALL);
-  --FLocks;
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
-  auto call = FCore.Recorder().Enter("GetDesc", FakeArgs(FCore.Label()), true);
-  if (call.Failed()) return call.Injected();
-  if (!pDesc) return call.Return(D3DERR_INVALIDCALL);
-  *pDesc = FDesc;
-  return call.Return(D3D_OK);
 }

@@ -1,10 +1,7 @@
-// Fake vertex and index buffers: their bytes live in memory, so tests (and the draw records)
-// can read what the engine wrote.
+// A fake vertex buffer: its bytes stay readable for tests.
 #pragma once
 
-#include <vector>
-
-#include "platform/render/fake/FakeResource.h"
+#include "platform/render/fake/FakeBufferStore.h"
 
 class FakeVertexBuffer9 : public IDirect3DVertexBuffer9 {
  public:
@@ -12,42 +9,21 @@ class FakeVertexBuffer9 : public IDirect3DVertexBuffer9 {
                     const std::shared_ptr<FakeRecorder>& Recorder, UINT Length, DWORD Usage,
                     DWORD FVF, D3DPOOL Pool);
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override {
+    return FStore.Core().GetDevice(ppDevice);
+  }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
-  HRESULT Unlock() override;
-  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
+    return FStore.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
+  }
+  HRESULT Unlock() override { return FStore.Unlock(); }
+  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override { return FStore.GetDesc(pDesc, FDesc); }
 
-  const std::string& Label() const { return FCore.Label(); }
-  const std::vector<BYTE>& Bytes() const { return FBytes; }
-  bool Locked() const { return FLocks > 0; }
+  const std::string& Label() const { return FStore.Label(); }
+  const std::vector<BYTE>& Bytes() const { return FStore.Bytes(); }
+  bool Locked() const { return FStore.Locked(); }
 
  private:
-  FakeResourceCore FCore;
+  FakeBufferStore FStore;
   D3DVERTEXBUFFER_DESC FDesc;
-  std::vector<BYTE> FBytes;
-  int FLocks = 0;
-};
-
-class FakeIndexBuffer9 : public IDirect3DIndexBuffer9 {
- public:
-  FakeIndexBuffer9(const std::shared_ptr<FakeDeviceLink>& Link,
-                   const std::shared_ptr<FakeRecorder>& Recorder, UINT Length, DWORD Usage,
-                   D3DFORMAT Format, D3DPOOL Pool);
-
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
-  D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
-  HRESULT Unlock() override;
-  HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
-
-  const std::string& Label() const { return FCore.Label(); }
-  const std::vector<BYTE>& Bytes() const { return FBytes; }
-  bool Locked() const { return FLocks > 0; }
-
- private:
-  FakeResourceCore FCore;
-  D3DINDEXBUFFER_DESC FDesc;
-  std::vector<BYTE> FBytes;
-  int FLocks = 0;
 };
