@@ -73,6 +73,19 @@ D3DXIMAGE_FILEFORMAT FileFormatOf(const std::string& Name) {
   return D3DXIFF_BMP;
 }
 
+// What D3DX reports of a source image.
+D3DXIMAGE_INFO ImageInfo(const FakeImage& Image, D3DRESOURCETYPE Type, const std::string& Name) {
+  D3DXIMAGE_INFO info{};
+  info.Width = Image.Width;
+  info.Height = Image.Height;
+  info.Depth = 1;
+  info.MipLevels = 1;
+  info.Format = Image.HasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+  info.ResourceType = Type;
+  info.ImageFileFormat = FileFormatOf(Name);
+  return info;
+}
+
 template <typename T>
 bool Has(const std::vector<T>& List, const T& Value) {
   return std::find(List.begin(), List.end(), Value) != List.end();
@@ -875,16 +888,7 @@ HRESULT FakeDevice9::CreateTextureFromImage(const std::string& Call, const std::
       MakeRef<FakeTexture9>(FLink, FRecorder, width, height, levels, Usage, format, Pool);
   texture->LoadedFrom = Name;
   texture->ColorKey = ColorKey;
-  if (pSrcInfo) {
-    *pSrcInfo = D3DXIMAGE_INFO{};
-    pSrcInfo->Width = image.Width;
-    pSrcInfo->Height = image.Height;
-    pSrcInfo->Depth = 1;
-    pSrcInfo->MipLevels = 1;
-    pSrcInfo->Format = image.HasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    pSrcInfo->ResourceType = D3DRTYPE_TEXTURE;
-    pSrcInfo->ImageFileFormat = FileFormatOf(Name);
-  }
+  if (pSrcInfo) *pSrcInfo = ImageInfo(image, D3DRTYPE_TEXTURE, Name);
   *ppTexture = texture;
   return call.Return(D3D_OK);
 }
@@ -929,16 +933,7 @@ HRESULT FakeDevice9::LoadSurface(const std::string& Call, const std::string& Arg
   }
   if (image.Unreadable) return call.Return(D3DXERR_INVALIDDATA);
   static_cast<FakeSurface9*>(Surface)->LoadedFrom = Name;
-  if (pSrcInfo) {
-    *pSrcInfo = D3DXIMAGE_INFO{};
-    pSrcInfo->Width = image.Width;
-    pSrcInfo->Height = image.Height;
-    pSrcInfo->Depth = 1;
-    pSrcInfo->MipLevels = 1;
-    pSrcInfo->Format = image.HasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    pSrcInfo->ResourceType = D3DRTYPE_SURFACE;
-    pSrcInfo->ImageFileFormat = FileFormatOf(Name);
-  }
+  if (pSrcInfo) *pSrcInfo = ImageInfo(image, D3DRTYPE_SURFACE, Name);
   return call.Return(D3D_OK);
 }
 
