@@ -51,6 +51,9 @@ TW9DirectX::TW9DirectX(TComponent* AOwner, std::shared_ptr<TWTimeSource> TimeSou
 TW9DirectX::~TW9DirectX() {
   // Pools and others that follow this framework tear down while it is still whole.
   Destroying();
+  // The window may outlive a framework that was never stopped: its messages must not reach
+  // this object any more.
+  if (PrevWindowProc && hHookedWindow) SubclassWindow(hHookedWindow, PrevWindowProc);
   for (TIdleNode** link = &FIdleChain; *link; link = &(*link)->Next) {
     if (*link == FIdleNode) {
       *link = FIdleNode->Next;
