@@ -710,8 +710,10 @@ HRESULT TW9DirectX::RenderEnvironment() {
         Fd3dSettings->WindowedConfig.DisplayMode = mode;
         PresentParams.BackBufferFormat = mode.Format;
       }
-      // Draws nothing: DeviceLost stays set, and the next pass finds the device usable.
-      return ResetEnvironment();
+      // Draws nothing: DeviceLost stays set, and the next pass finds the device usable. A
+      // device lost again before its reset is waited for like any lost device.
+      const HRESULT hr = ResetEnvironment();
+      return hr == D3DERR_DEVICELOST ? S_OK : hr;
     }
     DeviceLost = false;
   }
