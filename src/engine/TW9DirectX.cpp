@@ -802,7 +802,9 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
       if (Started && !FActive && Windowed && ObjectsInited && ObjectsRestored) {
         bool defaultPresent = true;
         if (OnRender) OnRender(this, defaultPresent);
-        if (defaultPresent) Device->Present(nullptr, nullptr, hOutputWindow, nullptr);
+        if (defaultPresent &&
+            Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
+          DeviceLost = true;
       }
       break;
     case WM_SETCURSOR:
