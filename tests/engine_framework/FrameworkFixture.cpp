@@ -30,6 +30,7 @@ FrameworkTest::FrameworkTest() {
     FormMessages.push_back(m);
     if (Msg == WM_CLOSE) {
       Journal.push_back("close request");
+      if (StopOnClose) DX->Stop();
       return LRESULT{0};
     }
     return DefWindowProcA(hwnd, Msg, wParam, lParam);

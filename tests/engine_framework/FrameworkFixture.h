@@ -75,6 +75,8 @@ class FrameworkTest : public ::testing::Test {
   // Result of the render event; DefaultPresent is set to RenderPresents.
   HRESULT RenderResult = S_OK;
   bool RenderPresents = true;
+  // The form stops the framework when asked to close, as the saver window does.
+  bool StopOnClose = false;
   int Renders = 0;
   int FrameMoves = 0;
 
