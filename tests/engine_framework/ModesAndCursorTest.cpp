@@ -43,6 +43,42 @@ TEST_F(FrameworkTest, ToggleToAnotherAdapterRebuildsTheDevice) {
   EXPECT_EQ(0, Log().CallsTo("CreateDevice")[2].Args.find("0, HAL,"));
 }
 
+TEST_F(FrameworkTest, ToggleThereAndBackWithTheWindowsOwnEvents) {
+  // The fake display has the size of the test's screen, so full screen covers it exactly.
+  FakeMachine Machine = FakeMachine::Typical();
+  Machine.Adapters[0].DesktopMode = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+  Machine.Adapters[0].Modes.push_back({1280, 1024, 60, D3DFMT_X8R8G8B8});
+  LoadAndStart(Machine);
+  RECT Before{};
+  GetWindowRect(Window(), &Before);
+
+  int SizeMessages = Seen(WM_SIZE);
+  ASSERT_EQ(S_OK, DX->ToggleFullscreen());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Seen(WM_SIZE) > SizeMessages; }));
+  RECT Full{};
+  GetWindowRect(Window(), &Full);
+  EXPECT_EQ(0, Full.left);
+  EXPECT_EQ(0, Full.top);
+  EXPECT_EQ(1280, Full.right);
+  EXPECT_EQ(1024, Full.bottom);
+  EXPECT_TRUE(DX->Active());
+
+  SizeMessages = Seen(WM_SIZE);
+  ASSERT_EQ(S_OK, DX->ToggleFullscreen());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Seen(WM_SIZE) > SizeMessages; }));
+  App().ProcessMessages();
+  RECT After{};
+  GetWindowRect(Window(), &After);
+  EXPECT_EQ(Before.left, After.left);
+  EXPECT_EQ(Before.top, After.top);
+  EXPECT_EQ(Before.right, After.right);
+  EXPECT_EQ(Before.bottom, After.bottom);
+  EXPECT_TRUE(DX->Active());
+  // The size messages the window sent on its way did not reset the device again.
+  EXPECT_EQ(2, Log().Count("Reset"));
+  EXPECT_TRUE(Boxes.empty());
+}
+
 TEST_F(FrameworkTest, FailedRebuildInAToggleLeavesAWindowWithoutDevice) {
   LoadAndStart(SplitAdapters());
   Log().FailCall("CreateDevice", D3DERR_NOTAVAILABLE);
