@@ -779,7 +779,9 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
       if (Windowed) WindowStyle = GetWindowLongA(hwnd, GWL_STYLE);
       if (wParam == SIZE_MINIMIZED) {
         if (ClipCursorWhenFullscreen && !Windowed) ClipCursor(nullptr);
-        Pause(true);
+        // One pause for the whole time minimised: the window layer reports a minimised
+        // window again when its size changes, and the one restore releases only one pause.
+        if (!Minimized) Pause(true);
         Minimized = true;
         Maximized = false;
       } else if (wParam == SIZE_MAXIMIZED) {

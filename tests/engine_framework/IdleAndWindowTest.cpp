@@ -135,6 +135,15 @@ TEST_F(FrameworkTest, MinimiseAndRestoreThroughSizeMessages) {
   EXPECT_GE(Seen(WM_SIZE), 5) << "every WM_SIZE is passed on";
 }
 
+TEST_F(FrameworkTest, MinimisedTwiceResumesOnOneRestore) {
+  LoadAndStart();
+  SendMessageA(Window(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(320, 240));
+  SendMessageA(Window(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(160, 24));
+  EXPECT_FALSE(DX->Active());
+  SendMessageA(Window(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240));
+  EXPECT_TRUE(DX->Active());
+}
+
 TEST_F(FrameworkTest, FullScreenKeepsHitTestsAndSystemCommands) {
   LoadAndStart();
   // Windowed: passed on.
