@@ -475,6 +475,9 @@ HRESULT TW9DirectX::Start() {
   FrameCount = 0;
   LastStatsTime = 0.0f;
   FrameStats.clear();
+  // A window minimised before an earlier Stop must not release a pause this start never took.
+  Minimized = false;
+  Maximized = false;
   SetIdleHandler(true);
   PrevWindowProc =
       SubclassWindow(hHookedWindow, [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -728,13 +731,15 @@ HRESULT TW9DirectX::RenderEnvironment() {
     const HRESULT hr = Fire(OnFrameMove, this);
     if (FAILED(hr)) return hr;
     SingleStep = false;
+    if (!Device) return S_OK;
   }
 
   bool defaultPresent = true;
   const HRESULT hr = OnRender ? OnRender(this, defaultPresent) : S_OK;
   if (FAILED(hr)) return hr;
   UpdateStats();
-  if (defaultPresent &&
+  // A handler may have stopped the framework (closing the window), which released the device.
+  if (defaultPresent && Device &&
       Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
     DeviceLost = true;
   return S_OK;
@@ -804,7 +809,7 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
       if (Started && !FActive && Windowed && ObjectsInited && ObjectsRestored) {
         bool defaultPresent = true;
         if (OnRender) OnRender(this, defaultPresent);
-        if (defaultPresent &&
+        if (defaultPresent && Device &&
             Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
           DeviceLost = true;
       }

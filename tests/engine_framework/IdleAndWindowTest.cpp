@@ -220,3 +220,25 @@ TEST_F(FrameworkTest, DestroyedFrameworkLeavesTheWindowProcedureWhole) {
 }
 
 }  // namespace
+
+TEST_F(FrameworkTest, HandlersThatStopTheFrameworkEndTheFrameQuietly) {
+  LoadAndStart();
+  // A render handler that closes the saver (stopping the framework) leaves no device to present.
+  DX->OnRender = [this](TW9DirectX*, bool&) {
+    DX->Stop();
+    return S_OK;
+  };
+  EXPECT_EQ(Frame(), S_OK);
+  EXPECT_FALSE(DX->Started);
+  EXPECT_FALSE(DX->Device);
+
+  // The same from the frame-move handler, after starting again.
+  DX->OnRender = nullptr;
+  ASSERT_EQ(DX->Start(), S_OK);
+  DX->OnFrameMove = [this](TW9DirectX*) {
+    DX->Stop();
+    return S_OK;
+  };
+  EXPECT_EQ(Frame(), S_OK);
+  EXPECT_FALSE(DX->Device);
+}
