@@ -61,19 +61,33 @@ struct SIZE {
   friend bool operator==(const SIZE&, const SIZE&) = default;
 };
 
-constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+  return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+  return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
 // Signed halves, for coordinates packed into lParam (GET_X_LPARAM / GET_Y_LPARAM).
-constexpr int GET_X_LPARAM(LPARAM v) { return static_cast<std::int16_t>(LOWORD(v)); }
-constexpr int GET_Y_LPARAM(LPARAM v) { return static_cast<std::int16_t>(HIWORD(v)); }
+constexpr int GET_X_LPARAM(LPARAM v) {
+  return static_cast<std::int16_t>(LOWORD(v));
+}
+constexpr int GET_Y_LPARAM(LPARAM v) {
+  return static_cast<std::int16_t>(HIWORD(v));
+}
 constexpr LPARAM MAKELPARAM(int lo, int hi) {
   return static_cast<LPARAM>(static_cast<DWORD>((static_cast<WORD>(lo)) |
                                                 (static_cast<DWORD>(static_cast<WORD>(hi)) << 16)));
 }
-constexpr WPARAM MAKEWPARAM(int lo, int hi) { return static_cast<WPARAM>(MAKELPARAM(lo, hi)); }
+constexpr WPARAM MAKEWPARAM(int lo, int hi) {
+  return static_cast<WPARAM>(MAKELPARAM(lo, hi));
+}
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/window/MessageTranslation.h"
 #include "platform/text/Windows1252.h"
+#include "platform/window/MessageTranslation.h"
 
 using namespace window_system;
 

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cstring>
 
-#include "platform/window/GdiObjects.h"
 #include "platform/text/Windows1252.h"
+#include "platform/window/GdiObjects.h"
 #include "platform/window/wingdi.h"
 
 using window_system::GdiBitmap;

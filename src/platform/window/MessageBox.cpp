@@ -3,8 +3,8 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "platform/window/TWindow.h"
 #include "platform/text/Windows1252.h"
+#include "platform/window/TWindow.h"
 #include "platform/window/winuser.h"
 
 namespace {

@@ -2,10 +2,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/text/Windows1252.h"
 #include "platform/window/TApplication.h"
 #include "platform/window/TWindow.h"
 #include "platform/window/WindowSystem.h"
-#include "platform/text/Windows1252.h"
 
 using window_system::TMessageQueue;
 
