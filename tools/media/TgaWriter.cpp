@@ -14,7 +14,7 @@ QByteArray EncodeTga(const QImage& image) {
   out.append(char(0));     // no image id
   out.append(char(0));     // no colour map
   out.append(char(2));     // uncompressed true colour
-  out.append(5, char(0));  // colour map specification, unused
+  out.append(5, char(0));  // colour map fields, unused
   put16(0);                // x origin
   put16(0);                // y origin
   put16(w);
