@@ -1,5 +1,6 @@
 #include "shell/Settings.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -81,8 +82,9 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures) {
     }
   }
 
-  settings.PlanetSpeed = static_cast<float>(2 * planetSpeed);
-  settings.MoveSpeed = static_cast<float>(3 * moveSpeed);
+  // A hand-edited store may hold any 32-bit value; the product must not overflow an int.
+  settings.PlanetSpeed = static_cast<float>(2 * static_cast<std::int64_t>(planetSpeed));
+  settings.MoveSpeed = static_cast<float>(3 * static_cast<std::int64_t>(moveSpeed));
   settings.ShowPlanetData = planetaryData;
   settings.ShowFPS = fps;
   settings.ShowGlare = glare;

@@ -80,6 +80,19 @@ TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);  // Brass kept, so no division by 100
 }
 
+TEST(Settings, ExtremeSpeedsScaleWithoutWrappingAround) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 0, 1, 0x7FFFFFFF);
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+  reg.WriteInteger("Move_Speed", -0x7FFFFFFF - 1);
+  TSettings s;
+  std::string path;
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 4294967294.0f);
+  EXPECT_FLOAT_EQ(s.MoveSpeed, -6442450944.0f);
+}
+
 TEST(Settings, RandomDisplayChoosesAfreshAtEachStart) {
   TempHive hive;
   WriteSettings("/opt/zelmar", 0, 2);
