@@ -60,6 +60,30 @@ TEST(Registry, MissingAndMistypedValuesStopWithTheirMessages) {
   }
 }
 
+TEST(Registry, StringsWithLineBreaksKeepTheFileReadable) {
+  TempHive hive;
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, true));
+  const std::string odd = "/opt/two\nlines\r\n\"end\\";
+  reg.WriteString("Install_Dir", odd);
+  reg.WriteInteger("FPS", 1);
+  EXPECT_EQ(reg.ReadString("Install_Dir"), odd);
+  EXPECT_TRUE(reg.ReadBool("FPS"));
+  EXPECT_EQ(reg.ReadString("install_dir"), odd);
+
+  // A line break in a name has no way into the file, so the write is refused.
+  HKEY key = 0;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  DWORD one = 1;
+  EXPECT_EQ(RegSetValueExA(key, "A\nB", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(key);
+  EXPECT_NE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Two\nLines", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(reg.ReadBool("FPS"));
+}
+
 TEST(Registry, AWriteKeepsEveryOtherKeyAndValue) {
   TempHive hive;
   hive.Write(

@@ -124,7 +124,9 @@ std::string FormatData(const HiveValue& v) {
   if (v.type == kRegSz) {
     std::string s(v.data.begin(), v.data.end());
     if (!s.empty() && s.back() == '\0') s.pop_back();
-    return Quote(s);
+    // The quoted form has no escape for a line break: such a string goes out as hex(1), so
+    // the file still parses and the value keeps its type and bytes.
+    if (s.find_first_of("\r\n") == std::string::npos) return Quote(s);
   }
   if (v.type == kRegDword && v.data.size() == 4) {
     char buf[20];

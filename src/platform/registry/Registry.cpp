@@ -42,6 +42,11 @@ const char* RootName(HKEY root) {
   }
 }
 
+// A name with a line break could not be written to the file as one line.
+bool HasLineBreak(const char* name) {
+  return name && std::strpbrk(name, "\r\n") != nullptr;
+}
+
 // The full path of subKey below key (a root or an open key), or empty when key is unknown.
 std::string FullPath(HKEY key, const char* subKey) {
   std::string base;
@@ -114,6 +119,7 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
                         HKEY* result, DWORD* disposition) {
   if (!result) return Problem(ERROR_INVALID_PARAMETER, "no place for the key handle");
   *result = 0;
+  if (HasLineBreak(subKey)) return Problem(ERROR_INVALID_PARAMETER, "a key name has no line break");
   std::string path = FullPath(key, subKey);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   HiveError error;
@@ -169,6 +175,8 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
   if ((it->second.access & KEY_SET_VALUE) == 0)
     return Problem(ERROR_ACCESS_DENIED, "key " + it->second.path + " was not opened for writing");
   if (!data && dataSize) return Problem(ERROR_INVALID_PARAMETER, "size without data");
+  if (HasLineBreak(valueName))
+    return Problem(ERROR_INVALID_PARAMETER, "a value name has no line break");
   if (type == REG_DWORD && dataSize != 4)
     return Problem(ERROR_INVALID_PARAMETER, "a REG_DWORD value has 4 bytes");
   HiveValue value{valueName ? valueName : "", type,
