@@ -119,7 +119,8 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
                         HKEY* result, DWORD* disposition) {
   if (!result) return Problem(ERROR_INVALID_PARAMETER, "no place for the key handle");
   *result = 0;
-  if (HasLineBreak(subKey)) return Problem(ERROR_INVALID_PARAMETER, "a key name has no line break");
+  if (HasLineBreak(subKey))
+    return Problem(ERROR_INVALID_PARAMETER, "a key name cannot hold a line break");
   std::string path = FullPath(key, subKey);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   HiveError error;
@@ -176,7 +177,7 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
     return Problem(ERROR_ACCESS_DENIED, "key " + it->second.path + " was not opened for writing");
   if (!data && dataSize) return Problem(ERROR_INVALID_PARAMETER, "size without data");
   if (HasLineBreak(valueName))
-    return Problem(ERROR_INVALID_PARAMETER, "a value name has no line break");
+    return Problem(ERROR_INVALID_PARAMETER, "a value name cannot hold a line break");
   if (type == REG_DWORD && dataSize != 4)
     return Problem(ERROR_INVALID_PARAMETER, "a REG_DWORD value has 4 bytes");
   HiveValue value{valueName ? valueName : "", type,
