@@ -190,6 +190,39 @@ TEST_F(ConfigurationChoice, FullscreenHalInAnotherFormatGivesWayToTheDesktopForm
   EXPECT_EQ(Settings().FullscreenConfig.DisplayMode.Format, D3DFMT_R5G6B5);
 }
 
+TEST_F(ConfigurationChoice, FullscreenSearchEndsAtTheFirstHalInTheDesktopFormats) {
+  // Each adapter is compared with its own desktop: the reference device on adapter 0 gives
+  // way to the HAL on adapter 1, whose desktop format matches adapter and back buffer, and
+  // that ends the search although adapter 2 is as good.
+  FakeMachine machine;
+  machine.Adapters.push_back(
+      Adapter("reference", D3DFMT_X8R8G8B8, {FakeMachine::SoftwareDevice(D3DDEVTYPE_REF)}));
+  FakeAdapterDesc hardware = Adapter("hardware", D3DFMT_X8R8G8B8, {Hal()});
+  hardware.DesktopMode = {1280, 1024, 75, D3DFMT_X8R8G8B8};
+  hardware.Modes = {{1024, 768, 60, D3DFMT_X8R8G8B8},
+                    {1280, 1024, 60, D3DFMT_X8R8G8B8},
+                    {1280, 1024, 75, D3DFMT_X8R8G8B8}};
+  machine.Adapters.push_back(hardware);
+  machine.Adapters.push_back(Adapter("second hardware", D3DFMT_X8R8G8B8, {Hal()}));
+  Start(machine);
+  ASSERT_TRUE(Framework.FindFullscreenConfig(false, false));
+  const TD3DConfig& config = Settings().FullscreenConfig;
+  EXPECT_EQ(config.DeviceCombo.AdapterOrdinal, 1u);
+  EXPECT_EQ(config.DeviceCombo.DeviceType, D3DDEVTYPE_HAL);
+  EXPECT_EQ(config.DeviceCombo.BackBufferFormat, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(config.AdapterInfo.AdapterOrdinal, 1u);
+  // The mode comes from the chosen adapter's desktop, not from adapter 0's.
+  EXPECT_EQ(config.DisplayMode, (D3DDISPLAYMODE{1280, 1024, 75, D3DFMT_X8R8G8B8}));
+
+  // Only the reference device when a HAL is required on a machine without one.
+  FakeMachine reference;
+  reference.Adapters.push_back(
+      Adapter("reference", D3DFMT_X8R8G8B8, {FakeMachine::SoftwareDevice(D3DDEVTYPE_REF)}));
+  Start(reference);
+  EXPECT_FALSE(Framework.FindFullscreenConfig(true, false));
+  EXPECT_TRUE(Framework.FindFullscreenConfig(false, true));
+}
+
 struct ModeCase {
   const char* Name;
   std::vector<D3DDISPLAYMODE> Modes;

@@ -77,6 +77,14 @@ TEST_P(FrameClockTest, AdvanceMovesAStoppedClockByATenth) {
   EXPECT_NEAR(At(tcGetAppTime), 1.2, 1e-6);
 }
 
+TEST_P(FrameClockTest, StartWithoutAStopLeavesTheBaseAlone) {
+  Time->Advance(5.0);
+  At(tcStart);
+  EXPECT_NEAR(At(tcGetAppTime), 5.0, 1e-6);
+  Time->Advance(1.0);
+  EXPECT_NEAR(At(tcGetAppTime), 6.0, 1e-6);
+}
+
 TEST_P(FrameClockTest, ResetRestartsAppTime) {
   Time->Advance(3.0);
   At(tcReset);
