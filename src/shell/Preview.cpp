@@ -131,9 +131,10 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
 
   XWindowAttributes attr;
   if (!GetAttributes(dpy, host, attr)) return 0;
-  const int width = attr.width + 1;  // the window rectangle's right - left + 1
-  const int height = attr.height + 1;
-  const int iconTop = height / 2 - 16;
+  const TPreviewGeometry geometry = PreviewGeometry(attr.width, attr.height);
+  const int width = geometry.Width;
+  const int height = geometry.Height;
+  const int iconTop = geometry.IconTop;
 
   std::vector<std::uint32_t> stars(static_cast<std::size_t>(width) * height, 0);
   Randomize();
@@ -177,8 +178,7 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
     XFlush(dpy);
     SleepMs(10);
     ProcessMessages(dpy, host, own);
-    if (x > width + 16) x = -33;
-    x = x + 1;
+    x = NextIconColumn(x, width);
   }
   XFreeGC(dpy, gc);
   XDestroyImage(image);
@@ -221,6 +221,17 @@ Display* OpenDisplay() {
 }
 
 }  // namespace
+
+TPreviewGeometry PreviewGeometry(int windowWidth, int windowHeight) {
+  const int width = windowWidth + 1;
+  const int height = windowHeight + 1;
+  return {width, height, height / 2 - kIconSize / 2};
+}
+
+int NextIconColumn(int x, int previewWidth) {
+  if (x > previewWidth + 16) x = -33;
+  return x + 1;
+}
 
 int RunPreview(const std::string& handle) {
   unsigned long id = 0;

@@ -6,6 +6,19 @@
 
 namespace zelmar {
 
+// The preview's frame, from the host window's size: one pixel wider and taller than the window
+// (its rectangle's right - left + 1), with the 32-pixel icon centred vertically.
+struct TPreviewGeometry {
+  int Width;
+  int Height;
+  int IconTop;
+};
+TPreviewGeometry PreviewGeometry(int windowWidth, int windowHeight);
+
+// The icon's column for the next pass: one to the right, and back in from the left edge once
+// it has passed Width + 16.
+int NextIconColumn(int x, int previewWidth);
+
 // Draws into the X window named by handle (decimal, or hexadecimal with 0x) until it is no
 // longer visible. Returns the process's exit code: 0 when the host hid or destroyed the
 // window, 2 (with a message on stderr) for a missing or bad handle or no display.
