@@ -377,6 +377,19 @@ TEST_F(ObjectsTest, AFailedLockAfterGenerationKeepsTheBuffers) {
   EXPECT_FALSE(After);
 }
 
+TEST_F(ObjectsTest, AFailedLockInsideAGeneratorStillBuilds) {
+  TWObject* Plane = Pool.WObjects().Add();
+  Plane->SetObjectType(dxotPlaneXZ);
+  bool After = false;
+  Plane->OnAfterConstruct = [&](TWObject*) { After = true; };
+  Log().FailCall("Lock", D3DERR_INVALIDCALL, 1);
+  EXPECT_EQ(S_OK, Pool.InitDeviceObjects());
+  EXPECT_TRUE(Plane->Built());
+  EXPECT_TRUE(After);
+  for (const TD3DVertex& V : ReadVertices(*Plane))
+    EXPECT_EQ(TD3DVertex{}, V) << "the generator wrote nothing";
+}
+
 TEST_F(ObjectsTest, CountsTooLargeForTheBufferLengthFailInsteadOfWrapping) {
   // 50000 x 50000 cells: the byte length does not fit the platform's 32-bit length, and a
   // wrapped length would make a buffer far smaller than the generator's output.

@@ -24,6 +24,19 @@ struct ComponentDX<D, true> : D {
 };
 using TFormDX = ComponentDX<TW9DirectX>;
 
+// An item of an engine-extra collection that answers each phase with a chosen code and counts
+// the calls, so that the pool's result rules show without a platform failure.
+struct ProbeItem : TWCollectionItem {
+  ProbeItem(TWCollection* Collection, HRESULT AInit = S_OK, HRESULT ARestore = S_OK)
+      : TWCollectionItem(Collection), Init(AInit), Restore(ARestore) {}
+  HRESULT InitDeviceObjects() override { return ++Inits, Init; }
+  HRESULT RestoreDeviceObjects() override { return ++Restores, Restore; }
+  HRESULT InvalidateDeviceObjects() override { return ++Invalidates, E_FAIL; }
+  HRESULT DeleteDeviceObjects() override { return ++Deletes, E_FAIL; }
+  HRESULT Init, Restore;
+  int Inits = 0, Restores = 0, Invalidates = 0, Deletes = 0;
+};
+
 class PoolTest : public PoolFixture {
  protected:
   // One item in each collection that has item kinds, so every phase shows on the device.
@@ -148,15 +161,44 @@ TEST_F(PoolTest, ReportsTheFirstFailureInCollectionOrder) {
   EXPECT_EQ(D3DERR_NOTAVAILABLE, Pool.InitDeviceObjects());
 }
 
+// The pool passes on the first nonzero code, success codes such as S_FALSE included; a
+// collection passes on its last item's code unless an item fails, which ends its pass.
+TEST_F(PoolTest, ReportsTheFirstNonzeroCodeAndACollectionItsLastItems) {
+  CreateDevice();
+  TWPool Pool;
+  Attach(Pool);
+  auto* Quiet = new ProbeItem(&Pool.WText3Ds(), S_FALSE, S_FALSE);
+  auto* Last = new ProbeItem(&Pool.WText3Ds());
+  auto* Failing = new ProbeItem(&Pool.WLines(), E_FAIL, D3DERR_INVALIDCALL);
+  auto* Skipped = new ProbeItem(&Pool.WLines());
+  EXPECT_EQ(S_OK, Pool.WText3Ds().InitDeviceObjects(&DX)) << "the last item's code";
+  EXPECT_EQ(E_FAIL, Pool.InitDeviceObjects()) << "no nonzero code before the lines";
+  Last->Init = S_FALSE;
+  Last->Restore = S_FALSE;
+  EXPECT_EQ(S_FALSE, Pool.InitDeviceObjects()) << "the extras come before the lines";
+  EXPECT_EQ(S_FALSE, Pool.RestoreDeviceObjects());
+  EXPECT_EQ(0, Skipped->Inits + Skipped->Restores) << "a failing item ends its collection's pass";
+  EXPECT_EQ(3, Quiet->Inits);
+  EXPECT_EQ(2, Failing->Inits);
+  // Invalidate and delete visit every item, whatever the items answer, and report nothing.
+  EXPECT_EQ(S_OK, Pool.InvalidateDeviceObjects());
+  EXPECT_EQ(S_OK, Pool.DeleteDeviceObjects());
+  EXPECT_EQ(1, Skipped->Invalidates);
+  EXPECT_EQ(1, Skipped->Deletes);
+}
+
 TEST_F(PoolTest, FollowsTheFrameworksRemoval) {
   TComponent Form;
   auto* Framework = new TFormDX(&Form);
   auto* Pool = new TWPool(&Form);
   CreateDeviceFor(*Framework);
   Populate(*Pool);
+  auto* Probe = new ProbeItem(&Pool->WXFiles());
   Pool->SetDX(Framework);
   Pool->SetActive(true);
   ASSERT_TRUE(Pool->WObjects().Items(0)->Built());
+  EXPECT_EQ(1, Probe->Inits);
+  EXPECT_EQ(1, Probe->Restores);
   EXPECT_EQ((std::vector<TWPool*>{Pool}), Form.ComponentsOf<TWPool>());
 
   delete Framework;  // while the pool is up: torn down, framework forgotten
@@ -164,6 +206,8 @@ TEST_F(PoolTest, FollowsTheFrameworksRemoval) {
   EXPECT_FALSE(Pool->UpAndRunning());
   EXPECT_FALSE(Pool->WObjects().Items(0)->Built());
   EXPECT_EQ(nullptr, Pool->WTextures().Items(0)->Texture());
+  EXPECT_EQ(1, Probe->Invalidates) << "torn down once";
+  EXPECT_EQ(1, Probe->Deletes);
   EXPECT_EQ(1, Form.ComponentCount());
 
   // While the pool is not up the removal only clears DX.
@@ -171,9 +215,11 @@ TEST_F(PoolTest, FollowsTheFrameworksRemoval) {
   Pool->SetActive(false);
   Pool->SetDX(Second);
   const size_t Calls = Log().Calls().size();
+  const int Deletes = Probe->Deletes;
   delete Second;
   EXPECT_EQ(nullptr, Pool->DX());
   EXPECT_EQ(Calls, Log().Calls().size());
+  EXPECT_EQ(Deletes, Probe->Deletes);
 
   // A framework the pool no longer serves is not followed.
   auto* Third = new TFormDX(&Form);
