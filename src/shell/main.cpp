@@ -2,8 +2,10 @@
 // options of our own for installing, testing and pictures.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "engine/FindMediaFile.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
@@ -34,6 +36,11 @@ bool ParseSize(const std::string& s, int& w, int& h) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The media search resolves relative texture folders against the program's own folder.
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) SetApplicationDir(exe.parent_path().string() + "/");
+
   const std::string raw1 = argc > 1 ? argv[1] : "";
   const std::string raw2 = argc > 2 ? argv[2] : "";
 
