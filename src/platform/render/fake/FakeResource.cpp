@@ -70,3 +70,16 @@ UINT FakeBytesPerPixel(D3DFORMAT Format) {
       return 4;
   }
 }
+
+void FakeMapRect(std::vector<BYTE>& Pixels, UINT Width, D3DFORMAT Format, const RECT* pRect,
+                 D3DLOCKED_RECT* Locked) {
+  const UINT bpp = FakeBytesPerPixel(Format);
+  const INT pitch = static_cast<INT>(Width * bpp);
+  std::size_t offset = 0;
+  if (pRect) {
+    offset =
+        static_cast<std::size_t>(pRect->top) * pitch + static_cast<std::size_t>(pRect->left) * bpp;
+  }
+  Locked->Pitch = pitch;
+  Locked->pBits = Pixels.data() + offset;
+}

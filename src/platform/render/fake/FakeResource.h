@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/render/d3d9.h"
 #include "platform/render/fake/FakeRecorder.h"
@@ -45,3 +46,6 @@ class FakeResourceCore {
 std::string FakeLabel(const RefCounted* Object);
 // Bytes per pixel of a format (4 for formats the fake does not know).
 UINT FakeBytesPerPixel(D3DFORMAT Format);
+// Points Locked at pRect (null: the whole image) of tightly packed Pixels of Width x Format.
+void FakeMapRect(std::vector<BYTE>& Pixels, UINT Width, D3DFORMAT Format, const RECT* pRect,
+                 D3DLOCKED_RECT* Locked);

@@ -38,15 +38,7 @@ HRESULT FakeSurface9::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, D
   if (!pLockedRect || FLocked || (FDesc.Usage & D3DUSAGE_RENDERTARGET)) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  const UINT bpp = FakeBytesPerPixel(FDesc.Format);
-  const INT pitch = static_cast<INT>(FDesc.Width * bpp);
-  std::size_t offset = 0;
-  if (pRect) {
-    offset =
-        static_cast<std::size_t>(pRect->top) * pitch + static_cast<std::size_t>(pRect->left) * bpp;
-  }
-  pLockedRect->Pitch = pitch;
-  pLockedRect->pBits = Pixels().data() + offset;
+  FakeMapRect(Pixels(), FDesc.Width, FDesc.Format, pRect, pLockedRect);
   FLocked = true;
   return call.Return(D3D_OK);
 }

@@ -61,15 +61,7 @@ HRESULT FakeTexture9::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RE
     return call.Return(D3DERR_INVALIDCALL);
   }
   TLevel& level = FLevels[Level];
-  const UINT bpp = FakeBytesPerPixel(FFormat);
-  const INT pitch = static_cast<INT>(level.Width * bpp);
-  std::size_t offset = 0;
-  if (pRect) {
-    offset =
-        static_cast<std::size_t>(pRect->top) * pitch + static_cast<std::size_t>(pRect->left) * bpp;
-  }
-  pLockedRect->Pitch = pitch;
-  pLockedRect->pBits = level.Pixels.data() + offset;
+  FakeMapRect(level.Pixels, level.Width, FFormat, pRect, pLockedRect);
   level.Locked = true;
   return call.Return(D3D_OK);
 }
