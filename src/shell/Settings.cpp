@@ -34,11 +34,15 @@ std::string KeyName() {
 
 }  // namespace
 
-std::string DefaultInstallDir() {
+std::string ProgramPath() {
   std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.string();
+}
+
+std::string DefaultInstallDir() {
   const std::string buildRoot = ZELMAR_BUILD_ROOT;
-  if (!ec && exe.string().rfind(buildRoot + "/", 0) == 0) return ZELMAR_BUILD_DATA_DIR;
+  if (ProgramPath().rfind(buildRoot + "/", 0) == 0) return ZELMAR_BUILD_DATA_DIR;
   return ZELMAR_DATA_DIR;
 }
 

@@ -26,6 +26,9 @@ struct TSettings {
 // an empty string when every value was read.
 std::string GetSettings(TSettings& settings, std::string& pathTextures);
 
+// The running program's file (empty when the system does not say).
+std::string ProgramPath();
+
 // The data folder of this program: the build tree's media when run from the build tree,
 // otherwise the folder it was installed with.
 std::string DefaultInstallDir();

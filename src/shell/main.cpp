@@ -37,9 +37,8 @@ bool ParseSize(const std::string& s, int& w, int& h) {
 
 int main(int argc, char** argv) {
   // The media search resolves relative texture folders against the program's own folder.
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) SetApplicationDir(exe.parent_path().string() + "/");
+  if (const std::string exe = zelmar::ProgramPath(); !exe.empty())
+    SetApplicationDir(std::filesystem::path(exe).parent_path().string() + "/");
 
   const std::string raw1 = argc > 1 ? argv[1] : "";
   const std::string raw2 = argc > 2 ? argv[2] : "";
