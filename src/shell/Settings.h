@@ -1,23 +1,11 @@
 // The settings record the saver reads from the store at every start.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-namespace zelmar {
+#include "scene/TSettings.h"
 
-struct TSettings {
-  bool BrassModel = false;
-  bool RandomSelect = false;
-  std::uint8_t ObjectQuality = 0;
-  float PlanetSpeed = 0.0f;
-  float MoveSpeed = 0.0f;
-  bool ShowPlanetData = false;
-  bool ShowFPS = false;
-  bool ShowGlare = false;
-  bool ShowLensFlare = false;
-  bool ShowCorona = false;
-};
+namespace zelmar {
 
 // Reads the store into settings and sets pathTextures (the resource pool's texture folder,
 // left as it is for a texture quality out of range). Values the store does not have, or whose

@@ -1,0 +1,22 @@
+// The settings record the saver reads from the store at every start; the scene is built and
+// drawn from it.
+#pragma once
+
+#include <cstdint>
+
+namespace zelmar {
+
+struct TSettings {
+  bool BrassModel = false;
+  bool RandomSelect = false;
+  std::uint8_t ObjectQuality = 0;
+  float PlanetSpeed = 0.0f;
+  float MoveSpeed = 0.0f;
+  bool ShowPlanetData = false;
+  bool ShowFPS = false;
+  bool ShowGlare = false;
+  bool ShowLensFlare = false;
+  bool ShowCorona = false;
+};
+
+}  // namespace zelmar
