@@ -222,6 +222,23 @@ TEST_F(GLLoaderTest, MissingAndBrokenFilesFail) {
   EXPECT_EQ(Load(TempPath("rod.bmp"), 0, &texture), D3D_OK);
 }
 
+TEST_F(GLLoaderTest, TruncatedFilesFailWithoutATexture) {
+  // Whole, each loads; cut short by a few bytes, each fails as bad data and leaves no texture
+  // (the decoders would fill in the missing texels and report success).
+  QImage image(16, 8, QImage::Format_RGB32);
+  image.fill(QColor(30, 60, 90));
+  for (const char* format : {"JPEG", "BMP", "PNG"}) {
+    const std::string path = TempPath((std::string("cut.") + format).c_str());
+    ASSERT_TRUE(image.save(QString::fromStdString(path), format));
+    Ref<IDirect3DTexture9> texture;
+    ASSERT_EQ(Load(path, 0, &texture), D3D_OK) << format;
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.resize(file.size() - 3));
+    EXPECT_EQ(Load(path, 0, &texture), D3DXERR_INVALIDDATA) << format;
+    EXPECT_FALSE(texture) << format;
+  }
+}
+
 TEST_F(GLLoaderTest, SurfaceFromResourceLearnsTheImageSize) {
   QImage image(5, 3, QImage::Format_ARGB32);
   image.fill(qRgba(255, 255, 0, 255));

@@ -108,7 +108,8 @@ HRESULT DecodeImageFile(const std::string& path, DecodedImage* out) {
   const QString found = ExistingPath(path);
   if (found.isEmpty()) return D3DERR_NOTAVAILABLE;
   QFile file(found);
-  if (!file.open(QIODevice::ReadOnly)) return D3DERR_NOTAVAILABLE;
+  // There but unreadable is bad data, not a missing file.
+  if (!file.open(QIODevice::ReadOnly)) return D3DXERR_INVALIDDATA;
   if (file.size() > kMaxImageFileBytes) return D3DXERR_INVALIDDATA;
   const QByteArray data = file.read(file.size());
   // A read error or a file that shrank under us is as good as a truncated one.

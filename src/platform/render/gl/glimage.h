@@ -14,8 +14,8 @@ struct DecodedImage {
   bool hasAlpha = false;
 };
 
-// D3DERR_NOTAVAILABLE when the file is missing, D3DXERR_INVALIDDATA when it cannot be decoded
-// whole (a BMP, JPEG, PNG or Targa file that is truncated, inconsistent or too large).
+// D3DERR_NOTAVAILABLE when the file is missing, D3DXERR_INVALIDDATA when it cannot be read or
+// decoded whole (a BMP, JPEG, PNG or Targa file that is truncated, inconsistent or too large).
 // Backslashes are taken as separators, and a name that differs only in letter case is found.
 HRESULT DecodeImageFile(const std::string& path, DecodedImage* out);
 // The bytes decide the format, whatever the file or resource was called.
