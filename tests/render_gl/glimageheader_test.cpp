@@ -41,11 +41,13 @@ std::vector<BYTE> Targa(int w, int h, int depth, std::size_t pixelBytes, BYTE ty
 // An 8 x 2 RLE8 bitmap with a two-colour table: a run of 8, end of line, 4 literal pixels and a
 // run of 4, end of bitmap.
 std::vector<BYTE> Rle8Bitmap() {
-  return {
-      'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,  // file header
-      40,  0,   0, 0, 8, 0, 0, 0, 2, 0, 0,  0, 1, 0, 8, 0, 1, 0,    0, 0,    0, 0, 0, 0, 0,
-      0,   0,   0, 0, 0, 0, 0, 2, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0,  // red, blue
-      8,   0,   0, 0, 0, 4, 1, 0, 1, 0, 4,  1, 0, 1};
+  // clang-format off
+  return {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,  // file header
+          40, 0, 0, 0, 8, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0,
+          0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
+          0, 0, 0xFF, 0, 0xFF, 0, 0, 0,  // red, blue
+          8, 0, 0, 0, 0, 4, 1, 0, 1, 0, 4, 1, 0, 1};
+  // clang-format on
 }
 
 HRESULT Decode(const std::vector<BYTE>& bytes) {
