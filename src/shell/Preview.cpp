@@ -106,7 +106,6 @@ struct Star {
 
 struct Rect {
   int left, top, right, bottom;  // right and bottom exclusive
-  bool Empty() const { return left >= right || top >= bottom; }
 };
 
 // The part of the W x H frame that can show: the frame clipped to the root window, which every
