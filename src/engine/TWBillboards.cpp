@@ -141,17 +141,16 @@ void TWBillboard::Render() {
   Device->SetFVF(D3DFVF_TBILLBOARDVERTEX);
   Device->SetPixelShader(nullptr);
   const TWPool* Pool = Billboards()->Pool;
-  D3DXMATRIX Placed = World;
   for (const TBillboardObject& Object : ObjectData) {
     // An index outside the pool's textures draws the quad untextured.
     IDirect3DTexture9* Texture = nullptr;
     if (Pool && Object.TextureIndex >= 0 && Object.TextureIndex < Pool->WTextures().Count())
       Texture = Pool->WTextures().Items(Object.TextureIndex)->Texture();
     Device->SetTexture(0, Texture);
-    Placed._41 = Object.Position.x;
-    Placed._42 = Object.Position.y;
-    Placed._43 = Object.Position.z;
-    Device->SetTransform(D3DTS_WORLD, &Placed);
+    World._41 = Object.Position.x;
+    World._42 = Object.Position.y;
+    World._43 = Object.Position.z;
+    Device->SetTransform(D3DTS_WORLD, &World);
     Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, static_cast<UINT>(Object.StartVertex), 2);
   }
   D3DXMATRIX Identity;
