@@ -78,3 +78,9 @@ inline D3DMATERIAL9 DefaultMaterial(float r, float g, float b, float a = 1.0f) {
   m.Power = 40.0f;
   return m;
 }
+
+// x rounded to the nearest whole number, halves to even (tick counts, segment bases, the data
+// panel).
+inline int Nearest(double x) {
+  return static_cast<int>(std::nearbyint(x));
+}
