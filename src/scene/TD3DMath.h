@@ -69,3 +69,9 @@ inline TD3DMatrix MatrixRotationZ(float a) {
 inline TD3DVector MatrixOrigin(const TD3DMatrix& m) {
   return {m._41, m._42, m._43};
 }
+
+// x rounded to the nearest whole number, halves to even (tick counts, segment bases, the data
+// panel).
+inline int Nearest(double x) {
+  return static_cast<int>(std::nearbyint(x));
+}
