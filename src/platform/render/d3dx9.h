@@ -89,6 +89,9 @@ constexpr DWORD DT_CALCRECT = 0x00000400;
 // ---- Vectors, matrices, colours ---------------------------------------------------------------
 
 struct D3DXVECTOR2 {
+  // Spelled out as D3DX has them: clang before 16 cannot build an aggregate from (x, y).
+  D3DXVECTOR2() = default;
+  D3DXVECTOR2(float vx, float vy) : x(vx), y(vy) {}
   float x = 0.0f;
   float y = 0.0f;
 };
