@@ -168,3 +168,23 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNoValue) {
     for (int i = 0; i < kPerProcess; ++i)
       EXPECT_EQ(reg.ReadInteger("P" + std::to_string(c) + "_" + std::to_string(i)), i);
 }
+
+TEST(Registry, KeyNamesEndingInABlankAreRefusedSinceTheFileCannotKeepThem) {
+  TempHive hive;
+  for (const char* name : {"\\SOFTWARE\\Zelmar ", "\\SOFTWARE\\Zelmar\t", "\\SOFTWARE\\Zel \\"}) {
+    HKEY key = 0;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_INVALID_PARAMETER)
+        << name;
+    EXPECT_EQ(key, 0u);
+  }
+  // A blank inside a name is kept both ways.
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Zel mar\\ Sub", true));
+  reg.WriteInteger("A ", 3);
+  TRegistry again;
+  ASSERT_TRUE(again.OpenKey("\\SOFTWARE\\ZEL MAR\\ sub", false));
+  EXPECT_EQ(again.ReadInteger("a "), 3);
+  EXPECT_THROW(again.ReadInteger("a"), ERegistryException);
+}
