@@ -283,7 +283,7 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
       sawHeader = true;
       hive.header_ = lines[i];
       hive.wideStrings_ = line == kHeader;
-      hive.newline_ = sawCrLf && i == 0 ? "\r\n" : "\n";
+      hive.newline_ = sawCrLf ? "\r\n" : "\n";
       continue;
     }
     if (line.empty() || line[0] == ';') {
@@ -412,8 +412,8 @@ const HiveValue* Hive::FindValue(const HiveKey& key, const std::string& name) {
     if (it != key.index.end() && it->second < key.values.size() &&
         EqualsIgnoreCase(key.values[it->second].name, name))
       return &key.values[it->second];
-    if (it == key.index.end()) return nullptr;
   }
+  // Values changed by hand, not through SetValue: the index may not know them.
   for (const auto& v : key.values)
     if (EqualsIgnoreCase(v.name, name)) return &v;
   return nullptr;

@@ -7,8 +7,9 @@
 //   "Install_Dir"="/usr/share/zelmar"
 //   "Texture_Quality"=dword:00000001
 //
-// Keys and value names compare without regard to letter case, as the registry does. Comments
-// and value types this program does not use are kept as they are when the file is written.
+// Keys and value names compare without regard to letter case, as the registry does. A file
+// is written back as it was read, comments, spacing, line endings and value types this program
+// does not use included; only the values the program changed or added are written anew.
 #pragma once
 
 #include <cstdint>

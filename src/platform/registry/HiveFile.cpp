@@ -238,8 +238,9 @@ bool UpdateHive(const std::string& path, const std::function<bool(Hive&)>& chang
                 HiveError& error) {
   error = HiveError{path, 0, {}};
   namespace fs = std::filesystem;
-  const fs::path file = fs::absolute(path);
   std::error_code ec;
+  const fs::path file = fs::absolute(path, ec);
+  if (ec) return Fail(error, ec.value(), "cannot find the folder of the file");
   fs::create_directories(file.parent_path(), ec);
   if (ec) return Fail(error, ec.value(), "cannot create the folder " + file.parent_path().string());
 
