@@ -106,9 +106,9 @@ std::optional<std::string> Utf16LeToUtf8(const char* p, std::size_t size) {
   return out;
 }
 
-// The registry editor stores expandable strings as UTF-16LE; this program keeps
-// strings in UTF-8. Data is taken for UTF-16 only when it ends in a wide NUL and holds a
-// character below U+0100, which UTF-8 text with its one closing NUL never does.
+// The registry editor stores expandable strings as UTF-16LE; this program keeps strings in
+// UTF-8. Data is taken for UTF-16 only when it ends in a wide NUL and holds a character below
+// U+0100, which UTF-8 text with its one closing NUL never does.
 void NarrowWideString(std::vector<std::uint8_t>& data) {
   const std::size_t n = data.size();
   if (n < 2 || n % 2 || data[n - 1] || data[n - 2]) return;
