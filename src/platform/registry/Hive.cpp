@@ -220,9 +220,15 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
 }
 
 std::string HiveError::Text() const {
-  std::string where = path.empty() ? std::string("hive") : path;
-  if (line > 0) where += ":" + std::to_string(line);
-  return where + ": " + what;
+  // Appended piece by piece: GCC 12 at -O3 takes "x" + to_string(n) for an overlapping copy.
+  std::string out = path.empty() ? std::string("hive") : path;
+  if (line > 0) {
+    out += ':';
+    out += std::to_string(line);
+  }
+  out += ": ";
+  out += what;
+  return out;
 }
 
 std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
