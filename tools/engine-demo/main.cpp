@@ -1,8 +1,9 @@
 // zelmar-engine-demo: the engine and the scene's bodies together, before the full saver. A
 // window with the device framework and a resource pool; the Sun in its corona (a billboard),
 // Earth with its Moon, Mars and Saturn with its ring, lit by the Sun and drawn with their
-// shadow cones, all on compact orbits so that they fit one view; a sprite in a corner. The
-// camera rides along with Earth. It runs until the window is closed, or saves one frame with
+// shadow cones, all on compact orbits so that they fit one view; a sprite in a corner and a
+// line of text in each font mode. The camera rides along with Earth. It runs until the window is
+// closed, or saves one frame with
 // --snapshot.
 #include <QImage>
 #include <cstdio>
@@ -71,6 +72,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 // Periods and tilts are the catalogue's (Saturn's leans the other way).
 constexpr float kSpeed = 0.5f;
 constexpr std::uint8_t kQuality = 0;
+// The data panel's cyan and a warm white.
+constexpr D3DCOLOR kGlyphColor = 0xFF00FFFF;
+constexpr D3DCOLOR kObjectColor = 0xFFFFE8B0;
 
 class DemoForm : public TForm {
  public:
@@ -100,6 +104,9 @@ class DemoForm : public TForm {
       Height = Half;
     };
     Sprite = Pool->WSprites().Add();
+    // The overlay's two Arial fonts: glyph textures (bold) and the platform's font object.
+    GlyphFont = AddFont("Arial", -29, fsBold, true);
+    ObjectFont = AddFont("Arial", -24, 0, false);
     Thumbnail = Pool->WTextures().AddTexture("jupiter.jpg");
 
     Light = Pool->WLights().Add();
@@ -229,6 +236,7 @@ class DemoForm : public TForm {
       P->DrawShadow(DX, Eye);
     }
     DrawThumbnail();
+    DrawLines();
     d->EndScene();
 
     if (!Opts.Snapshot.empty() && ++FramesDrawn == Opts.Frames) {
@@ -241,6 +249,23 @@ class DemoForm : public TForm {
       PostMessageA(Handle(), WM_CLOSE, 0, 0);
     }
     return S_OK;
+  }
+
+  TWFont* AddFont(const char* Name, int Height, TFontStyles Style, bool Glyphs) {
+    TWFont* Font = Pool->WFonts().Add();
+    Font->Font.SetName(Name);
+    Font->Font.SetHeight(Height);
+    Font->Font.SetStyle(Style);
+    Font->UseID3DXFont = Glyphs;
+    return Font;
+  }
+
+  // Both lines start right of the Sun, below Earth.
+  void DrawLines() {
+    const float X = 0.3f * DX->PresentParams.BackBufferWidth;
+    const float Bottom = static_cast<float>(DX->PresentParams.BackBufferHeight);
+    GlyphFont->DrawText(X, Bottom - 84.0f, kGlyphColor, "Glyph texture text", 0);
+    ObjectFont->DrawText(X, Bottom - 44.0f, kObjectColor, "Font object text", 0);
   }
 
   // A sprite: a small picture of Jupiter's map in the upper right corner.
@@ -265,6 +290,8 @@ class DemoForm : public TForm {
   TWBillboard* Corona = nullptr;
   TWSprite* Sprite = nullptr;
   TWTexture* Thumbnail = nullptr;
+  TWFont* GlyphFont = nullptr;
+  TWFont* ObjectFont = nullptr;
   TWLight* Light = nullptr;
   TD3DVector Eye{0, 0, 0};
   TD3DMatrix View = MatrixIdentity();
