@@ -61,19 +61,22 @@ QLabel* FixedLabel(QWidget* parent, const char* name, const char* text, QRect ge
   return label;
 }
 
-QComboBox* DropDownList(QWidget* parent, const char* name, QStringList items, int x, int y) {
+QComboBox* DropDownList(QWidget* parent, const char* name, QStringList items, int x, int y,
+                        int selected) {
   auto* box = new QComboBox(parent);
   box->setObjectName(QString::fromLatin1(name));
   box->addItems(items);
-  box->setCurrentIndex(-1);
+  box->setCurrentIndex(selected);
   box->setGeometry(x, y, 105, 21);
   return box;
 }
 
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* text, QRect geometry) {
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* text, QRect geometry,
+                    int checked) {
   auto* box = new QCheckBox(QString::fromLatin1(text), parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setGeometry(geometry);
+  box->setChecked(checked != 0);
   return box;
 }
 
@@ -104,6 +107,17 @@ QGroupBox* GroupBox(QWidget* parent, const char* name, const char* title, QRect 
   return box;
 }
 
+// The layout was measured with the faces it names; a substitute face that runs wider is
+// condensed just enough for the whole text to show in its box.
+void CondenseToFit(QWidget* widget) {
+  for (int stretch = 98; stretch >= 70 && widget->sizeHint().width() > widget->width();
+       stretch -= 2) {
+    QFont font = widget->font();
+    font.setStretch(stretch);
+    widget->setFont(font);
+  }
+}
+
 HWND HandleOf(QWidget* widget) {
   return static_cast<HWND>(widget->winId());
 }
@@ -130,6 +144,7 @@ TCfgFrm::TCfgFrm(QWidget* parent) : QDialog(parent) {
 TCfgFrm::~TCfgFrm() = default;
 
 void TCfgFrm::CreateControls() {
+  // Initial states come from the one table of form defaults that the saver's fallback uses too.
   // Creation order is stacking order: the controls placed over a group box but owned by the
   // form come after it, so they are drawn above it.
   Label1 = FixedLabel(this, "Label1", "The Zelmar", QRect(48, 16, 122, 30));
@@ -146,16 +161,17 @@ void TCfgFrm::CreateControls() {
 
   GroupBox2 = GroupBox(this, "GroupBox2", "Display Settings", QRect(240, 16, 297, 169));
   Label4 = AutoSizeLabel(GroupBox2, "Label4", "Zelmar Type", 176, 16);
-  zelmarType = DropDownList(GroupBox2, "zelmarType", {"Space", "Brass", "Random"}, 176, 32);
-  showFPS = CheckBox(GroupBox2, "showFPS", "Show FPS", QRect(24, 64, 121, 17));
+  zelmarType = DropDownList(GroupBox2, "zelmarType", {"Space", "Brass", "Random"}, 176, 32,
+                            FormDefault("Zelmar_Type"));
+  showFPS = CheckBox(GroupBox2, "showFPS", "Show FPS", QRect(24, 64, 121, 17), FormDefault("FPS"));
   Label5 = AutoSizeLabel(GroupBox2, "Label5", "Select Next Planet", 176, 64);
   Label8 = AutoSizeLabel(GroupBox2, "Label8", "Planet Speed", 32, 104);
   Label9 = AutoSizeLabel(GroupBox2, "Label9", "Movement Speed", 184, 112);
 
-  plandata = CheckBox(this, "plandata", "Show Planetary Data", QRect(264, 48, 121, 17));
-  plandata->setChecked(FormDefault("Planetary_Data") != 0);
-  selectplan = DropDownList(this, "selectplan", {"Sequentially", "Randomly"}, 416, 96);
-  selectplan->setCurrentIndex(FormDefault("Select_Planet"));
+  plandata = CheckBox(this, "plandata", "Show Planetary Data", QRect(264, 48, 121, 17),
+                      FormDefault("Planetary_Data"));
+  selectplan = DropDownList(this, "selectplan", {"Sequentially", "Randomly"}, 416, 96,
+                            FormDefault("Select_Planet"));
   planSpd = TrackBar(this, "planSpd", 264, 144, FormDefault("Planet_Speed"));
   moveSpd = TrackBar(this, "moveSpd", 416, 144, FormDefault("Move_Speed"));
 
@@ -167,14 +183,17 @@ void TCfgFrm::CreateControls() {
   Label3 = AutoSizeLabel(GroupBox3, "Label3", "Object Quality", 32, 88);
   Label7 = AutoSizeLabel(GroupBox3, "Label7", "Texture Quality", 32, 136);
 
-  ObjQual = DropDownList(this, "ObjQual", {"High", "Medium", "Low"}, 272, 312);
-  TextureQual = DropDownList(this, "TextureQual", {"High", "Medium", "Low"}, 272, 360);
+  ObjQual = DropDownList(this, "ObjQual", {"High", "Medium", "Low"}, 272, 312,
+                         FormDefault("Object_Quality"));
+  TextureQual = DropDownList(this, "TextureQual", {"High", "Medium", "Low"}, 272, 360,
+                             FormDefault("Texture_Quality"));
   TextureQual->setFrame(false);
 
   Effectsbox = GroupBox(this, "Effectsbox", "Special Effects", QRect(416, 288, 105, 105));
-  Corona = CheckBox(Effectsbox, "Corona", "Corona", QRect(16, 24, 65, 17));
-  LensFlare = CheckBox(Effectsbox, "LensFlare", "Lens Flare", QRect(16, 48, 73, 17));
-  Glare = CheckBox(Effectsbox, "Glare", "Solar Glare", QRect(16, 72, 81, 17));
+  Corona = CheckBox(Effectsbox, "Corona", "Corona", QRect(16, 24, 65, 17), FormDefault("Corona"));
+  LensFlare = CheckBox(Effectsbox, "LensFlare", "Lens Flare", QRect(16, 48, 73, 17),
+                       FormDefault("Lens_Flare"));
+  Glare = CheckBox(Effectsbox, "Glare", "Solar Glare", QRect(16, 72, 81, 17), FormDefault("Glare"));
 
   okBtn = Button(this, "okBtn", "OK", QRect(8, 384, 65, 25));
   cancelBtn = Button(this, "cancelBtn", "Cancel", QRect(80, 384, 73, 25));
@@ -182,6 +201,10 @@ void TCfgFrm::CreateControls() {
   applyBtn->setEnabled(false);
   Button1 = Button(this, "Button1", "Button1", QRect(64, 320, 113, 33));
   Button1->hide();
+
+  for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, VerLbl, showFPS, plandata,
+                                                    Corona, LensFlare, Glare})
+    CondenseToFit(w);
 
   // The form's tab order; a group box passes the focus on to its own controls in turn.
   QWidget* order[] = {TextureQual, applyBtn, plandata, okBtn,     cancelBtn, selectplan,

@@ -175,6 +175,9 @@ TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) 
       EXPECT_LE(fm.horizontalAdvance(text), w->width()) << text.toStdString();
       EXPECT_LE(fm.height(), w->height()) << text.toStdString();
     }
+    if (qobject_cast<QCheckBox*>(w)) {
+      EXPECT_LE(w->sizeHint().width(), w->width()) << text.toStdString();
+    }
   }
   EXPECT_FALSE(d.Image1->pixmap().isNull()) << "the dialog picture is built into the program";
 
