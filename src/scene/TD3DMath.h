@@ -69,3 +69,18 @@ inline TD3DMatrix MatrixRotationZ(float a) {
 inline TD3DVector MatrixOrigin(const TD3DMatrix& m) {
   return {m._41, m._42, m._43};
 }
+
+// The scene's default material: diffuse and ambient the given colour, specular and emissive
+// zero, power 40. Draws that need a highlight change Specular and Power afterwards.
+inline D3DMATERIAL9 DefaultMaterial(float r, float g, float b, float a = 1.0f) {
+  D3DMATERIAL9 m;
+  m.Diffuse = m.Ambient = {r, g, b, a};
+  m.Power = 40.0f;
+  return m;
+}
+
+// x rounded to the nearest whole number, halves to even (tick counts, segment bases, the data
+// panel).
+inline int Nearest(double x) {
+  return static_cast<int>(std::nearbyint(x));
+}
