@@ -348,18 +348,6 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
   }
 }
 
-TEST_F(CfgFrm, OkWritesAndCloses) {
-  hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
-  Click(d.showFPS);
-  Click(d.okBtn);
-  EXPECT_FALSE(d.isVisible());
-  EXPECT_EQ(d.result(), QDialog::Accepted);
-  Stored expected;
-  expected.FPS = 0;
-  EXPECT_EQ(hive.Read(), expected.Text());
-}
-
 TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
   const std::string broken = "this is not a settings file\n";
   hive.Write(broken);
