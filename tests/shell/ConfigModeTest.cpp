@@ -86,7 +86,7 @@ class ConfigMode : public ::testing::Test {
     Window child = 0;
     XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), at[0], at[1], &x, &y, &child);
     Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
-    usleep(100000);  // let the program handle one click before the next arrives
+    usleep(50000);  // pointer and clicks as a person makes them, not all in one burst
   }
 
   Display* dpy_ = nullptr;
@@ -120,7 +120,11 @@ TEST_F(ConfigMode, VeryHighApplyAndOkWriteTheSettingsAndEndTheProgram) {
   ASSERT_TRUE(w);
   ClickAt(w, kVeryHigh);
   ClickAt(w, kApply);
-  const std::string applied = hive.Read();
+  std::string applied = hive.Read();
+  for (int i = 0; i < 2000 && applied == kFullHive; ++i) {  // bounded wait for the write
+    usleep(10000);
+    applied = hive.Read();
+  }
   EXPECT_NE(applied.find("\"Texture_Quality\"=dword:00000000\n\"Object_Quality\"=dword:00000000"),
             std::string::npos)
       << applied;
