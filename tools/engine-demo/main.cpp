@@ -1,6 +1,6 @@
 // zelmar-engine-demo: the engine on its own, without the scene. A window with the device
-// framework and a resource pool holding a textured, lit sphere, a cube and a point light; it
-// turns until the window is closed, or saves one frame with --snapshot.
+// framework and a resource pool holding a textured, lit sphere, a cube, a point light and text
+// in both font modes; it turns until the window is closed, or saves one frame with --snapshot.
 #include <QImage>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +68,14 @@ class DemoForm : public TForm {
     Light->SetRange(100.0f);
     Light->SetPosition({-6, 3, -4});
     Light->SetLightOn(true);
+    GlyphFont = Pool->WFonts().Add();
+    GlyphFont->Font.SetName("Arial");
+    GlyphFont->Font.SetHeight(-29);
+    GlyphFont->Font.SetStyle(fsBold);
+    ObjectFont = Pool->WFonts().Add();
+    ObjectFont->Font.SetName("Arial");
+    ObjectFont->Font.SetHeight(-24);
+    ObjectFont->UseID3DXFont = false;  // the platform's font object
     Pool->SetActive(true);
 
     DX->OnRestoreDeviceObjects = [this](TW9DirectX*) { return Restore(); };
@@ -113,6 +121,8 @@ class DemoForm : public TForm {
     d->SetTransform(D3DTS_WORLD, &world);
     d->SetTexture(0, nullptr);
     Cube->Render();
+    GlyphFont->DrawText(10, 8, 0xFFFFFFFF, "Glyph texture text", 0);
+    ObjectFont->DrawText(10, 44, 0xFFFFD020, "Font object text", 0);
     d->EndScene();
 
     if (!Opts.Snapshot.empty() && ++FramesDrawn == Opts.Frames) {
@@ -133,6 +143,8 @@ class DemoForm : public TForm {
   TWObject* Sphere = nullptr;
   TWObject* Cube = nullptr;
   TWLight* Light = nullptr;
+  TWFont* GlyphFont = nullptr;
+  TWFont* ObjectFont = nullptr;
   int FramesDrawn = 0;
   int ExitCode = 0;
 };

@@ -1,8 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include <unistd.h>
-
-#include <QFileInfo>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -76,13 +74,20 @@ LSTATUS Problem(LSTATUS code, std::string text) {
   return code;
 }
 
-// Classifies a failed write: a malformed file, no permission, or another failure.
+// Classifies a failed write: a file that is not a hive, no permission, or another failure
+// (a full disk, an I/O error).
 LSTATUS WriteFailure(const HiveError& error) {
-  if (error.line > 0) return Problem(ERROR_BADDB, error.Text() + " (the file was left as it is)");
-  QFileInfo file(QString::fromStdString(error.path));
-  bool denied = file.exists() ? !file.isWritable()
-                              : access(file.absolutePath().toLocal8Bit().constData(), W_OK) != 0;
+  if (error.systemError == 0)
+    return Problem(ERROR_BADDB,
+                   error.Text() + (error.line > 0 ? " (the file was left as it is)" : ""));
+  const int e = error.systemError;
+  const bool denied = e == EACCES || e == EPERM || e == EROFS;
   return Problem(denied ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE, error.Text());
+}
+
+// The file keeps a key's name between brackets, where a blank at the end reads back trimmed.
+bool EndsInBlank(const std::string& path) {
+  return !path.empty() && (path.back() == ' ' || path.back() == '\t');
 }
 
 }  // namespace
@@ -123,6 +128,8 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
     return Problem(ERROR_INVALID_PARAMETER, "a key name cannot hold a line break");
   std::string path = FullPath(key, subKey);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  if (EndsInBlank(path))
+    return Problem(ERROR_INVALID_PARAMETER, "a key name cannot end in a space or a tab");
   HiveError error;
   std::optional<Hive> hive = LoadHive(HivePath(), error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());

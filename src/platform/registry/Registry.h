@@ -11,6 +11,10 @@
 // - Reads see the file as it is at the time of the read; every write replaces the file
 //   atomically under a lock, so concurrent writers lose nothing.
 // - A file that does not parse is never written; RegLastProblem() says where it is wrong.
+// - Names with a line break, and key names ending in a space or a tab, are refused with
+//   ERROR_INVALID_PARAMETER: the file could not give them back as they were written.
+// - A write that fails (a full disk, no permission) leaves the file as it was and says why in
+//   RegLastProblem(), with the file's name.
 #pragma once
 
 #include <string>
