@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <cstring>
 
 #include "WindowTestSupport.h"
@@ -190,5 +193,36 @@ TEST(Gdi, FontHandleDescribesItselfForTheRenderLayer) {
   EXPECT_TRUE(qfont.bold());
   EXPECT_EQ(qfont.pixelSize(), 29);
   EXPECT_FALSE(DescribeGdiFont(0xDEAD, &desc));
+  DeleteObject(font);
+}
+
+// The Windows faces the program and its dialog name resolve to installed families of close
+// metrics, the same for a GDI font and for the toolkit font made from a description.
+TEST(Gdi, WindowsFacesResolveToInstalledFamiliesOfCloseMetrics) {
+  App();
+  auto Resolved = [](const char* face, LONG weight = FW_NORMAL) {
+    LOGFONTA lf;
+    lf.lfHeight = -24;
+    lf.lfWeight = weight;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return QFontInfo(FontFromLogFont(lf));
+  };
+  EXPECT_EQ(Resolved("Arial").family(), "Liberation Sans");
+  EXPECT_EQ(Resolved("ARIAL").family(), "Liberation Sans");
+  EXPECT_EQ(Resolved("MS Sans Serif").family(), "Liberation Sans");
+  EXPECT_EQ(Resolved("Courier New").family(), "Liberation Mono") << "fontconfig's own aliases";
+  const QFontInfo black = Resolved("Arial Black");
+  if (!QFontDatabase::families().contains("Arial Black")) {
+    EXPECT_EQ(black.family(), "DejaVu Sans");
+  }
+  EXPECT_GE(black.weight(), static_cast<int>(QFont::Bold)) << "Arial Black has only a heavy style";
+  EXPECT_FALSE(Resolved("No Such Face Anywhere").family().isEmpty());
+
+  // Liberation Sans keeps Arial's advance widths: "Arial" at 24 pixels is 2 em, 48 pixels.
+  const HFONT font = Arial(-24);
+  QFont qfont;
+  ASSERT_TRUE(FontFromHandle(font, &qfont));
+  EXPECT_EQ(QFontInfo(qfont).family(), "Liberation Sans");
+  EXPECT_NEAR(QFontMetrics(qfont).horizontalAdvance("Arial"), 48, 2);
   DeleteObject(font);
 }

@@ -177,7 +177,7 @@ class ID3DXSprite : public RefCounted {
   // The source rectangle of pTexture (all of it when null) is scaled by pScaling (1, 1 when
   // null), rotated by Rotation radians about pRotationCenter (origin when null), moved by
   // pTranslation, in pixels, and its texels modulated by Color. A null texture draws a
-  // quad of Color.
+  // quad of Color, one pixel square before scaling when there is no source rectangle.
   virtual HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
                        const D3DXVECTOR2* pScaling, const D3DXVECTOR2* pRotationCenter,
                        float Rotation, const D3DXVECTOR2* pTranslation, D3DCOLOR Color) = 0;

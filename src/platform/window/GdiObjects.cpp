@@ -1,10 +1,17 @@
 #include "platform/window/GdiObjects.h"
 
+#include <fontconfig/fontconfig.h>
+#include <strings.h>
+
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
 
 #include "platform/window/GdiQt.h"
 
@@ -30,15 +37,92 @@ QFont::StyleHint HintOf(BYTE pitchAndFamily) {
       return (pitchAndFamily & 0x03) == FIXED_PITCH ? QFont::TypeWriter : QFont::AnyStyle;
   }
 }
+// Windows faces the program and its dialog ask for, with the installed families of the
+// closest metrics to try after the face itself. Liberation Sans has Arial's advance widths;
+// MS Sans Serif stands for Microsoft Sans Serif, whose widths are Arial's too. Arial Black has
+// no metric twin: DejaVu Sans Bold comes closest in stroke weight and width. fontconfig's own
+// aliases still apply to every face (Courier New, Times New Roman, ...).
+struct FaceSubstitute {
+  const char* face;
+  const char* families[3];
+  int minimumWeight;  // the weight the face's only style has
+};
+constexpr FaceSubstitute kFaceSubstitutes[] = {
+    {"Arial", {"Liberation Sans", "Arimo", nullptr}, 0},
+    {"MS Sans Serif", {"Microsoft Sans Serif", "Liberation Sans", "Arimo"}, 0},
+    {"Microsoft Sans Serif", {"Liberation Sans", "Arimo", nullptr}, 0},
+    {"Arial Black", {"DejaVu Sans", nullptr, nullptr}, FW_HEAVY},
+};
+
+const FaceSubstitute* SubstituteOf(const std::string& face) {
+  for (const FaceSubstitute& s : kFaceSubstitutes)
+    if (strcasecmp(s.face, face.c_str()) == 0) return &s;
+  return nullptr;
+}
+
+const char* GenericFamilyOf(QFont::StyleHint hint) {
+  switch (hint) {
+    case QFont::Serif:
+      return "serif";
+    case QFont::TypeWriter:
+      return "monospace";
+    default:
+      return "sans-serif";
+  }
+}
+
+// The installed family fontconfig chooses for a face: the face itself when installed, else its
+// substitutes in order, else what fontconfig's aliases and the generic family give. Empty when
+// fontconfig finds nothing at all. Cached: one lookup per face and hint.
+QString ResolveFamily(const std::string& face, QFont::StyleHint hint) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, int>, QString> cache;
+  std::string key = face;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::lock_guard<std::mutex> lock(mutex);
+  const auto found = cache.find({key, hint});
+  if (found != cache.end()) return found->second;
+
+  QString family;
+  if (FcPattern* pattern = FcPatternCreate()) {
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    if (const FaceSubstitute* substitute = SubstituteOf(face))
+      for (const char* name : substitute->families)
+        if (name) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(GenericFamilyOf(hint)));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+      FcChar8* name = nullptr;
+      if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
+        family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+      FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+  }
+  cache.emplace(std::make_pair(key, static_cast<int>(hint)), family);
+  return family;
+}
+
 }  // namespace
 
 QFont QFontFromLogFont(const LOGFONTA& lf) {
   QFont font;
   const std::size_t nameLength = strnlen(lf.lfFaceName, LF_FACESIZE);
-  if (nameLength > 0) font.setFamily(QString::fromLatin1(lf.lfFaceName, nameLength));
-  font.setStyleHint(HintOf(lf.lfPitchAndFamily));
+  const std::string face(lf.lfFaceName, nameLength);
+  const QFont::StyleHint hint = HintOf(lf.lfPitchAndFamily);
+  if (nameLength > 0) {
+    // Faces resolve here, in the one place every GDI font, the render platform's font object
+    // and the dialog's fonts pass through, so that all of them draw with the same family.
+    const QString family = ResolveFamily(face, hint);
+    font.setFamily(family.isEmpty() ? QString::fromLatin1(face.data(), nameLength) : family);
+  }
+  font.setStyleHint(hint);
   if ((lf.lfPitchAndFamily & 0x03) == FIXED_PITCH) font.setFixedPitch(true);
-  const int weight = lf.lfWeight <= 0 ? FW_NORMAL : std::min<int>(lf.lfWeight, 1000);
+  int weight = lf.lfWeight <= 0 ? FW_NORMAL : std::min<int>(lf.lfWeight, 1000);
+  if (const FaceSubstitute* substitute = SubstituteOf(face))
+    weight = std::max(weight, substitute->minimumWeight);
   font.setWeight(static_cast<QFont::Weight>(weight));
   font.setItalic(lf.lfItalic != 0);
   font.setUnderline(lf.lfUnderline != 0);

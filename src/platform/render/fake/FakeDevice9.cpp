@@ -725,6 +725,12 @@ void FakeDevice9::RecordDraw(FakeDraw Draw) {
   FDraws.push_back(std::move(Draw));
 }
 
+void FakeDevice9::RecordDraw(FakeDraw Draw, IDirect3DBaseTexture9* Texture, DWORD FVF) {
+  RecordDraw(std::move(Draw));
+  FDraws.back().Texture0 = FakeLabel(Texture);
+  FDraws.back().FVF = FVF;
+}
+
 HRESULT FakeDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                    UINT PrimitiveCount) {
   auto call = FRecorder->Enter(

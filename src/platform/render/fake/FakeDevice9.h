@@ -198,6 +198,8 @@ class FakeDevice9 : public IDirect3DDevice9 {
   const std::shared_ptr<FakeRecorder>& SharedRecorder() const { return FRecorder; }
   FakeRecorder& Recorder() const { return *FRecorder; }
   void RecordDraw(FakeDraw Draw);
+  // A draw made by a D3DX object: its own texture and vertex format, the device's states.
+  void RecordDraw(FakeDraw Draw, IDirect3DBaseTexture9* Texture, DWORD FVF);
 
  private:
   void SetDefaultState();

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "platform/render/fake/FakeDevice9.h"
+#include "platform/render/fake/FakeTexture9.h"
 
 namespace {
 
@@ -103,7 +105,35 @@ HRESULT FakeSprite::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
       FakeArgs(FCore.Label(), FakeLabel(pSrcTexture), RectText(pSrcRect), VectorText(pScaling),
                VectorText(pRotationCenter), Rotation, VectorText(pTranslation), FakeHex(Color)));
   if (call.Failed()) return call.Injected();
-  return call.Return(FLost ? D3DERR_INVALIDCALL : D3D_OK);
+  FakeDevice9* Device = FCore.Device();
+  if (FLost || !Device) return call.Return(D3DERR_INVALIDCALL);
+  // The quad as the sprite places it: the source rectangle (a texture's whole first level, a
+  // single pixel without texture) scaled, rotated about the centre, then moved, in pixels.
+  RECT Source{0, 0, 1, 1};
+  // Read without a call of its own, so the log shows only what the engine called.
+  if (auto* Texture = dynamic_cast<FakeTexture9*>(pSrcTexture);
+      Texture && Texture->GetLevelCount()) {
+    const D3DSURFACE_DESC Desc = Texture->Desc(0);
+    Source = {0, 0, static_cast<LONG>(Desc.Width), static_cast<LONG>(Desc.Height)};
+  }
+  if (pSrcRect) Source = *pSrcRect;
+  D3DXMATRIX M;
+  D3DXMatrixTransformation2D(&M, nullptr, 0.0f, pScaling, pRotationCenter, Rotation, pTranslation);
+  const float W = static_cast<float>(Source.right - Source.left);
+  const float H = static_cast<float>(Source.bottom - Source.top);
+  FakeDraw Draw;
+  Draw.Method = "ID3DXSprite::Draw";
+  Draw.PrimitiveType = D3DPT_TRIANGLESTRIP;
+  Draw.PrimitiveCount = 2;
+  Draw.Stride = sizeof(FakeSpriteVertex);
+  for (const auto& [X, Y] : {std::pair{0.0f, 0.0f}, {W, 0.0f}, {0.0f, H}, {W, H}}) {
+    const FakeSpriteVertex V{X * M._11 + Y * M._21 + M._41, X * M._12 + Y * M._22 + M._42, 0.0f,
+                             1.0f, Color};
+    const auto* Bytes = reinterpret_cast<const BYTE*>(&V);
+    Draw.Vertices.insert(Draw.Vertices.end(), Bytes, Bytes + sizeof V);
+  }
+  Device->RecordDraw(std::move(Draw), pSrcTexture, FakeSpriteFVF);
+  return call.Return(D3D_OK);
 }
 
 HRESULT FakeSprite::End() {

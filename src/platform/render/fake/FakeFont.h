@@ -25,6 +25,16 @@ class FakeFont : public ID3DXFont {
   bool FLost = false;
 };
 
+// A sprite draw is recorded among the device's draws as a strip of four pre-transformed
+// corners (top left, top right, bottom left, bottom right) in this form, with the sprite's
+// texture and the device's states of the moment (the sprite blends by itself whatever they
+// say, and changes none of them).
+struct FakeSpriteVertex {
+  float x, y, z, rhw;
+  D3DCOLOR Color;
+};
+constexpr DWORD FakeSpriteFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+
 class FakeSprite : public ID3DXSprite {
  public:
   explicit FakeSprite(FakeDevice9* Device);

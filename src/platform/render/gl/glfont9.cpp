@@ -8,21 +8,24 @@
 
 #include "platform/render/gl/gltexture9.h"
 #include "platform/text/Windows1252.h"
+#include "platform/window/GdiQt.h"
 
 QFont GLFont9::FontOf(const D3DXFONT_DESCA& desc) {
-  QFont font(QString::fromLatin1(desc.FaceName));
-  font.setStyleStrategy(QFont::PreferAntialias);
-  const int height = desc.Height == 0 ? 16 : std::abs(desc.Height);
-  font.setPixelSize(height);
-  if (desc.Height > 0) {
-    // A positive height is the whole cell (ascent plus descent), not the character.
-    const int cell = QFontMetrics(font).height();
-    if (cell > 0) font.setPixelSize(std::max(1, height * height / cell));
-  }
-  font.setWeight(static_cast<QFont::Weight>(
-      std::clamp<int>(desc.Weight ? static_cast<int>(desc.Weight) : 400, 1, 1000)));
-  font.setItalic(desc.Italic != FALSE);
-  return font;
+  // Through the window system's one conversion, so that this font finds the same installed
+  // family as the GDI font it was made from.
+  LOGFONTA lf;
+  lf.lfHeight = desc.Height;
+  lf.lfWidth = static_cast<LONG>(desc.Width);
+  lf.lfWeight = static_cast<LONG>(desc.Weight);
+  lf.lfItalic = desc.Italic ? 1 : 0;
+  lf.lfCharSet = desc.CharSet;
+  lf.lfOutPrecision = desc.OutputPrecision;
+  lf.lfQuality = desc.Quality;
+  lf.lfPitchAndFamily = desc.PitchAndFamily;
+  static_assert(sizeof lf.lfFaceName == sizeof desc.FaceName);
+  std::memcpy(lf.lfFaceName, desc.FaceName, sizeof lf.lfFaceName);
+  lf.lfFaceName[LF_FACESIZE - 1] = '\0';
+  return FontFromLogFont(lf);
 }
 
 GLFont9::GLFont9(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc)

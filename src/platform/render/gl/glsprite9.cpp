@@ -49,8 +49,10 @@ HRESULT GLSprite9::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
   if (pSrcTexture && !texture) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC desc;
   if (texture) texture->GetLevelDesc(0, &desc);
-  RECT src{0, 0, texture ? static_cast<LONG>(desc.Width) : 0,
-           texture ? static_cast<LONG>(desc.Height) : 0};
+  // Without a texture the quad is one pixel of Color before scaling, so a scaled sprite still
+  // covers what it would have covered with a one-texel texture.
+  RECT src{0, 0, texture ? static_cast<LONG>(desc.Width) : 1,
+           texture ? static_cast<LONG>(desc.Height) : 1};
   if (pSrcRect) src = *pSrcRect;
   if (src.right <= src.left || src.bottom <= src.top) return D3DERR_INVALIDCALL;
   D3DXMATRIX m;

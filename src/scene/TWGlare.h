@@ -1,0 +1,31 @@
+// The solar glare: a white veil over the whole screen whose opacity grows as the camera nears
+// the Sun. It is a sprite of the pool, so the pool's device phases create and release its
+// sprite object; the pool's sprite collection owns it and frees it with itself (deleting it
+// earlier is safe too: it leaves the collection).
+#pragma once
+
+#include "engine/TWSprites.h"
+#include "scene/TD3DMath.h"
+
+class TW9DirectX;
+class TWPool;
+class TWTexture;
+
+namespace zelmar {
+
+class TWGlare : public TWSprite {
+ public:
+  // Joins the pool's sprites and adds "Glare.tga" to its textures.
+  explicit TWGlare(TWPool* Pool);
+
+  // The veil's alpha for a camera at Eye, the Sun at the origin: 10000 / distance, rounded
+  // halves to even, limited to 0 .. 255.
+  static BYTE Alpha(const TD3DVector& Eye);
+
+  // Draws the veil for a camera at Eye. Leaves blending on and lighting off.
+  void Render(const TD3DVector& Eye, TW9DirectX* DX);
+
+  TWTexture* GlareTexture = nullptr;
+};
+
+}  // namespace zelmar
