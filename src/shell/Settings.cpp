@@ -46,7 +46,7 @@ std::string DefaultInstallDir() {
   return ZELMAR_DATA_DIR;
 }
 
-std::string GetSettings(TSettings& settings, std::string& pathTextures) {
+std::string GetSettings(TSettings& settings, std::string& pathTextures, int display) {
   std::string installDir = DefaultInstallDir();
   int textureQuality = FormDefault("Texture_Quality");
   int objectQuality = FormDefault("Object_Quality");
@@ -95,6 +95,7 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures) {
   settings.ShowLensFlare = lensFlare;
   settings.ShowCorona = corona;
 
+  if (display == 0 || display == 1) zelmarType = display;
   if (zelmarType == 0)
     settings.BrassModel = false;
   else if (zelmarType == 1)

@@ -179,3 +179,22 @@ TEST(Settings, RecordingAnInstallationKeepsTheUsersChoices) {
       EXPECT_EQ(reg.ReadInteger(d.Name), d.InstallDefault);
     }
 }
+
+TEST(Settings, ADisplayGivenForOneRunReplacesTheStoredOneWithItsFolderAndSpeed) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 2, 2, 5);
+  TSettings s;
+  std::string path;
+  RandSeed(1);
+  const std::uint32_t before = RandSeed();
+  EXPECT_EQ(GetSettings(s, path, 1), "");
+  EXPECT_TRUE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Low/");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);
+  // No coin is tossed for a display that is given.
+  EXPECT_EQ(RandSeed(), before);
+  EXPECT_EQ(GetSettings(s, path, 0), "");
+  EXPECT_FALSE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar/textures/Low/");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
+}
