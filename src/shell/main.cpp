@@ -10,6 +10,7 @@
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
+#include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
 
@@ -102,8 +103,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "zelmar: the configuration dialog is not built yet\n");
       return 1;
     case zelmar::rmSaver:
-      std::fprintf(stderr, "zelmar: the full-screen saver is not built yet\n");
-      return 1;
+      return zelmar::RunSaver(argc, argv);
   }
   return 0;
 }
