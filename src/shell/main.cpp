@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/FindMediaFile.h"
+#include "shell/ConfigMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
@@ -19,7 +20,8 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zelmar [SWITCH]\n"
     "  /s            run the screen saver full screen\n"
-    "  /c            show the configuration dialog (also with no switch)\n"
+    "  /c[:HANDLE]   show the configuration dialog (also with no switch), owned by the X\n"
+    "                window HANDLE when given\n"
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
     "  /a            do nothing (password change is not supported)\n"
     "Options:\n"
@@ -100,8 +102,7 @@ int main(int argc, char** argv) {
     case zelmar::rmPreview:
       return zelmar::RunPreview(raw2);
     case zelmar::rmConfig:
-      std::fprintf(stderr, "zelmar: the configuration dialog is not built yet\n");
-      return 1;
+      return zelmar::RunConfigMode(argc, argv, first);
     case zelmar::rmSaver:
       return zelmar::RunSaver(argc, argv);
   }

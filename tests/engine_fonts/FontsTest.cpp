@@ -224,7 +224,12 @@ TEST_F(FontsTest, RestoreRecordsTheSavedAndTheDrawingStatesAlike) {
   ASSERT_EQ(S_OK, Pool.InitDeviceObjects());
   const std::string Texture = FakeLabel(Font->Texture());
   Log().Clear();
+  const FakeDeviceState Before = Device()->State();
   ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());
+  // Recording a block leaves the device's own states alone.
+  EXPECT_EQ(Before.RenderStates, Device()->State().RenderStates);
+  EXPECT_EQ(Before.SamplerStates, Device()->State().SamplerStates);
+  EXPECT_EQ(nullptr, Device()->State().Textures[0].Get());
   EXPECT_TRUE(Log().Contains("CreateVertexBuffer(9600, 0x00000208, 0x00000000, DEFAULT)"))
       << Log().Text();
   EXPECT_EQ(2, Log().Count("BeginStateBlock"));

@@ -15,6 +15,15 @@ namespace {
 
 constexpr const char* kKey = "\\SOFTWARE\\Zelmar";
 
+// Built by appending: GCC 12 at -O3 takes "x" + std::to_string(n) for an overlapping copy.
+std::string ValueName(int process, int i) {
+  std::string name = "P";
+  name += std::to_string(process);
+  name += '_';
+  name += std::to_string(i);
+  return name;
+}
+
 }  // namespace
 
 TEST(Registry, CreatesTheKeyAndReadsBackWhatWasWritten) {
@@ -148,8 +157,7 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNoValue) {
       TRegistry reg;
       if (!reg.OpenKey(kKey, true)) _exit(3);
       try {
-        for (int i = 0; i < kPerProcess; ++i)
-          reg.WriteInteger("P" + std::to_string(c) + "_" + std::to_string(i), i);
+        for (int i = 0; i < kPerProcess; ++i) reg.WriteInteger(ValueName(c, i), i);
       } catch (...) {
         _exit(4);
       }
@@ -165,6 +173,25 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNoValue) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, false));
   for (int c = 0; c < 2; ++c)
-    for (int i = 0; i < kPerProcess; ++i)
-      EXPECT_EQ(reg.ReadInteger("P" + std::to_string(c) + "_" + std::to_string(i)), i);
+    for (int i = 0; i < kPerProcess; ++i) EXPECT_EQ(reg.ReadInteger(ValueName(c, i)), i);
+}
+
+TEST(Registry, KeyNamesEndingInABlankAreRefusedSinceTheFileCannotKeepThem) {
+  TempHive hive;
+  for (const char* name : {"\\SOFTWARE\\Zelmar ", "\\SOFTWARE\\Zelmar\t", "\\SOFTWARE\\Zel \\"}) {
+    HKEY key = 0;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_INVALID_PARAMETER)
+        << name;
+    EXPECT_EQ(key, 0u);
+  }
+  // A blank inside a name is kept both ways.
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Zel mar\\ Sub", true));
+  reg.WriteInteger("A ", 3);
+  TRegistry again;
+  ASSERT_TRUE(again.OpenKey("\\SOFTWARE\\ZEL MAR\\ sub", false));
+  EXPECT_EQ(again.ReadInteger("a "), 3);
+  EXPECT_THROW(again.ReadInteger("a"), ERegistryException);
 }

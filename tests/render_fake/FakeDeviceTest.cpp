@@ -175,6 +175,24 @@ TEST_F(FakeDevice, RecordedStateBlockAppliesWhatItRecorded) {
   EXPECT_EQ(Fake->State().RenderStates[D3DRS_ALPHAREF], 100u);
 }
 
+TEST_F(FakeDevice, StatesSetWhileRecordingOnlyGoIntoTheBlock) {
+  Device->SetRenderState(D3DRS_ALPHAREF, 3);
+  ASSERT_EQ(Device->BeginStateBlock(), S_OK);
+  Device->SetRenderState(D3DRS_ALPHAREF, 8);
+  Device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  Device->SetFVF(0x144);
+  Device->LightEnable(5, TRUE);
+  Ref<IDirect3DStateBlock9> block;
+  ASSERT_EQ(Device->EndStateBlock(&block), S_OK);
+  EXPECT_EQ(Fake->State().RenderStates[D3DRS_ALPHAREF], 3u);
+  EXPECT_EQ(Fake->State().SamplerStates[0][D3DSAMP_MINFILTER], static_cast<DWORD>(D3DTEXF_POINT));
+  EXPECT_EQ(Fake->State().FVF, 0u);
+  EXPECT_EQ(Fake->State().LightEnabled.count(5), 0u);
+  block->Apply();
+  EXPECT_EQ(Fake->State().RenderStates[D3DRS_ALPHAREF], 8u);
+  EXPECT_EQ(Fake->State().LightEnabled.at(5), TRUE);
+}
+
 TEST_F(FakeDevice, CreatedStateBlockRestoresEverything) {
   Ref<IDirect3DStateBlock9> saved;
   ASSERT_EQ(Device->CreateStateBlock(D3DSBT_ALL, &saved), S_OK);

@@ -269,6 +269,30 @@ TEST_F(GLDeviceTest, StateBlockRestoresWhatItCaptured) {
   EXPECT_TRUE(ColorNear(Pixel(4, 4), 0xFF204060, 1));
 }
 
+TEST_F(GLDeviceTest, StatesSetWhileRecordingOnlyGoIntoTheBlock) {
+  device_->SetRenderState(D3DRS_ALPHAREF, 3);
+  ASSERT_EQ(device_->BeginStateBlock(), D3D_OK);
+  device_->SetRenderState(D3DRS_ALPHAREF, 8);
+  device_->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}).Get());
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  Ref<IDirect3DStateBlock9> block;
+  ASSERT_EQ(device_->EndStateBlock(&block), D3D_OK);
+
+  DWORD v = 0;
+  device_->GetRenderState(D3DRS_ALPHAREF, &v);
+  EXPECT_EQ(v, 3u);
+  device_->GetTextureStageState(0, D3DTSS_COLOROP, &v);
+  EXPECT_EQ(v, static_cast<DWORD>(D3DTOP_MODULATE));
+  Ref<IDirect3DBaseTexture9> bound;
+  device_->GetTexture(0, &bound);
+  EXPECT_FALSE(bound);
+  ASSERT_EQ(block->Apply(), D3D_OK);
+  device_->GetRenderState(D3DRS_ALPHAREF, &v);
+  EXPECT_EQ(v, 8u);
+  device_->GetTexture(0, &bound);
+  EXPECT_TRUE(bound);
+}
+
 TEST_F(GLDeviceTest, CreatedStateBlockHoldsEveryState) {
   D3DMATRIX world = D3DIdentityMatrix();
   world._41 = 3;

@@ -1,13 +1,9 @@
 #include "platform/registry/Hive.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <optional>
 
 namespace zelmar::registry {
 
@@ -72,8 +68,59 @@ bool ParseHexBytes(const std::string& text, std::vector<std::uint8_t>& out) {
   return true;
 }
 
+// UTF-16LE bytes as UTF-8, or nothing when they are not valid UTF-16.
+std::optional<std::string> Utf16LeToUtf8(const char* p, std::size_t size) {
+  if (size % 2) return std::nullopt;
+  std::string out;
+  out.reserve(size / 2 + size / 8);
+  auto unit = [p](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(p[i]) |
+                                      static_cast<unsigned char>(p[i + 1]) << 8);
+  };
+  for (std::size_t i = 0; i < size; i += 2) {
+    std::uint32_t c = unit(i);
+    if (c >= 0xDC00 && c < 0xE000) return std::nullopt;
+    if (c >= 0xD800 && c < 0xDC00) {
+      if (i + 2 >= size) return std::nullopt;
+      std::uint32_t low = unit(i + 2);
+      if (low < 0xDC00 || low >= 0xE000) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The registry editor stores expandable strings as UTF-16LE; this program keeps strings in
+// UTF-8. Data is taken for UTF-16 only when it ends in a wide NUL and holds a character below
+// U+0100, which UTF-8 text with its one closing NUL never does.
+void NarrowWideString(std::vector<std::uint8_t>& data) {
+  const std::size_t n = data.size();
+  if (n < 2 || n % 2 || data[n - 1] || data[n - 2]) return;
+  bool latin = n == 2;
+  for (std::size_t i = 0; i + 2 < n && !latin; i += 2) latin = data[i] && !data[i + 1];
+  if (!latin) return;
+  auto text = Utf16LeToUtf8(reinterpret_cast<const char*>(data.data()), n);
+  if (text) data.assign(text->begin(), text->end());
+}
+
 // Parses the data after '=' into value; returns an error text or empty on success.
-std::string ParseData(const std::string& text, HiveValue& value) {
+std::string ParseData(const std::string& text, HiveValue& value, bool wideStrings) {
   std::string t = Trim(text);
   if (t == "-") return "value deletions ('=-') do not belong in a hive file";
   if (!t.empty() && t[0] == '"') {
@@ -115,18 +162,18 @@ std::string ParseData(const std::string& text, HiveValue& value) {
     if (!ParseHexBytes(t.substr(colon + 1), value.data))
       return "hex data must be byte pairs separated by commas";
     value.type = type;
+    if (wideStrings && type == kRegExpandSz) NarrowWideString(value.data);
     return {};
   }
   return "unknown value data (expected \"text\", dword:XXXXXXXX or hex:..)";
 }
 
 std::string FormatData(const HiveValue& v) {
-  if (v.type == kRegSz) {
-    std::string s(v.data.begin(), v.data.end());
-    if (!s.empty() && s.back() == '\0') s.pop_back();
-    // The quoted form has no escape for a line break: such a string goes out as hex(1), so
-    // the file still parses and the value keeps its type and bytes.
-    if (s.find_first_of("\r\n") == std::string::npos) return Quote(s);
+  if (v.type == kRegSz && !v.data.empty() && v.data.back() == 0) {
+    std::string s(v.data.begin(), v.data.end() - 1);
+    // The quoted form stands for text and one closing NUL, with no escape for a line break:
+    // any other string goes out as hex(1), so the value keeps its type and exact bytes.
+    if (s.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) return Quote(s);
   }
   if (v.type == kRegDword && v.data.size() == 4) {
     char buf[20];
@@ -151,60 +198,105 @@ std::string FormatData(const HiveValue& v) {
   return out;
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Lower(const std::string& s) {
+  std::string out = s;
+  for (char& c : out) c = Lower(c);
+  return out;
+}
+
+bool IsBlank(const std::string& s) {
+  return s.find_first_not_of(" \t") == std::string::npos;
+}
+
 }  // namespace
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string HiveError::Text() const {
-  std::string where = path.empty() ? std::string("hive") : path;
-  if (line > 0) where += ":" + std::to_string(line);
-  return where + ": " + what;
+  // Appended piece by piece: GCC 12 at -O3 takes "x" + to_string(n) for an overlapping copy.
+  std::string out = path.empty() ? std::string("hive") : path;
+  if (line > 0) {
+    out += ':';
+    out += std::to_string(line);
+  }
+  out += ": ";
+  out += what;
+  return out;
 }
 
 std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
-  std::string text = input;
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t nl = text.find('\n', start);
-    std::string line = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    if (nl == std::string::npos) break;
-    start = nl + 1;
-  }
-
   Hive hive;
-  bool sawHeader = false;
-  HiveKey* key = nullptr;
+  hive.preamble_.clear();
   auto fail = [&](int lineNo, std::string what) {
     error.line = lineNo;
     error.what = std::move(what);
     return std::optional<Hive>();
   };
 
+  // The registry editor's own export is UTF-16LE, usually with a byte order mark.
+  std::string decoded;
+  const std::string* text = &input;
+  std::size_t start = 0;
+  const bool wideBom = input.rfind("\xFF\xFE", 0) == 0;
+  if (wideBom || (input.size() >= 2 && input[0] != 0 && input[1] == 0)) {
+    const std::size_t skip = wideBom ? 2 : 0;
+    auto narrow = Utf16LeToUtf8(input.data() + skip, input.size() - skip);
+    if (!narrow)
+      return fail(1, "the file starts as UTF-16 text but is not valid UTF-16 throughout");
+    decoded = std::move(*narrow);
+    text = &decoded;
+  } else if (input.rfind("\xEF\xBB\xBF", 0) == 0) {
+    hive.bom_ = "\xEF\xBB\xBF";
+    start = 3;
+  }
+
+  // Lines without their line break; one carriage return before it belongs to the break.
+  std::vector<std::string> lines;
+  bool sawCrLf = false;
+  while (start < text->size()) {
+    std::size_t nl = text->find('\n', start);
+    std::size_t end = nl == std::string::npos ? text->size() : nl;
+    std::size_t cut = end;
+    if (cut > start && (*text)[cut - 1] == '\r') --cut;
+    if (lines.empty() && nl != std::string::npos) sawCrLf = cut != end;
+    lines.emplace_back(*text, start, cut - start);
+    if (nl == std::string::npos) {
+      hive.unterminated_ = true;
+      break;
+    }
+    start = nl + 1;
+  }
+
+  bool sawHeader = false;
+  HiveKey* key = nullptr;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int lineNo = static_cast<int>(i) + 1;
     std::string line = Trim(lines[i]);
-    if (line.empty()) continue;
     if (!sawHeader) {
+      if (line.empty()) {
+        hive.lead_.push_back(HiveLine{lines[i]});
+        continue;
+      }
       if (line != kHeader && line != kOldHeader)
         return fail(lineNo, std::string("the file must start with '") + kHeader + "'");
       sawHeader = true;
+      hive.header_ = lines[i];
+      hive.wideStrings_ = line == kHeader;
+      hive.newline_ = sawCrLf ? "\r\n" : "\n";
       continue;
     }
-    if (line[0] == ';') {
+    if (line.empty() || line[0] == ';') {
       if (key)
-        key->comments.push_back({key->values.size(), HiveLine{line}});
+        key->comments.push_back({key->values.size(), HiveLine{lines[i]}});
       else
-        hive.preamble_.push_back(HiveLine{line});
+        hive.preamble_.push_back(HiveLine{lines[i]});
       continue;
     }
     if (line[0] == '[') {
@@ -213,7 +305,11 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
       if (!path.empty() && path[0] == '-')
         return fail(lineNo, "key deletions ('[-...]') do not belong in a hive file");
       if (path.empty()) return fail(lineNo, "empty key name");
-      key = &hive.CreateKey(path);
+      key = hive.FindKey(path);
+      if (!key) {
+        key = &hive.AddKey(path);
+        key->text = lines[i];
+      }
       continue;
     }
     if (line[0] != '"' && line[0] != '@')
@@ -221,11 +317,14 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
     if (!key) return fail(lineNo, "value before the first key");
 
     // A value's data may go on over several lines, each but the last ending in '\'.
+    HiveValue value;
+    value.text = lines[i];
     while (line.back() == '\\' && i + 1 < lines.size()) {
       line.pop_back();
       line += Trim(lines[++i]);
+      value.text += '\n';
+      value.text += lines[i];
     }
-    HiveValue value;
     std::size_t pos = 1;
     if (line[0] == '"') {
       pos = ReadQuoted(line, 0, value.name);
@@ -234,112 +333,126 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
     while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
     if (pos >= line.size() || line[pos] != '=')
       return fail(lineNo, "expected '=' after the value name");
-    std::string problem = ParseData(line.substr(pos + 1), value);
+    std::string problem = ParseData(line.substr(pos + 1), value, hive.wideStrings_);
     if (!problem.empty()) return fail(lineNo, problem);
-    SetValue(*key, std::move(value));
+    PutValue(*key, std::move(value), false);
   }
   if (!sawHeader) return fail(1, std::string("the file must start with '") + kHeader + "'");
   return hive;
 }
 
+void Hive::Line(std::string& out, const std::string& text) const {
+  out += text;
+  // A line that itself ends in a carriage return needs one more, which the reader takes as
+  // part of the line break.
+  out += !text.empty() && text.back() == '\r' ? "\r\n" : newline_;
+}
+
 std::string Hive::Serialize() const {
-  std::string out = std::string(kHeader) + "\n\n";
-  for (const auto& c : preamble_) out += c.text + "\n";
-  if (!preamble_.empty()) out += "\n";
+  std::string out = bom_;
+  for (const auto& l : lead_) Line(out, l.text);
+  Line(out, header_);
+  for (const auto& l : preamble_) Line(out, l.text);
   for (const auto& key : keys_) {
-    out += "[" + key.path + "]\n";
+    Line(out, key.text.empty() ? "[" + key.path + "]" : key.text);
     std::size_t ci = 0;
     for (std::size_t vi = 0; vi <= key.values.size(); ++vi) {
       for (; ci < key.comments.size() && key.comments[ci].first <= vi; ++ci)
-        out += key.comments[ci].second.text + "\n";
+        Line(out, key.comments[ci].second.text);
       if (vi == key.values.size()) break;
       const HiveValue& v = key.values[vi];
-      out += (v.name.empty() ? std::string("@") : Quote(v.name)) + "=" + FormatData(v) + "\n";
+      if (v.text.empty()) {
+        Line(out, (v.name.empty() ? std::string("@") : Quote(v.name)) + "=" + FormatData(v));
+        continue;
+      }
+      for (std::size_t from = 0;;) {
+        std::size_t nl = v.text.find('\n', from);
+        Line(out, v.text.substr(from, nl == std::string::npos ? std::string::npos : nl - from));
+        if (nl == std::string::npos) break;
+        from = nl + 1;
+      }
     }
-    out += "\n";
+  }
+  if (unterminated_ && !out.empty() && out.back() == '\n') {
+    out.pop_back();
+    if (newline_ == "\r\n" && !out.empty() && out.back() == '\r') out.pop_back();
   }
   return out;
 }
 
 HiveKey* Hive::FindKey(const std::string& path) {
-  for (auto& k : keys_)
-    if (EqualsIgnoreCase(k.path, path)) return &k;
-  return nullptr;
+  auto it = keyIndex_.find(Lower(path));
+  return it == keyIndex_.end() ? nullptr : &keys_[it->second];
 }
 
 const HiveKey* Hive::FindKey(const std::string& path) const {
   return const_cast<Hive*>(this)->FindKey(path);
 }
 
-HiveKey& Hive::CreateKey(const std::string& path) {
-  if (HiveKey* k = FindKey(path)) return *k;
+HiveKey& Hive::AddKey(const std::string& path) {
+  keyIndex_.emplace(Lower(path), keys_.size());
   keys_.push_back(HiveKey{path, {}, {}});
   return keys_.back();
 }
 
+HiveKey& Hive::CreateKey(const std::string& path) {
+  if (HiveKey* k = FindKey(path)) return *k;
+  // A blank line between sections, as this program writes them, unless one is there already.
+  if (keys_.empty()) {
+    if (preamble_.empty() || !IsBlank(preamble_.back().text)) preamble_.push_back(HiveLine{});
+  } else {
+    HiveKey& last = keys_.back();
+    const bool endsBlank = !last.comments.empty() &&
+                           last.comments.back().first == last.values.size() &&
+                           IsBlank(last.comments.back().second.text);
+    if (!endsBlank) last.comments.push_back({last.values.size(), HiveLine{}});
+  }
+  HiveKey& key = AddKey(path);
+  key.comments.push_back({0, HiveLine{}});
+  return key;
+}
+
 const HiveValue* Hive::FindValue(const HiveKey& key, const std::string& name) {
+  if (key.index.size() == key.values.size()) {
+    auto it = key.index.find(Lower(name));
+    if (it != key.index.end() && it->second < key.values.size() &&
+        EqualsIgnoreCase(key.values[it->second].name, name))
+      return &key.values[it->second];
+  }
+  // Values changed by hand, not through SetValue: the index may not know them.
   for (const auto& v : key.values)
     if (EqualsIgnoreCase(v.name, name)) return &v;
   return nullptr;
 }
 
 void Hive::SetValue(HiveKey& key, HiveValue value) {
-  for (auto& v : key.values) {
-    if (EqualsIgnoreCase(v.name, value.name)) {
+  PutValue(key, std::move(value), true);
+}
+
+void Hive::PutValue(HiveKey& key, HiveValue value, bool append) {
+  if (key.index.size() != key.values.size()) {
+    key.index.clear();
+    for (std::size_t i = 0; i < key.values.size(); ++i)
+      key.index.emplace(Lower(key.values[i].name), i);
+  }
+  auto [it, added] = key.index.emplace(Lower(value.name), key.values.size());
+  if (!added) {
+    HiveValue& v = key.values[it->second];
+    if (v.type != value.type || v.data != value.data || !value.text.empty()) {
       v.type = value.type;
       v.data = std::move(value.data);
-      return;
+      v.text = std::move(value.text);
     }
+    return;
+  }
+  // A new value goes after the last one, before the blank lines that close the section.
+  if (append) {
+    const std::size_t n = key.values.size();
+    for (auto c = key.comments.rbegin();
+         c != key.comments.rend() && c->first == n && IsBlank(c->second.text); ++c)
+      ++c->first;
   }
   key.values.push_back(std::move(value));
-}
-
-std::optional<Hive> LoadHive(const std::string& path, HiveError& error) {
-  error = HiveError{path, 0, {}};
-  QFile file(QString::fromStdString(path));
-  if (!file.exists()) {
-    HiveError ignored;
-    return Hive::Parse(kHeader, ignored);
-  }
-  if (!file.open(QIODevice::ReadOnly)) {
-    error.what = "cannot read the file: " + file.errorString().toStdString();
-    return std::nullopt;
-  }
-  QByteArray bytes = file.readAll();
-  std::optional<Hive> hive = Hive::Parse(bytes.toStdString(), error);
-  error.path = path;
-  return hive;
-}
-
-bool UpdateHive(const std::string& path, const std::function<bool(Hive&)>& change,
-                HiveError& error) {
-  error = HiveError{path, 0, {}};
-  const QString file = QString::fromStdString(path);
-  const QString dir = QFileInfo(file).absolutePath();
-  if (!QDir().mkpath(dir)) {
-    error.what = "cannot create the folder " + dir.toStdString();
-    return false;
-  }
-  QLockFile lock(file + ".lock");
-  if (!lock.tryLock(10000)) {
-    error.what = lock.error() == QLockFile::LockFailedError
-                     ? "another program has held the lock file for 10 seconds: " + path + ".lock"
-                     : "cannot create the lock file " + path + ".lock (no permission?)";
-    return false;
-  }
-  std::optional<Hive> hive = LoadHive(path, error);
-  if (!hive) return false;
-  if (!change(*hive)) return true;
-  QSaveFile out(file);
-  const std::string text = hive->Serialize();
-  if (!out.open(QIODevice::WriteOnly) ||
-      out.write(text.data(), static_cast<qint64>(text.size())) !=
-          static_cast<qint64>(text.size()) ||
-      !out.commit()) {
-    error.what = "cannot write the file: " + out.errorString().toStdString();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace zelmar::registry

@@ -1,11 +1,10 @@
 #include "platform/registry/Registry.h"
 
-#include <unistd.h>
-
-#include <QFileInfo>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "platform/registry/Hive.h"
 
@@ -14,6 +13,13 @@ namespace zelmar::registry {
 namespace {
 
 thread_local std::string lastProblem;
+
+struct HeldWrite {
+  std::string keyPath;
+  HiveValue value;
+};
+// The writes an active TWriteBatch of this thread holds back; null without a batch.
+thread_local std::vector<HeldWrite>* heldWrites = nullptr;
 
 struct OpenKey {
   std::string path;
@@ -76,13 +82,20 @@ LSTATUS Problem(LSTATUS code, std::string text) {
   return code;
 }
 
-// Classifies a failed write: a malformed file, no permission, or another failure.
+// Classifies a failed write: a file that is not a hive, no permission, or another failure
+// (a full disk, an I/O error).
 LSTATUS WriteFailure(const HiveError& error) {
-  if (error.line > 0) return Problem(ERROR_BADDB, error.Text() + " (the file was left as it is)");
-  QFileInfo file(QString::fromStdString(error.path));
-  bool denied = file.exists() ? !file.isWritable()
-                              : access(file.absolutePath().toLocal8Bit().constData(), W_OK) != 0;
+  if (error.systemError == 0)
+    return Problem(ERROR_BADDB,
+                   error.Text() + (error.line > 0 ? " (the file was left as it is)" : ""));
+  const int e = error.systemError;
+  const bool denied = e == EACCES || e == EPERM || e == EROFS;
   return Problem(denied ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE, error.Text());
+}
+
+// The file keeps a key's name between brackets, where a blank at the end reads back trimmed.
+bool EndsInBlank(const std::string& path) {
+  return !path.empty() && (path.back() == ' ' || path.back() == '\t');
 }
 
 }  // namespace
@@ -95,6 +108,31 @@ std::string HivePath() {
 
 std::string RegLastProblem() {
   return lastProblem;
+}
+
+TWriteBatch::TWriteBatch() : active_(heldWrites == nullptr) {
+  if (active_) heldWrites = new std::vector<HeldWrite>;
+}
+
+TWriteBatch::~TWriteBatch() {
+  if (!active_) return;
+  delete heldWrites;
+  heldWrites = nullptr;
+}
+
+LSTATUS TWriteBatch::Commit() {
+  if (!active_ || heldWrites->empty()) return ERROR_SUCCESS;
+  std::vector<HeldWrite> writes;
+  writes.swap(*heldWrites);
+  HiveError error;
+  bool ok = UpdateHive(
+      HivePath(),
+      [&](Hive& h) {
+        for (HeldWrite& w : writes) Hive::SetValue(h.CreateKey(w.keyPath), std::move(w.value));
+        return true;
+      },
+      error);
+  return ok ? ERROR_SUCCESS : WriteFailure(error);
 }
 
 }  // namespace zelmar::registry
@@ -123,6 +161,8 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
     return Problem(ERROR_INVALID_PARAMETER, "a key name cannot hold a line break");
   std::string path = FullPath(key, subKey);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  if (EndsInBlank(path))
+    return Problem(ERROR_INVALID_PARAMETER, "a key name cannot end in a space or a tab");
   HiveError error;
   std::optional<Hive> hive = LoadHive(HivePath(), error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
@@ -184,6 +224,10 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
                   std::vector<std::uint8_t>(data, data + dataSize)};
   if (type == REG_SZ && (value.data.empty() || value.data.back() != 0)) value.data.push_back(0);
   const std::string path = it->second.path;
+  if (heldWrites) {
+    heldWrites->push_back(HeldWrite{path, std::move(value)});
+    return ERROR_SUCCESS;
+  }
   HiveError error;
   bool ok = UpdateHive(
       HivePath(),

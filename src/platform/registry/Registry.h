@@ -11,6 +11,10 @@
 // - Reads see the file as it is at the time of the read; every write replaces the file
 //   atomically under a lock, so concurrent writers lose nothing.
 // - A file that does not parse is never written; RegLastProblem() says where it is wrong.
+// - Names with a line break, and key names ending in a space or a tab, are refused with
+//   ERROR_INVALID_PARAMETER: the file could not give them back as they were written.
+// - A write that fails (a full disk, no permission) leaves the file as it was and says why in
+//   RegLastProblem(), with the file's name.
 #pragma once
 
 #include <string>
@@ -68,5 +72,25 @@ std::string HivePath();
 // What went wrong in the last failed call of this thread, with the hive's path and, for a
 // malformed file, its line ("/etc/zelmar/zelmar.reg:7: expected '=' after the value name").
 std::string RegLastProblem();
+
+// Holds back this thread's value writes (RegSetValueExA) while it lives, so that a group of
+// values lands in the file together or not at all: Commit() puts every held write into the
+// file in one replacement, in the order they were made; a batch that is not committed writes
+// nothing. Reads during a batch do not see the held writes. Batches do not nest: a second one
+// on the same thread holds nothing and commits nothing.
+class TWriteBatch {
+ public:
+  TWriteBatch();
+  ~TWriteBatch();
+  TWriteBatch(const TWriteBatch&) = delete;
+  TWriteBatch& operator=(const TWriteBatch&) = delete;
+
+  // ERROR_SUCCESS, or the failure of the one file write (RegLastProblem() says why); the file
+  // is then as it was. The held writes are dropped either way.
+  LSTATUS Commit();
+
+ private:
+  bool active_;
+};
 
 }  // namespace zelmar::registry

@@ -151,8 +151,8 @@ class IDirect3DDevice9 : public RefCounted {
 
   // ---- Fixed-function state ---------------------------------------------------------------------
   // Every setter changes one state until it is set again, Reset puts it back to the default, or a
-  // state block is applied. Inside BeginStateBlock/EndStateBlock the setters are recorded into
-  // the block and also take effect.
+  // state block is applied. Inside BeginStateBlock/EndStateBlock the setters are only recorded
+  // into the block: the device's states stay as they were until the block is applied.
   virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
   virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
   // The viewport is set to the whole back buffer at creation and Reset.
@@ -182,7 +182,7 @@ class IDirect3DDevice9 : public RefCounted {
   // ------------------------------------------------------------------------------ A block holding
   // the current value of every state of the kind (D3DSBT_ALL, PIXELSTATE, VERTEXSTATE).
   virtual HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DStateBlock9>* ppSB) = 0;
-  // Starts recording: the following setters go into a new block (and to the device) until
+  // Starts recording: the following setters go into a new block (not to the device) until
   // EndStateBlock hands the block back. Nesting fails with D3DERR_INVALIDCALL.
   virtual HRESULT BeginStateBlock() = 0;
   virtual HRESULT EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) = 0;

@@ -417,28 +417,38 @@ HRESULT FakeDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DC
 // ---- States ---------------------------------------------------------------------------------
 
 void FakeDevice9::StoreRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-  FState.RenderStates[State] = Value;
-  if (FRecording) FRecording->RenderStates[State] = Value;
+  if (FRecording)
+    FRecording->RenderStates[State] = Value;
+  else
+    FState.RenderStates[State] = Value;
 }
 
 void FakeDevice9::StoreTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  FState.TextureStageStates[Stage][Type] = Value;
-  if (FRecording) FRecording->TextureStageStates[{Stage, static_cast<DWORD>(Type)}] = Value;
+  if (FRecording)
+    FRecording->TextureStageStates[{Stage, static_cast<DWORD>(Type)}] = Value;
+  else
+    FState.TextureStageStates[Stage][Type] = Value;
 }
 
 void FakeDevice9::StoreSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  FState.SamplerStates[Sampler][Type] = Value;
-  if (FRecording) FRecording->SamplerStates[{Sampler, static_cast<DWORD>(Type)}] = Value;
+  if (FRecording)
+    FRecording->SamplerStates[{Sampler, static_cast<DWORD>(Type)}] = Value;
+  else
+    FState.SamplerStates[Sampler][Type] = Value;
 }
 
 void FakeDevice9::StoreTransform(DWORD State, const D3DMATRIX& Matrix) {
-  FState.Transforms[State] = Matrix;
-  if (FRecording) FRecording->Transforms[State] = Matrix;
+  if (FRecording)
+    FRecording->Transforms[State] = Matrix;
+  else
+    FState.Transforms[State] = Matrix;
 }
 
 void FakeDevice9::StoreTexture(DWORD Stage, IDirect3DBaseTexture9* Texture) {
-  FState.Textures[Stage] = Ref<IDirect3DBaseTexture9>(Texture);
-  if (FRecording) FRecording->Textures[Stage] = Ref<IDirect3DBaseTexture9>(Texture);
+  if (FRecording)
+    FRecording->Textures[Stage] = Ref<IDirect3DBaseTexture9>(Texture);
+  else
+    FState.Textures[Stage] = Ref<IDirect3DBaseTexture9>(Texture);
 }
 
 HRESULT FakeDevice9::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
@@ -468,8 +478,10 @@ HRESULT FakeDevice9::SetViewport(const D3DVIEWPORT9* pViewport) {
       pViewport->Y + pViewport->Height > FParams.BackBufferHeight) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  FState.Viewport = *pViewport;
-  if (FRecording) FRecording->Viewport = *pViewport;
+  if (FRecording)
+    FRecording->Viewport = *pViewport;
+  else
+    FState.Viewport = *pViewport;
   return call.Return(D3D_OK);
 }
 
@@ -491,8 +503,10 @@ HRESULT FakeDevice9::SetMaterial(const D3DMATERIAL9* pMaterial) {
                          : std::string("null"));
   if (call.Failed()) return call.Injected();
   if (!pMaterial) return call.Return(D3DERR_INVALIDCALL);
-  FState.Material = *pMaterial;
-  if (FRecording) FRecording->Material = *pMaterial;
+  if (FRecording)
+    FRecording->Material = *pMaterial;
+  else
+    FState.Material = *pMaterial;
   return call.Return(D3D_OK);
 }
 
@@ -519,8 +533,10 @@ HRESULT FakeDevice9::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
   if (!pLight || pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  FState.Lights[Index] = *pLight;
-  if (FRecording) FRecording->Lights[Index] = *pLight;
+  if (FRecording)
+    FRecording->Lights[Index] = *pLight;
+  else
+    FState.Lights[Index] = *pLight;
   return call.Return(D3D_OK);
 }
 
@@ -543,9 +559,12 @@ HRESULT FakeDevice9::LightEnable(DWORD Index, BOOL Enable) {
       return call.Return(D3DERR_INVALIDCALL);
     }
   }
+  if (FRecording) {
+    FRecording->LightEnabled[Index] = Enable ? TRUE : FALSE;
+    return call.Return(D3D_OK);
+  }
   if (FState.Lights.count(Index) == 0) FState.Lights[Index] = D3DDefaultLight();
   FState.LightEnabled[Index] = Enable ? TRUE : FALSE;
-  if (FRecording) FRecording->LightEnabled[Index] = Enable ? TRUE : FALSE;
   return call.Return(D3D_OK);
 }
 
@@ -669,8 +688,10 @@ HRESULT FakeDevice9::EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) {
 HRESULT FakeDevice9::SetFVF(DWORD FVF) {
   auto call = FRecorder->Enter("SetFVF", FakeArgs(FakeHex(FVF)));
   if (call.Failed()) return call.Injected();
-  FState.FVF = FVF;
-  if (FRecording) FRecording->FVF = FVF;
+  if (FRecording)
+    FRecording->FVF = FVF;
+  else
+    FState.FVF = FVF;
   return call.Return(D3D_OK);
 }
 

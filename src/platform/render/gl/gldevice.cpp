@@ -694,11 +694,14 @@ HRESULT GLDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
 
 HRESULT GLDevice9::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
   if (!pMatrix || !ValidTransform(State)) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteTransform(State, *pMatrix);
+    return D3D_OK;
+  }
   state_.transforms[State] = *pMatrix;
   ++transformVersion_;
   if (State == D3DTS_WORLD || State == D3DTS_VIEW) normalMatrixDirty_ = true;
   if (State == D3DTS_VIEW) ++lightVersion_;  // lights are uploaded in view space
-  if (recording_) recording_->NoteTransform(State, *pMatrix);
   return D3D_OK;
 }
 
@@ -715,9 +718,12 @@ HRESULT GLDevice9::SetViewport(const D3DVIEWPORT9* pViewport) {
       pViewport->Y + pViewport->Height > pp_.BackBufferHeight || pViewport->MinZ < 0.0f ||
       pViewport->MaxZ > 1.0f || pViewport->MinZ > pViewport->MaxZ)
     return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteViewport(*pViewport);
+    return D3D_OK;
+  }
   state_.viewport = *pViewport;
   ++miscVersion_;
-  if (recording_) recording_->NoteViewport(*pViewport);
   return D3D_OK;
 }
 
@@ -729,9 +735,12 @@ HRESULT GLDevice9::GetViewport(D3DVIEWPORT9* pViewport) {
 
 HRESULT GLDevice9::SetMaterial(const D3DMATERIAL9* pMaterial) {
   if (!pMaterial) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteMaterial(*pMaterial);
+    return D3D_OK;
+  }
   state_.material = *pMaterial;
   ++materialVersion_;
-  if (recording_) recording_->NoteMaterial(*pMaterial);
   return D3D_OK;
 }
 
@@ -746,9 +755,12 @@ HRESULT GLDevice9::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
       pLight->Range < 0.0f || pLight->Attenuation0 < 0.0f || pLight->Attenuation1 < 0.0f ||
       pLight->Attenuation2 < 0.0f)
     return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteLight(Index, *pLight);
+    return D3D_OK;
+  }
   state_.lights[Index].light = *pLight;
   ++lightVersion_;
-  if (recording_) recording_->NoteLight(Index, *pLight);
   return D3D_OK;
 }
 
@@ -760,12 +772,15 @@ HRESULT GLDevice9::GetLight(DWORD Index, D3DLIGHT9* pLight) {
 }
 
 HRESULT GLDevice9::LightEnable(DWORD Index, BOOL Enable) {
+  if (recording_) {
+    recording_->NoteLightEnable(Index, Enable != FALSE);
+    return D3D_OK;
+  }
   auto it = state_.lights.find(Index);
   if (it == state_.lights.end())
     it = state_.lights.emplace(Index, GLLightSlot{D3DDefaultLight(), false}).first;
   it->second.enabled = Enable != FALSE;
   ++lightVersion_;
-  if (recording_) recording_->NoteLightEnable(Index, Enable != FALSE);
   return D3D_OK;
 }
 
@@ -778,10 +793,13 @@ HRESULT GLDevice9::GetLightEnable(DWORD Index, BOOL* pEnable) {
 
 HRESULT GLDevice9::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteRenderState(State, Value);
+    return D3D_OK;
+  }
   state_.rs[State] = Value;
   if (State == D3DRS_AMBIENT || State == D3DRS_TEXTUREFACTOR || State == D3DRS_ALPHAREF)
     ++miscVersion_;
-  if (recording_) recording_->NoteRenderState(State, Value);
   return D3D_OK;
 }
 
@@ -794,8 +812,11 @@ HRESULT GLDevice9::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
 HRESULT GLDevice9::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   if (Stage >= kGLStages) return D3DERR_INVALIDCALL;
   if (pTexture && !dynamic_cast<GLTexture9*>(pTexture)) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteTexture(Stage, pTexture);
+    return D3D_OK;
+  }
   state_.textures[Stage] = Ref<IDirect3DBaseTexture9>(pTexture);
-  if (recording_) recording_->NoteTexture(Stage, pTexture);
   return D3D_OK;
 }
 
@@ -807,8 +828,11 @@ HRESULT GLDevice9::GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture
 
 HRESULT GLDevice9::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
   if (Stage >= kGLStages || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteTextureStageState(Stage, Type, Value);
+    return D3D_OK;
+  }
   state_.tss[Stage][Type] = Value;
-  if (recording_) recording_->NoteTextureStageState(Stage, Type, Value);
   return D3D_OK;
 }
 
@@ -820,8 +844,11 @@ HRESULT GLDevice9::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
 
 HRESULT GLDevice9::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
   if (Sampler >= kGLSamplers || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteSamplerState(Sampler, Type, Value);
+    return D3D_OK;
+  }
   state_.samp[Sampler][Type] = Value;
-  if (recording_) recording_->NoteSamplerState(Sampler, Type, Value);
   return D3D_OK;
 }
 
@@ -858,8 +885,11 @@ HRESULT GLDevice9::EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) {
 }
 
 HRESULT GLDevice9::SetFVF(DWORD FVF) {
+  if (recording_) {
+    recording_->NoteFVF(FVF);
+    return D3D_OK;
+  }
   state_.fvf = FVF;
-  if (recording_) recording_->NoteFVF(FVF);
   return D3D_OK;
 }
 
@@ -873,15 +903,22 @@ HRESULT GLDevice9::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
                                    UINT OffsetInBytes, UINT Stride) {
   if (StreamNumber != 0) return D3DERR_INVALIDCALL;
   if (pStreamData && !dynamic_cast<GLVertexBuffer9*>(pStreamData)) return D3DERR_INVALIDCALL;
-  state_.stream = GLStream{Ref<IDirect3DVertexBuffer9>(pStreamData), OffsetInBytes, Stride};
-  if (recording_) recording_->NoteStream(state_.stream);
+  const GLStream stream{Ref<IDirect3DVertexBuffer9>(pStreamData), OffsetInBytes, Stride};
+  if (recording_) {
+    recording_->NoteStream(stream);
+    return D3D_OK;
+  }
+  state_.stream = stream;
   return D3D_OK;
 }
 
 HRESULT GLDevice9::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
   if (pIndexData && !dynamic_cast<GLIndexBuffer9*>(pIndexData)) return D3DERR_INVALIDCALL;
+  if (recording_) {
+    recording_->NoteIndices(pIndexData);
+    return D3D_OK;
+  }
   state_.indices = Ref<IDirect3DIndexBuffer9>(pIndexData);
-  if (recording_) recording_->NoteIndices(pIndexData);
   return D3D_OK;
 }
 
