@@ -156,7 +156,9 @@ int RunSnapshot(const TSceneRunOptions& O, TApplication& App) {
   Form->Scene->WDirectXFrameMove(DX);
   bool DefaultPresent = true;
   Render(DX, DefaultPresent);
-  const QImage Shot = GLGrabBackBuffer(DX->Device.Get());
+  // The back buffer's alpha is no part of the picture (its format has none that counts); kept,
+  // it would let a viewer's background show through.
+  const QImage Shot = GLGrabBackBuffer(DX->Device.Get()).convertToFormat(QImage::Format_RGB32);
   Form.reset();
 
   if (Shot.isNull()) {

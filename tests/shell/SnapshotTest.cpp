@@ -64,6 +64,7 @@ TEST_F(SnapshotRun, TheSameRunGivesTheSameBytesAndAPicture) {
   const QImage Shot(QString::fromStdString(A));
   ASSERT_EQ(Shot.width(), 320);
   ASSERT_EQ(Shot.height(), 240);
+  EXPECT_FALSE(Shot.hasAlphaChannel());
   std::set<QRgb> Colours;
   for (int Y = 0; Y < 240; Y += 4)
     for (int X = 0; X < 320; X += 4) Colours.insert(Shot.pixel(X, Y));
