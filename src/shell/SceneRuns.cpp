@@ -73,6 +73,7 @@ const char* DisplayName(bool Brass) {
 
 TScrnFrm::TRun RunFor(const TSceneRunOptions& O) {
   TScrnFrm::TRun Run;
+  Run.Saver = false;
   Run.Seed = O.Seed;
   Run.Display = O.Display;
   Run.Width = O.Width;

@@ -1,6 +1,7 @@
 #include "shell/Settings.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -130,6 +131,18 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures, int disp
   }
   return problem + "; using the defaults for " + defaults +
          (read == 0 ? " (Install_Dir: " + installDir + ")" : std::string());
+}
+
+std::string KeepMoveSpeedInRange(TSettings& settings) {
+  constexpr float kLowest = 3.0f;    // "Move_Speed" 1
+  constexpr float kHighest = 30.0f;  // "Move_Speed" 10
+  if (settings.MoveSpeed >= kLowest && settings.MoveSpeed <= kHighest) return {};
+  const int fallback = FormDefault("Move_Speed");
+  char text[160];
+  std::snprintf(text, sizeof text, "Move_Speed %.0f is outside 1 to 10; using %d",
+                static_cast<double>(settings.MoveSpeed) / 3.0, fallback);
+  settings.MoveSpeed = static_cast<float>(3 * fallback);
+  return text;
 }
 
 std::string RecordInstallation(const std::string& installDir) {

@@ -15,6 +15,11 @@ namespace zelmar {
 // stored "Zelmar_Type" for one run; -1 keeps it.
 std::string GetSettings(TSettings& settings, std::string& pathTextures, int display = -1);
 
+// A camera speed the dialog cannot give ("Move_Speed" outside 1 to 10, from a hand-edited
+// store) would stall the camera at 0, divide by it, or fling it past every body; the saver then
+// takes the dialog's default. Returns what was replaced, empty when the speed is in range.
+std::string KeepMoveSpeedInRange(TSettings& settings);
+
 // The running program's file (empty when the system does not say).
 std::string ProgramPath();
 

@@ -1,16 +1,31 @@
 #include "shell/TScrnFrm.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
+#include "platform/window/TApplication.h"
 #include "platform/window/TWindow.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
+#include "shell/SaverInput.h"
 #include "shell/Settings.h"
 
 namespace zelmar {
+
+namespace {
+
+// The longest wait for the window system to show and activate the saver's window.
+constexpr int kShowWaitMs = 3000;
+
+}  // namespace
+
+std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
   // A dialog frame with a system menu, centred on the screen.
@@ -62,6 +77,9 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
 
 TScrnFrm::~TScrnFrm() {
   if (Handle()) KillTimer(Handle(), kMoveTimer);
+  // The hooks hold this form; the system-wide state goes back as the user had it.
+  FormHide();
+  if (FSaverRunning) FormClose();
   WDirectX->Stop();
   Scene.reset();
   // The framework's device lives on the window: components go before it.
@@ -76,13 +94,77 @@ void TScrnFrm::FormCreate() {
   else
     Randomize();
   SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Display);
+  if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
+    SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }
 
+void TScrnFrm::Show() {
+  FormShow();
+  if (IsWindow(Handle()) && !FClosing && !IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOW);
+}
+
+void TScrnFrm::Close() {
+  if (FClosing) return;
+  FClosing = true;
+  FormCloseQuery();
+  if (FSaverRunning) FormClose();
+  ShowWindow(Handle(), SW_HIDE);
+  FormHide();
+  DestroyWindow(Handle());
+}
+
 void TScrnFrm::FormShow() {
-  if (!WDirectX->Started) WDirectX->Start();
+  if (!WDirectX->Started) {
+    WDirectX->Start();
+    if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
+  }
+  if (FRun.Saver && WDirectX->Started && !FClosing) {
+    WaitUntilShown();
+    if (FClosing) return;
+    SkipMessages = kSkippedMessages;
+    GetCursorPos(&StartCursorPos);
+    TickEnabled = true;
+    if (TApplication* App = TApplication::Instance())
+      App->SetOnMessage([this](MSG& Msg, bool& Handled) { DeactivateScrnSaver(Msg, Handled); });
+    if (!FFilterArmed) ShowCursor(FALSE);
+    FFilterArmed = true;
+  }
   Scene->FormShow();
+}
+
+// Windows has shown and activated the window by the time Start returns; the X server does so a
+// little later. Until it has, the window's own activation and first paint would be taken for
+// the user's input, so the saver waits for them (bounded: a window manager may refuse focus).
+void TScrnFrm::WaitUntilShown() {
+  if (!QCoreApplication::instance()) return;
+  const QDeadlineTimer Deadline(kShowWaitMs);
+  QTimer Wake;  // the wait wakes up even when nothing else happens
+  Wake.start(20);
+  while (!FClosing && !(FWindow->isActive() && FWindow->isExposed()) && !Deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TScrnFrm::FormActivate() {
+  // The first activation comes while the framework starts, before it installs its render hook;
+  // a later one (after losing activation without input) must not displace that hook, or the
+  // picture would freeze. So the idle hook is left to the framework.
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  BOOL Old = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 1, &Old, 0);
+  FSaverRunning = true;
+}
+
+void TScrnFrm::DeactivateScrnSaver(MSG& Msg, bool& /*Handled*/) {
+  if (SkipMessages > 0) {
+    --SkipMessages;
+    return;
+  }
+  if (FClosing || !EndsScrnSaver(Msg, StartCursorPos)) return;
+  FEndingOnInput = true;
+  WDirectX->ToggleFullscreen();
+  Close();
 }
 
 void TScrnFrm::MoveTimerTimer() {
@@ -92,6 +174,22 @@ void TScrnFrm::MoveTimerTimer() {
 void TScrnFrm::FormCloseQuery() {
   WDirectX->Stop();
   InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TScrnFrm::FormClose() {
+  BOOL Old = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &Old, 0);
+  FSaverRunning = false;
+  if (TApplication* App = TApplication::Instance()) App->SetOnIdle(nullptr);
+  ReleaseCapture();
+}
+
+void TScrnFrm::FormHide() {
+  if (!FFilterArmed) return;
+  FFilterArmed = false;
+  if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
+  TickEnabled = false;
+  ShowCursor(TRUE);
 }
 
 void TScrnFrm::FormResize() {
@@ -107,7 +205,19 @@ LRESULT TScrnFrm::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
       }
       break;
     case WM_CLOSE:
-      FormCloseQuery();
+      // Input and the user's close are wanted; anything else asking to close is the framework
+      // giving up (a fatal error or a failed frame).
+      if (!FEndingOnInput && !FUserClose) ClosedOnFailure = true;
+      Close();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) FUserClose = true;
+      break;
+    case WM_ACTIVATE:
+      if (FRun.Saver && LOWORD(wParam) != WA_INACTIVE && !FClosing) FormActivate();
+      break;
+    case WM_SHOWWINDOW:
+      if (!wParam) FormHide();
       break;
     case WM_SIZE:
       FormResize();

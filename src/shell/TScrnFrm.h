@@ -2,10 +2,10 @@
 // scene and the 10 ms travel timer MoveTimer. It owns no scene logic: its handlers forward to
 // the scene (creation, device events, frame move, render, timer ticks).
 //
-// Today it runs as an ordinary window (--window, snapshots, benchmarks). The saver's own life
-// (full screen, hidden cursor, exit on input, the system's "saver running" flag) belongs in the
-// handlers named after the form's events below: FormShow gains the switch to full screen and the
-// input filter, and FormActivate, DeactivateScrnSaver, FormClose and FormHide join them.
+// As the saver it goes full screen and topmost when shown, hides the cursor, tells the system a
+// screen saver runs (which holds off the desktop's own blanking), and closes on the user's
+// input (DeactivateScrnSaver, the application's message hook). Other runs (--window, snapshots,
+// benchmarks) keep it an ordinary window that input does not end.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,9 @@ class TScrnFrm : public TForm {
     bool TimerRuns = true;
     // Present without waiting for the display's refresh (benchmarks).
     bool Uncapped = false;
+    // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
+    // ordinary window.
+    bool Saver = true;
   };
 
   // Makes the hidden window and the form's components, loads them (the framework creates the
@@ -49,13 +52,32 @@ class TScrnFrm : public TForm {
   explicit TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock = nullptr);
   ~TScrnFrm() override;
 
+  // Shows the form: FormShow, then the window when the framework has not shown it already.
+  void Show();
+  // Closes the form: FormCloseQuery, FormClose, hiding (FormHide), then the window goes, which
+  // ends the application's loop when it is the main window.
+  void Close();
+
   // Form events.
   void FormCreate();
-  // Starts rendering (windowed) and resets the camera's travel state.
+  // Starts rendering and resets the camera's travel state; as the saver it also goes full
+  // screen, waits until the window system has shown and activated the window, and arms the
+  // input filter with the cursor position of that moment.
   void FormShow();
+  // Topmost, and the system's "screen saver running" flag on. The framework's render hook
+  // stays the application's idle hook.
+  void FormActivate();
+  // The application's message hook while the saver is shown: after the first SkipMessages
+  // messages, input that ends the saver (see SaverInput.h) switches back to windowed mode and
+  // closes the form. The message itself goes on as usual.
+  void DeactivateScrnSaver(MSG& Msg, bool& Handled);
   void MoveTimerTimer();
   // Stops the framework (releasing every device object) and allows closing.
   void FormCloseQuery();
+  // The system's "screen saver running" flag off, no idle hook, no mouse capture.
+  void FormClose();
+  // The message hook removed, tmrTick off, the cursor shown again.
+  void FormHide();
   void FormResize();
 
   TW9DirectX* WDirectX = nullptr;
@@ -64,14 +86,29 @@ class TScrnFrm : public TForm {
   TSettings Settings;
   // What reading the settings store reported; empty when every value was read.
   std::string SettingsProblem;
+  // Cursor position, in screen coordinates, when the saver was shown.
+  POINT StartCursorPos;
+  // Messages the input filter still ignores; process-wide, as the one message hook is.
+  static std::int32_t SkipMessages;
+  // tmrTick: only ever switched on and off.
+  bool TickEnabled = false;
+  // The window was closed for a failure (the framework's fatal error or a failed frame), not
+  // by the user.
+  bool ClosedOnFailure = false;
 
  private:
   LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+  void WaitUntilShown();
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
   std::unique_ptr<TWindow> FWindow;
   WNDPROC FPrevProc;
+  bool FClosing = false;
+  bool FEndingOnInput = false;
+  bool FUserClose = false;
+  bool FFilterArmed = false;
+  bool FSaverRunning = false;
 };
 
 }  // namespace zelmar

@@ -11,6 +11,7 @@
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
+#include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
 
@@ -103,8 +104,7 @@ int main(int argc, char** argv) {
     case zelmar::rmConfig:
       return zelmar::RunConfigMode(argc, argv, first);
     case zelmar::rmSaver:
-      std::fprintf(stderr, "zelmar: the full-screen saver is not built yet\n");
-      return 1;
+      return zelmar::RunSaver(argc, argv);
   }
   return 0;
 }
