@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QTest>
 #include <QWindow>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/render/gl/glbackend.h"
+#include "support/GLDeviceWindow.h"
 
 namespace {
 
@@ -20,52 +20,16 @@ constexpr int kWidth = 360;
 constexpr int kHeight = 160;
 constexpr D3DCOLOR kBackground = 0xFF203040;
 
-int Channel(D3DCOLOR c, int shift) {
-  return static_cast<int>((c >> shift) & 0xFF);
-}
-
 class FontsPixelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!qGuiApp) {
-      static int argc = 1;
-      static char name[] = "engine_fonts_pixel_test";
-      static char* argv[] = {name, nullptr};
-      new QGuiApplication(argc, argv);
-    }
-    UseGLDirect3DBackend();
-    DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_TRUE(DX.D3D);
-    Window = std::make_unique<QWindow>();
-    Window->setSurfaceType(QSurface::OpenGLSurface);
-    Window->resize(kWidth, kHeight);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    D3DPRESENT_PARAMETERS& Params = DX.PresentParams;
-    Params.BackBufferWidth = kWidth;
-    Params.BackBufferHeight = kHeight;
-    Params.BackBufferFormat = D3DFMT_A8R8G8B8;
-    Params.BackBufferCount = 1;
-    Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    Params.Windowed = TRUE;
-    Params.EnableAutoDepthStencil = TRUE;
-    Params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    const D3DDEVTYPE Type = SUCCEEDED(DX.D3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, &DX.Caps))
-                                ? D3DDEVTYPE_HAL
-                                : D3DDEVTYPE_REF;
-    DX.D3D->GetDeviceCaps(0, Type, &DX.Caps);
-    D3DPRESENT_PARAMETERS Copy = Params;
-    ASSERT_EQ(D3D_OK, DX.D3D->CreateDevice(0, Type, static_cast<HWND>(Window->winId()),
-                                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &Copy, &DX.Device));
-    DX.Started = true;
+    ASSERT_TRUE(Screen.Open(DX, "engine_fonts_pixel_test", kWidth, kHeight));
     Pool.SetDX(&DX);
   }
 
   void TearDown() override {
     Pool.SetActive(false);
-    DX.Device = nullptr;
-    DX.D3D = nullptr;
-    Window.reset();
+    Screen.Close(DX);
   }
 
   TWFont* AddFont(const char* Name, int Height, bool Glyphs, TFontStyles Style = 0) {
@@ -83,13 +47,7 @@ class FontsPixelTest : public ::testing::Test {
     ASSERT_EQ(D3D_OK, DX.Device->BeginScene());
   }
 
-  QImage EndFrame(const char* Name) {
-    DX.Device->EndScene();
-    QImage Image = GLGrabBackBuffer(DX.Device.Get());
-    if (const char* Dir = std::getenv("ZELMAR_PIXEL_DIR"))
-      Image.save(QString::fromStdString(std::string(Dir) + "/" + Name + ".png"));
-    return Image;
-  }
+  QImage EndFrame(const char* Name) { return EndFrameAndGrab(DX, Name); }
 
   // Bounding box of the pixels that differ from the background, and how many of them are
   // close to Color.
@@ -114,7 +72,7 @@ class FontsPixelTest : public ::testing::Test {
     return Result;
   }
 
-  std::unique_ptr<QWindow> Window;
+  GLDeviceWindow Screen;
   TW9DirectX DX;
   TWPool Pool;
 };

@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QTest>
 #include <QWindow>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "engine/TWPool.h"
 #include "platform/render/d3dx9.h"
 #include "platform/render/gl/glbackend.h"
+#include "support/GLDeviceWindow.h"
 
 namespace fs = std::filesystem;
 
@@ -24,55 +24,10 @@ namespace {
 constexpr int kSize = 128;
 constexpr D3DCOLOR kBackground = 0xFF00FF00;
 
-int Channel(D3DCOLOR c, int shift) {
-  return static_cast<int>((c >> shift) & 0xFF);
-}
-int Brightness(D3DCOLOR c) {
-  return Channel(c, 16) + Channel(c, 8) + Channel(c, 0);
-}
-
-::testing::AssertionResult ColorNear(D3DCOLOR Actual, D3DCOLOR Expected, int Tolerance = 8) {
-  for (int Shift : {16, 8, 0})
-    if (std::abs(Channel(Actual, Shift) - Channel(Expected, Shift)) > Tolerance)
-      return ::testing::AssertionFailure()
-             << std::hex << "got 0x" << Actual << ", expected 0x" << Expected;
-  return ::testing::AssertionSuccess();
-}
-
 class PoolPixelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!qGuiApp) {
-      static int argc = 1;
-      static char name[] = "engine_pool_pixel_test";
-      static char* argv[] = {name, nullptr};
-      new QGuiApplication(argc, argv);
-    }
-    UseGLDirect3DBackend();
-    DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_TRUE(DX.D3D);
-    Window = std::make_unique<QWindow>();
-    Window->setSurfaceType(QSurface::OpenGLSurface);
-    Window->resize(kSize, kSize);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    D3DPRESENT_PARAMETERS Params;
-    Params.BackBufferWidth = kSize;
-    Params.BackBufferHeight = kSize;
-    Params.BackBufferFormat = D3DFMT_A8R8G8B8;
-    Params.BackBufferCount = 1;
-    Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    Params.Windowed = TRUE;
-    Params.EnableAutoDepthStencil = TRUE;
-    Params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    D3DCAPS9 Caps;
-    const D3DDEVTYPE Type = SUCCEEDED(DX.D3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, &Caps))
-                                ? D3DDEVTYPE_HAL
-                                : D3DDEVTYPE_REF;
-    ASSERT_EQ(D3D_OK,
-              DX.D3D->CreateDevice(0, Type, static_cast<HWND>(Window->winId()),
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &DX.Device));
-    DX.Started = true;
+    ASSERT_TRUE(Screen.Open(DX, "engine_pool_pixel_test", kSize, kSize));
 
     Media = fs::temp_directory_path() /
             ("zelmar-pool-pixels-" + std::to_string(QCoreApplication::applicationPid()));
@@ -84,9 +39,7 @@ class PoolPixelTest : public ::testing::Test {
 
   void TearDown() override {
     Pool.SetActive(false);
-    DX.Device = nullptr;
-    DX.D3D = nullptr;
-    Window.reset();
+    Screen.Close(DX);
     std::error_code Error;
     fs::remove_all(Media, Error);
   }
@@ -119,14 +72,7 @@ class PoolPixelTest : public ::testing::Test {
     ASSERT_EQ(D3D_OK, Device->BeginScene());
   }
 
-  QImage EndFrame(const char* Name) {
-    DX.Device->EndScene();
-    QImage Image = GLGrabBackBuffer(DX.Device.Get());
-    // Kept for a look when ZELMAR_PIXEL_DIR is set.
-    if (const char* Dir = std::getenv("ZELMAR_PIXEL_DIR"))
-      Image.save(QString::fromStdString(std::string(Dir) + "/" + Name + ".png"));
-    return Image;
-  }
+  QImage EndFrame(const char* Name) { return EndFrameAndGrab(DX, Name); }
 
   static D3DCOLOR At(const QImage& Image, int x, int y) { return Image.pixel(x, y); }
   static D3DCOLOR At(const QImage& Image, POINT P) { return Image.pixel(P.x, P.y); }
@@ -141,7 +87,7 @@ class PoolPixelTest : public ::testing::Test {
   }
 
   D3DXMATRIX View, Projection;
-  std::unique_ptr<QWindow> Window;
+  GLDeviceWindow Screen;
   TW9DirectX DX;
   TWPool Pool;
   fs::path Media;

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QTest>
 #include <QWindow>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "platform/render/gl/glbackend.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
+#include "support/GLDeviceWindow.h"
 
 using zelmar::TWGlare;
 using zelmar::TWLensFlare;
@@ -26,18 +26,6 @@ namespace {
 
 constexpr int kSize = 128;
 constexpr D3DCOLOR kBackground = 0xFF204060;
-
-int Channel(D3DCOLOR c, int shift) {
-  return static_cast<int>((c >> shift) & 0xFF);
-}
-
-::testing::AssertionResult ColorNear(D3DCOLOR Actual, int R, int G, int B, int Tolerance = 6) {
-  if (std::abs(Channel(Actual, 16) - R) > Tolerance ||
-      std::abs(Channel(Actual, 8) - G) > Tolerance || std::abs(Channel(Actual, 0) - B) > Tolerance)
-    return ::testing::AssertionFailure() << std::hex << "got 0x" << Actual << std::dec
-                                         << ", expected (" << R << ", " << G << ", " << B << ")";
-  return ::testing::AssertionSuccess();
-}
 
 // A picture of one colour as PNG bytes, registered as a program resource.
 void RegisterPicture(const std::string& Name, QRgb Colour, int Size) {
@@ -53,41 +41,12 @@ void RegisterPicture(const std::string& Name, QRgb Colour, int Size) {
 class SunEffectsPixelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!qGuiApp) {
-      static int argc = 1;
-      static char name[] = "scene_sun_effects_pixel_test";
-      static char* argv[] = {name, nullptr};
-      new QGuiApplication(argc, argv);
-    }
+    EnsureGuiApplication("scene_sun_effects_pixel_test");
     // Every flare element a red, a quarter opaque; the veil plain white.
     for (int I = 1; I <= 9; ++I) RegisterPicture("flare" + std::to_string(I), 0x40FF0000, 32);
     RegisterPicture("Glare", 0xFFFFFFFF, 4);
 
-    UseGLDirect3DBackend();
-    DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_TRUE(DX.D3D);
-    Window = std::make_unique<QWindow>();
-    Window->setSurfaceType(QSurface::OpenGLSurface);
-    Window->resize(kSize, kSize);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    D3DPRESENT_PARAMETERS Params;
-    Params.BackBufferWidth = kSize;
-    Params.BackBufferHeight = kSize;
-    Params.BackBufferFormat = D3DFMT_A8R8G8B8;
-    Params.BackBufferCount = 1;
-    Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    Params.Windowed = TRUE;
-    Params.EnableAutoDepthStencil = TRUE;
-    Params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    D3DCAPS9 Caps;
-    const D3DDEVTYPE Type = SUCCEEDED(DX.D3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, &Caps))
-                                ? D3DDEVTYPE_HAL
-                                : D3DDEVTYPE_REF;
-    ASSERT_EQ(D3D_OK,
-              DX.D3D->CreateDevice(0, Type, static_cast<HWND>(Window->winId()),
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &DX.Device));
-    DX.Started = true;
+    ASSERT_TRUE(Screen.Open(DX, "scene_sun_effects_pixel_test", kSize, kSize));
     DX.d3dSettings().Windowed = true;
     DX.d3dSettings().WindowedConfig.DisplayMode = {kSize, kSize, 60, D3DFMT_X8R8G8B8};
 
@@ -102,9 +61,7 @@ class SunEffectsPixelTest : public ::testing::Test {
 
   void TearDown() override {
     Pool.SetActive(false);
-    DX.Device = nullptr;
-    DX.D3D = nullptr;
-    Window.reset();
+    Screen.Close(DX);
     for (int I = 1; I <= 9; ++I) D3DXUnregisterResource("flare" + std::to_string(I));
     D3DXUnregisterResource("Glare");
   }
@@ -121,15 +78,9 @@ class SunEffectsPixelTest : public ::testing::Test {
     ASSERT_EQ(D3D_OK, Device->BeginScene());
   }
 
-  QImage EndFrame(const char* Name) {
-    DX.Device->EndScene();
-    QImage Image = GLGrabBackBuffer(DX.Device.Get());
-    if (const char* Dir = std::getenv("ZELMAR_PIXEL_DIR"))
-      Image.save(QString::fromStdString(std::string(Dir) + "/" + Name + ".png"));
-    return Image;
-  }
+  QImage EndFrame(const char* Name) { return EndFrameAndGrab(DX, Name); }
 
-  std::unique_ptr<QWindow> Window;
+  GLDeviceWindow Screen;
   TW9DirectX DX;
   TWPool Pool;
   std::unique_ptr<TWLensFlare> Flare;

@@ -6,7 +6,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QTest>
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "platform/render/d3dx9.h"
 #include "platform/render/gl/glbackend.h"
 #include "scene/TWSpace.h"
+#include "support/GLDeviceWindow.h"
 
 namespace fs = std::filesystem;
 using zelmar::TWSpace;
@@ -32,46 +32,14 @@ constexpr D3DCOLOR kClear = 0xFFFF00FF;
 class SpacePixelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!qGuiApp) {
-      static int argc = 1;
-      static char name[] = "scene_space_pixel_tests";
-      static char* argv[] = {name, nullptr};
-      new QGuiApplication(argc, argv);
-    }
-    UseGLDirect3DBackend();
-    DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_TRUE(DX.D3D);
-    Window = std::make_unique<QWindow>();
-    Window->setSurfaceType(QSurface::OpenGLSurface);
-    Window->resize(kWidth, kHeight);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-    D3DPRESENT_PARAMETERS Params;
-    Params.BackBufferWidth = kWidth;
-    Params.BackBufferHeight = kHeight;
-    Params.BackBufferFormat = D3DFMT_A8R8G8B8;
-    Params.BackBufferCount = 1;
-    Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    Params.Windowed = TRUE;
-    Params.EnableAutoDepthStencil = TRUE;
-    Params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    D3DCAPS9 Caps;
-    const D3DDEVTYPE Type = SUCCEEDED(DX.D3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, &Caps))
-                                ? D3DDEVTYPE_HAL
-                                : D3DDEVTYPE_REF;
-    ASSERT_EQ(D3D_OK,
-              DX.D3D->CreateDevice(0, Type, static_cast<HWND>(Window->winId()),
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &DX.Device));
-    DX.Started = true;
+    ASSERT_TRUE(Screen.Open(DX, "scene_space_pixel_tests", kWidth, kHeight));
     Pool.SetDX(&DX);
   }
 
   void TearDown() override {
     Pool.SetActive(false);
     Space.reset();
-    DX.Device = nullptr;
-    DX.D3D = nullptr;
-    Window.reset();
+    Screen.Close(DX);
     if (!Scratch.empty()) {
       std::error_code Error;
       fs::remove_all(Scratch, Error);
@@ -157,7 +125,7 @@ class SpacePixelTest : public ::testing::Test {
             static_cast<int>((1 - Y / W) / 2 * kHeight)};
   }
 
-  std::unique_ptr<QWindow> Window;
+  GLDeviceWindow Screen;
   TW9DirectX DX;
   TWPool Pool;
   std::unique_ptr<TWSpace> Space;
