@@ -14,6 +14,7 @@
 
 #include "scene/Random.h"
 #include "shell/AppIcon.h"
+#include "shell/RunMode.h"
 
 namespace zelmar {
 
@@ -185,29 +186,6 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
   return 0;
 }
 
-bool ParseHandle(const std::string& text, unsigned long& out) {
-  if (text.empty()) return false;
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'X' || text[1] == 'x');
-  const std::string digits = hex ? text.substr(2) : text;
-  if (digits.empty() || digits.size() > (hex ? 8u : 10u)) return false;
-  unsigned long long v = 0;
-  for (char c : digits) {
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (hex && c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else if (hex && c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else
-      return false;
-    v = v * (hex ? 16 : 10) + static_cast<unsigned>(d);
-  }
-  if (v == 0 || v > 0xFFFFFFFFull) return false;
-  out = static_cast<unsigned long>(v);
-  return true;
-}
-
 Display* OpenDisplay() {
   Display* dpy = XOpenDisplay(nullptr);
   if (!dpy) {
@@ -235,7 +213,7 @@ int NextIconColumn(int x, int previewWidth) {
 
 int RunPreview(const std::string& handle) {
   unsigned long id = 0;
-  if (!ParseHandle(handle, id)) {
+  if (!ParseWindowHandle(handle, id)) {
     if (handle.empty())
       std::fprintf(stderr, "zelmar: /p needs the host window's handle, as in: zelmar /p 12345\n");
     else

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/FindMediaFile.h"
+#include "shell/ConfigMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
@@ -16,7 +17,8 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zelmar [SWITCH]\n"
     "  /s            run the screen saver full screen\n"
-    "  /c            show the configuration dialog (also with no switch)\n"
+    "  /c[:HANDLE]   show the configuration dialog (also with no switch), owned by the X\n"
+    "                window HANDLE when given\n"
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
     "  /a            do nothing (password change is not supported)\n"
     "Options:\n"
@@ -81,8 +83,7 @@ int main(int argc, char** argv) {
     case zelmar::rmPreview:
       return zelmar::RunPreview(raw2);
     case zelmar::rmConfig:
-      std::fprintf(stderr, "zelmar: the configuration dialog is not built yet\n");
-      return 1;
+      return zelmar::RunConfigMode(argc, argv, first);
     case zelmar::rmSaver:
       std::fprintf(stderr, "zelmar: the full-screen saver is not built yet\n");
       return 1;

@@ -131,6 +131,9 @@ TEST(Hive, AFileReadAndWrittenBackIsTheSameBytes) {
       // The older header, a byte order mark and no final line break.
       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n\"FPS\"=dword:00000001\n",
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[K]\n\"FPS\"=dword:00000001",
+      // A first line ending in a stray carriage return does not decide the line ending, and a
+      // last line without a line feed keeps its carriage return.
+      "Windows Registry Editor Version 5.00\r\r\n[K]\n\"FPS\"=dword:00000001\n; end\r",
   };
   for (const std::string& text : texts) {
     HiveError error;

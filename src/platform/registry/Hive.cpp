@@ -11,11 +11,16 @@ namespace {
 
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
 constexpr const char* kOldHeader = "REGEDIT4";
+const std::string kCrLf = "\r\n";
+
+// Stray carriage returns (a line break doubled, or a last line without its line feed) count as
+// blanks for reading; the lines themselves keep them.
+constexpr const char* kBlanks = " \t\r";
 
 std::string Trim(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t");
+  std::size_t b = s.find_first_not_of(kBlanks);
   if (b == std::string::npos) return {};
-  std::size_t e = s.find_last_not_of(" \t");
+  std::size_t e = s.find_last_not_of(kBlanks);
   return s.substr(b, e - b + 1);
 }
 
@@ -209,7 +214,7 @@ std::string Lower(const std::string& s) {
 }
 
 bool IsBlank(const std::string& s) {
-  return s.find_first_not_of(" \t") == std::string::npos;
+  return s.find_first_not_of(kBlanks) == std::string::npos;
 }
 
 }  // namespace
@@ -258,14 +263,19 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
   }
 
   // Lines without their line break; one carriage return before it belongs to the break.
+  // The file's line ending is that of its first line that does not itself end in a carriage
+  // return (which is written with CR LF either way).
   std::vector<std::string> lines;
-  bool sawCrLf = false;
+  bool sawCrLf = false, styleKnown = false;
   while (start < text->size()) {
     std::size_t nl = text->find('\n', start);
     std::size_t end = nl == std::string::npos ? text->size() : nl;
     std::size_t cut = end;
-    if (cut > start && (*text)[cut - 1] == '\r') --cut;
-    if (lines.empty() && nl != std::string::npos) sawCrLf = cut != end;
+    if (nl != std::string::npos && cut > start && (*text)[cut - 1] == '\r') --cut;
+    if (!styleKnown && nl != std::string::npos && (cut == start || (*text)[cut - 1] != '\r')) {
+      styleKnown = true;
+      sawCrLf = cut != end;
+    }
     lines.emplace_back(*text, start, cut - start);
     if (nl == std::string::npos) {
       hive.unterminated_ = true;
@@ -341,42 +351,44 @@ std::optional<Hive> Hive::Parse(const std::string& input, HiveError& error) {
   return hive;
 }
 
-void Hive::Line(std::string& out, const std::string& text) const {
+std::size_t Hive::Line(std::string& out, const std::string& text) const {
   out += text;
   // A line that itself ends in a carriage return needs one more, which the reader takes as
   // part of the line break.
-  out += !text.empty() && text.back() == '\r' ? "\r\n" : newline_;
+  const std::string& lineBreak = !text.empty() && text.back() == '\r' ? kCrLf : newline_;
+  out += lineBreak;
+  return lineBreak.size();
 }
 
 std::string Hive::Serialize() const {
   std::string out = bom_;
-  for (const auto& l : lead_) Line(out, l.text);
-  Line(out, header_);
-  for (const auto& l : preamble_) Line(out, l.text);
+  std::size_t lastBreak = 0;
+  for (const auto& l : lead_) lastBreak = Line(out, l.text);
+  lastBreak = Line(out, header_);
+  for (const auto& l : preamble_) lastBreak = Line(out, l.text);
   for (const auto& key : keys_) {
-    Line(out, key.text.empty() ? "[" + key.path + "]" : key.text);
+    lastBreak = Line(out, key.text.empty() ? "[" + key.path + "]" : key.text);
     std::size_t ci = 0;
     for (std::size_t vi = 0; vi <= key.values.size(); ++vi) {
       for (; ci < key.comments.size() && key.comments[ci].first <= vi; ++ci)
-        Line(out, key.comments[ci].second.text);
+        lastBreak = Line(out, key.comments[ci].second.text);
       if (vi == key.values.size()) break;
       const HiveValue& v = key.values[vi];
       if (v.text.empty()) {
-        Line(out, (v.name.empty() ? std::string("@") : Quote(v.name)) + "=" + FormatData(v));
+        lastBreak =
+            Line(out, (v.name.empty() ? std::string("@") : Quote(v.name)) + "=" + FormatData(v));
         continue;
       }
       for (std::size_t from = 0;;) {
         std::size_t nl = v.text.find('\n', from);
-        Line(out, v.text.substr(from, nl == std::string::npos ? std::string::npos : nl - from));
+        lastBreak =
+            Line(out, v.text.substr(from, nl == std::string::npos ? std::string::npos : nl - from));
         if (nl == std::string::npos) break;
         from = nl + 1;
       }
     }
   }
-  if (unterminated_ && !out.empty() && out.back() == '\n') {
-    out.pop_back();
-    if (newline_ == "\r\n" && !out.empty() && out.back() == '\r') out.pop_back();
-  }
+  if (unterminated_) out.resize(out.size() - lastBreak);
   return out;
 }
 

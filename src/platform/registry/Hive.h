@@ -82,7 +82,8 @@ class Hive {
  private:
   HiveKey& AddKey(const std::string& path);
   static void PutValue(HiveKey& key, HiveValue value, bool append);
-  void Line(std::string& out, const std::string& text) const;
+  // Appends one line and its line break; returns the length of the break.
+  std::size_t Line(std::string& out, const std::string& text) const;
 
   std::string bom_;             // a UTF-8 byte order mark the file started with
   std::vector<HiveLine> lead_;  // blank lines before the header

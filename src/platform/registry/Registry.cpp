@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "platform/registry/Hive.h"
 
@@ -12,6 +13,13 @@ namespace zelmar::registry {
 namespace {
 
 thread_local std::string lastProblem;
+
+struct HeldWrite {
+  std::string keyPath;
+  HiveValue value;
+};
+// The writes an active TWriteBatch of this thread holds back; null without a batch.
+thread_local std::vector<HeldWrite>* heldWrites = nullptr;
 
 struct OpenKey {
   std::string path;
@@ -100,6 +108,31 @@ std::string HivePath() {
 
 std::string RegLastProblem() {
   return lastProblem;
+}
+
+TWriteBatch::TWriteBatch() : active_(heldWrites == nullptr) {
+  if (active_) heldWrites = new std::vector<HeldWrite>;
+}
+
+TWriteBatch::~TWriteBatch() {
+  if (!active_) return;
+  delete heldWrites;
+  heldWrites = nullptr;
+}
+
+LSTATUS TWriteBatch::Commit() {
+  if (!active_ || heldWrites->empty()) return ERROR_SUCCESS;
+  std::vector<HeldWrite> writes;
+  writes.swap(*heldWrites);
+  HiveError error;
+  bool ok = UpdateHive(
+      HivePath(),
+      [&](Hive& h) {
+        for (HeldWrite& w : writes) Hive::SetValue(h.CreateKey(w.keyPath), std::move(w.value));
+        return true;
+      },
+      error);
+  return ok ? ERROR_SUCCESS : WriteFailure(error);
 }
 
 }  // namespace zelmar::registry
@@ -191,6 +224,10 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
                   std::vector<std::uint8_t>(data, data + dataSize)};
   if (type == REG_SZ && (value.data.empty() || value.data.back() != 0)) value.data.push_back(0);
   const std::string path = it->second.path;
+  if (heldWrites) {
+    heldWrites->push_back(HeldWrite{path, std::move(value)});
+    return ERROR_SUCCESS;
+  }
   HiveError error;
   bool ok = UpdateHive(
       HivePath(),

@@ -73,4 +73,24 @@ std::string HivePath();
 // malformed file, its line ("/etc/zelmar/zelmar.reg:7: expected '=' after the value name").
 std::string RegLastProblem();
 
+// Holds back this thread's value writes (RegSetValueExA) while it lives, so that a group of
+// values lands in the file together or not at all: Commit() puts every held write into the
+// file in one replacement, in the order they were made; a batch that is not committed writes
+// nothing. Reads during a batch do not see the held writes. Batches do not nest: a second one
+// on the same thread holds nothing and commits nothing.
+class TWriteBatch {
+ public:
+  TWriteBatch();
+  ~TWriteBatch();
+  TWriteBatch(const TWriteBatch&) = delete;
+  TWriteBatch& operator=(const TWriteBatch&) = delete;
+
+  // ERROR_SUCCESS, or the failure of the one file write (RegLastProblem() says why); the file
+  // is then as it was. The held writes are dropped either way.
+  LSTATUS Commit();
+
+ private:
+  bool active_;
+};
+
 }  // namespace zelmar::registry

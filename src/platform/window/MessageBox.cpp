@@ -52,10 +52,15 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   }
   QMessageBox box(IconOf(type), FromAnsi(caption ? caption : "Error"), FromAnsi(text),
                   QMessageBox::Ok);
-  TWindow* parent = TWindow::FromHandle(owner);
+  TWindow* ours = TWindow::FromHandle(owner);
+  QWindow* parent = ours;
   // Above a topmost (full-screen) owner, or the box would open hidden behind it.
-  if ((type & MB_TOPMOST) || (parent && (parent->ExStyle() & WS_EX_TOPMOST)))
+  if ((type & MB_TOPMOST) || (ours && (ours->ExStyle() & WS_EX_TOPMOST)))
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // A toolkit window that is no TWindow (a dialog) owns the box too.
+  if (!parent && owner)
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+      if (window->handle() && static_cast<HWND>(window->winId()) == owner) parent = window;
   if (parent) {
     box.winId();
     box.windowHandle()->setTransientParent(parent);

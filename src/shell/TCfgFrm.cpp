@@ -1,0 +1,353 @@
+#include "shell/TCfgFrm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/registry/TRegistry.h"
+#include "platform/window/GdiQt.h"
+#include "platform/window/winuser.h"
+#include "shell/SettingsDefaults.h"
+
+namespace zelmar {
+
+using registry::ERegistryException;
+using registry::TRegistry;
+
+namespace {
+
+constexpr int kClientWidth = 545;
+constexpr int kClientHeight = 422;
+constexpr std::uint32_t kCream = 0x00F0FBFF;  // the toolkit's 0x00BBGGRR
+constexpr const char* kPictureResource = ":/zelmar/dialog.jpg";
+constexpr const char* kMessageCaption = "Zelmar";
+
+QColor FromColorRef(std::uint32_t bgr) {
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// Fonts go through the same face resolution as the saver's GDI and D3DX fonts, so that the
+// faces the layout was measured with map to installed ones of close metrics.
+QFont DialogFont(const char* face, int height) {
+  LOGFONTA lf;
+  lf.lfHeight = height;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return FontFromLogFont(lf);
+}
+
+// A label without a size takes the size of its text.
+QLabel* AutoSizeLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+QLabel* FixedLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(geometry);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QComboBox* DropDownList(QWidget* parent, const char* name, QStringList items, int x, int y,
+                        int selected) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->addItems(items);
+  box->setCurrentIndex(selected);
+  box->setGeometry(x, y, 105, 21);
+  return box;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* text, QRect geometry,
+                    int checked) {
+  auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setGeometry(geometry);
+  box->setChecked(checked != 0);
+  return box;
+}
+
+QSlider* TrackBar(QWidget* parent, const char* name, int x, int y, int position) {
+  auto* bar = new QSlider(Qt::Horizontal, parent);
+  bar->setObjectName(QString::fromLatin1(name));
+  bar->setRange(1, 10);
+  bar->setSingleStep(1);
+  bar->setPageStep(2);
+  bar->setValue(position);
+  bar->setTickPosition(QSlider::TicksBelow);
+  bar->setTickInterval(1);
+  bar->setGeometry(x, y, 105, 25);
+  return bar;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* text, QRect geometry) {
+  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(geometry);
+  return button;
+}
+
+QGroupBox* GroupBox(QWidget* parent, const char* name, const char* title, QRect geometry) {
+  auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setGeometry(geometry);
+  return box;
+}
+
+// The layout was measured with the faces it names; a substitute face that runs wider is
+// condensed just enough for the whole text to show in its box.
+void CondenseToFit(QWidget* widget) {
+  for (int stretch = 98; stretch >= 70 && widget->sizeHint().width() > widget->width();
+       stretch -= 2) {
+    QFont font = widget->font();
+    font.setStretch(stretch);
+    widget->setFont(font);
+  }
+}
+
+HWND HandleOf(QWidget* widget) {
+  return static_cast<HWND>(widget->winId());
+}
+
+}  // namespace
+
+TCfgFrm::TCfgFrm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("CfgFrm"));
+  setWindowTitle(QStringLiteral("Configuration"));
+  // A dialog frame with the system menu and its close box only: no resizing, no minimise.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, FromColorRef(kCream));
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFont(DialogFont("MS Sans Serif", -11));
+
+  CreateControls();
+  FormCreate();
+}
+
+TCfgFrm::~TCfgFrm() = default;
+
+void TCfgFrm::CreateControls() {
+  // Initial states come from the one table of form defaults that the saver's fallback uses too.
+  // Creation order is stacking order: the controls placed over a group box but owned by the
+  // form come after it, so they are drawn above it.
+  Label1 = FixedLabel(this, "Label1", "The Zelmar", QRect(48, 16, 122, 30));
+  Label1->setFont(DialogFont("Arial Black", -21));
+  Label2 = FixedLabel(this, "Label2", "by the Zelmar team", QRect(64, 56, 95, 13));
+  VerLbl = FixedLabel(this, "VerLbl", "v 1.6",
+                      QRect(kClientWidth - 24, 0, 24, kClientHeight));  // along the right edge
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(16, 128, 209, 177);
+  Image1->setScaledContents(true);
+  Image1->setPixmap(QPixmap(QString::fromLatin1(kPictureResource)));
+
+  GroupBox2 = GroupBox(this, "GroupBox2", "Display Settings", QRect(240, 16, 297, 169));
+  Label4 = AutoSizeLabel(GroupBox2, "Label4", "Zelmar Type", 176, 16);
+  zelmarType = DropDownList(GroupBox2, "zelmarType", {"Space", "Brass", "Random"}, 176, 32,
+                            FormDefault("Zelmar_Type"));
+  showFPS = CheckBox(GroupBox2, "showFPS", "Show FPS", QRect(24, 64, 121, 17), FormDefault("FPS"));
+  Label5 = AutoSizeLabel(GroupBox2, "Label5", "Select Next Planet", 176, 64);
+  Label8 = AutoSizeLabel(GroupBox2, "Label8", "Planet Speed", 32, 104);
+  Label9 = AutoSizeLabel(GroupBox2, "Label9", "Movement Speed", 184, 112);
+
+  plandata = CheckBox(this, "plandata", "Show Planetary Data", QRect(264, 48, 121, 17),
+                      FormDefault("Planetary_Data"));
+  selectplan = DropDownList(this, "selectplan", {"Sequentially", "Randomly"}, 416, 96,
+                            FormDefault("Select_Planet"));
+  planSpd = TrackBar(this, "planSpd", 264, 144, FormDefault("Planet_Speed"));
+  moveSpd = TrackBar(this, "moveSpd", 416, 144, FormDefault("Move_Speed"));
+
+  GroupBox3 = GroupBox(this, "GroupBox3", "Performance Settings", QRect(240, 208, 297, 209));
+  lowBtn = Button(GroupBox3, "lowBtn", "Low", QRect(8, 32, 65, 25));
+  mediumBtn = Button(GroupBox3, "mediumBtn", "Medium", QRect(80, 32, 65, 25));
+  highBtn = Button(GroupBox3, "highBtn", "High", QRect(152, 32, 65, 25));
+  vhighBtn = Button(GroupBox3, "vhighBtn", "Very high", QRect(224, 32, 65, 25));
+  Label3 = AutoSizeLabel(GroupBox3, "Label3", "Object Quality", 32, 88);
+  Label7 = AutoSizeLabel(GroupBox3, "Label7", "Texture Quality", 32, 136);
+
+  ObjQual = DropDownList(this, "ObjQual", {"High", "Medium", "Low"}, 272, 312,
+                         FormDefault("Object_Quality"));
+  TextureQual = DropDownList(this, "TextureQual", {"High", "Medium", "Low"}, 272, 360,
+                             FormDefault("Texture_Quality"));
+  TextureQual->setFrame(false);
+
+  Effectsbox = GroupBox(this, "Effectsbox", "Special Effects", QRect(416, 288, 105, 105));
+  Corona = CheckBox(Effectsbox, "Corona", "Corona", QRect(16, 24, 65, 17), FormDefault("Corona"));
+  LensFlare = CheckBox(Effectsbox, "LensFlare", "Lens Flare", QRect(16, 48, 73, 17),
+                       FormDefault("Lens_Flare"));
+  Glare = CheckBox(Effectsbox, "Glare", "Solar Glare", QRect(16, 72, 81, 17), FormDefault("Glare"));
+
+  okBtn = Button(this, "okBtn", "OK", QRect(8, 384, 65, 25));
+  cancelBtn = Button(this, "cancelBtn", "Cancel", QRect(80, 384, 73, 25));
+  applyBtn = Button(this, "applyBtn", "Apply", QRect(160, 384, 73, 25));
+  applyBtn->setEnabled(false);
+  Button1 = Button(this, "Button1", "Button1", QRect(64, 320, 113, 33));
+  Button1->hide();
+
+  for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, VerLbl, showFPS, plandata,
+                                                    Corona, LensFlare, Glare})
+    CondenseToFit(w);
+
+  // The form's tab order; a group box passes the focus on to its own controls in turn.
+  QWidget* order[] = {TextureQual, applyBtn, plandata, okBtn,     cancelBtn, selectplan,
+                      ObjQual,     planSpd,  moveSpd,  Corona,    LensFlare, Glare,
+                      zelmarType,  showFPS,  lowBtn,   mediumBtn, highBtn,   vhighBtn};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  for (QComboBox* box : {TextureQual, ObjQual, selectplan, zelmarType})
+    connect(box, &QComboBox::currentIndexChanged, this, &TCfgFrm::EnableApply);
+  for (QSlider* bar : {planSpd, moveSpd})
+    connect(bar, &QSlider::valueChanged, this, &TCfgFrm::EnableApply);
+  for (QCheckBox* box : {plandata, showFPS, Corona, LensFlare, Glare})
+    connect(box, &QCheckBox::toggled, this, &TCfgFrm::EnableApply);
+  connect(lowBtn, &QPushButton::clicked, this, &TCfgFrm::lowBtnClick);
+  connect(mediumBtn, &QPushButton::clicked, this, &TCfgFrm::mediumBtnClick);
+  connect(highBtn, &QPushButton::clicked, this, &TCfgFrm::highBtnClick);
+  connect(vhighBtn, &QPushButton::clicked, this, &TCfgFrm::vhighBtnClick);
+  connect(applyBtn, &QPushButton::clicked, this, &TCfgFrm::applyBtnClick);
+  connect(okBtn, &QPushButton::clicked, this, &TCfgFrm::okBtnClick);
+  connect(cancelBtn, &QPushButton::clicked, this, &TCfgFrm::cancelBtnClick);
+  connect(Button1, &QPushButton::clicked, this, &TCfgFrm::PreviewClick);
+}
+
+void TCfgFrm::FormCreate() {
+  {
+    TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+    if (reg.OpenKey(kSettingsKey, true)) {
+      // Each value goes into its control as it is read, so a value the store cannot give
+      // leaves it and the later ones at their form defaults.
+      try {
+        TextureQual->setCurrentIndex(reg.ReadInteger("Texture_Quality"));
+        ObjQual->setCurrentIndex(reg.ReadInteger("Object_Quality"));
+        selectplan->setCurrentIndex(reg.ReadInteger("Select_Planet"));
+        planSpd->setValue(reg.ReadInteger("Planet_Speed"));
+        moveSpd->setValue(reg.ReadInteger("Move_Speed"));
+        zelmarType->setCurrentIndex(reg.ReadInteger("Zelmar_Type"));
+        plandata->setChecked(reg.ReadBool("Planetary_Data"));
+        showFPS->setChecked(reg.ReadBool("FPS"));
+        Glare->setChecked(reg.ReadBool("Glare"));
+        LensFlare->setChecked(reg.ReadBool("Lens_Flare"));
+        Corona->setChecked(reg.ReadBool("Corona"));
+      } catch (const ERegistryException& e) {
+        loadProblem_ = e.what();
+      }
+    } else {
+      std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); showing the defaults\n",
+                   registry::RegLastProblem().c_str());
+    }
+  }
+  // Loading fires the change handlers; the dialog still opens with nothing to apply.
+  applyBtn->setEnabled(false);
+}
+
+void TCfgFrm::Open() {
+  if (!loadProblem_.empty())
+    MessageBoxA(0, loadProblem_.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  if (QScreen* screen = this->screen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+bool TCfgFrm::SaveSettings() {
+  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+  if (!reg.OpenKey(kSettingsKey, true)) {
+    std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); nothing was saved\n",
+                 registry::RegLastProblem().c_str());
+    return true;
+  }
+  // One replacement of the file for all values, so that a failure half-way (a full disk)
+  // cannot leave some of them saved and others not.
+  registry::TWriteBatch batch;
+  LSTATUS rc = ERROR_SUCCESS;
+  try {
+    reg.WriteInteger("Texture_Quality", TextureQual->currentIndex());
+    reg.WriteInteger("Object_Quality", ObjQual->currentIndex());
+    reg.WriteInteger("Select_Planet", selectplan->currentIndex());
+    reg.WriteInteger("Planet_Speed", planSpd->value());
+    reg.WriteInteger("Move_Speed", moveSpd->value());
+    reg.WriteInteger("Zelmar_Type", zelmarType->currentIndex());
+    reg.WriteBool("Planetary_Data", plandata->isChecked());
+    reg.WriteBool("FPS", showFPS->isChecked());
+    reg.WriteBool("Corona", Corona->isChecked());
+    reg.WriteBool("Lens_Flare", LensFlare->isChecked());
+    reg.WriteBool("Glare", Glare->isChecked());
+    rc = batch.Commit();
+  } catch (const ERegistryException&) {
+    rc = ERROR_CANTWRITE;
+  }
+  if (rc == ERROR_SUCCESS) return true;
+  const std::string text = "Your settings could not be saved to " + registry::HivePath() + ".\n\n" +
+                           registry::RegLastProblem() +
+                           "\n\nThe file was left as it was. Check that you may write to it and "
+                           "that its disk has room, then try again.";
+  MessageBoxA(HandleOf(this), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  return false;
+}
+
+void TCfgFrm::EnableApply() {
+  applyBtn->setEnabled(true);
+}
+
+void TCfgFrm::ApplyPreset(int quality, bool corona, bool lensFlare, bool glare) {
+  ObjQual->setCurrentIndex(quality);
+  TextureQual->setCurrentIndex(quality);
+  Corona->setChecked(corona);
+  LensFlare->setChecked(lensFlare);
+  Glare->setChecked(glare);
+  EnableApply();
+}
+
+void TCfgFrm::lowBtnClick() {
+  ApplyPreset(2, false, false, false);
+}
+void TCfgFrm::mediumBtnClick() {
+  ApplyPreset(1, true, true, false);
+}
+void TCfgFrm::highBtnClick() {
+  ApplyPreset(0, true, true, false);
+}
+void TCfgFrm::vhighBtnClick() {
+  ApplyPreset(0, true, true, true);
+}
+
+void TCfgFrm::applyBtnClick() {
+  // A failed write keeps Apply enabled: the changes are still not stored.
+  if (SaveSettings()) applyBtn->setEnabled(false);
+}
+
+void TCfgFrm::okBtnClick() {
+  // A failed write keeps the dialog open, so that the choices are not lost with it.
+  if (SaveSettings()) accept();
+}
+
+void TCfgFrm::cancelBtnClick() {
+  reject();
+}
+
+void TCfgFrm::PreviewClick() {
+  if (OnPreview) OnPreview();
+}
+
+}  // namespace zelmar
