@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -96,22 +97,54 @@ struct PixelFormat {
   }
 };
 
-void DrawIcon(std::vector<std::uint32_t>& frame, int w, int h,
-              const std::vector<std::uint32_t>& icon, int left, int top) {
+// The preview's picture is composed and sent band by band, and only where the window lies on
+// its screen, so memory stays bounded (about kBandBytes) however large the host's window is.
+constexpr std::size_t kBandBytes = std::size_t{4} << 20;
+
+struct Star {
+  int x, y;
+};
+
+struct Rect {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+
+// The part of the W x H frame that can show: the frame clipped to the root window, which every
+// window's visible part lies within.
+Rect VisiblePart(Display* dpy, Window host, const XWindowAttributes& attr, int width, int height) {
+  int rootX = 0, rootY = 0;
+  Window child = 0;
+  if (!XTranslateCoordinates(dpy, host, attr.root, 0, 0, &rootX, &rootY, &child))
+    return {0, 0, 0, 0};
+  XWindowAttributes root;
+  if (!GetAttributes(dpy, attr.root, root)) return {0, 0, 0, 0};
+  return {std::max(0, -rootX), std::max(0, -rootY), std::min(width, root.width - rootX),
+          std::min(height, root.height - rootY)};
+}
+
+// One band of the frame, rows [top, top + rows) and columns [left, left + columns): black,
+// the stars that fall in it, and the part of the icon over it.
+void ComposeBand(std::vector<std::uint32_t>& band, int left, int top, int columns, int rows,
+                 const std::vector<Star>& stars, const std::vector<std::uint32_t>& icon,
+                 int iconLeft, int iconTop) {
+  std::fill(band.begin(), band.begin() + static_cast<std::ptrdiff_t>(columns) * rows, 0u);
+  for (const Star& s : stars)
+    if (s.x >= left && s.x < left + columns && s.y >= top && s.y < top + rows)
+      band[static_cast<std::size_t>(s.y - top) * columns + (s.x - left)] = 0xFFFFFF;
   for (int iy = 0; iy < kIconSize; ++iy) {
-    int y = top + iy;
-    if (y < 0 || y >= h) continue;
+    const int y = iconTop + iy - top;
+    if (y < 0 || y >= rows) continue;
     for (int ix = 0; ix < kIconSize; ++ix) {
-      int x = left + ix;
-      if (x < 0 || x >= w) continue;
-      std::uint32_t src = icon[iy * kIconSize + ix];
-      std::uint32_t a = src >> 24;
+      const int x = iconLeft + ix - left;
+      if (x < 0 || x >= columns) continue;
+      const std::uint32_t src = icon[iy * kIconSize + ix];
+      const std::uint32_t a = src >> 24;
       if (a == 0) continue;
-      std::uint32_t& dst = frame[static_cast<std::size_t>(y) * w + x];
+      std::uint32_t& dst = band[static_cast<std::size_t>(y) * columns + x];
       std::uint32_t out = 0;
       for (int shift = 0; shift <= 16; shift += 8) {
-        std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-        out |= ((s * a + d * (255 - a) + 127) / 255) << shift;
+        const std::uint32_t sc = (src >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
+        out |= ((sc * a + dc * (255 - a) + 127) / 255) << shift;
       }
       dst = out;
     }
@@ -137,45 +170,66 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
   const int height = geometry.Height;
   const int iconTop = geometry.IconTop;
 
-  std::vector<std::uint32_t> stars(static_cast<std::size_t>(width) * height, 0);
+  std::vector<Star> stars;
   Randomize();
   for (int i = 0; i < 100; ++i) {
-    int y = Random(height);
-    int x = Random(width);
-    stars[static_cast<std::size_t>(y) * width + x] = 0xFFFFFF;
+    const int y = Random(height);
+    const int x = Random(width);
+    stars.push_back({x, y});
   }
   const std::vector<std::uint32_t> icon = DrawAppIcon(kIconSize);
 
+  // A band is as wide as the screen can show and as tall as kBandBytes allows.
+  XWindowAttributes root;
+  if (!GetAttributes(dpy, attr.root, root)) return 0;
+  const int bandColumns = std::max(1, std::min(width, root.width));
+  const int bandRows = static_cast<int>(
+      std::clamp<std::size_t>(kBandBytes / (static_cast<std::size_t>(bandColumns) * 4), 1,
+                              static_cast<std::size_t>(height)));
   XImage* image =
       XCreateImage(dpy, attr.visual, static_cast<unsigned>(attr.depth), ZPixmap, 0, nullptr,
-                   static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+                   static_cast<unsigned>(bandColumns), static_cast<unsigned>(bandRows), 32, 0);
   if (!image) {
-    std::fprintf(stderr, "zelmar: cannot create a %d x %d image for the preview\n", width, height);
+    std::fprintf(stderr, "zelmar: cannot create a %d x %d image for the preview\n", bandColumns,
+                 bandRows);
     return 2;
   }
-  image->data =
-      static_cast<char*>(std::calloc(static_cast<std::size_t>(image->bytes_per_line), height));
+  image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(image->bytes_per_line),
+                                               static_cast<std::size_t>(bandRows)));
+  if (!image->data) {
+    XDestroyImage(image);
+    std::fprintf(stderr, "zelmar: out of memory for the preview's %d x %d image\n", bandColumns,
+                 bandRows);
+    return 2;
+  }
   GC gc = XCreateGC(dpy, host, 0, nullptr);
   const PixelFormat format(attr.visual);
   const bool direct = image->bits_per_pixel == 32 && format.Pixel(0x123456) == 0x123456 &&
                       image->byte_order == (XImageByteOrder(dpy));
 
-  std::vector<std::uint32_t> frame;
+  std::vector<std::uint32_t> band(static_cast<std::size_t>(bandColumns) * bandRows);
   int x = -33;
   while (IsWindowVisible(dpy, host)) {
-    frame = stars;
-    DrawIcon(frame, width, height, icon, x, iconTop);
-    for (int y = 0; y < height; ++y) {
-      const std::uint32_t* row = &frame[static_cast<std::size_t>(y) * width];
-      if (direct) {
-        std::memcpy(image->data + static_cast<std::size_t>(y) * image->bytes_per_line, row,
-                    static_cast<std::size_t>(width) * 4);
-      } else {
-        for (int px = 0; px < width; ++px) XPutPixel(image, px, y, format.Pixel(row[px]));
+    // The window may have moved since the last pass.
+    const Rect visible = VisiblePart(dpy, host, attr, width, height);
+    for (int left = visible.left; left < visible.right; left += bandColumns) {
+      const int columns = std::min(bandColumns, visible.right - left);
+      for (int top = visible.top; top < visible.bottom; top += bandRows) {
+        const int rows = std::min(bandRows, visible.bottom - top);
+        ComposeBand(band, left, top, columns, rows, stars, icon, x, iconTop);
+        for (int y = 0; y < rows; ++y) {
+          const std::uint32_t* row = &band[static_cast<std::size_t>(y) * columns];
+          if (direct) {
+            std::memcpy(image->data + static_cast<std::size_t>(y) * image->bytes_per_line, row,
+                        static_cast<std::size_t>(columns) * 4);
+          } else {
+            for (int px = 0; px < columns; ++px) XPutPixel(image, px, y, format.Pixel(row[px]));
+          }
+        }
+        XPutImage(dpy, host, gc, image, 0, 0, left, top, static_cast<unsigned>(columns),
+                  static_cast<unsigned>(rows));
       }
     }
-    XPutImage(dpy, host, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width),
-              static_cast<unsigned>(height));
     XFlush(dpy);
     SleepMs(10);
     ProcessMessages(dpy, host, own);

@@ -1,6 +1,7 @@
 #include "shell/Settings.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -46,7 +47,7 @@ std::string DefaultInstallDir() {
   return ZELMAR_DATA_DIR;
 }
 
-std::string GetSettings(TSettings& settings, std::string& pathTextures) {
+std::string GetSettings(TSettings& settings, std::string& pathTextures, int display) {
   std::string installDir = DefaultInstallDir();
   int textureQuality = FormDefault("Texture_Quality");
   int objectQuality = FormDefault("Object_Quality");
@@ -95,6 +96,7 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures) {
   settings.ShowLensFlare = lensFlare;
   settings.ShowCorona = corona;
 
+  if (display == 0 || display == 1) zelmarType = display;
   if (zelmarType == 0)
     settings.BrassModel = false;
   else if (zelmarType == 1)
@@ -129,6 +131,18 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures) {
   }
   return problem + "; using the defaults for " + defaults +
          (read == 0 ? " (Install_Dir: " + installDir + ")" : std::string());
+}
+
+std::string KeepMoveSpeedInRange(TSettings& settings) {
+  constexpr float kLowest = 3.0f;    // "Move_Speed" 1
+  constexpr float kHighest = 30.0f;  // "Move_Speed" 10
+  if (settings.MoveSpeed >= kLowest && settings.MoveSpeed <= kHighest) return {};
+  const int fallback = FormDefault("Move_Speed");
+  char text[160];
+  std::snprintf(text, sizeof text, "Move_Speed %.0f is outside 1 to 10; using %d",
+                static_cast<double>(settings.MoveSpeed) / 3.0, fallback);
+  settings.MoveSpeed = static_cast<float>(3 * fallback);
+  return text;
 }
 
 std::string RecordInstallation(const std::string& installDir) {

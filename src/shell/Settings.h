@@ -11,8 +11,14 @@ namespace zelmar {
 // left as it is for a texture quality out of range). Values the store does not have, or whose
 // reading stopped at a missing or mistyped value, take the dialog's form defaults, and a missing
 // "Install_Dir" the installed data folder. Returns what went wrong, for one line on stderr, or
-// an empty string when every value was read.
-std::string GetSettings(TSettings& settings, std::string& pathTextures);
+// an empty string when every value was read. A display of 0 (Space) or 1 (Brass) replaces the
+// stored "Zelmar_Type" for one run; -1 keeps it.
+std::string GetSettings(TSettings& settings, std::string& pathTextures, int display = -1);
+
+// A camera speed the dialog cannot give ("Move_Speed" outside 1 to 10, from a hand-edited
+// store) would stall the camera at 0, divide by it, or fling it past every body; the saver then
+// takes the dialog's default. Returns what was replaced, empty when the speed is in range.
+std::string KeepMoveSpeedInRange(TSettings& settings);
 
 // The running program's file (empty when the system does not say).
 std::string ProgramPath();

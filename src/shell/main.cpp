@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "engine/FindMediaFile.h"
 #include "shell/ConfigMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
+#include "shell/SaverRun.h"
+#include "shell/SceneRuns.h"
 #include "shell/Settings.h"
 
 namespace {
@@ -26,14 +29,20 @@ constexpr const char* kUsage =
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
     "  --help                    show this text\n"
+    "Runs of the saver's scene (they read the settings as the saver does):\n"
+    "  --window                  show the scene in an ordinary window that input does not end\n"
+    "  --snapshot SECONDS FILE.png\n"
+    "                            draw the frame at that application time into FILE.png and\n"
+    "                            exit (the camera's 10 ms ticks and the frames before it are\n"
+    "                            stepped as the timer would run them, frames at 60 a second)\n"
+    "  --bench [SECONDS]         draw uncapped for SECONDS (default 20) and print frames per\n"
+    "                            second, CPU ms per frame and peak memory, then the same for a\n"
+    "                            bare frame (one textured full-window quad and one sphere of\n"
+    "                            the scene's triangle count) and the ratio of the two rates\n"
+    "  with  --size WxH          size of the window, picture or benchmark (default 1280x720)\n"
+    "        --display space|brass   this display instead of the stored one\n"
+    "        --seed N            repeat every random draw (N from 0 to 4294967295)\n"
     "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
-
-bool ParseSize(const std::string& s, int& w, int& h) {
-  char x = 0;
-  char rest = 0;
-  return std::sscanf(s.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 && (x == 'x' || x == 'X') &&
-         w > 0 && h > 0 && w <= 8192 && h <= 8192;
-}
 
 }  // namespace
 
@@ -52,7 +61,7 @@ int main(int argc, char** argv) {
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
-    if (!raw2.empty() && !ParseSize(raw2, w, h)) {
+    if (!raw2.empty() && !zelmar::ParseSize(raw2, w, h)) {
       std::fprintf(stderr, "zelmar: --preview-window takes a size such as 152x112, not '%s'\n",
                    raw2.c_str());
       return 2;
@@ -71,6 +80,16 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (zelmar::IsSceneOption(raw1)) {
+    zelmar::TSceneRunOptions options;
+    const std::string problem =
+        zelmar::ParseSceneOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "zelmar: %s (see --help)\n", problem.c_str());
+      return 2;
+    }
+    return zelmar::RunScene(options, argc, argv);
+  }
   if (raw1.rfind("--", 0) == 0) {
     std::fprintf(stderr, "zelmar: unknown option '%s'\n%s", raw1.c_str(), kUsage);
     return 2;
@@ -85,8 +104,7 @@ int main(int argc, char** argv) {
     case zelmar::rmConfig:
       return zelmar::RunConfigMode(argc, argv, first);
     case zelmar::rmSaver:
-      std::fprintf(stderr, "zelmar: the full-screen saver is not built yet\n");
-      return 1;
+      return zelmar::RunSaver(argc, argv);
   }
   return 0;
 }

@@ -101,6 +101,10 @@ TEST(D3DXMath, ColorConversions) {
   EXPECT_NEAR(c.r, 128 / 255.0f, 1e-6);
   EXPECT_EQ(static_cast<D3DCOLOR>(c), 0xFF804020u);
   EXPECT_EQ(static_cast<D3DCOLOR>(D3DXCOLOR(2.0f, -1.0f, 0.5f, 1.0f)), 0xFFFF0080u);
+  // The macro truncates where the colour object rounds; out of range both saturate.
+  EXPECT_EQ(D3DCOLOR_COLORVALUE(.5f, .25f, 1.f, .5f), 0x7F7F3FFFu);
+  EXPECT_EQ(static_cast<D3DCOLOR>(D3DXCOLOR(.5f, .25f, 1.f, .5f)), 0x808040FFu);
+  EXPECT_EQ(D3DCOLOR_COLORVALUE(2.0f, -1.0f, 0.999f, 1.0f), 0xFFFF00FEu);
 }
 
 }  // namespace

@@ -84,13 +84,13 @@ TEST(GLImage, TargaWithoutFooterAndUnknownBytes) {
   const std::vector<BYTE> tga = {0, 0, 2, 0, 0, 0,  0,    0,    0,    0,   0,
                                  0, 1, 0, 1, 0, 24, 0x20, 0x30, 0x20, 0x10};
   DecodedImage d;
-  ASSERT_EQ(DecodeImageBytes(tga, "planet.TGA", &d), D3D_OK);
+  ASSERT_EQ(DecodeImageBytes(tga, &d), D3D_OK);
   EXPECT_EQ(d.image.pixel(0, 0), 0xFF102030u);
   EXPECT_FALSE(d.hasAlpha);
   // Registered as a program resource, the image has no extension to go by.
-  ASSERT_EQ(DecodeImageBytes(tga, "SunGlow", &d), D3D_OK);
+  ASSERT_EQ(DecodeImageBytes(tga, &d), D3D_OK);
   EXPECT_EQ(d.info.ImageFileFormat, D3DXIFF_TGA);
-  EXPECT_EQ(DecodeImageBytes({1, 2, 3}, "noise", &d), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeImageBytes({1, 2, 3}, &d), D3DXERR_INVALIDDATA);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // discards as the text overlay uses them, base vertices, write masks, fill and sampler states.
 #include <cmath>
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "gltestfixture.h"
 
@@ -140,6 +142,78 @@ TEST_F(GLPipelineTest, IndexedDrawHonoursBaseVertexAndStartIndex) {
   EXPECT_TRUE(ColorNear(Pixel(5, 5), kBlack, 0));
   EXPECT_TRUE(ColorNear(Pixel(25, 5), kGreen, 0));
   EXPECT_TRUE(ColorNear(Pixel(45, 5), kBlack, 0));
+}
+
+// Every lit pixel of the frame, as (x, y, colour).
+std::vector<std::tuple<int, int, D3DCOLOR>> LitPixels(const QImage& frame) {
+  std::vector<std::tuple<int, int, D3DCOLOR>> lit;
+  for (int y = 0; y < frame.height(); ++y)
+    for (int x = 0; x < frame.width(); ++x)
+      if ((frame.pixel(x, y) & 0xFFFFFF) != 0)
+        lit.emplace_back(x, y, frame.pixel(x, y) | 0xFF000000);
+  return lit;
+}
+
+TEST_F(GLPipelineTest, PointListsDrawOnePixelAtEachPixelCentre) {
+  // Pre-transformed points on integer coordinates: each lights exactly its own pixel, from
+  // memory, from a vertex buffer and through an index buffer.
+  const TLVertex points[3] = {{3, 4, 0.5f, 1, kRed, 0, 0},
+                              {10, 20, 0.5f, 1, kGreen, 0, 0},
+                              {63, 63, 0.5f, 1, 0xFF0000FF, 0, 0}};
+  using Lit = std::vector<std::tuple<int, int, D3DCOLOR>>;
+  const Lit expected = {{3, 4, kRed}, {10, 20, kGreen}, {63, 63, 0xFF0000FF}};
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetFVF(0x144);
+
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device_->BeginScene();
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 3, points, sizeof(TLVertex)), D3D_OK);
+  device_->EndScene();
+  EXPECT_EQ(LitPixels(Grab()), expected);
+
+  Ref<IDirect3DVertexBuffer9> vb;
+  ASSERT_EQ(device_->CreateVertexBuffer(sizeof points, 0, 0, D3DPOOL_MANAGED, &vb, nullptr),
+            D3D_OK);
+  void* data = nullptr;
+  vb->Lock(0, 0, &data, 0);
+  std::memcpy(data, points, sizeof points);
+  vb->Unlock();
+  device_->SetStreamSource(0, vb.Get(), 0, sizeof(TLVertex));
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device_->BeginScene();
+  ASSERT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 1, 2), D3D_OK);
+  device_->EndScene();
+  EXPECT_EQ(LitPixels(Grab()), Lit(expected.begin() + 1, expected.end()));
+
+  const WORD indices[2] = {2, 0};
+  Ref<IDirect3DIndexBuffer9> ib;
+  device_->CreateIndexBuffer(sizeof indices, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr);
+  ib->Lock(0, 0, &data, 0);
+  std::memcpy(data, indices, sizeof indices);
+  ib->Unlock();
+  device_->SetIndices(ib.Get());
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device_->BeginScene();
+  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_POINTLIST, 0, 0, 3, 0, 2), D3D_OK);
+  device_->EndScene();
+  EXPECT_EQ(LitPixels(Grab()), (Lit{expected[0], expected[2]}));
+}
+
+TEST_F(GLPipelineTest, TransformedPointLandsOnTheViewportPixelCentre) {
+  // With identity transforms the viewport maps x = -1 + 2 X / 64 to screen X, which on
+  // Direct3D is the centre of column X (no half pixel to add, unlike GL).
+  auto ndcX = [](float px) { return -1.0f + 2.0f * px / 64.0f; };
+  auto ndcY = [](float py) { return 1.0f - 2.0f * py / 64.0f; };
+  const ColorVertex points[2] = {{ndcX(10), ndcY(20), 0.5f, kGreen, 0, 0},
+                                 {ndcX(0), ndcY(63), 0.5f, kRed, 0, 0}};
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetFVF(0x142);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device_->BeginScene();
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 2, points, sizeof(ColorVertex)), D3D_OK);
+  device_->EndScene();
+  using Lit = std::vector<std::tuple<int, int, D3DCOLOR>>;
+  EXPECT_EQ(LitPixels(Grab()), (Lit{{10, 20, kGreen}, {0, 63, kRed}}));
 }
 
 TEST_F(GLPipelineTest, ColourWriteMaskAndWireframe) {

@@ -222,6 +222,23 @@ TEST_F(GLLoaderTest, MissingAndBrokenFilesFail) {
   EXPECT_EQ(Load(TempPath("rod.bmp"), 0, &texture), D3D_OK);
 }
 
+TEST_F(GLLoaderTest, TruncatedFilesFailWithoutATexture) {
+  // Whole, each loads; cut short by a few bytes, each fails as bad data and leaves no texture
+  // (the decoders would fill in the missing texels and report success).
+  QImage image(16, 8, QImage::Format_RGB32);
+  image.fill(QColor(30, 60, 90));
+  for (const char* format : {"JPEG", "BMP", "PNG"}) {
+    const std::string path = TempPath((std::string("cut.") + format).c_str());
+    ASSERT_TRUE(image.save(QString::fromStdString(path), format));
+    Ref<IDirect3DTexture9> texture;
+    ASSERT_EQ(Load(path, 0, &texture), D3D_OK) << format;
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.resize(file.size() - 3));
+    EXPECT_EQ(Load(path, 0, &texture), D3DXERR_INVALIDDATA) << format;
+    EXPECT_FALSE(texture) << format;
+  }
+}
+
 TEST_F(GLLoaderTest, SurfaceFromResourceLearnsTheImageSize) {
   QImage image(5, 3, QImage::Format_ARGB32);
   image.fill(qRgba(255, 255, 0, 255));
@@ -364,3 +381,53 @@ TEST_F(GLDeviceTest, SpriteDrawPlacesTexelsAtTheTranslation) {
 }
 
 }  // namespace
+
+TEST_F(GLDeviceTest, ALockSeesWhatEarlierLocksWroteInEveryFormatAndLevel) {
+  // The texels live in the GL texture between locks; each lock reads them back.
+  Ref<IDirect3DTexture9> argb;
+  ASSERT_EQ(device_->CreateTexture(4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &argb, nullptr),
+            D3D_OK);
+  ASSERT_EQ(argb->GetLevelCount(), 3u);
+  D3DLOCKED_RECT r;
+  ASSERT_EQ(argb->LockRect(0, &r, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < 2; ++y)
+    for (UINT x = 0; x < 4; ++x)
+      reinterpret_cast<D3DCOLOR*>(static_cast<std::uint8_t*>(r.pBits) + y * r.Pitch)[x] =
+          0x80000000u | (y << 8) | x;
+  argb->UnlockRect(0);
+  ASSERT_EQ(argb->LockRect(2, &r, nullptr, 0), D3D_OK);
+  *static_cast<D3DCOLOR*>(r.pBits) = 0x12345678;
+  argb->UnlockRect(2);
+  // A second lock of part of level 0 changes only that part.
+  const RECT part{1, 1, 3, 2};
+  ASSERT_EQ(argb->LockRect(0, &r, &part, 0), D3D_OK);
+  static_cast<D3DCOLOR*>(r.pBits)[0] = 0xFFFFFFFF;
+  argb->UnlockRect(0);
+  ASSERT_EQ(argb->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  const auto* row0 = static_cast<const D3DCOLOR*>(r.pBits);
+  const auto* row1 =
+      reinterpret_cast<const D3DCOLOR*>(static_cast<const std::uint8_t*>(r.pBits) + r.Pitch);
+  EXPECT_EQ(row0[3], 0x80000003u);
+  EXPECT_EQ(row1[0], 0x80000100u);
+  EXPECT_EQ(row1[1], 0xFFFFFFFFu);
+  EXPECT_EQ(row1[2], 0x80000102u);
+  argb->UnlockRect(0);
+  ASSERT_EQ(argb->LockRect(2, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(*static_cast<const D3DCOLOR*>(r.pBits), 0x12345678u);
+  argb->UnlockRect(2);
+  // A level that was never written reads as zeros.
+  ASSERT_EQ(argb->LockRect(1, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const D3DCOLOR*>(r.pBits)[1], 0u);
+  argb->UnlockRect(1);
+
+  Ref<IDirect3DTexture9> glyphs;
+  ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &glyphs, nullptr),
+            D3D_OK);
+  ASSERT_EQ(glyphs->LockRect(0, &r, nullptr, 0), D3D_OK);
+  static_cast<WORD*>(r.pBits)[1] = 0xAFFF;
+  glyphs->UnlockRect(0);
+  ASSERT_EQ(glyphs->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const WORD*>(r.pBits)[0], 0u);
+  EXPECT_EQ(static_cast<const WORD*>(r.pBits)[1], 0xAFFFu);
+  glyphs->UnlockRect(0);
+}

@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 // clang-format on
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,6 +119,40 @@ TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
   XSync(dpy_, False);
   Result r = Wait(pid, errFd);
   EXPECT_EQ(r.status, 0) << r.err;
+  XDestroyWindow(dpy_, host);
+}
+
+TEST_F(Preview, AHugeHostWindowKeepsTheMemoryBounded) {
+  // 16000 x 16000 pixels: whole frames of it would take about 1 GB each. The X server keeps no
+  // pixels for the parts off its screen, so the window costs the test nothing.
+  constexpr unsigned kSide = 16000;
+  Window host =
+      XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, kSide, kSide, 0, 0, kHostGrey);
+  XSelectInput(dpy_, host, StructureNotifyMask);
+  XMapWindow(dpy_, host);
+  for (XEvent ev; XWindowEvent(dpy_, host, StructureNotifyMask, &ev), ev.type != MapNotify;) {
+  }
+  XSync(dpy_, False);
+  int errFd = -1;
+  pid_t pid = Spawn({ZELMAR_EXE, "/p", std::to_string(host)}, &errFd, rlim_t{2} << 30);
+
+  // Wait (untimed) until the preview has painted the corner the test looks at.
+  auto painted = [&] {
+    std::vector<std::uint32_t> px = Grab(host);
+    for (std::uint32_t p : px)
+      if (p != 0 && p != 0xFFFFFF) return false;
+    return true;
+  };
+  bool seen = false;
+  for (int i = 0; i < 1000 && !(seen = painted()); ++i) usleep(10000);
+  EXPECT_TRUE(seen) << "the preview never painted the window";
+
+  XUnmapWindow(dpy_, host);
+  XSync(dpy_, False);
+  rusage usage{};
+  Result r = Wait(pid, errFd, &usage);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak resident kB";
   XDestroyWindow(dpy_, host);
 }
 

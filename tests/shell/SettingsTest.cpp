@@ -93,6 +93,23 @@ TEST(Settings, ExtremeSpeedsScaleWithoutWrappingAround) {
   EXPECT_FLOAT_EQ(s.MoveSpeed, -6442450944.0f);
 }
 
+TEST(Settings, TheSaverReplacesACameraSpeedTheDialogCannotGive) {
+  TSettings s;
+  for (float inRange : {3.0f, 15.0f, 30.0f}) {
+    s.MoveSpeed = inRange;
+    EXPECT_EQ(KeepMoveSpeedInRange(s), "");
+    EXPECT_EQ(s.MoveSpeed, inRange);
+  }
+  for (float outside : {0.0f, -3.0f, 33.0f, 6.0e9f}) {
+    s.MoveSpeed = outside;
+    const std::string problem = KeepMoveSpeedInRange(s);
+    EXPECT_NE(problem.find("Move_Speed"), std::string::npos) << outside;
+    EXPECT_EQ(s.MoveSpeed, 3.0f * FormDefault("Move_Speed")) << outside;
+  }
+  s.MoveSpeed = 0.0f;
+  EXPECT_EQ(KeepMoveSpeedInRange(s), "Move_Speed 0 is outside 1 to 10; using 5");
+}
+
 TEST(Settings, RandomDisplayChoosesAfreshAtEachStart) {
   TempHive hive;
   WriteSettings("/opt/zelmar", 0, 2);
@@ -178,4 +195,23 @@ TEST(Settings, RecordingAnInstallationKeepsTheUsersChoices) {
     if (std::string(d.Name) != "Planet_Speed") {
       EXPECT_EQ(reg.ReadInteger(d.Name), d.InstallDefault);
     }
+}
+
+TEST(Settings, ADisplayGivenForOneRunReplacesTheStoredOneWithItsFolderAndSpeed) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 2, 2, 5);
+  TSettings s;
+  std::string path;
+  RandSeed(1);
+  const std::uint32_t before = RandSeed();
+  EXPECT_EQ(GetSettings(s, path, 1), "");
+  EXPECT_TRUE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Low/");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);
+  // No coin is tossed for a display that is given.
+  EXPECT_EQ(RandSeed(), before);
+  EXPECT_EQ(GetSettings(s, path, 0), "");
+  EXPECT_FALSE(s.BrassModel);
+  EXPECT_EQ(path, "/opt/zelmar/textures/Low/");
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,11 +16,17 @@ struct Result {
   std::string err;
 };
 
-pid_t Spawn(const std::vector<std::string>& args, int* errFd) {
+// addressLimit, when not 0, caps the child's address space, so that a fault that allocates
+// gigabytes fails in the child instead of taking the machine's memory.
+pid_t Spawn(const std::vector<std::string>& args, int* errFd, rlim_t addressLimit = 0) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return -1;
   pid_t pid = fork();
   if (pid == 0) {
+    if (addressLimit) {
+      const rlimit limit{addressLimit, addressLimit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     dup2(pipeFds[1], 2);
     close(pipeFds[0]);
     std::vector<char*> argv;
@@ -34,11 +41,13 @@ pid_t Spawn(const std::vector<std::string>& args, int* errFd) {
 }
 
 // Waits for the child, for at most about 20 s so that a hang fails the test instead of the run.
-Result Wait(pid_t pid, int errFd) {
+// usage, when given, receives the child's resource use.
+Result Wait(pid_t pid, int errFd, rusage* usage = nullptr) {
   Result r;
   for (int i = 0; i < 2000; ++i) {
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) {
+    rusage ignored;
+    if (wait4(pid, &status, WNOHANG, usage ? usage : &ignored) == pid) {
       r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       break;
     }

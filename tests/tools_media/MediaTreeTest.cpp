@@ -106,7 +106,7 @@ TEST(MediaTree, EveryNamedFileInEverySixDirectoriesDecodesInItsFormat) {
       for (const char* body : kBodies) {
         const QImage img(PathOf(tree, kQualities[q], body));
         EXPECT_EQ(img.width(), 2 * img.height()) << body;
-        EXPECT_EQ(img.width(), 2048 >> q) << body << " at " << kQualities[q];
+        EXPECT_EQ(img.width(), 1024 >> q) << body << " at " << kQualities[q];
       }
     }
   }

@@ -90,15 +90,15 @@ const char* QualityDir(Quality q) {
 const std::vector<MediaFile>& MediaFiles() {
   static const std::vector<MediaFile> files = [] {
     std::vector<MediaFile> f{
-        {"bluegreen.jpg", 2048, 1024}, {"earth.jpg", 2048, 1024},   {"sun.jpg", 2048, 1024},
-        {"moon.jpg", 2048, 1024},      {"mercury.jpg", 2048, 1024}, {"grey.jpg", 2048, 1024},
-        {"jupiter.jpg", 2048, 1024},   {"neptune.jpg", 2048, 1024}, {"saturn.jpg", 2048, 1024},
-        {"uranus.jpg", 2048, 1024},    {"mars.jpg", 2048, 1024},    {"venus.jpg", 2048, 1024},
-        {"pluto.jpg", 2048, 1024},     {"red.jpg", 2048, 1024},     {"saturnRings.tga", 1024, 1024},
-        {"sunglow.tga", 512, 512},     {"shadow.tga", 128, 128},    {"Glare.tga", 16, 16},
-        {"nightsky.jpg", 1024, 512},   {"wall1.jpg", 2048, 512},    {"wall2.jpg", 2048, 512},
-        {"wall3.jpg", 2048, 512},      {"wall4.jpg", 2048, 512},    {"floor.jpg", 512, 512},
-        {"ceiling.jpg", 1024, 1024},   {"rod.jpg", 256, 256},       {"Rod.jpg", 256, 256}};
+        {"bluegreen.jpg", 1024, 512}, {"earth.jpg", 1024, 512},   {"sun.jpg", 1024, 512},
+        {"moon.jpg", 1024, 512},      {"mercury.jpg", 1024, 512}, {"grey.jpg", 1024, 512},
+        {"jupiter.jpg", 1024, 512},   {"neptune.jpg", 1024, 512}, {"saturn.jpg", 1024, 512},
+        {"uranus.jpg", 1024, 512},    {"mars.jpg", 1024, 512},    {"venus.jpg", 1024, 512},
+        {"pluto.jpg", 1024, 512},     {"red.jpg", 1024, 512},     {"saturnRings.tga", 1024, 1024},
+        {"sunglow.tga", 512, 512},    {"shadow.tga", 128, 128},   {"Glare.tga", 16, 16},
+        {"nightsky.jpg", 1024, 512},  {"wall1.jpg", 2048, 512},   {"wall2.jpg", 2048, 512},
+        {"wall3.jpg", 2048, 512},     {"wall4.jpg", 2048, 512},   {"floor.jpg", 512, 512},
+        {"ceiling.jpg", 512, 512},    {"rod.jpg", 64, 64},        {"Rod.jpg", 64, 64}};
     for (int i = 1; i <= 9; ++i) {
       const int size = (i == 1 || i == 6) ? 256 : 128;  // the two largest elements
       f.push_back({"flare" + std::to_string(i) + ".tga", size, size});

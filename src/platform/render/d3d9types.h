@@ -21,10 +21,11 @@ constexpr D3DCOLOR D3DCOLOR_RGBA(DWORD r, DWORD g, DWORD b, DWORD a) {
 constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) {
   return D3DCOLOR_ARGB(0xFF, r, g, b);
 }
-// Single-precision channels 0..1 to an ARGB colour, saturating like D3DCOLOR_COLORVALUE.
+// Single-precision channels 0..1 to an ARGB colour. Each channel truncates, (DWORD)(x * 255.f),
+// as the macro does; channels outside 0..1 saturate instead of wrapping.
 constexpr D3DCOLOR D3DCOLOR_COLORVALUE(float r, float g, float b, float a) {
   auto c = [](float v) -> DWORD {
-    return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f + 0.5f);
+    return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f);
   };
   return D3DCOLOR_ARGB(c(a), c(r), c(g), c(b));
 }

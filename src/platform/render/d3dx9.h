@@ -89,6 +89,9 @@ constexpr DWORD DT_CALCRECT = 0x00000400;
 // ---- Vectors, matrices, colours ---------------------------------------------------------------
 
 struct D3DXVECTOR2 {
+  // Spelled out as D3DX has them: clang before 16 cannot build an aggregate from (x, y).
+  D3DXVECTOR2() = default;
+  D3DXVECTOR2(float vx, float vy) : x(vx), y(vy) {}
   float x = 0.0f;
   float y = 0.0f;
 };
@@ -122,7 +125,13 @@ struct D3DXCOLOR : D3DCOLORVALUE {
                       static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
                       static_cast<float>(argb & 0xFF) / 255.0f,
                       static_cast<float>((argb >> 24) & 0xFF) / 255.0f} {}
-  operator D3DCOLOR() const { return D3DCOLOR_COLORVALUE(r, g, b, a); }
+  // Unlike D3DCOLOR_COLORVALUE, the colour object rounds each channel to the nearest step.
+  operator D3DCOLOR() const {
+    auto c = [](float v) -> DWORD {
+      return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f + 0.5f);
+    };
+    return D3DCOLOR_ARGB(c(a), c(r), c(g), c(b));
+  }
 };
 
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);

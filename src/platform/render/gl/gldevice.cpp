@@ -104,6 +104,7 @@ GLenum CompareFunc(DWORD f) {
   }
 }
 
+// GL_POINTS is 0, so a mode of 0 does not mean "no mode": ask KnownPrimitive first.
 GLenum PrimitiveMode(D3DPRIMITIVETYPE t) {
   switch (t) {
     case D3DPT_POINTLIST:
@@ -121,6 +122,10 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE t) {
     default:
       return 0;
   }
+}
+
+bool KnownPrimitive(D3DPRIMITIVETYPE t) {
+  return t >= D3DPT_POINTLIST && t <= D3DPT_TRIANGLEFAN;
 }
 
 // The caps' MaxPrimitiveCount: keeps vertex counts far from overflowing.
@@ -1339,7 +1344,8 @@ HRESULT GLDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
   const GLenum mode = PrimitiveMode(PrimitiveType);
   const DWORD fvf = state_.fvf;
   auto* vb = dynamic_cast<GLVertexBuffer9*>(state_.stream.buffer.Get());
-  if (!inScene_ || !mode || !vb || state_.stream.stride == 0 || D3DXGetFVFVertexSize(fvf) == 0)
+  if (!inScene_ || !KnownPrimitive(PrimitiveType) || !vb || state_.stream.stride == 0 ||
+      D3DXGetFVFVertexSize(fvf) == 0)
     return D3DERR_INVALIDCALL;
   if (PrimitiveCount == 0) return D3D_OK;
   if (PrimitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
@@ -1365,7 +1371,7 @@ HRESULT GLDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Base
   const DWORD fvf = state_.fvf;
   auto* vb = dynamic_cast<GLVertexBuffer9*>(state_.stream.buffer.Get());
   auto* ib = dynamic_cast<GLIndexBuffer9*>(state_.indices.Get());
-  if (!inScene_ || !mode || !vb || !ib || state_.stream.stride == 0 ||
+  if (!inScene_ || !KnownPrimitive(PrimitiveType) || !vb || !ib || state_.stream.stride == 0 ||
       D3DXGetFVFVertexSize(fvf) == 0)
     return D3DERR_INVALIDCALL;
   if (PrimitiveCount == 0) return D3D_OK;
@@ -1407,8 +1413,8 @@ HRESULT GLDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primitiv
   if (!Drawable()) return D3DERR_DEVICELOST;
   const GLenum mode = PrimitiveMode(PrimitiveType);
   const DWORD fvf = state_.fvf;
-  if (!inScene_ || !mode || !pVertexStreamZeroData || VertexStreamZeroStride == 0 ||
-      D3DXGetFVFVertexSize(fvf) == 0)
+  if (!inScene_ || !KnownPrimitive(PrimitiveType) || !pVertexStreamZeroData ||
+      VertexStreamZeroStride == 0 || D3DXGetFVFVertexSize(fvf) == 0)
     return D3DERR_INVALIDCALL;
   // As on Direct3D, the stream source is unset by a draw from memory.
   state_.stream = GLStream();
@@ -1587,7 +1593,7 @@ HRESULT GLDevice9::D3DXCreateTextureFromResourceEx(HMODULE, const char* pSrcReso
   const std::vector<BYTE>* bytes = D3DXFindResource(pSrcResource);
   if (!bytes) return D3DXERR_INVALIDDATA;
   DecodedImage d;
-  if (HRESULT hr = DecodeImageBytes(*bytes, pSrcResource, &d); FAILED(hr)) return hr;
+  if (HRESULT hr = DecodeImageBytes(*bytes, &d); FAILED(hr)) return hr;
   return TextureFromImage(this, d, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
                           ColorKey, pSrcInfo, ppTexture);
 }
@@ -1609,7 +1615,7 @@ HRESULT GLDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface, 
   const std::vector<BYTE>* bytes = D3DXFindResource(pSrcResource);
   if (!bytes) return D3DXERR_INVALIDDATA;
   DecodedImage d;
-  if (HRESULT hr = DecodeImageBytes(*bytes, pSrcResource, &d); FAILED(hr)) return hr;
+  if (HRESULT hr = DecodeImageBytes(*bytes, &d); FAILED(hr)) return hr;
   return SurfaceFromImage(pDestSurface, pDestRect, d, pSrcRect, Filter, ColorKey, pSrcInfo);
 }
 

@@ -11,7 +11,9 @@ std::string Defines(const FFKey& k) {
   auto def = [&](const char* name, int value) {
     s += "#define ";
     s += name;
-    s += " " + std::to_string(value) + "\n";
+    s += ' ';
+    s += std::to_string(value);
+    s += '\n';
   };
   def("PRETRANSFORMED", k.pretransformed);
   def("HAS_NORMAL", k.hasNormal);

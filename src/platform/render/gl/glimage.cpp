@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <algorithm>
 
+#include "platform/render/gl/glimageheader.h"
+
 namespace {
 
 QString ExistingPath(const std::string& path) {
@@ -25,14 +27,7 @@ QString ExistingPath(const std::string& path) {
   return {};
 }
 
-D3DXIMAGE_FILEFORMAT FileFormatOf(const QByteArray& qtFormat) {
-  if (qtFormat == "jpeg" || qtFormat == "jpg") return D3DXIFF_JPG;
-  if (qtFormat == "tga") return D3DXIFF_TGA;
-  if (qtFormat == "png") return D3DXIFF_PNG;
-  return D3DXIFF_BMP;
-}
-
-QImage Read(const QByteArray& data, const QByteArray& format) {
+QImage Read(const QByteArray& data, const char* format) {
   QBuffer buffer;
   buffer.setData(data);
   buffer.open(QIODevice::ReadOnly);
@@ -40,39 +35,43 @@ QImage Read(const QByteArray& data, const QByteArray& format) {
   return reader.read();
 }
 
-HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* out) {
-  // The extension decides first: Targa files carry no signature, and other decoders (the
-  // wireless bitmap one) would claim their header. Failing that, the bytes decide.
-  QByteArray format = QFileInfo(nameHint).suffix().toLower().toLatin1();
-  if (format == "jpg") format = "jpeg";
-  // Qt reads only Targa files that end in the version 2 footer; older files are the same
-  // image without it, so give them one.
-  auto readTarga = [&] {
-    static const char footer[26] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-    const QByteArray signature(footer + 8, 18);
-    return Read(data.endsWith(signature) ? data : data + QByteArray(footer, sizeof footer), "tga");
-  };
+// A file of more bytes than the largest image allowed could take is not a texture.
+constexpr qint64 kMaxImageFileBytes = static_cast<qint64>(kMaxImagePixels * 4 + (1 << 20));
+
+HRESULT Decode(const QByteArray& data, DecodedImage* out) {
+  // The bytes decide the decoder, never the name: a header is checked first, so no decoder
+  // sees a file that is truncated or declares more than its bytes can hold.
+  const auto header = CheckImageHeader(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                       static_cast<std::size_t>(data.size()));
+  if (!header) return D3DXERR_INVALIDDATA;
   QImage image;
-  if (format == "tga")
-    image = readTarga();
-  else if (QImageReader::supportedImageFormats().contains(format))
-    image = Read(data, format);
-  // Too short for any image header: not worth asking the decoders, which complain.
-  if (image.isNull() && data.size() >= 26) {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    format = QImageReader::imageFormat(&buffer);
-    if (!format.isEmpty()) image = Read(data, format);
+  D3DXIMAGE_FILEFORMAT fileFormat = D3DXIFF_BMP;
+  switch (header->kind) {
+    case ImageKind::Bmp:
+      image = Read(data, "bmp");
+      break;
+    case ImageKind::Jpeg:
+      image = Read(data, "jpeg");
+      fileFormat = D3DXIFF_JPG;
+      break;
+    case ImageKind::Png:
+      image = Read(data, "png");
+      fileFormat = D3DXIFF_PNG;
+      break;
+    case ImageKind::Targa: {
+      // Qt reads only Targa files that end in the version 2 footer; older files are the same
+      // image without it, so give them one.
+      static const char footer[26] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
+      const QByteArray signature(footer + 8, 18);
+      image =
+          Read(data.endsWith(signature) ? data : data + QByteArray(footer, sizeof footer), "tga");
+      fileFormat = D3DXIFF_TGA;
+      break;
+    }
   }
-  const bool targaHeader = data.size() > 18 && static_cast<unsigned char>(data[1]) <= 1 &&
-                           (data[2] == 2 || data[2] == 3 || data[2] == 10 || data[2] == 11);
-  if (image.isNull() && format != "tga" && targaHeader) {
-    // A resource name has no extension to tell a Targa image by.
-    image = readTarga();
-    if (!image.isNull()) format = "tga";
-  }
-  if (image.isNull()) return D3DXERR_INVALIDDATA;
+  if (image.isNull() || image.width() != static_cast<int>(header->width) ||
+      image.height() != static_cast<int>(header->height))
+    return D3DXERR_INVALIDDATA;
   DecodedImage d;
   d.image = image.convertToFormat(QImage::Format_ARGB32);
   // Some decoders (Targa) give every image an alpha channel; only a channel that says
@@ -92,7 +91,7 @@ HRESULT Decode(const QByteArray& data, const QString& nameHint, DecodedImage* ou
   d.info.Depth = 1;
   d.info.MipLevels = 1;
   d.info.ResourceType = D3DRTYPE_TEXTURE;
-  d.info.ImageFileFormat = FileFormatOf(format);
+  d.info.ImageFileFormat = fileFormat;
   if (d.hasAlpha)
     d.info.Format = D3DFMT_A8R8G8B8;
   else if (image.depth() == 24 && d.info.ImageFileFormat != D3DXIFF_JPG)
@@ -109,15 +108,21 @@ HRESULT DecodeImageFile(const std::string& path, DecodedImage* out) {
   const QString found = ExistingPath(path);
   if (found.isEmpty()) return D3DERR_NOTAVAILABLE;
   QFile file(found);
-  if (!file.open(QIODevice::ReadOnly)) return D3DERR_NOTAVAILABLE;
-  return Decode(file.readAll(), found, out);
+  // There but unreadable is bad data, not a missing file.
+  if (!file.open(QIODevice::ReadOnly)) return D3DXERR_INVALIDDATA;
+  if (file.size() > kMaxImageFileBytes) return D3DXERR_INVALIDDATA;
+  const QByteArray data = file.read(file.size());
+  // A read error or a file that shrank under us is as good as a truncated one.
+  if (file.error() != QFileDevice::NoError || data.size() != file.size())
+    return D3DXERR_INVALIDDATA;
+  return Decode(data, out);
 }
 
-HRESULT DecodeImageBytes(const std::vector<BYTE>& bytes, const std::string& nameHint,
-                         DecodedImage* out) {
+HRESULT DecodeImageBytes(const std::vector<BYTE>& bytes, DecodedImage* out) {
+  if (bytes.size() > static_cast<std::size_t>(kMaxImageFileBytes)) return D3DXERR_INVALIDDATA;
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qsizetype>(bytes.size()));
-  return Decode(data, QString::fromStdString(nameHint), out);
+  return Decode(data, out);
 }
 
 void ApplyColorKey(QImage* image, D3DCOLOR key) {

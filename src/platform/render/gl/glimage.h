@@ -14,12 +14,12 @@ struct DecodedImage {
   bool hasAlpha = false;
 };
 
-// D3DERR_NOTAVAILABLE when the file is missing, D3DXERR_INVALIDDATA when it cannot be decoded.
+// D3DERR_NOTAVAILABLE when the file is missing, D3DXERR_INVALIDDATA when it cannot be read or
+// decoded whole (a BMP, JPEG, PNG or Targa file that is truncated, inconsistent or too large).
 // Backslashes are taken as separators, and a name that differs only in letter case is found.
 HRESULT DecodeImageFile(const std::string& path, DecodedImage* out);
-// nameHint (a file or resource name) picks the decoder when the bytes do not say.
-HRESULT DecodeImageBytes(const std::vector<BYTE>& bytes, const std::string& nameHint,
-                         DecodedImage* out);
+// The bytes decide the format, whatever the file or resource was called.
+HRESULT DecodeImageBytes(const std::vector<BYTE>& bytes, DecodedImage* out);
 
 // D3DX's colour key: every pixel whose ARGB value (opaque images read with alpha 0xFF) equals
 // the key becomes transparent black. Key 0 turns the key off.

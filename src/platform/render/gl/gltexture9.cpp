@@ -42,14 +42,16 @@ HRESULT GLTexture9::Create(const Ref<GLCore>& core, UINT width, UINT height, UIN
   gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
   gl->glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, tf.swizzle);
   gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // Every level starts zeroed, from one buffer the size of the largest.
+  const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width) * height *
+                                        tf.bytesPerPixel);
   for (UINT i = 0; i < levels; ++i) {
     MipLevel& l = t->levels_[i];
     l.width = std::max(1u, width >> i);
     l.height = std::max(1u, height >> i);
-    l.bits.assign(static_cast<std::size_t>(l.width) * l.height * tf.bytesPerPixel, 0);
     gl->glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(tf.internalFormat),
                      static_cast<GLsizei>(l.width), static_cast<GLsizei>(l.height), 0, tf.format,
-                     tf.type, l.bits.data());
+                     tf.type, zeros.data());
   }
   if (core->device) core->device->ForgetTexture(0);  // the unit-0 binding changed
   if (gl->glGetError() != GL_NO_ERROR) return D3DERR_OUTOFVIDEOMEMORY;
@@ -96,6 +98,7 @@ HRESULT GLTexture9::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT
       return D3DERR_INVALIDCALL;
     r = *pRect;
   }
+  if (!ReadBack(Level)) return D3DERR_DEVICELOST;
   const INT pitch = static_cast<INT>(l.width * glFormat_.bytesPerPixel);
   pLockedRect->Pitch = pitch;
   pLockedRect->pBits = l.bits.data() + static_cast<std::size_t>(r.top) * pitch +
@@ -106,24 +109,41 @@ HRESULT GLTexture9::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT
 
 HRESULT GLTexture9::UnlockRect(UINT Level) {
   if (Level >= levels_.size() || !levels_[Level].locked) return D3DERR_INVALIDCALL;
-  levels_[Level].locked = false;
-  Upload(Level);
+  MipLevel& l = levels_[Level];
+  l.locked = false;
+  Upload(Level, l.bits.data());
+  std::vector<std::uint8_t>().swap(l.bits);
   return D3D_OK;
+}
+
+bool GLTexture9::ReadBack(UINT level) {
+  MipLevel& l = levels_[level];
+  if (!core_->MakeCurrent()) return false;
+  l.bits.resize(static_cast<std::size_t>(l.width) * l.height * glFormat_.bytesPerPixel);
+  auto* gl = core_->gl();
+  gl->glActiveTexture(GL_TEXTURE0);
+  gl->glBindTexture(GL_TEXTURE_2D, id_);
+  gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl->glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), glFormat_.format, glFormat_.type,
+                    l.bits.data());
+  if (core_->device) core_->device->ForgetTexture(0);
+  return true;
 }
 
 void GLTexture9::WriteLevel(UINT level, const QImage& argb32) {
   if (level >= levels_.size()) return;
-  MipLevel& l = levels_[level];
+  const MipLevel& l = levels_[level];
   const UINT rowBytes = l.width * glFormat_.bytesPerPixel;
+  std::vector<std::uint8_t> bits(static_cast<std::size_t>(rowBytes) * l.height);
   for (UINT y = 0; y < l.height && y < static_cast<UINT>(argb32.height()); ++y)
     ConvertRowFromArgb32(
         reinterpret_cast<const std::uint32_t*>(argb32.constScanLine(static_cast<int>(y))),
-        l.bits.data() + static_cast<std::size_t>(y) * rowBytes,
+        bits.data() + static_cast<std::size_t>(y) * rowBytes,
         std::min(l.width, static_cast<UINT>(argb32.width())), format_);
-  Upload(level);
+  Upload(level, bits.data());
 }
 
-void GLTexture9::Upload(UINT level) {
+void GLTexture9::Upload(UINT level, const std::uint8_t* bits) {
   if (!core_->MakeCurrent()) return;
   auto* gl = core_->gl();
   const MipLevel& l = levels_[level];
@@ -131,7 +151,6 @@ void GLTexture9::Upload(UINT level) {
   gl->glBindTexture(GL_TEXTURE_2D, id_);
   gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   gl->glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
-                      static_cast<GLsizei>(l.height), glFormat_.format, glFormat_.type,
-                      l.bits.data());
+                      static_cast<GLsizei>(l.height), glFormat_.format, glFormat_.type, bits);
   if (core_->device) core_->device->ForgetTexture(0);
 }

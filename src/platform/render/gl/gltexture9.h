@@ -1,5 +1,7 @@
-// A texture of the GL backend: every mip level is kept in memory in its Direct3D format (so
-// LockRect is a pointer into it) and uploaded to the GL texture at UnlockRect.
+// A texture of the GL backend. Its pixels live in the GL texture only: a level is copied into
+// memory in its Direct3D format while it is locked (LockRect is a pointer into that copy) and
+// uploaded and dropped at UnlockRect, so a texture costs its size once, not twice (a software
+// rasterizer keeps the GL texture in main memory too).
 #pragma once
 
 #include <QImage>
@@ -34,11 +36,13 @@ class GLTexture9 final : public IDirect3DTexture9 {
  private:
   struct MipLevel {
     UINT width = 0, height = 0;
-    std::vector<std::uint8_t> bits;
+    std::vector<std::uint8_t> bits;  // only while locked
     bool locked = false;
   };
   GLTexture9(const Ref<GLCore>& core, D3DFORMAT format, DWORD usage, D3DPOOL pool);
-  void Upload(UINT level);
+  // Copies a level from the GL texture into its bits; false without the GL context.
+  bool ReadBack(UINT level);
+  void Upload(UINT level, const std::uint8_t* bits);
 
   Ref<GLCore> core_;
   D3DFORMAT format_;

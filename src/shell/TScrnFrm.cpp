@@ -1,0 +1,231 @@
+#include "shell/TScrnFrm.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include "engine/TW9DirectX.h"
+#include "engine/TWPool.h"
+#include "platform/window/TApplication.h"
+#include "platform/window/TWindow.h"
+#include "scene/Random.h"
+#include "scene/TZelmarScene.h"
+#include "shell/SaverInput.h"
+#include "shell/Settings.h"
+
+namespace zelmar {
+
+namespace {
+
+// The longest wait for the window system to show and activate the saver's window.
+constexpr int kShowWaitMs = 3000;
+
+}  // namespace
+
+std::int32_t TScrnFrm::SkipMessages = 0;
+
+TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
+  // A dialog frame with a system menu, centred on the screen.
+  FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
+  FWindow->setTitle("ScrnFrm");
+  FWindow->resize(Run.Width, Run.Height);
+  if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+    const QRect Area = Screen->geometry();
+    FWindow->setPosition(Area.x() + (Area.width() - Run.Width) / 2,
+                         Area.y() + (Area.height() - Run.Height) / 2);
+  }
+  SetHandle(FWindow->Handle());
+  FPrevProc = SubclassWindow(Handle(), [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return WindowProc(hwnd, Msg, wParam, lParam);
+  });
+
+  WDirectX = new TW9DirectX(this, std::move(Clock));
+  WDirectX->Caption = "Zelmar";
+  WDirectX->ShowCursorWhenFullscreen = false;
+  WDirectX->ShowCursorWhenWindow = false;
+  WDirectX->StartFullscreen = false;
+  WDirectX->ClipCursorWhenFullscreen = true;
+  WDirectX->SetFrameMoving(true);
+  TD3DEnumeration& Enumeration = WDirectX->d3dEnumeration();
+  Enumeration.AppMinFullscreenWidth = 640;
+  Enumeration.AppMinFullscreenHeight = 480;
+  Enumeration.AppMinColorChannelBits = 5;
+  Enumeration.AppMinAlphaChannelBits = 0;
+  Enumeration.AppMinDepthBits = 15;
+  Enumeration.AppMinStencilBits = 0;
+  Enumeration.AppUsesDepthBuffer = true;
+  Enumeration.AppUsesMixedVP = false;
+  Enumeration.AppRequiresWindowed = false;
+  Enumeration.AppRequiresFullscreen = false;
+  // The device check runs while the form loads, before the scene exists; it needs none.
+  WDirectX->OnConfirmDevice = &TZelmarScene::WDirectXConfirmDevice;
+
+  WPool = new TWPool(this);
+  WPool->PathTextures = "textures\\";
+  WPool->PathXFiles = "xfiles\\";
+  WPool->PathMaps = "maps\\";
+
+  Loaded();
+  if (FRun.Uncapped)
+    WDirectX->d3dSettings().WindowedConfig.PresentInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  FormCreate();
+  if (FRun.TimerRuns) SetTimer(Handle(), kMoveTimer, 10);
+}
+
+TScrnFrm::~TScrnFrm() {
+  if (Handle()) KillTimer(Handle(), kMoveTimer);
+  // The hooks hold this form; the system-wide state goes back as the user had it.
+  FormHide();
+  if (FSaverRunning) FormClose();
+  WDirectX->Stop();
+  Scene.reset();
+  // The framework's device lives on the window: components go before it.
+  delete WPool;
+  delete WDirectX;
+  FWindow.reset();
+}
+
+void TScrnFrm::FormCreate() {
+  if (FRun.Seed)
+    RandSeed(*FRun.Seed);
+  else
+    Randomize();
+  SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Display);
+  if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
+    SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
+  Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
+  Scene->ConnectEvents();
+}
+
+void TScrnFrm::Show() {
+  FormShow();
+  if (IsWindow(Handle()) && !FClosing && !IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOW);
+}
+
+void TScrnFrm::Close() {
+  if (FClosing) return;
+  FClosing = true;
+  FormCloseQuery();
+  if (FSaverRunning) FormClose();
+  ShowWindow(Handle(), SW_HIDE);
+  FormHide();
+  DestroyWindow(Handle());
+}
+
+void TScrnFrm::FormShow() {
+  if (!WDirectX->Started) {
+    WDirectX->Start();
+    if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
+  }
+  if (FRun.Saver && WDirectX->Started && !FClosing) {
+    WaitUntilShown();
+    if (FClosing) return;
+    SkipMessages = kSkippedMessages;
+    GetCursorPos(&StartCursorPos);
+    TickEnabled = true;
+    if (TApplication* App = TApplication::Instance())
+      App->SetOnMessage([this](MSG& Msg, bool& Handled) { DeactivateScrnSaver(Msg, Handled); });
+    if (!FFilterArmed) ShowCursor(FALSE);
+    FFilterArmed = true;
+  }
+  Scene->FormShow();
+}
+
+// Windows has shown and activated the window by the time Start returns; the X server does so a
+// little later. Until it has, the window's own activation and first paint would be taken for
+// the user's input, so the saver waits for them (bounded: a window manager may refuse focus).
+void TScrnFrm::WaitUntilShown() {
+  if (!QCoreApplication::instance()) return;
+  const QDeadlineTimer Deadline(kShowWaitMs);
+  QTimer Wake;  // the wait wakes up even when nothing else happens
+  Wake.start(20);
+  while (!FClosing && !(FWindow->isActive() && FWindow->isExposed()) && !Deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TScrnFrm::FormActivate() {
+  // The first activation comes while the framework starts, before it installs its render hook;
+  // a later one (after losing activation without input) must not displace that hook, or the
+  // picture would freeze. So the idle hook is left to the framework.
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  BOOL Old = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 1, &Old, 0);
+  FSaverRunning = true;
+}
+
+void TScrnFrm::DeactivateScrnSaver(MSG& Msg, bool& /*Handled*/) {
+  if (SkipMessages > 0) {
+    --SkipMessages;
+    return;
+  }
+  if (FClosing || !EndsScrnSaver(Msg, StartCursorPos)) return;
+  FEndingOnInput = true;
+  WDirectX->ToggleFullscreen();
+  Close();
+}
+
+void TScrnFrm::MoveTimerTimer() {
+  Scene->MoveTimerTimer();
+}
+
+void TScrnFrm::FormCloseQuery() {
+  WDirectX->Stop();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TScrnFrm::FormClose() {
+  BOOL Old = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &Old, 0);
+  FSaverRunning = false;
+  if (TApplication* App = TApplication::Instance()) App->SetOnIdle(nullptr);
+  ReleaseCapture();
+}
+
+void TScrnFrm::FormHide() {
+  if (!FFilterArmed) return;
+  FFilterArmed = false;
+  if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
+  TickEnabled = false;
+  ShowCursor(TRUE);
+}
+
+void TScrnFrm::FormResize() {
+  WDirectX->HandleSizeChange();
+}
+
+LRESULT TScrnFrm::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  switch (Msg) {
+    case WM_TIMER:
+      if (wParam == kMoveTimer) {
+        MoveTimerTimer();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Input and the user's close are wanted; anything else asking to close is the framework
+      // giving up (a fatal error or a failed frame).
+      if (!FEndingOnInput && !FUserClose) ClosedOnFailure = true;
+      Close();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) FUserClose = true;
+      break;
+    case WM_ACTIVATE:
+      if (FRun.Saver && LOWORD(wParam) != WA_INACTIVE && !FClosing) FormActivate();
+      break;
+    case WM_SHOWWINDOW:
+      if (!wParam) FormHide();
+      break;
+    case WM_SIZE:
+      FormResize();
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcA(FPrevProc, hwnd, Msg, wParam, lParam);
+}
+
+}  // namespace zelmar

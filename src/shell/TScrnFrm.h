@@ -1,0 +1,114 @@
+// The saver window: a form holding the device framework WDirectX, the resource pool WPool, the
+// scene and the 10 ms travel timer MoveTimer. It owns no scene logic: its handlers forward to
+// the scene (creation, device events, frame move, render, timer ticks).
+//
+// As the saver it goes full screen and topmost when shown, hides the cursor, tells the system a
+// screen saver runs (which holds off the desktop's own blanking), and closes on the user's
+// input (DeactivateScrnSaver, the application's message hook). Other runs (--window, snapshots,
+// benchmarks) keep it an ordinary window that input does not end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/TForm.h"
+#include "engine/TWTimeSource.h"
+#include "platform/window/winuser.h"
+#include "scene/TSettings.h"
+
+class TW9DirectX;
+class TWPool;
+class TWindow;
+
+namespace zelmar {
+
+class TZelmarScene;
+
+class TScrnFrm : public TForm {
+ public:
+  // What a run changes against the saver's defaults.
+  struct TRun {
+    // Every random draw repeats with a seed; without one the generator is seeded from the clock.
+    std::optional<std::uint32_t> Seed;
+    // 0 Space, 1 Brass; -1 the stored display.
+    int Display = -1;
+    // Client size of the window.
+    int Width = 104;
+    int Height = 213;
+    // False: nobody runs MoveTimer; the caller steps MoveTimerTimer itself (snapshots).
+    bool TimerRuns = true;
+    // Present without waiting for the display's refresh (benchmarks).
+    bool Uncapped = false;
+    // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
+    // ordinary window.
+    bool Saver = true;
+  };
+
+  // Makes the hidden window and the form's components, loads them (the framework creates the
+  // platform object and chooses its devices), then runs FormCreate. Without a clock the
+  // framework reads the system's.
+  explicit TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock = nullptr);
+  ~TScrnFrm() override;
+
+  // Shows the form: FormShow, then the window when the framework has not shown it already.
+  void Show();
+  // Closes the form: FormCloseQuery, FormClose, hiding (FormHide), then the window goes, which
+  // ends the application's loop when it is the main window.
+  void Close();
+
+  // Form events.
+  void FormCreate();
+  // Starts rendering and resets the camera's travel state; as the saver it also goes full
+  // screen, waits until the window system has shown and activated the window, and arms the
+  // input filter with the cursor position of that moment.
+  void FormShow();
+  // Topmost, and the system's "screen saver running" flag on. The framework's render hook
+  // stays the application's idle hook.
+  void FormActivate();
+  // The application's message hook while the saver is shown: after the first SkipMessages
+  // messages, input that ends the saver (see SaverInput.h) switches back to windowed mode and
+  // closes the form. The message itself goes on as usual.
+  void DeactivateScrnSaver(MSG& Msg, bool& Handled);
+  void MoveTimerTimer();
+  // Stops the framework (releasing every device object) and allows closing.
+  void FormCloseQuery();
+  // The system's "screen saver running" flag off, no idle hook, no mouse capture.
+  void FormClose();
+  // The message hook removed, tmrTick off, the cursor shown again.
+  void FormHide();
+  void FormResize();
+
+  TW9DirectX* WDirectX = nullptr;
+  TWPool* WPool = nullptr;
+  std::unique_ptr<TZelmarScene> Scene;
+  TSettings Settings;
+  // What reading the settings store reported; empty when every value was read.
+  std::string SettingsProblem;
+  // Cursor position, in screen coordinates, when the saver was shown.
+  POINT StartCursorPos;
+  // Messages the input filter still ignores; process-wide, as the one message hook is.
+  static std::int32_t SkipMessages;
+  // tmrTick: only ever switched on and off.
+  bool TickEnabled = false;
+  // The window was closed for a failure (the framework's fatal error or a failed frame), not
+  // by the user.
+  bool ClosedOnFailure = false;
+
+ private:
+  LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+  void WaitUntilShown();
+
+  static constexpr UINT_PTR kMoveTimer = 1;
+  TRun FRun;
+  std::unique_ptr<TWindow> FWindow;
+  WNDPROC FPrevProc;
+  bool FClosing = false;
+  bool FEndingOnInput = false;
+  bool FUserClose = false;
+  bool FFilterArmed = false;
+  bool FSaverRunning = false;
+};
+
+}  // namespace zelmar

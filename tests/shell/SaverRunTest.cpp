@@ -1,0 +1,359 @@
+// The saver as the host runs it (zelmar /s) on a 1280 x 1024 X server, driven by real input
+// through xdotool: it covers the screen with the scene, hides the cursor, lets small movements,
+// clicks and Alt pass, ends with exit code 0 on a larger movement or a key, and leaves the
+// settings file as it was.
+// gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
+// clang-format off
+#include <gtest/gtest.h>
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+// clang-format on
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 1024;
+// Bounds of the waits, in 10 ms steps: generous, so that a loaded machine does not fail a run,
+// yet a hang ends the test instead of the whole suite.
+constexpr int kStartSteps = 6000;  // the saver's start: device, textures, first frames
+constexpr int kEndSteps = 1000;    // from the ending input to the exit code
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A settings file with every value; Move_Speed as given. Low textures load quickest.
+std::string HiveText(int moveSpeed) {
+  char speed[16];
+  std::snprintf(speed, sizeof speed, "%08x", static_cast<unsigned>(moveSpeed));
+  return std::string(
+             "Windows Registry Editor Version 5.00\r\n\r\n"
+             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
+             "\"Install_Dir\"=\"" ZELMAR_MEDIA
+             "\"\r\n"
+             "\"Texture_Quality\"=dword:00000002\r\n"
+             "\"Object_Quality\"=dword:00000002\r\n"
+             "\"Select_Planet\"=dword:00000000\r\n"
+             "\"Planet_Speed\"=dword:00000005\r\n"
+             "\"Move_Speed\"=dword:") +
+         speed +
+         "\r\n"
+         "\"Zelmar_Type\"=dword:00000000\r\n"
+         "\"Planetary_Data\"=dword:00000001\r\n"
+         "\"FPS\"=dword:00000000\r\n"
+         "\"Glare\"=dword:00000000\r\n"
+         "\"Lens_Flare\"=dword:00000001\r\n"
+         "\"Corona\"=dword:00000001\r\n";
+}
+
+// Runs an X client program to its end (xdotool); true on exit code 0.
+bool Tool(const std::vector<std::string>& args) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class SaverRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dpy_ = XOpenDisplay(nullptr);
+    ASSERT_TRUE(dpy_) << "no X display";
+    ASSERT_EQ(DisplayWidth(dpy_, 0), kScreenWidth);
+    ASSERT_EQ(DisplayHeight(dpy_, 0), kScreenHeight);
+    char tmpl[] = "/tmp/zelmar-saver-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    hive_ = dir_ / "zelmar.reg";
+    // Every run starts with the pointer in the middle of the screen.
+    XWarpPointer(dpy_, 0, DefaultRootWindow(dpy_), 0, 0, 0, 0, kScreenWidth / 2, kScreenHeight / 2);
+    XSync(dpy_, False);
+  }
+
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (errFd_ >= 0) close(errFd_);
+    if (dpy_) XCloseDisplay(dpy_);
+    fs::remove_all(dir_);
+  }
+
+  void Start() {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 2);
+      close(fds[0]);
+      setenv("ZELMAR_HIVE", hive_.c_str(), 1);
+      const char* exe = ZELMAR_EXE;
+      execl(exe, exe, "/s", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    errFd_ = fds[0];
+    // Read without waiting: a failed check may look at it while the saver still runs.
+    fcntl(errFd_, F_SETFL, O_NONBLOCK);
+  }
+
+  bool Alive() {
+    if (pid_ <= 0) return false;
+    int status = 0;
+    const pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0) return true;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    pid_ = -1;
+    return false;
+  }
+
+  // The exit code once the saver ends within the bound, else -1.
+  int WaitForExit(int steps = kEndSteps) {
+    for (int i = 0; i < steps && Alive(); ++i) usleep(10000);
+    return Alive() ? -1 : exitCode_;
+  }
+
+  std::string Stderr() {
+    std::string text;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(errFd_, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
+    return text;
+  }
+
+  // The topmost mapped top-level window, and whether it belongs to the saver's process.
+  Window TopWindow(bool* ours) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window top = 0;
+    *ours = false;
+    if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) return 0;
+    for (unsigned i = count; i-- > 0 && !top;) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(dpy_, children[i], &a) && a.map_state == IsViewable)
+        top = children[i];
+    }
+    if (children) XFree(children);
+    if (top) *ours = WindowPid(top) == pid_;
+    return top;
+  }
+
+  long WindowPid(Window w) {
+    const Atom pidAtom = XInternAtom(dpy_, "_NET_WM_PID", True);
+    if (!pidAtom) return -1;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(dpy_, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                           &after, &data) == Success &&
+        data && items == 1 && format == 32)
+      pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    if (data) XFree(data);
+    return pid;
+  }
+
+  bool CoversScreen(Window w) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy_, w, &a)) return false;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), 0, 0, &x, &y, &child);
+    return x == 0 && y == 0 && a.width == kScreenWidth && a.height == kScreenHeight;
+  }
+
+  std::vector<std::uint32_t> GrabScreen() {
+    XImage* img = XGetImage(dpy_, DefaultRootWindow(dpy_), 0, 0, kScreenWidth, kScreenHeight,
+                            AllPlanes, ZPixmap);
+    std::vector<std::uint32_t> px;
+    if (!img) return px;
+    px.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    for (int y = 0; y < kScreenHeight; ++y)
+      for (int x = 0; x < kScreenWidth; ++x)
+        px[static_cast<std::size_t>(y) * kScreenWidth + x] = XGetPixel(img, x, y) & 0xFFFFFF;
+    XDestroyImage(img);
+    return px;
+  }
+
+  // A drawn scene, not an empty or cleared screen: a fair part of the pixels lit, in many
+  // colours, over the whole screen.
+  static bool ShowsScene(const std::vector<std::uint32_t>& px) {
+    if (px.empty()) return false;
+    std::size_t lit = 0;
+    std::set<std::uint32_t> colours;
+    bool top = false, bottom = false;
+    for (std::size_t i = 0; i < px.size(); ++i) {
+      if (px[i] == 0) continue;
+      ++lit;
+      if (colours.size() < 1000) colours.insert(px[i]);
+      const std::size_t row = i / kScreenWidth;
+      top = top || row < kScreenHeight / 4;
+      bottom = bottom || row >= kScreenHeight * 3 / 4;
+    }
+    return lit > px.size() / 200 && colours.size() >= 64 && top && bottom;
+  }
+
+  // The X cursor shows no pixel.
+  bool CursorHidden() {
+    XFixesCursorImage* c = XFixesGetCursorImage(dpy_);
+    if (!c) return false;
+    bool blank = true;
+    for (int i = 0; i < c->width * c->height; ++i)
+      if ((c->pixels[i] >> 24) & 0xFF) blank = false;
+    XFree(c);
+    return blank;
+  }
+
+  // Starts the saver and waits until its window is on top, covers the screen, shows the scene
+  // and hides the cursor. Fails the test when it does not come.
+  void StartAndWaitForScene() {
+    Start();
+    bool ours = false, covers = false, scene = false, hidden = false;
+    for (int i = 0; i < kStartSteps && Alive(); ++i) {
+      const Window top = TopWindow(&ours);
+      covers = ours && CoversScreen(top);
+      if (covers) {
+        scene = ShowsScene(GrabScreen());
+        hidden = CursorHidden();
+        if (scene && hidden) break;
+      }
+      usleep(10000);
+    }
+    ASSERT_TRUE(Alive()) << "the saver ended early with " << exitCode_ << ": " << Stderr();
+    ASSERT_TRUE(ours) << "no window of the saver on top";
+    ASSERT_TRUE(covers) << "the saver's window does not cover the screen";
+    EXPECT_TRUE(scene) << "no scene on the screen";
+    EXPECT_TRUE(hidden) << "the cursor shows";
+  }
+
+  // Waits until the screen has changed a few times: the saver has drawn frames since, so it
+  // has also taken the input sent before (its loop handles every pending event between two
+  // frames). Bounded; a still picture only costs the wait.
+  void WaitForFrames(int frames = 3) {
+    std::vector<std::uint32_t> last = GrabScreen();
+    for (int i = 0; i < 1000 && frames > 0 && Alive(); ++i) {
+      usleep(10000);
+      std::vector<std::uint32_t> now = GrabScreen();
+      if (now != last) {
+        --frames;
+        last = std::move(now);
+      }
+    }
+  }
+
+  void PointerAt(int* x, int* y) {
+    Window root = 0, child = 0;
+    int wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(dpy_, DefaultRootWindow(dpy_), &root, &child, x, y, &wx, &wy, &mask);
+  }
+
+  bool MoveTo(int x, int y) {
+    return Tool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
+  }
+
+  // The first messages after the saver shows are ignored whatever they are; clicks end
+  // nothing, so five (ten messages) use that allowance up before the input that counts.
+  void UseUpIgnoredMessages() {
+    ASSERT_TRUE(Tool({"xdotool", "click", "--repeat", "5", "--delay", "20", "1"}));
+    WaitForFrames();
+  }
+
+  Display* dpy_ = nullptr;
+  fs::path dir_;
+  fs::path hive_;
+  pid_t pid_ = -1;
+  int errFd_ = -1;
+  int exitCode_ = -1;
+};
+
+TEST_F(SaverRun, CoversTheScreenKeepsRunningOnSmallInputAndEndsOnASixPixelMove) {
+  const std::string settings = HiveText(5);
+  std::ofstream(hive_, std::ios::binary) << settings;
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
+  ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
+
+  int x0 = 0, y0 = 0;
+  PointerAt(&x0, &y0);
+  // Exactly five pixels on both axes, a click and Alt: none of them ends the saver.
+  ASSERT_TRUE(MoveTo(x0 + 5, y0 + 5));
+  ASSERT_TRUE(Tool({"xdotool", "click", "1"}));
+  ASSERT_TRUE(Tool({"xdotool", "key", "alt"}));
+  ASSERT_TRUE(MoveTo(x0 - 5, y0 - 5));
+  WaitForFrames();
+  ASSERT_TRUE(Alive()) << "ended with " << exitCode_
+                       << " on input it should let pass: " << Stderr();
+  bool ours = false;
+  TopWindow(&ours);
+  EXPECT_TRUE(ours) << "the saver's window left the top";
+  EXPECT_TRUE(CursorHidden());
+
+  // Six pixels on one axis from where it was shown.
+  ASSERT_TRUE(MoveTo(x0 + 6, y0));
+  EXPECT_EQ(WaitForExit(), 0) << Stderr();
+  EXPECT_EQ(ReadFile(hive_), settings) << "the run changed the settings file";
+}
+
+TEST_F(SaverRun, EndsOnAKey) {
+  const std::string settings = HiveText(5);
+  std::ofstream(hive_, std::ios::binary) << settings;
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
+  ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
+  ASSERT_TRUE(Alive());
+  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  EXPECT_EQ(WaitForExit(), 0) << Stderr();
+  EXPECT_EQ(ReadFile(hive_), settings);
+}
+
+// Without a settings file the saver says so once and runs on the dialog's defaults.
+TEST_F(SaverRun, RunsWithoutASettingsFile) {
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
+  ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
+  ASSERT_TRUE(Tool({"xdotool", "key", "Escape"}));
+  EXPECT_EQ(WaitForExit(), 0);
+  const std::string err = Stderr();
+  EXPECT_NE(err.find("zelmar: "), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
+}
+
+// A speed of 0 cannot come from the dialog; the saver takes the default and says so.
+TEST_F(SaverRun, RunsWithAMoveSpeedOfZero) {
+  std::ofstream(hive_, std::ios::binary) << HiveText(0);
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
+  ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
+  int x = 0, y = 0;
+  PointerAt(&x, &y);
+  ASSERT_TRUE(MoveTo(x, y + 40));
+  EXPECT_EQ(WaitForExit(), 0);
+  EXPECT_NE(Stderr().find("Move_Speed"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// The program's scene runs under Xvfb: a snapshot repeats byte for byte and shows a picture, a
+// picture that cannot be written leaves nothing behind, and bad option values exit 2.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "registry/TempHive.h"
+
+namespace {
+
+int Zelmar(const std::string& Args) {
+  const std::string Command = std::string(ZELMAR_EXE) + " " + Args + " 2>/dev/null >/dev/null";
+  const int Status = std::system(Command.c_str());
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+std::string Bytes(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  std::stringstream S;
+  S << In.rdbuf();
+  return S.str();
+}
+
+class SnapshotRun : public ::testing::Test {
+ protected:
+  SnapshotRun() {
+    Hive.Write(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
+        "\"Install_Dir\"=\"" ZELMAR_MEDIA
+        "\"\r\n"
+        "\"Texture_Quality\"=dword:00000002\r\n"
+        "\"Object_Quality\"=dword:00000002\r\n"
+        "\"Select_Planet\"=dword:00000000\r\n"
+        "\"Planet_Speed\"=dword:00000005\r\n"
+        "\"Move_Speed\"=dword:00000005\r\n"
+        "\"Zelmar_Type\"=dword:00000000\r\n"
+        "\"Planetary_Data\"=dword:00000001\r\n"
+        "\"FPS\"=dword:00000001\r\n"
+        "\"Glare\"=dword:00000001\r\n"
+        "\"Lens_Flare\"=dword:00000001\r\n"
+        "\"Corona\"=dword:00000001\r\n");
+    Dir = std::filesystem::path(Hive.Path()).parent_path().string();
+  }
+  TempHive Hive;
+  std::string Dir;
+};
+
+}  // namespace
+
+TEST_F(SnapshotRun, TheSameRunGivesTheSameBytesAndAPicture) {
+  const std::string A = Dir + "/a.png", B = Dir + "/b.png", C = Dir + "/c.png";
+  ASSERT_EQ(Zelmar("--snapshot 9.5 " + A + " --size 320x240 --seed 3"), 0);
+  ASSERT_EQ(Zelmar("--snapshot 9.5 " + B + " --size 320x240 --seed 3"), 0);
+  EXPECT_FALSE(Bytes(A).empty());
+  EXPECT_EQ(Bytes(A), Bytes(B));
+  const QImage Shot(QString::fromStdString(A));
+  ASSERT_EQ(Shot.width(), 320);
+  ASSERT_EQ(Shot.height(), 240);
+  EXPECT_FALSE(Shot.hasAlphaChannel());
+  std::set<QRgb> Colours;
+  for (int Y = 0; Y < 240; Y += 4)
+    for (int X = 0; X < 320; X += 4) Colours.insert(Shot.pixel(X, Y));
+  EXPECT_GT(Colours.size(), 50u);
+  // Another display is another picture.
+  ASSERT_EQ(Zelmar("--snapshot 9.5 " + C + " --size 320x240 --seed 3 --display brass"), 0);
+  EXPECT_NE(Bytes(A), Bytes(C));
+}
+
+TEST_F(SnapshotRun, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
+  std::ofstream(Dir + "/blocker") << "a file where a folder should be";
+  const std::string Blocked = Dir + "/blocker/a.png";
+  EXPECT_EQ(Zelmar("--snapshot 1 " + Blocked + " --size 160x120"), 1);
+  std::set<std::string> Left;
+  for (const auto& Entry : std::filesystem::directory_iterator(Dir))
+    Left.insert(Entry.path().filename().string());
+  EXPECT_EQ(Left, (std::set<std::string>{"blocker", "zelmar.reg"}));
+}
+
+TEST_F(SnapshotRun, BadOptionValuesExit2) {
+  EXPECT_EQ(Zelmar("--snapshot soon " + Dir + "/x.png"), 2);
+  EXPECT_EQ(Zelmar("--window --size 12by5"), 2);
+  EXPECT_EQ(Zelmar("--window --display moon"), 2);
+  EXPECT_EQ(Zelmar("--bench -4"), 2);
+  EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));
+}
