@@ -66,8 +66,10 @@ TEST_F(SpritesTest, DrawHandsItsArgumentsOnUnchangedAndTheQuadLandsWhereTheyPutI
 
   const RECT Source{0, 0, 16, 8};
   const D3DXVECTOR2 Scaling(2.0f, 3.0f), Centre(1.0f, 1.0f), Translation(100.0f, 50.0f);
+  Device()->BeginScene();
   Sprite->Draw(Picture, &Source, &Scaling, nullptr, 0.0f, &Translation, 0x80FFFFFF);
   Sprite->Draw(Picture, nullptr, nullptr, &Centre, 0.5f, nullptr, 0xFF102030);
+  Device()->EndScene();
   const auto Draws = Log().CallsTo("Draw");
   ASSERT_EQ(2u, Draws.size());
   const std::string Label = FakeLabel(Picture->Texture());
@@ -103,9 +105,16 @@ TEST_F(SpritesTest, WithoutASpriteObjectDrawDoesNothing) {
   EXPECT_EQ(0, Log().Count("Draw"));
   EXPECT_TRUE(Device()->Draws().empty());
 
-  // A missing texture item draws as the platform draws a sprite without texture.
+  // Outside the device's scene the platform refuses the draw, and nothing reaches the screen.
   Pool.RestoreDeviceObjects();
   Sprite->Draw(nullptr, nullptr, &Scaling, nullptr, 0.0f, nullptr, 0xFFFFFFFF);
+  EXPECT_EQ(1, Log().Count("Draw"));
+  EXPECT_TRUE(Device()->Draws().empty());
+
+  // A missing texture item draws as the platform draws a sprite without texture.
+  Device()->BeginScene();
+  Sprite->Draw(nullptr, nullptr, &Scaling, nullptr, 0.0f, nullptr, 0xFFFFFFFF);
+  Device()->EndScene();
   ASSERT_EQ(1u, Device()->Draws().size());
   EXPECT_EQ("null", Device()->Draws()[0].Texture0);
 }

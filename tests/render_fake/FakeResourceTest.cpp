@@ -172,7 +172,14 @@ TEST_F(FakeResources, FontAndSpriteRecordTheirDrawing) {
   ASSERT_EQ(D3DXCreateSprite(Device.Get(), &sprite), S_OK);
   const D3DXVECTOR2 at{5, 6};
   EXPECT_EQ(sprite->Begin(), S_OK);
+  // A sprite draws only inside the device's scene, like any other draw.
+  EXPECT_EQ(sprite->Draw(nullptr, nullptr, nullptr, nullptr, 0.0f, &at, 0x80FFFFFF),
+            D3DERR_INVALIDCALL);
+  EXPECT_TRUE(Fake->Draws().empty());
+  ASSERT_EQ(Device->BeginScene(), S_OK);
   EXPECT_EQ(sprite->Draw(nullptr, nullptr, nullptr, nullptr, 0.0f, &at, 0x80FFFFFF), S_OK);
+  EXPECT_EQ(Device->EndScene(), S_OK);
+  EXPECT_EQ(Fake->Draws().size(), 1u);
   EXPECT_EQ(sprite->End(), S_OK);
   EXPECT_EQ(sprite->End(), D3DERR_INVALIDCALL);
   EXPECT_NE(Log().Find("DrawTextA(font#"), std::string::npos);

@@ -348,6 +348,10 @@ TEST_F(GLDeviceTest, SpriteDrawPlacesTexelsAtTheTranslation) {
   Ref<ID3DXSprite> sprite;
   ASSERT_EQ(D3DXCreateSprite(device_.Get(), &sprite), D3D_OK);
   device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  // Outside the scene the draw is refused and leaves no pixel (checked at (20, 30) below).
+  const D3DXVECTOR2 outside{20, 30};
+  EXPECT_EQ(sprite->Draw(nullptr, nullptr, nullptr, nullptr, 0.0f, &outside, 0xFFFFFFFF),
+            D3DERR_INVALIDCALL);
   device_->BeginScene();
   const D3DXVECTOR2 move{8, 16};
   ASSERT_EQ(sprite->Draw(texture.Get(), nullptr, nullptr, nullptr, 0.0f, &move, 0xFFFFFFFF),
@@ -364,7 +368,8 @@ TEST_F(GLDeviceTest, SpriteDrawPlacesTexelsAtTheTranslation) {
     D3DCOLOR expected;
   } table[] = {{7, 16, kBlack},     {8, 16, 0xFFFF0000},  {9, 16, 0xFF00FF00}, {8, 17, 0xFF0000FF},
                {9, 17, 0xFF808080}, {10, 16, kBlack},     {8, 18, kBlack},     {39, 8, kBlack},
-               {40, 8, 0xFFFFFF00}, {47, 15, 0xFFFFFF00}, {48, 15, kBlack},    {47, 16, kBlack}};
+               {40, 8, 0xFFFFFF00}, {47, 15, 0xFFFFFF00}, {48, 15, kBlack},    {47, 16, kBlack},
+               {20, 30, kBlack}};
   const QImage image = Grab();
   for (const auto& row : table) {
     const D3DCOLOR got = reinterpret_cast<const std::uint32_t*>(image.constScanLine(row.y))[row.x];

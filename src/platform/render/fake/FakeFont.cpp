@@ -106,7 +106,8 @@ HRESULT FakeSprite::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
                VectorText(pRotationCenter), Rotation, VectorText(pTranslation), FakeHex(Color)));
   if (call.Failed()) return call.Injected();
   FakeDevice9* Device = FCore.Device();
-  if (FLost || !Device) return call.Return(D3DERR_INVALIDCALL);
+  // Like every draw, a sprite draw needs the device's scene; outside it nothing is drawn.
+  if (FLost || !Device || !Device->InScene()) return call.Return(D3DERR_INVALIDCALL);
   // The quad as the sprite places it: the source rectangle (a texture's whole first level, a
   // single pixel without texture) scaled, rotated about the centre, then moved, in pixels.
   RECT Source{0, 0, 1, 1};

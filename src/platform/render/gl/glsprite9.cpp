@@ -44,7 +44,8 @@ HRESULT GLSprite9::OnResetDevice() {
 HRESULT GLSprite9::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
                         const D3DXVECTOR2* pScaling, const D3DXVECTOR2* pRotationCenter,
                         float Rotation, const D3DXVECTOR2* pTranslation, D3DCOLOR Color) {
-  if (lost_) return D3DERR_INVALIDCALL;
+  // Like every draw, a sprite draw needs the device's scene; outside it nothing is drawn.
+  if (lost_ || !device_->InScene()) return D3DERR_INVALIDCALL;
   auto* texture = dynamic_cast<GLTexture9*>(pSrcTexture);
   if (pSrcTexture && !texture) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC desc;
