@@ -408,7 +408,7 @@ HWND TW9DirectX::OutputWindow() const {
 
 void TW9DirectX::Loaded() {
   TComponent::Loaded();
-  D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
   if (!D3D) {
     ShowError(D3DAPPERR_NODIRECT3D, ekFatal);
     return;
@@ -773,7 +773,7 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
   // A copy: the procedure chained to may stop the framework (on WM_CLOSE), which unhooks the
   // window and drops PrevWindowProc while it runs.
   auto previous = [&] {
-    const WNDPROC prev = PrevWindowProc;
+    const WindowProcedure prev = PrevWindowProc;
     return prev ? CallWindowProcA(prev, hwnd, Msg, wParam, lParam)
                 : DefWindowProcA(hwnd, Msg, wParam, lParam);
   };
@@ -956,9 +956,8 @@ RECT TW9DirectX::GetBackBufferRect() const {
               static_cast<LONG>(PresentParams.BackBufferHeight)};
 }
 
-HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage,
-                                       Ref<IDirect3DVertexBuffer9>* Buffer, D3DPOOL Pool,
-                                       DWORD FVF) {
+HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
+                                       D3DPOOL Pool, DWORD FVF) {
   if (!Device) {
     if (Buffer) *Buffer = nullptr;
     return E_FAIL;
@@ -966,7 +965,7 @@ HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage,
   return Device->CreateVertexBuffer(Length, Usage, FVF, Pool, Buffer, nullptr);
 }
 
-HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
+HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, IDirect3DIndexBuffer9** Buffer,
                                       D3DPOOL Pool, D3DFORMAT Format) {
   if (!Device) {
     if (Buffer) *Buffer = nullptr;

@@ -100,10 +100,10 @@ class TW9DirectX : public TComponent {
   RECT GetScreenRect() const;
   RECT GetBackBufferRect() const;
   // On Device, with no shared handle; E_FAIL with the buffer cleared when there is no device.
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DVertexBuffer9>* Buffer,
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
                              D3DPOOL Pool, DWORD FVF);
-  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
-                            D3DPOOL Pool, D3DFORMAT Format);
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, IDirect3DIndexBuffer9** Buffer, D3DPOOL Pool,
+                            D3DFORMAT Format);
   // Shows the text for Code once (nothing after a fatal message); a fatal one closes the
   // hooked window. Returns Code.
   HRESULT ShowError(HRESULT Code, TErrorKind Kind);
@@ -201,7 +201,7 @@ class TW9DirectX : public TComponent {
   HWND hFocusWindow = 0;
   HWND hHookedWindow = 0;
   HWND hOutputWindow = 0;
-  WNDPROC PrevWindowProc;
+  WindowProcedure PrevWindowProc;
 
   // Frame statistics.
   int FrameCount = 0;
