@@ -89,7 +89,9 @@ class SceneTest : public ::testing::Test {
     Created->GetDeviceCaps(&DX.Caps);
     DX.Started = true;
     const HRESULT Loaded = Pool.InitDeviceObjects();
-    if (Media == ZELMAR_TEST_MEDIA) ASSERT_EQ(S_OK, Loaded);
+    if (Media == ZELMAR_TEST_MEDIA) {
+      ASSERT_EQ(S_OK, Loaded);
+    }
     ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());
     ASSERT_EQ(S_OK, Scene->WDirectXRestoreDeviceObjects(&DX));
     Scene->FormShow();

@@ -42,7 +42,7 @@ pid_t Spawn(const std::vector<std::string>& args, int* errFd, rlim_t addressLimi
 }
 
 // True while the child runs; a child that ended stays there for Wait to collect.
-bool Running(pid_t pid) {
+inline bool Running(pid_t pid) {
   siginfo_t info{};
   return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
          info.si_pid == 0;
