@@ -345,7 +345,8 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
 
   // A store that cannot be read is still reported, and the options still apply.
   hive.Write(hive.Read().replace(hive.Read().find("\"Glare\"=dword:00000001"),
-                                 std::string("\"Glare\"=dword:00000001").size(), ""));
+                                 std::string("\"Glare\"=dword:00000001").size(),
+                                 "\"Glare\"=\"1\""));
   o = TSettingsOptions();
   o.Glare = true;
   EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);
