@@ -273,3 +273,23 @@ TEST_F(CfgFrmWin32, VeryHighAndApplyWriteThePresetAndTheOtherControlsToTheCurren
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kUserKey)["Planetary_Data"], 1u);
   EXPECT_TRUE(boxes.empty());
 }
+
+TEST_F(CfgFrmWin32, AMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead) {
+  Store(HKEY_LOCAL_MACHINE, kMachineKey, kMachine);
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kUserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(h, "Move_Speed", 0, REG_SZ, reinterpret_cast<const BYTE*>("8"), 2);
+  RegCloseKey(h);
+  TCfgFrm& d = OpenDialog();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "Invalid data type for 'Move_Speed'");
+  EXPECT_TRUE(IsWindowVisible(d.Handle()));
+  // Read up to the mistyped value; the rest keep the form's defaults.
+  EXPECT_EQ(SendMessageA(d.planSpd, TBM_GETPOS, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(d.moveSpd, TBM_GETPOS, 0, 0), 5);
+  EXPECT_EQ(Selected(d.zelmarType), -1);
+  EXPECT_TRUE(Checked(d.plandata));
+  EXPECT_FALSE(IsWindowEnabled(d.applyBtn));
+}
