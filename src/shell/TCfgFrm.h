@@ -7,8 +7,6 @@
 #include <functional>
 #include <string>
 
-#include "shell/CfgSettings.h"
-
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -87,10 +85,7 @@ class TCfgFrm : public QDialog {
 
  private:
   void CreateControls();
-  void ApplyPreset(const TCfgPreset& preset);
-  // The controls' values, and the controls set to values.
-  TCfgSettings Values() const;
-  void ShowValues(const TCfgSettings& values);
+  void ApplyPreset(int quality, bool corona, bool lensFlare, bool glare);
 
   std::string loadProblem_;
 };
