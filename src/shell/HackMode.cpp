@@ -19,6 +19,7 @@
 #include "platform/window/HostWindow.h"
 #include "platform/window/TApplication.h"
 #include "shell/RunMode.h"
+#include "shell/SettingsOptions.h"
 #include "shell/TScrnFrm.h"
 
 #include <X11/Xlib.h>  // last: its macros (Bool, Status, None...) break Qt headers after it
@@ -124,8 +125,11 @@ unsigned long HackWindow(const THackOptions& O, const char* Variable, std::strin
 
 int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   THackOptions O;
+  TSettingsOptions Settings;
   std::string Problem = ParseHackOptions(Args, O);
-  if (Problem.empty() && !O.Rest.empty()) Problem = "unknown option '" + O.Rest.front() + "'";
+  // A value out of range is refused here too: a mistake in the daemon's settings page must
+  // show, not pass for the stored value.
+  if (Problem.empty()) Problem = ParseSettingsOptions(O.Rest, Settings);
   if (!Problem.empty()) {
     Say(Problem + " (see --help)");
     return 2;
@@ -136,6 +140,7 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
     return 2;
   }
 
+  UseXDisplay(Settings);
   // A host's window is an X window: under Wayland too, the saver runs through XWayland.
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   const char* X = std::getenv("DISPLAY");
@@ -178,6 +183,8 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   TScrnFrm::TRun Run;
   Run.Saver = false;
   Run.Host = Host;
+  Run.Options = Settings;
+  Run.DefaultMaxFps = kHackMaxFps;
   Run.Width = std::max(1, Look->Width());
   Run.Height = std::max(1, Look->Height());
   Look.reset();

@@ -12,7 +12,7 @@ namespace zelmar {
 struct THackOptions {
   bool Root = false;
   std::optional<unsigned long> WindowId;
-  // Everything else, for the settings options.
+  // Everything else, for the settings options (--fps among them).
   std::vector<std::string> Rest;
 };
 

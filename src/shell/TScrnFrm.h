@@ -18,6 +18,7 @@
 #include "platform/window/HostWindow.h"
 #include "platform/window/winuser.h"
 #include "scene/TSettings.h"
+#include "shell/SettingsOptions.h"
 
 class TW9DirectX;
 class TWPool;
@@ -33,15 +34,18 @@ class TScrnFrm : public TForm {
   struct TRun {
     // Every random draw repeats with a seed; without one the generator is seeded from the clock.
     std::optional<std::uint32_t> Seed;
-    // 0 Space, 1 Brass; -1 the stored display.
-    int Display = -1;
+    // Settings that replace the stored ones for this run, and the frame cap.
+    TSettingsOptions Options;
     // Client size of the window.
     int Width = 104;
     int Height = 213;
     // False: nobody runs MoveTimer; the caller steps MoveTimerTimer itself (snapshots).
     bool TimerRuns = true;
-    // Present without waiting for the display's refresh (benchmarks).
+    // Present without waiting for the display's refresh, and without a cap unless
+    // Options.MaxFps gives one (benchmarks).
     bool Uncapped = false;
+    // The frame cap when Options.MaxFps gives none; 0: the display's refresh rate.
+    int DefaultMaxFps = 0;
     // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
     // ordinary window.
     bool Saver = true;
@@ -91,6 +95,8 @@ class TScrnFrm : public TForm {
   // What the window's visibility is learnt from, once shown (runs whose timer runs and that are
   // paced; null otherwise). For a host's window it also tells its size and its end.
   THostWindow* SeenWatch() const { return FSeenWatch.get(); }
+  // The most frames a second this run presents (0: no cap).
+  double FrameCap() const;
 
   TW9DirectX* WDirectX = nullptr;
   TWPool* WPool = nullptr;

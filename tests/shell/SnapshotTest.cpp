@@ -70,7 +70,7 @@ TEST_F(SnapshotRun, TheSameRunGivesTheSameBytesAndAPicture) {
     for (int X = 0; X < 320; X += 4) Colours.insert(Shot.pixel(X, Y));
   EXPECT_GT(Colours.size(), 50u);
   // Another display is another picture.
-  ASSERT_EQ(Zelmar("--snapshot 9.5 " + C + " --size 320x240 --seed 3 --display brass"), 0);
+  ASSERT_EQ(Zelmar("--snapshot 9.5 " + C + " --size 320x240 --seed 3 --scene brass"), 0);
   EXPECT_NE(Bytes(A), Bytes(C));
 }
 
@@ -87,7 +87,7 @@ TEST_F(SnapshotRun, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
 TEST_F(SnapshotRun, BadOptionValuesExit2) {
   EXPECT_EQ(Zelmar("--snapshot soon " + Dir + "/x.png"), 2);
   EXPECT_EQ(Zelmar("--window --size 12by5"), 2);
-  EXPECT_EQ(Zelmar("--window --display moon"), 2);
+  EXPECT_EQ(Zelmar("--window --scene moon"), 2);
   EXPECT_EQ(Zelmar("--bench -4"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));
 }
