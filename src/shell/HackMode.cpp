@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "engine/TW9DirectX.h"
@@ -36,6 +37,12 @@ constexpr int kHackMaxFps = 30;
 constexpr int kSignalGraceMs = 800;
 
 int SignalPipe[2] = {-1, -1};
+// The runtime folder made for the toolkit when the session has none, removed however we end.
+char RuntimeDir[4096] = {};
+
+void RemoveRuntimeDir() {
+  if (RuntimeDir[0]) rmdir(RuntimeDir);
+}
 
 void OnEndSignal(int) {
   const char Byte = 1;
@@ -45,7 +52,22 @@ void OnEndSignal(int) {
 }
 
 void OnGraceOver(int) {
+  RemoveRuntimeDir();
   _exit(0);
+}
+
+// Without XDG_RUNTIME_DIR the toolkit makes (and leaves) runtime-USER in the temporary folder;
+// every run of a saver would leave one behind. A private folder of our own goes with us.
+void MakeRuntimeDir() {
+  const char* Existing = std::getenv("XDG_RUNTIME_DIR");
+  if (Existing && *Existing) return;
+  const char* Tmp = std::getenv("TMPDIR");
+  std::snprintf(RuntimeDir, sizeof RuntimeDir, "%s/zelmar-XXXXXX", Tmp && *Tmp ? Tmp : "/tmp");
+  if (!mkdtemp(RuntimeDir)) {
+    RuntimeDir[0] = '\0';
+    return;
+  }
+  setenv("XDG_RUNTIME_DIR", RuntimeDir, 1);
 }
 
 void CatchEndSignals() {
@@ -72,6 +94,14 @@ void Say(const std::string& Text) {
 // The toolkit's warnings (a window gone under it, a lost connection) are not for the daemon's
 // log; our own line says what matters.
 void QuietToolkit(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// The X server went away (it ended, or the daemon's session did): nothing is left to draw on
+// or to tidy there.
+int OnConnectionLost(Display*) {
+  Say("lost the connection to the X server");
+  RemoveRuntimeDir();
+  _exit(1);
+}
 
 // Takes the option at Args[I] with one dash or two; Name without dashes.
 bool Is(const std::string& Arg, const char* Name) {
@@ -156,6 +186,15 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   }
   qInstallMessageHandler(QuietToolkit);
   CatchEndSignals();
+  MakeRuntimeDir();
+  // The toolkit ends the process itself when it finds the X connection broken.
+  std::atexit(RemoveRuntimeDir);
+  struct TRuntimeDirGuard {
+    ~TRuntimeDirGuard() {
+      std::error_code Ignored;
+      if (RuntimeDir[0]) std::filesystem::remove_all(RuntimeDir, Ignored);
+    }
+  } RuntimeDirGuard;
   SetMessageBoxHook([](HWND, const std::string& Text, const std::string&, UINT) {
     Say(Text);
     return IDOK;
@@ -165,6 +204,7 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   char* AppArgv[] = {const_cast<char*>(ProgramName), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseGLDirect3DBackend();
+  XSetIOErrorHandler(OnConnectionLost);
   std::unique_ptr<QSocketNotifier> SignalWatch;
   if (SignalPipe[0] >= 0) {
     SignalWatch = std::make_unique<QSocketNotifier>(SignalPipe[0], QSocketNotifier::Read);

@@ -33,6 +33,9 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
   if (Run.Host) {
     FWindow = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Run.Host);
     FWindow->setGeometry(0, 0, Run.Width, Run.Height);
+    // Black at once, while the renderer starts.
+    FWindow->setVisible(true);
+    QCoreApplication::processEvents();
   } else {
     // A dialog frame with a system menu, centred on the screen.
     FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);

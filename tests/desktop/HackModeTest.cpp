@@ -133,7 +133,9 @@ class HackMode : public ::testing::Test {
       close(fds[0]);
       setenv("ZELMAR_HIVE", hive_.c_str(), 1);
       setenv("ZELMAR_FRAME_COUNT", frames_.c_str(), 1);
+      // Nothing may be left in the temporary folder, even without a session's runtime folder.
       setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
+      unsetenv("XDG_RUNTIME_DIR");
       if (viaVariable)
         setenv("XSCREENSAVER_WINDOW", HostId().c_str(), 1);
       else

@@ -58,6 +58,9 @@ TWindow::TWindow(DWORD style, DWORD exStyle, HWND parent)
     create();
   }
   handle_ = static_cast<HWND>(winId());
+  // Inside another program's window, black shows from the moment the window is mapped, long
+  // before the first frame is drawn.
+  if (IsChild()) SetBlackBackground(handle_);
   Registry()[handle_] = this;
   TMessageQueue::Instance();
   ApplyCursor(this);
