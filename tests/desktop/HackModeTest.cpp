@@ -330,6 +330,45 @@ TEST_F(HackMode, RootTakesTheDaemonsWindowAndEndsWithIt) {
   EXPECT_EQ(WaitForExit(), 0) << Stderr();
 }
 
+// A daemon runs one a monitor and starts them anew every cycle: several at once, each in its
+// own window, and nothing of any left behind.
+TEST_F(HackMode, SeveralSideBySide) {
+  constexpr int kCount = 3;
+  std::vector<pid_t> pids;
+  std::vector<fs::path> counts;
+  for (int i = 0; i < kCount; ++i) {
+    const Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10 + 330 * i, 600, 320, 200,
+                                         0, BlackPixel(dpy_, 0), BlackPixel(dpy_, 0));
+    XMapWindow(dpy_, w);
+    XSync(dpy_, False);
+    counts.push_back(dir_ / ("frames" + std::to_string(i)));
+    char id[32];
+    std::snprintf(id, sizeof id, "%lu", w);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      setenv("ZELMAR_HIVE", hive_.c_str(), 1);
+      setenv("ZELMAR_FRAME_COUNT", counts.back().c_str(), 1);
+      setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
+      unsetenv("XDG_RUNTIME_DIR");
+      execl(ZELMAR_EXE, ZELMAR_EXE, "-window-id", id, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    pids.push_back(pid);
+  }
+  for (const fs::path& count : counts) {
+    int i = 0;
+    while (i++ < kStartSteps && ReadFile(count).empty()) usleep(10000);
+    EXPECT_FALSE(ReadFile(count).empty()) << count << " shows no frame";
+  }
+  for (pid_t pid : pids) kill(pid, SIGTERM);
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
+}
+
 TEST_F(HackMode, SignalsEndItEvenWhileStarting) {
   for (int sig : {SIGINT, SIGHUP, SIGTERM}) {
     Start({"--window-id", HostId()});
