@@ -22,17 +22,28 @@ namespace {
 
 // The longest wait for the window system to show and activate the saver's window.
 constexpr int kShowWaitMs = 3000;
+// The frame cap on a display that does not say how often it refreshes.
+constexpr double kUnknownRefreshRate = 60.0;
 
 }  // namespace
 
 std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
-  // A dialog frame with a system menu, centred on the screen.
-  FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
-  FWindow->setTitle("ScrnFrm");
-  FWindow->resize(Run.Width, Run.Height);
-  if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+  if (Run.Host) {
+    FWindow = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Run.Host);
+    FWindow->setGeometry(0, 0, Run.Width, Run.Height);
+    // Black at once, while the renderer starts.
+    FWindow->setVisible(true);
+    QCoreApplication::processEvents();
+  } else {
+    // A dialog frame with a system menu, centred on the screen.
+    FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
+    FWindow->setTitle("ScrnFrm");
+    FWindow->resize(Run.Width, Run.Height);
+  }
+  QScreen* Screen = Run.Host ? nullptr : QGuiApplication::primaryScreen();
+  if (Screen) {
     const QRect Area = Screen->geometry();
     FWindow->setPosition(Area.x() + (Area.width() - Run.Width) / 2,
                          Area.y() + (Area.height() - Run.Height) / 2);
@@ -76,6 +87,7 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
 }
 
 TScrnFrm::~TScrnFrm() {
+  FSeenWatch.reset();
   if (Handle()) KillTimer(Handle(), kMoveTimer);
   // The hooks hold this form; the system-wide state goes back as the user had it.
   FormHide();
@@ -93,7 +105,7 @@ void TScrnFrm::FormCreate() {
     RandSeed(*FRun.Seed);
   else
     Randomize();
-  SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Display);
+  SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Options);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
@@ -115,7 +127,20 @@ void TScrnFrm::Close() {
   DestroyWindow(Handle());
 }
 
+double TScrnFrm::FrameCap() const {
+  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
+  if (FRun.Uncapped) return 0.0;
+  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+  // The toolkit reads the rate from RandR; without it (or with a nonsense value) 60.
+  const QScreen* Screen = FWindow->screen();
+  const double Rate = Screen ? Screen->refreshRate() : 0.0;
+  return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
+}
+
 void TScrnFrm::FormShow() {
+  // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
+  // display (software rendering, virtual machines), and a saver must not hold a core.
+  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(FrameCap());
   if (!WDirectX->Started) {
     WDirectX->Start();
     if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
@@ -132,6 +157,28 @@ void TScrnFrm::FormShow() {
     FFilterArmed = true;
   }
   Scene->FormShow();
+  if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
+}
+
+void TScrnFrm::WatchSeen() {
+  if (FSeenWatch) return;
+  std::string Problem;
+  FSeenWatch = THostWindow::Open(FRun.Host ? FRun.Host : Handle(), Problem);
+  // Without X11 the window is taken as always seen.
+  if (!FSeenWatch) return;
+  FSeenWatch->OnSeenChanged = [this](bool Seen) { SeenChanged(Seen); };
+  if (!FSeenWatch->Seen()) SeenChanged(false);
+}
+
+void TScrnFrm::SeenChanged(bool Seen) {
+  if (Seen == !FUnseen || FClosing || !WDirectX->Started) return;
+  FUnseen = !Seen;
+  WDirectX->Pause(FUnseen);
+  if (!FRun.TimerRuns) return;
+  if (FUnseen)
+    KillTimer(Handle(), kMoveTimer);
+  else
+    SetTimer(Handle(), kMoveTimer, 10);
 }
 
 // Windows has shown and activated the window by the time Start returns; the X server does so a
@@ -172,6 +219,7 @@ void TScrnFrm::MoveTimerTimer() {
 }
 
 void TScrnFrm::FormCloseQuery() {
+  FSeenWatch.reset();
   WDirectX->Stop();
   InvalidateRect(Handle(), nullptr, TRUE);
 }

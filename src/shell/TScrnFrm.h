@@ -15,8 +15,10 @@
 
 #include "engine/TForm.h"
 #include "engine/TWTimeSource.h"
+#include "platform/window/HostWindow.h"
 #include "platform/window/winuser.h"
 #include "scene/TSettings.h"
+#include "shell/SettingsOptions.h"
 
 class TW9DirectX;
 class TWPool;
@@ -32,18 +34,24 @@ class TScrnFrm : public TForm {
   struct TRun {
     // Every random draw repeats with a seed; without one the generator is seeded from the clock.
     std::optional<std::uint32_t> Seed;
-    // 0 Space, 1 Brass; -1 the stored display.
-    int Display = -1;
+    // Settings that replace the stored ones for this run, and the frame cap.
+    TSettingsOptions Options;
     // Client size of the window.
     int Width = 104;
     int Height = 213;
     // False: nobody runs MoveTimer; the caller steps MoveTimerTimer itself (snapshots).
     bool TimerRuns = true;
-    // Present without waiting for the display's refresh (benchmarks).
+    // Present without waiting for the display's refresh, and without a cap unless
+    // Options.MaxFps gives one (benchmarks).
     bool Uncapped = false;
+    // The frame cap when Options.MaxFps gives none; 0: the display's refresh rate.
+    int DefaultMaxFps = 0;
     // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
     // ordinary window.
     bool Saver = true;
+    // Another program's window to draw in (with Saver false): the form's window becomes a
+    // child of it, of the size above, that takes no input and no focus.
+    HWND Host = 0;
   };
 
   // Makes the hidden window and the form's components, loads them (the framework creates the
@@ -79,6 +87,16 @@ class TScrnFrm : public TForm {
   // The message hook removed, tmrTick off, the cursor shown again.
   void FormHide();
   void FormResize();
+  // While nobody can see the window (unmapped, iconified, fully covered, monitor off) the
+  // framework is paused and the travel timer stopped: no frames, no CPU, and the scene takes
+  // up where it was when it is seen again.
+  void SeenChanged(bool Seen);
+
+  // What the window's visibility is learnt from, once shown (runs whose timer runs and that are
+  // paced; null otherwise). For a host's window it also tells its size and its end.
+  THostWindow* SeenWatch() const { return FSeenWatch.get(); }
+  // The most frames a second this run presents (0: no cap).
+  double FrameCap() const;
 
   TW9DirectX* WDirectX = nullptr;
   TWPool* WPool = nullptr;
@@ -99,6 +117,7 @@ class TScrnFrm : public TForm {
  private:
   LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
   void WaitUntilShown();
+  void WatchSeen();
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
@@ -109,6 +128,8 @@ class TScrnFrm : public TForm {
   bool FUserClose = false;
   bool FFilterArmed = false;
   bool FSaverRunning = false;
+  std::unique_ptr<THostWindow> FSeenWatch;
+  bool FUnseen = false;
 };
 
 }  // namespace zelmar
