@@ -4,6 +4,7 @@
 // whose name differs only in ASCII letter case is taken instead ("Rod.jpg" for "rod.jpg").
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct TMediaSearchResult {
@@ -14,6 +15,11 @@ struct TMediaSearchResult {
 
 TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
                                  const std::string& ExtraPath, const std::string& FileName);
+
+// A file to take instead of one the search found (given its path), or empty to keep it. The
+// shell sets one to show real planet maps where the system has them; none is set by default.
+using TMediaSubstitute = std::function<std::string(const std::string& Found)>;
+void SetMediaSubstitute(TMediaSubstitute Substitute);
 
 // The program's own directory, with a trailing separator. The engine cannot ask the platform
 // itself, so the shell sets it at start-up; until then it is empty (the working directory).

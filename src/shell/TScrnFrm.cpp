@@ -13,6 +13,7 @@
 #include "platform/window/TWindow.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
+#include "shell/RealMaps.h"
 #include "shell/SaverInput.h"
 #include "shell/Settings.h"
 
@@ -96,6 +97,8 @@ void TScrnFrm::FormCreate() {
   SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Display);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
+  // Before the scene names its textures, so that every body finds its real map.
+  UseRealMaps(RealMapRoot(), RealMapCacheDir());
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }

@@ -10,6 +10,7 @@
 #include "shell/ConfigMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
+#include "shell/RealMaps.h"
 #include "shell/RunMode.h"
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
@@ -42,7 +43,9 @@ constexpr const char* kUsage =
     "  with  --size WxH          size of the window, picture or benchmark (default 1280x720)\n"
     "        --display space|brass   this display instead of the stored one\n"
     "        --seed N            repeat every random draw (N from 0 to 4294967295)\n"
-    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
+    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
+    "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
+    "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
 
 }  // namespace
 
@@ -56,6 +59,7 @@ int main(int argc, char** argv) {
 
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
+    std::fputs(zelmar::RealMapCredits(zelmar::RealMapRoot()).c_str(), stdout);
     return 0;
   }
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
