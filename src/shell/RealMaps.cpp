@@ -250,7 +250,7 @@ void AddClouds(QImage& day, const QImage& clouds) {
     const uchar* cl = c.constScanLine(y);
     for (int x = 0; x < day.width(); ++x) {
       // Thin haze stays clear so that the ground shows through, as it does from orbit.
-      const float a = 0.9f * Smooth(0.3f, 0.9f, cl[x] / 255.0f);
+      const float a = 0.85f * Smooth(0.45f, 0.95f, cl[x] / 255.0f);
       const auto mix = [a](int v) { return static_cast<int>(std::lround(v + (248 - v) * a)); };
       row[x] = qRgb(mix(qRed(row[x])), mix(qGreen(row[x])), mix(qBlue(row[x])));
     }

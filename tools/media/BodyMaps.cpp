@@ -72,10 +72,10 @@ Canvas Sun(int w) {
   }
   // A pale, warm photosphere: the granules are many and small and differ little in brightness,
   // so that from afar the disc reads as an even glow with a fine grain.
-  const Ramp ramp{{0.0f, Rgb(226, 140, 36)},
-                  {0.35f, Rgb(248, 186, 68)},
-                  {0.7f, Rgb(255, 218, 118)},
-                  {1.0f, Rgb(255, 240, 178)}};
+  const Ramp ramp{{0.0f, Rgb(234, 156, 44)},
+                  {0.35f, Rgb(252, 198, 84)},
+                  {0.7f, Rgb(255, 226, 136)},
+                  {1.0f, Rgb(255, 244, 190)}};
   PaintSphere(c, [&](const SpherePoint& sp) {
     // Granules: cells of a jittered lattice, their outlines rounded by a little warping.
     const Vec3 gp = sp.p * 96.0f;
@@ -133,16 +133,34 @@ Canvas Moon(int w) {
   set.freshFraction = 0.08f;
   set.rayFraction = 0.3f;
   set.seed = 31;
+  // The maria fill old impact basins, nearly all on the face the Moon turns to its planet,
+  // which lies at the middle of the map: round plains joined into one dark northern arc, and
+  // the broad, ragged ocean to its west. Latitude, longitude and radius in degrees.
+  struct Basin {
+    float lat, lon, r, dark;
+  };
+  static const Basin kBasins[] = {{33, -17, 17, 1.0f},  {28, 17, 10, 1.05f},  {8, 31, 11, 0.95f},
+                                  {17, 59, 7, 1.1f},    {-7, 51, 8, 0.9f},    {-21, -16, 9, 0.85f},
+                                  {-24, -39, 5, 0.95f}, {-3, -4, 6, 0.8f},    {15, -58, 18, 0.9f},
+                                  {-5, -40, 14, 0.85f}, {34, -55, 10, 0.85f}, {56, 0, 6, 0.8f},
+                                  {56, 20, 5, 0.8f},    {54, -28, 6, 0.8f},   {-12, 35, 6, 0.85f},
+                                  {20, 88, 4, 0.9f},    {-20, 160, 4, 0.8f},  {-57, -160, 3, 0.8f}};
   return Cratered(w, set, 0.3f, [](const SpherePoint& sp, float bright, float relief) {
-    // Maria: a few broad, joined dark plains on the face the Moon turns to its planet, and
-    // almost none on the far side; their edges wander but they are not speckled.
-    const Vec3 q = Warp(sp.p, 1.2f, 0.3f, 301);
-    const float near = Dot(sp.p, Vec3{0.94f, 0, 0.34f});
-    const float m = 0.8f * Fbm(q * 1.5f, 5, 302) + 0.6f * near - 0.28f;
-    const float mare = Smoothstep(0.0f, 0.12f, m) * (0.88f + 0.12f * Fbm(sp.p * 9.0f, 4, 304));
+    const Vec3 q = Warp(sp.p, 2.0f, 0.05f, 301);
+    const SpherePoint wq{q, sp.lat, sp.lon};
+    // Shores wander, as lava that overflowed the rims would leave them.
+    const float shore = 0.12f * Fbm(sp.p * 5.0f, 4, 302);
+    float mare = 0, shade = 1;
+    for (const Basin& b : kBasins) {
+      const float d = AngleTo(wq, b.lat * kDeg, (180 + b.lon) * kDeg) / (b.r * kDeg);
+      const float inside = Smoothstep(1.2f, 0.85f, d + shore);
+      if (inside > mare) shade = b.dark;
+      mare = std::max(mare, inside);
+    }
+    mare *= 0.85f + 0.15f * Fbm(sp.p * 9.0f, 4, 304);
     const float n = Fbm(sp.p * 6.0f, 5, 303);
     Color high = Scale(Rgb(184, 180, 172), 0.94f + 0.1f * n);
-    Color low = Scale(Rgb(86, 86, 90), 0.92f + 0.12f * n);
+    Color low = Scale(Rgb(92, 92, 96), (0.92f + 0.14f * n) / shade);
     Color col = Mix(high, low, mare);
     col = Add(col, Scale(Rgb(255, 255, 250), 0.35f * bright));
     // Lava has flooded the old relief of the maria.
@@ -280,22 +298,22 @@ Color Banded(const SpherePoint& sp, const Ramp& bands, float turbulence, float s
 
 Canvas Jupiter(int w) {
   Canvas c(w, w / 2);
-  // Zones cream, belts tan to brown, the two equatorial belts the darkest; paired stops
-  // give the belts their sharp edges.
-  const Ramp bands{{-90, Rgb(132, 124, 116)}, {-62, Rgb(150, 138, 122)}, {-55, Rgb(186, 170, 146)},
-                   {-49, Rgb(164, 142, 116)}, {-44, Rgb(200, 186, 162)}, {-38, Rgb(226, 216, 196)},
-                   {-31, Rgb(222, 210, 188)}, {-29, Rgb(176, 148, 118)}, {-26, Rgb(182, 154, 124)},
-                   {-24, Rgb(230, 220, 200)}, {-20, Rgb(228, 216, 194)}, {-18, Rgb(172, 130, 96)},
-                   {-13, Rgb(196, 160, 124)}, {-10, Rgb(164, 122, 90)},  {-7, Rgb(234, 224, 204)},
-                   {0, Rgb(238, 226, 202)},   {6, Rgb(232, 220, 196)},   {8, Rgb(150, 106, 76)},
-                   {16, Rgb(160, 116, 84)},   {18, Rgb(228, 216, 194)},  {23, Rgb(226, 214, 190)},
-                   {25, Rgb(170, 138, 108)},  {30, Rgb(178, 146, 116)},  {32, Rgb(220, 206, 182)},
-                   {37, Rgb(214, 200, 176)},  {39, Rgb(176, 152, 124)},  {43, Rgb(206, 190, 166)},
-                   {50, Rgb(170, 152, 130)},  {56, Rgb(192, 178, 156)},  {64, Rgb(152, 140, 124)},
-                   {90, Rgb(130, 122, 114)}};
+  // Zones cream, belts khaki to brown, the two equatorial belts the broadest and darkest;
+  // paired stops give the belts their sharp edges.
+  const Ramp bands{{-90, Rgb(128, 122, 114)}, {-62, Rgb(148, 138, 124)}, {-55, Rgb(184, 170, 148)},
+                   {-49, Rgb(160, 142, 118)}, {-44, Rgb(200, 188, 166)}, {-38, Rgb(226, 218, 200)},
+                   {-31, Rgb(222, 212, 192)}, {-29, Rgb(172, 150, 124)}, {-26, Rgb(178, 156, 130)},
+                   {-24, Rgb(230, 222, 204)}, {-21, Rgb(226, 216, 196)}, {-19, Rgb(156, 124, 96)},
+                   {-14, Rgb(176, 148, 116)}, {-9, Rgb(150, 118, 90)},   {-7, Rgb(232, 224, 206)},
+                   {0, Rgb(238, 228, 206)},   {6, Rgb(230, 220, 198)},   {8, Rgb(136, 106, 80)},
+                   {13, Rgb(156, 124, 94)},   {18, Rgb(144, 112, 86)},   {20, Rgb(226, 216, 196)},
+                   {23, Rgb(224, 214, 192)},  {25, Rgb(166, 140, 112)},  {30, Rgb(176, 150, 122)},
+                   {32, Rgb(220, 208, 186)},  {37, Rgb(214, 202, 180)},  {39, Rgb(172, 152, 126)},
+                   {43, Rgb(204, 190, 168)},  {50, Rgb(168, 152, 132)},  {56, Rgb(190, 178, 158)},
+                   {64, Rgb(150, 140, 126)},  {90, Rgb(128, 122, 114)}};
   const float redLat = -22 * kDeg, redLon = 1.3f;
   PaintSphere(c, [&](const SpherePoint& sp) {
-    Color col = Banded(sp, bands, 1.6f, 0.14f, 801);
+    Color col = Banded(sp, bands, 2.4f, 0.16f, 801);
     // The great red oval, with a pale collar and a swirl inside.
     float e, n;
     OvalOffset(sp, redLat, redLon, e, n);
@@ -304,7 +322,7 @@ Canvas Jupiter(int w) {
     const float swirl = 0.5f + 0.5f * std::sin(ang * 3.0f + Fbm(sp.p * 20.0f, 3, 802) * 2.0f);
     const float collar = Smoothstep(0.9f, 1.15f, d) * Smoothstep(1.5f, 1.15f, d);
     col = Mix(col, Rgb(236, 224, 204), collar * 0.7f);
-    Color red = Mix(Rgb(186, 104, 72), Rgb(214, 148, 112), swirl * 0.6f + 0.4f * d);
+    Color red = Mix(Rgb(180, 110, 80), Rgb(212, 156, 122), swirl * 0.6f + 0.4f * d);
     col = Mix(col, red, Smoothstep(1.0f, 0.8f, d));
     // A string of small white ovals in the southern temperate belt.
     for (int i = 0; i < 6; ++i) {
