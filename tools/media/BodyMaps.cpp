@@ -70,12 +70,12 @@ Canvas Sun(int w) {
       spots.push_back({lat + rng.Range(-3, 3) * kDeg, lon + rng.Range(-6, 6) * kDeg,
                        rng.Range(0.5f, 1.6f) * kDeg});
   }
-  // A pale, warm photosphere: the granules are many and small and differ little in brightness,
-  // so that from afar the disc reads as an even glow with a fine grain.
-  const Ramp ramp{{0.0f, Rgb(234, 156, 44)},
-                  {0.35f, Rgb(252, 198, 84)},
-                  {0.7f, Rgb(255, 226, 136)},
-                  {1.0f, Rgb(255, 244, 190)}};
+  // The granules are many and small and differ little in brightness, so that from afar the
+  // disc reads as an even glow with a fine grain.
+  const Ramp ramp{{0.0f, Rgb(196, 92, 18)},
+                  {0.35f, Rgb(236, 140, 34)},
+                  {0.7f, Rgb(255, 196, 70)},
+                  {1.0f, Rgb(255, 238, 160)}};
   PaintSphere(c, [&](const SpherePoint& sp) {
     // Granules: cells of a jittered lattice, their outlines rounded by a little warping.
     const Vec3 gp = sp.p * 96.0f;
