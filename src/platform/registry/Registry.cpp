@@ -110,6 +110,10 @@ std::string RegLastProblem() {
   return lastProblem;
 }
 
+LSTATUS NoteStatus(LSTATUS rc) {
+  return rc;  // every failure of the hive has already said why
+}
+
 TWriteBatch::TWriteBatch() : active_(heldWrites == nullptr) {
   if (active_) heldWrites = new std::vector<HeldWrite>;
 }

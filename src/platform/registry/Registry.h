@@ -1,10 +1,11 @@
-// The registry functions the program uses, over the hive file of Hive.h. Each predefined root
+// The registry functions the program uses. On Windows they are the system's own (advapi32); on
+// other systems ours, over the hive file of Hive.h, where each predefined root
 // (HKEY_LOCAL_MACHINE, ...) is a section prefix in that one file.
 //
 // Where the file lives: $ZELMAR_HIVE when set, otherwise the machine-wide file chosen when the
 // program was built (under its sysconf directory).
 //
-// Differences from the registry that callers may notice:
+// Differences of the hive from the registry that callers may notice:
 // - Opening a key asks only that the file can be read; a write to a file the user may not
 //   change fails then with ERROR_ACCESS_DENIED. (Refusing the open would make a user who may
 //   not write the machine-wide file lose the stored settings on every read.)
@@ -19,6 +20,9 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "platform/wintypes.h"
 
 using HKEY = std::uintptr_t;
@@ -63,21 +67,31 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD
 LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
                        const BYTE* data, DWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
+#endif
 
 namespace zelmar::registry {
 
-// The hive file in use: $ZELMAR_HIVE or the built-in machine-wide path.
+// The hive file in use: $ZELMAR_HIVE or the built-in machine-wide path. On Windows, where the
+// values live: "the Windows registry".
 std::string HivePath();
 
 // What went wrong in the last failed call of this thread, with the hive's path and, for a
 // malformed file, its line ("/etc/zelmar/zelmar.reg:7: expected '=' after the value name").
+// On Windows, the code that the last call passed to NoteStatus() returned, with the system's
+// text for it ("error 5: Access is denied.").
 std::string RegLastProblem();
+
+// Passes rc through. On Windows a failure code becomes this thread's RegLastProblem(): the Reg*
+// functions report a failure only in what they return (GetLastError() still says "success"),
+// so a caller that wants the reason kept hands the code in here. Our hive records its own.
+LSTATUS NoteStatus(LSTATUS rc);
 
 // Holds back this thread's value writes (RegSetValueExA) while it lives, so that a group of
 // values lands in the file together or not at all: Commit() puts every held write into the
 // file in one replacement, in the order they were made; a batch that is not committed writes
 // nothing. Reads during a batch do not see the held writes. Batches do not nest: a second one
-// on the same thread holds nothing and commits nothing.
+// on the same thread holds nothing and commits nothing. On Windows each value is written as it
+// is set (the registry itself keeps each value whole) and Commit() has nothing left to do.
 class TWriteBatch {
  public:
   TWriteBatch();
