@@ -34,6 +34,15 @@ std::string HivePath() {
   return "the Windows registry";
 }
 
+std::string HivePath(HKEY root) {
+  return root == HKEY_CURRENT_USER ? "the Windows registry (HKEY_CURRENT_USER)"
+                                   : "the Windows registry (HKEY_LOCAL_MACHINE)";
+}
+
+std::string UserHivePath() {
+  return HivePath(HKEY_CURRENT_USER);
+}
+
 std::string RegLastProblem() {
   return lastProblem;
 }

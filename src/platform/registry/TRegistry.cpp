@@ -31,9 +31,16 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   LSTATUS rc = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                            access_, nullptr, &h, nullptr)
                          : RegOpenKeyExA(root_, path.c_str(), 0, access_, &h);
+  status_ = rc;
   if (NoteStatus(rc) != ERROR_SUCCESS) return false;
   current_ = h;
   return true;
+}
+
+bool TRegistry::ValueExists(const std::string& name) {
+  DWORD size = 0;
+  return current_ && RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, &size) ==
+                         ERROR_SUCCESS;
 }
 
 void TRegistry::CloseKey() {
