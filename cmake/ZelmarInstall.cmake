@@ -71,15 +71,19 @@ foreach(size 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME zelmar.png)
 endforeach()
 
-# Manual pages are installed compressed, as man finds them and as Debian requires.
+# The manual page and the change log are installed compressed, as man finds them and as Debian
+# requires (-n: no time stamp, so that the same source gives the same bytes).
 set(zelmar_man ${CMAKE_BINARY_DIR}/packaging/zelmar.6.gz)
+set(zelmar_changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(
-  OUTPUT ${zelmar_man}
+  OUTPUT ${zelmar_man} ${zelmar_changelog}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
   COMMAND gzip -9 -n -c ${ZELMAR_PACKAGING_DIR}/zelmar.6 > ${zelmar_man}
-  DEPENDS ${ZELMAR_PACKAGING_DIR}/zelmar.6
-  COMMENT "Compressing the manual page")
-add_custom_target(zelmar-manual ALL DEPENDS ${zelmar_man})
+  COMMAND gzip -9 -n -c ${ZELMAR_PACKAGING_DIR}/changelog > ${zelmar_changelog}
+  DEPENDS ${ZELMAR_PACKAGING_DIR}/zelmar.6 ${ZELMAR_PACKAGING_DIR}/changelog
+  COMMENT "Compressing the manual page and the change log")
+add_custom_target(zelmar-manual ALL DEPENDS ${zelmar_man} ${zelmar_changelog})
 install(FILES ${zelmar_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
-install(FILES ${ZELMAR_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zelmar)
+install(FILES ${ZELMAR_PACKAGING_DIR}/copyright ${zelmar_changelog}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zelmar)
