@@ -12,7 +12,8 @@
 
 namespace zelmar {
 
-int RunSaver(int argc, char** argv) {
+int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
+  UseXDisplay(Options);
   // Without a display the toolkit would abort; say what is missing instead.
   const char* X = std::getenv("DISPLAY");
   if (!X && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
@@ -27,11 +28,16 @@ int RunSaver(int argc, char** argv) {
     }
     XCloseDisplay(Dpy);
   }
-  TApplication App(argc, argv);
+  // The toolkit would read options of its own (among them -display); ours are parsed already.
+  int AppArgc = 1;
+  char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
+  TApplication App(AppArgc, AppArgv);
   UseGLDirect3DBackend();
   int Code = 1;
   {
-    TScrnFrm Form(TScrnFrm::TRun{});
+    TScrnFrm::TRun Run;
+    Run.Options = Options;
+    TScrnFrm Form(Run);
     if (!Form.SettingsProblem.empty())
       std::fprintf(stderr, "zelmar: settings: %s\n", Form.SettingsProblem.c_str());
     if (!Form.WDirectX->D3D) {
