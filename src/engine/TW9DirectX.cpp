@@ -350,6 +350,13 @@ double TW9DirectX::TimerWithCounter(TimerCommand Command) {
   return 0.0;
 }
 
+void TW9DirectX::SkipAppTime(double Seconds) {
+  if (FClock.UsingQPF)
+    FClock.BaseTime += static_cast<std::int64_t>(Seconds * static_cast<double>(FClock.Frequency));
+  else
+    FClock.BaseSeconds += Seconds;
+}
+
 double TW9DirectX::TimerWithTicks(TimerCommand Command) {
   TFrameClock& c = FClock;
   double now = 0.0;
@@ -721,9 +728,16 @@ HRESULT TW9DirectX::RenderEnvironment() {
     DeviceLost = false;
   }
 
-  const double t = Timer(tcGetAppTime);
-  const double e = Timer(tcGetElapsedTime);
+  double t = Timer(tcGetAppTime);
+  double e = Timer(tcGetElapsedTime);
   if (e == 0.0 && FFrameMoving) return S_OK;
+  // A process that was stopped (SIGSTOP, a suspended machine) must not find its scene minutes
+  // further on: time beyond one long frame is left out of the application's time.
+  if (e > kMaxFrameStep) {
+    SkipAppTime(e - kMaxFrameStep);
+    t -= e - kMaxFrameStep;
+    e = kMaxFrameStep;
+  }
 
   if (FFrameMoving || SingleStep) {
     AppTime = static_cast<float>(t);

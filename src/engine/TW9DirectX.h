@@ -144,8 +144,10 @@ class TW9DirectX : public TComponent {
   virtual void AdjustWindowStyle();
   virtual void UpdateStats();
 
-  // One frame: tests the device, moves, renders, presents.
+  // One frame: tests the device, moves, renders, presents. A frame comes at most
+  // kMaxFrameStep seconds of application time after the one before, however long it took.
   HRESULT RenderEnvironment();
+  static constexpr double kMaxFrameStep = 0.5;
 
   // State other parts read.
   Ref<IDirect3D9> D3D;
@@ -221,6 +223,8 @@ class TW9DirectX : public TComponent {
   };
   double TimerWithCounter(TimerCommand Command);
   double TimerWithTicks(TimerCommand Command);
+  // Moves the application time's origin on, so that the time reads Seconds less.
+  void SkipAppTime(double Seconds);
 
   struct TIdleNode;
   static TIdleNode* FIdleChain;

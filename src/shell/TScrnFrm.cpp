@@ -30,11 +30,20 @@ constexpr double kUnknownRefreshRate = 60.0;
 std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
-  // A dialog frame with a system menu, centred on the screen.
-  FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
-  FWindow->setTitle("ScrnFrm");
-  FWindow->resize(Run.Width, Run.Height);
-  if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+  if (Run.Host) {
+    FWindow = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Run.Host);
+    FWindow->setGeometry(0, 0, Run.Width, Run.Height);
+    // Black at once, while the renderer starts.
+    FWindow->setVisible(true);
+    QCoreApplication::processEvents();
+  } else {
+    // A dialog frame with a system menu, centred on the screen.
+    FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
+    FWindow->setTitle("ScrnFrm");
+    FWindow->resize(Run.Width, Run.Height);
+  }
+  QScreen* Screen = Run.Host ? nullptr : QGuiApplication::primaryScreen();
+  if (Screen) {
     const QRect Area = Screen->geometry();
     FWindow->setPosition(Area.x() + (Area.width() - Run.Width) / 2,
                          Area.y() + (Area.height() - Run.Height) / 2);
@@ -78,6 +87,7 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
 }
 
 TScrnFrm::~TScrnFrm() {
+  FSeenWatch.reset();
   if (Handle()) KillTimer(Handle(), kMoveTimer);
   // The hooks hold this form; the system-wide state goes back as the user had it.
   FormHide();
@@ -147,6 +157,28 @@ void TScrnFrm::FormShow() {
     FFilterArmed = true;
   }
   Scene->FormShow();
+  if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
+}
+
+void TScrnFrm::WatchSeen() {
+  if (FSeenWatch) return;
+  std::string Problem;
+  FSeenWatch = THostWindow::Open(FRun.Host ? FRun.Host : Handle(), Problem);
+  // Without X11 the window is taken as always seen.
+  if (!FSeenWatch) return;
+  FSeenWatch->OnSeenChanged = [this](bool Seen) { SeenChanged(Seen); };
+  if (!FSeenWatch->Seen()) SeenChanged(false);
+}
+
+void TScrnFrm::SeenChanged(bool Seen) {
+  if (Seen == !FUnseen || FClosing || !WDirectX->Started) return;
+  FUnseen = !Seen;
+  WDirectX->Pause(FUnseen);
+  if (!FRun.TimerRuns) return;
+  if (FUnseen)
+    KillTimer(Handle(), kMoveTimer);
+  else
+    SetTimer(Handle(), kMoveTimer, 10);
 }
 
 // Windows has shown and activated the window by the time Start returns; the X server does so a
@@ -187,6 +219,7 @@ void TScrnFrm::MoveTimerTimer() {
 }
 
 void TScrnFrm::FormCloseQuery() {
+  FSeenWatch.reset();
   WDirectX->Stop();
   InvalidateRect(Handle(), nullptr, TRUE);
 }

@@ -15,6 +15,7 @@
 
 #include "engine/TForm.h"
 #include "engine/TWTimeSource.h"
+#include "platform/window/HostWindow.h"
 #include "platform/window/winuser.h"
 #include "scene/TSettings.h"
 #include "shell/SettingsOptions.h"
@@ -48,6 +49,9 @@ class TScrnFrm : public TForm {
     // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
     // ordinary window.
     bool Saver = true;
+    // Another program's window to draw in (with Saver false): the form's window becomes a
+    // child of it, of the size above, that takes no input and no focus.
+    HWND Host = 0;
   };
 
   // Makes the hidden window and the form's components, loads them (the framework creates the
@@ -83,6 +87,14 @@ class TScrnFrm : public TForm {
   // The message hook removed, tmrTick off, the cursor shown again.
   void FormHide();
   void FormResize();
+  // While nobody can see the window (unmapped, iconified, fully covered, monitor off) the
+  // framework is paused and the travel timer stopped: no frames, no CPU, and the scene takes
+  // up where it was when it is seen again.
+  void SeenChanged(bool Seen);
+
+  // What the window's visibility is learnt from, once shown (runs whose timer runs and that are
+  // paced; null otherwise). For a host's window it also tells its size and its end.
+  THostWindow* SeenWatch() const { return FSeenWatch.get(); }
   // The most frames a second this run presents (0: no cap).
   double FrameCap() const;
 
@@ -105,6 +117,7 @@ class TScrnFrm : public TForm {
  private:
   LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
   void WaitUntilShown();
+  void WatchSeen();
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
@@ -115,6 +128,8 @@ class TScrnFrm : public TForm {
   bool FUserClose = false;
   bool FFilterArmed = false;
   bool FSaverRunning = false;
+  std::unique_ptr<THostWindow> FSeenWatch;
+  bool FUnseen = false;
 };
 
 }  // namespace zelmar

@@ -9,6 +9,7 @@
 
 #include "engine/FindMediaFile.h"
 #include "shell/ConfigMode.h"
+#include "shell/HackMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
@@ -26,6 +27,9 @@ constexpr const char* kUsage =
     "                window HANDLE when given\n"
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
     "  /a            do nothing (password change is not supported)\n"
+    "  --root        draw into the window in $XSCREENSAVER_WINDOW, else the root window, as\n"
+    "                XScreenSaver runs its savers (also -root); ends on SIGTERM, never on input\n"
+    "  --window-id ID    the same, into the X window ID (decimal or 0x hexadecimal)\n"
     "Options:\n"
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
@@ -65,6 +69,8 @@ int main(int argc, char** argv) {
     std::fputs(kEnvironment, stdout);
     return 0;
   }
+  if (const std::vector<std::string> args(argv + 1, argv + argc); zelmar::IsHackMode(args))
+    return zelmar::RunHackMode(args, argv[0]);
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;

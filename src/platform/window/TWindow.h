@@ -6,6 +6,9 @@
 // should start from its format().
 // Delete a window before the toolkit's application, and never from inside one of its own
 // messages (use deleteLater() there).
+// A WS_CHILD window made with a parent handle lives inside that window, which may belong to
+// another program (a host that lends us its window to draw in): it is never activated, has no
+// frame, and with WS_DISABLED lets all input through to the window under it.
 #pragma once
 
 #include <QPoint>
@@ -16,7 +19,7 @@
 
 class TWindow : public QWindow {
  public:
-  explicit TWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0);
+  explicit TWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0, HWND parent = 0);
   ~TWindow() override;
 
   HWND Handle() const { return handle_; }
@@ -58,6 +61,7 @@ class TWindow : public QWindow {
  private:
   void ApplyFlags();
   bool IsFrameless() const;
+  bool IsChild() const { return (style_ & WS_CHILD) != 0 && parent() != nullptr; }
   void MouseMessage(UINT msg, WPARAM wParam, QPoint global);
   void SizeMessage();
   void Activation(bool active, bool byMouse);
@@ -70,6 +74,8 @@ class TWindow : public QWindow {
   WNDPROC proc_;
   bool destroyed_ = false;
   bool ownedByLayer_ = false;
+  // The parent's stand-in when it is a window of another program.
+  QWindow* foreignParent_ = nullptr;
   bool active_ = false;
   WPARAM lastSizeKind_ = ~WPARAM(0);
   QSize lastSize_;

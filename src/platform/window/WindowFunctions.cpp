@@ -20,10 +20,10 @@ QString FromAnsi(const char* text) {
 }  // namespace
 
 HWND CreateWindowExA(DWORD exStyle, const char* /*className*/, const char* windowName, DWORD style,
-                     int x, int y, int width, int height, HWND /*parent*/, HMENU menu,
+                     int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE /*instance*/, void* /*param*/) {
   if (!qGuiApp) return 0;
-  auto* window = new TWindow(style, exStyle);
+  auto* window = new TWindow(style, exStyle, parent);
   window->SetOwnedByLayer(true);
   window->SetMenu(menu);
   if (windowName) window->setTitle(FromAnsi(windowName));

@@ -29,6 +29,10 @@ void ApplyCursorToAll();
 // Drops a pointer clip or capture that belongs to a window going away.
 void ForgetWindowInput(HWND hwnd);
 
+// Gives an X window a black background, which the server paints at once whenever it is
+// exposed; nothing where there is no X11.
+void SetBlackBackground(HWND hwnd);
+
 // X pointer grab that keeps the pointer inside one window; false where there is no X11.
 bool ConfinePointerTo(HWND hwnd);
 void UngrabPointer();
