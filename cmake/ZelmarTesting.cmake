@@ -1,6 +1,11 @@
 # zelmar_add_test(NAME SOURCES ... LIBS ... [DISPLAY])
 # Builds one GoogleTest executable and registers it with CTest. DISPLAY tests run under a
 # private Xvfb started by tests/with-xvfb, so they need no display of their own.
+# Tests see the generated maps only, whatever other packages the machine has, and keep any
+# cache in the build tree; the real-map tests point these elsewhere themselves.
+set(ZELMAR_TEST_MAPS_ENV
+  "ZELMAR_MAP_ROOT=${PROJECT_BINARY_DIR}/tests/no-real-maps;XDG_CACHE_HOME=${PROJECT_BINARY_DIR}/tests/cache")
+
 function(zelmar_add_test name)
   cmake_parse_arguments(ARG "DISPLAY" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -13,5 +18,5 @@ function(zelmar_add_test name)
     add_test(NAME ${name} COMMAND ${name})
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
-    ENVIRONMENT "ZELMAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZELMAR_BUILD_DIR=${PROJECT_BINARY_DIR}")
+    ENVIRONMENT "ZELMAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZELMAR_BUILD_DIR=${PROJECT_BINARY_DIR};${ZELMAR_TEST_MAPS_ENV}")
 endfunction()

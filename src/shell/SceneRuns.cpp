@@ -17,6 +17,7 @@
 #include "scene/TZelmarScene.h"
 #include "shell/BareFrame.h"
 #include "shell/TScrnFrm.h"
+#include "shell/XDisplay.h"
 
 namespace zelmar {
 
@@ -311,13 +312,7 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
   UseXDisplay(O.Settings);
-  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
-      !std::getenv("QT_QPA_PLATFORM")) {
-    std::fprintf(stderr,
-                 "zelmar: no display to draw on (DISPLAY is not set); run it on a desktop or "
-                 "under Xvfb, e.g. xvfb-run -a -s \"-screen 0 1280x720x24\" zelmar ...\n");
-    return 1;
-  }
+  if (!PrepareXDisplay()) return 1;
   // The toolkit reads options of its own from the command line (among them --display); ours
   // are parsed already, so it gets the program's name alone.
   int AppArgc = 1;

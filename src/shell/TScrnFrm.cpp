@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
@@ -13,8 +15,10 @@
 #include "platform/window/TWindow.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
+#include "shell/RealMaps.h"
 #include "shell/SaverInput.h"
 #include "shell/Settings.h"
+#include "shell/TMonitorBlanks.h"
 
 namespace zelmar {
 
@@ -83,6 +87,17 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
   if (FRun.Uncapped)
     WDirectX->d3dSettings().WindowedConfig.PresentInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   FormCreate();
+  const TSomeResultEvent FrameMove = WDirectX->OnFrameMove;
+  if (FrameMove)
+    WDirectX->OnFrameMove = [this, FrameMove](TW9DirectX* Sender) {
+      FStepCredit += StepsPerFrame;
+      const double Steps = std::floor(FStepCredit);
+      FStepCredit -= Steps;
+      HRESULT Result = S_OK;
+      for (int Step = 0; Step < static_cast<int>(Steps) && SUCCEEDED(Result); ++Step)
+        Result = FrameMove(Sender);
+      return Result;
+    };
   if (FRun.TimerRuns) SetTimer(Handle(), kMoveTimer, 10);
 }
 
@@ -108,6 +123,8 @@ void TScrnFrm::FormCreate() {
   SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Options);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
+  // Before the scene names its textures, so that every body finds its real map.
+  UseRealMaps(RealMapRoot(), RealMapCacheDir());
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }
@@ -127,20 +144,27 @@ void TScrnFrm::Close() {
   DestroyWindow(Handle());
 }
 
-double TScrnFrm::FrameCap() const {
-  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
-  if (FRun.Uncapped) return 0.0;
-  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+double TScrnFrm::RefreshRate() const {
   // The toolkit reads the rate from RandR; without it (or with a nonsense value) 60.
   const QScreen* Screen = FWindow->screen();
   const double Rate = Screen ? Screen->refreshRate() : 0.0;
   return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
 }
 
+double TScrnFrm::FrameCap() const {
+  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
+  if (FRun.Uncapped) return 0.0;
+  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+  return RefreshRate();
+}
+
 void TScrnFrm::FormShow() {
   // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
   // display (software rendering, virtual machines), and a saver must not hold a core.
-  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(FrameCap());
+  const double Cap = FrameCap();
+  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(Cap);
+  // Stepped runs (snapshots) choose their frames themselves.
+  if (FRun.TimerRuns && Cap > 0.0) StepsPerFrame = std::max(1.0, RefreshRate() / Cap);
   if (!WDirectX->Started) {
     WDirectX->Start();
     if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
@@ -148,6 +172,7 @@ void TScrnFrm::FormShow() {
   if (FRun.Saver && WDirectX->Started && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
+    if (!FBlanks) FBlanks = std::make_unique<TMonitorBlanks>(Handle());
     SkipMessages = kSkippedMessages;
     GetCursorPos(&StartCursorPos);
     TickEnabled = true;
@@ -236,6 +261,7 @@ void TScrnFrm::FormHide() {
   if (!FFilterArmed) return;
   FFilterArmed = false;
   if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
+  FBlanks.reset();
   TickEnabled = false;
   ShowCursor(TRUE);
 }

@@ -27,6 +27,7 @@ class TWindow;
 namespace zelmar {
 
 class TZelmarScene;
+class TMonitorBlanks;
 
 class TScrnFrm : public TForm {
  public:
@@ -97,6 +98,13 @@ class TScrnFrm : public TForm {
   THostWindow* SeenWatch() const { return FSeenWatch.get(); }
   // The most frames a second this run presents (0: no cap).
   double FrameCap() const;
+  // How often the display refreshes (60 when it does not say).
+  double RefreshRate() const;
+  // Frame moves a presented frame takes: the camera's glide steps once a frame, so under a cap
+  // below the refresh rate each frame takes the steps of the frames it stands for, and the
+  // camera keeps the speed it has at the display's rate (on average: 1.5 is one step, then
+  // two). 1 uncapped, and in stepped runs.
+  double StepsPerFrame = 1.0;
 
   TW9DirectX* WDirectX = nullptr;
   TWPool* WPool = nullptr;
@@ -122,12 +130,15 @@ class TScrnFrm : public TForm {
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
   std::unique_ptr<TWindow> FWindow;
+  // As the saver: black over the other monitors.
+  std::unique_ptr<TMonitorBlanks> FBlanks;
   WindowProcedure FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;
   bool FUserClose = false;
   bool FFilterArmed = false;
   bool FSaverRunning = false;
+  double FStepCredit = 0.0;
   std::unique_ptr<THostWindow> FSeenWatch;
   bool FUnseen = false;
 };

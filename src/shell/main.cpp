@@ -12,6 +12,7 @@
 #include "shell/HackMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
+#include "shell/RealMaps.h"
 #include "shell/RunMode.h"
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
@@ -51,7 +52,9 @@ constexpr const char* kUsage =
     "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
 
 constexpr const char* kEnvironment =
-    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
+    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
+    "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
+    "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
 
 }  // namespace
 
@@ -67,6 +70,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     std::fputs(zelmar::kSettingsOptionsUsage, stdout);
     std::fputs(kEnvironment, stdout);
+    std::fputs(zelmar::RealMapCredits(zelmar::RealMapRoot()).c_str(), stdout);
     return 0;
   }
   if (const std::vector<std::string> args(argv + 1, argv + argc); zelmar::IsHackMode(args))

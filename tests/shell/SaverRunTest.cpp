@@ -23,6 +23,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -118,6 +119,7 @@ class SaverRun : public ::testing::Test {
       close(fds[0]);
       setenv("ZELMAR_HIVE", hive_.c_str(), 1);
       setenv("ZELMAR_FRAME_COUNT", (dir_ / "frames").c_str(), 1);
+      for (const auto& [name, value] : env_) setenv(name.c_str(), value.c_str(), 1);
       std::vector<char*> argv{const_cast<char*>(ZELMAR_EXE)};
       for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -302,6 +304,8 @@ class SaverRun : public ::testing::Test {
   // Buffer swaps the saver has made so far.
   long Frames() { return std::atol(ReadFile(dir_ / "frames").c_str()); }
 
+  // Set in the program's environment.
+  std::vector<std::pair<std::string, std::string>> env_;
   Display* dpy_ = nullptr;
   fs::path dir_;
   fs::path hive_;
@@ -361,6 +365,26 @@ TEST_F(SaverRun, PresentsNoMoreFramesThanTheCap) {
   ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
   ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0) << Stderr();
+}
+
+// A desktop scaled by 2 (as a monitor at 200% would be): the window keeps its size in the
+// screen's pixels, so the scene is drawn at the physical resolution, the overlay at its sizes in
+// pixels.
+TEST_F(SaverRun, AScaledDesktopGetsTheSceneAtItsPhysicalSize) {
+  std::ofstream(hive_, std::ios::binary) << HiveText(5);
+  env_ = {{"QT_SCALE_FACTOR", "2"}, {"QT_SCREEN_SCALE_FACTORS", "2"}};
+  Start({"--window", "--size", "320x240", "--max-fps", "10"});
+  XWindowAttributes a{};
+  bool found = false;
+  while (Alive() && !found) {
+    bool ours = false;
+    const Window top = TopWindow(&ours);
+    found = ours && XGetWindowAttributes(dpy_, top, &a) && Frames() > 0;
+    if (!found) usleep(10000);
+  }
+  ASSERT_TRUE(found) << "no window drawn: " << Stderr();
+  EXPECT_EQ(a.width, 320);
+  EXPECT_EQ(a.height, 240);
 }
 
 // Without a settings file the saver runs on the installed defaults, with nothing to complain
