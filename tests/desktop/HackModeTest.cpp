@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "support/RunTool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,20 +60,6 @@ const char* const kHive =
     "\"Glare\"=dword:00000000\r\n"
     "\"Lens_Flare\"=dword:00000001\r\n"
     "\"Corona\"=dword:00000001\r\n";
-
-bool Tool(const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // CPU time of a process, in clock ticks (user + system), from /proc.
 long CpuTicks(pid_t pid) {
@@ -268,10 +256,10 @@ TEST_F(HackMode, DrawsIntoTheHostFollowsItsSizeIgnoresInputAndStopsWhileUnseen) 
   EXPECT_EQ(ViewableTopLevels(), topLevelsBefore_);
 
   // Input goes to the host (the daemon's business), and does not end the saver.
-  ASSERT_TRUE(Tool({"xdotool", "mousemove", "300", "300"}));
-  ASSERT_TRUE(Tool({"xdotool", "click", "1"}));
-  ASSERT_TRUE(Tool({"xdotool", "mousemove", "500", "350"}));
-  ASSERT_TRUE(Tool({"xdotool", "key", "a"}));
+  ASSERT_TRUE(RunTool({"xdotool", "mousemove", "300", "300"}));
+  ASSERT_TRUE(RunTool({"xdotool", "click", "1"}));
+  ASSERT_TRUE(RunTool({"xdotool", "mousemove", "500", "350"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "a"}));
   XSync(dpy_, False);
   bool hostSawClick = false;
   while (XPending(dpy_)) {

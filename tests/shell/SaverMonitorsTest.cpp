@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "support/RunTool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -26,32 +28,18 @@ namespace fs = std::filesystem;
 constexpr int kMonitorWidth = 640;
 constexpr int kHeight = 480;
 
-bool Tool(const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 class SaverMonitors : public ::testing::Test {
  protected:
   void SetUp() override {
     dpy_ = XOpenDisplay(nullptr);
     ASSERT_TRUE(dpy_) << "no X display";
     ASSERT_EQ(DisplayWidth(dpy_, 0), 2 * kMonitorWidth) << "a screen for two monitors wanted";
-    ASSERT_TRUE(Tool({"xrandr", "--newmode", "zelmar-640x480", "25.175", "640", "656", "752", "800",
-                      "480", "490", "492", "525"}));
-    ASSERT_TRUE(Tool({"xrandr", "--addmode", "screen", "zelmar-640x480"}));
-    ASSERT_TRUE(Tool({"xrandr", "--fb", "1280x480", "--output", "screen", "--mode",
-                      "zelmar-640x480", "--pos", "0x0", "--primary"}));
-    ASSERT_TRUE(Tool({"xrandr", "--setmonitor", "right", "640/169x480/127+640+0", "none"}));
+    ASSERT_TRUE(RunTool({"xrandr", "--newmode", "zelmar-640x480", "25.175", "640", "656", "752",
+                         "800", "480", "490", "492", "525"}));
+    ASSERT_TRUE(RunTool({"xrandr", "--addmode", "screen", "zelmar-640x480"}));
+    ASSERT_TRUE(RunTool({"xrandr", "--fb", "1280x480", "--output", "screen", "--mode",
+                         "zelmar-640x480", "--pos", "0x0", "--primary"}));
+    ASSERT_TRUE(RunTool({"xrandr", "--setmonitor", "right", "640/169x480/127+640+0", "none"}));
     char tmpl[] = "/tmp/zelmar-monitors-XXXXXX";
     dir_ = mkdtemp(tmpl);
     std::ofstream(dir_ / "zelmar.reg", std::ios::binary)
@@ -75,10 +63,10 @@ class SaverMonitors : public ::testing::Test {
   }
 
   void TearDown() override {
-    Tool({"xrandr", "--delmonitor", "right"});
-    Tool({"xrandr", "--output", "screen", "--auto"});
-    Tool({"xrandr", "--delmode", "screen", "zelmar-640x480"});
-    Tool({"xrandr", "--rmmode", "zelmar-640x480"});
+    RunTool({"xrandr", "--delmonitor", "right"});
+    RunTool({"xrandr", "--output", "screen", "--auto"});
+    RunTool({"xrandr", "--delmode", "screen", "zelmar-640x480"});
+    RunTool({"xrandr", "--rmmode", "zelmar-640x480"});
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -141,7 +129,7 @@ class SaverMonitors : public ::testing::Test {
     EXPECT_GE(colours0, 64u) << "no scene on the primary monitor";
     EXPECT_EQ(lit1, 0u) << "the second monitor is not black";
     // Its first messages are ignored: five clicks (ten messages) use them up.
-    ASSERT_TRUE(Tool({"xdotool", "click", "--repeat", "5", "--delay", "20", "1"}));
+    ASSERT_TRUE(RunTool({"xdotool", "click", "--repeat", "5", "--delay", "20", "1"}));
     usleep(300000);
   }
 
@@ -154,31 +142,31 @@ class SaverMonitors : public ::testing::Test {
 TEST_F(SaverMonitors, SceneOnThePrimaryBlackOnTheOtherAndAKeyEndsIt) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForBoth());
   ASSERT_TRUE(Alive());
-  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0);
 }
 
 TEST_F(SaverMonitors, AMonitorUnpluggedEndsNothing) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForBoth());
-  ASSERT_TRUE(Tool({"xrandr", "--delmonitor", "right"}));
+  ASSERT_TRUE(RunTool({"xrandr", "--delmonitor", "right"}));
   usleep(1000000);
   ASSERT_TRUE(Alive()) << "ended with " << exitCode_;
   // The scene is still on the primary monitor, not covered by the blank that was on the other.
   std::size_t lit = 0, colours = 0;
   Look(0, &lit, &colours);
   EXPECT_GE(colours, 64u);
-  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0);
 }
 
 TEST_F(SaverMonitors, TheMouseMovedOverTheBlackMonitorEndsIt) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForBoth());
   ASSERT_TRUE(Alive());
-  ASSERT_TRUE(Tool({"xdotool", "mousemove", "--sync", std::to_string(kMonitorWidth + 300),
-                    std::to_string(kHeight / 2)}));
+  ASSERT_TRUE(RunTool({"xdotool", "mousemove", "--sync", std::to_string(kMonitorWidth + 300),
+                       std::to_string(kHeight / 2)}));
   // A small move there: whatever the window under the pointer, movement counts from where the
   // saver started.
-  ASSERT_TRUE(Tool(
+  ASSERT_TRUE(RunTool(
       {"xdotool", "mousemove", std::to_string(kMonitorWidth + 320), std::to_string(kHeight / 2)}));
   EXPECT_EQ(WaitForExit(), 0);
 }

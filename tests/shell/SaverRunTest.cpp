@@ -26,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/RunTool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -64,21 +66,6 @@ std::string HiveText(int moveSpeed) {
          "\"Glare\"=dword:00000000\r\n"
          "\"Lens_Flare\"=dword:00000001\r\n"
          "\"Corona\"=dword:00000001\r\n";
-}
-
-// Runs an X client program to its end (xdotool); true on exit code 0.
-bool Tool(const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class SaverRun : public ::testing::Test {
@@ -291,13 +278,13 @@ class SaverRun : public ::testing::Test {
   }
 
   bool MoveTo(int x, int y) {
-    return Tool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
+    return RunTool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
   }
 
   // The first messages after the saver shows are ignored whatever they are; clicks end
   // nothing, so five (ten messages) use that allowance up before the input that counts.
   void UseUpIgnoredMessages() {
-    ASSERT_TRUE(Tool({"xdotool", "click", "--repeat", "5", "--delay", "20", "1"}));
+    ASSERT_TRUE(RunTool({"xdotool", "click", "--repeat", "5", "--delay", "20", "1"}));
     WaitForFrames();
   }
 
@@ -324,8 +311,8 @@ TEST_F(SaverRun, CoversTheScreenKeepsRunningOnSmallInputAndEndsOnASixPixelMove) 
   PointerAt(&x0, &y0);
   // Exactly five pixels on both axes, a click and Alt: none of them ends the saver.
   ASSERT_TRUE(MoveTo(x0 + 5, y0 + 5));
-  ASSERT_TRUE(Tool({"xdotool", "click", "1"}));
-  ASSERT_TRUE(Tool({"xdotool", "key", "alt"}));
+  ASSERT_TRUE(RunTool({"xdotool", "click", "1"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "alt"}));
   ASSERT_TRUE(MoveTo(x0 - 5, y0 - 5));
   WaitForFrames();
   ASSERT_TRUE(Alive()) << "ended with " << exitCode_
@@ -347,7 +334,7 @@ TEST_F(SaverRun, EndsOnAKey) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
   ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
   ASSERT_TRUE(Alive());
-  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0) << Stderr();
   EXPECT_EQ(ReadFile(hive_), settings);
 }
@@ -363,7 +350,7 @@ TEST_F(SaverRun, PresentsNoMoreFramesThanTheCap) {
   EXPECT_LE(drawn, 10 * 3 + 2);
   EXPECT_GE(drawn, 3);
   ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
-  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0) << Stderr();
 }
 
@@ -392,7 +379,7 @@ TEST_F(SaverRun, AScaledDesktopGetsTheSceneAtItsPhysicalSize) {
 TEST_F(SaverRun, RunsWithoutASettingsFile) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene());
   ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
-  ASSERT_TRUE(Tool({"xdotool", "key", "Escape"}));
+  ASSERT_TRUE(RunTool({"xdotool", "key", "Escape"}));
   EXPECT_EQ(WaitForExit(), 0);
   EXPECT_EQ(Stderr(), "");
   EXPECT_FALSE(fs::exists(hive_));
