@@ -124,7 +124,7 @@ void TScrnFrm::FormCreate() {
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   // Before the scene names its textures, so that every body finds its real map.
-  UseRealMaps(RealMapRoot(), RealMapCacheDir());
+  UseRealMaps(RealMapRoot(), MachineMapCacheDir(), RealMapCacheDir(), StartMapCacheBuild);
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }

@@ -1,5 +1,6 @@
 // Zelmar's entry: the screen-saver switches the host passes (/s, /c, /p HANDLE, /a), and a few
 // options of our own for installing, testing and pictures.
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,10 @@ constexpr const char* kUsage =
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
+    "  --build-map-cache DIR     convert the installed planet maps of other packages into DIR\n"
+    "                            (the package keeps the machine's cache "
+    "in " ZELMAR_MACHINE_MAP_CACHE
+    ")\n"
     "  --help                    show this text\n"
     "Runs of the saver's scene (they read the settings as the saver does):\n"
     "  --window                  show the scene in an ordinary window that input does not end\n"
@@ -54,7 +59,9 @@ constexpr const char* kUsage =
 constexpr const char* kEnvironment =
     "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
     "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
-    "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
+    "/usr/share). The package converts those maps once into the machine's cache; when that is\n"
+    "missing or out of date, a start converts them in the background into\n"
+    "$XDG_CACHE_HOME/zelmar/maps and draws its own maps until the next start.\n";
 
 }  // namespace
 
@@ -93,6 +100,20 @@ int main(int argc, char** argv) {
     std::string error = zelmar::RecordInstallation(raw2);
     if (!error.empty()) {
       std::fprintf(stderr, "zelmar: could not record the installation: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (raw1 == "--build-map-cache") {
+    if (raw2.empty() || argc > 3) {
+      std::fprintf(stderr, "zelmar: --build-map-cache needs the cache folder, and only that\n");
+      return 2;
+    }
+    // The image decoders are plugins, found through the application object; no display.
+    QCoreApplication app(argc, argv);
+    const std::string error = zelmar::BuildRealMapCache(zelmar::RealMapRoot(), raw2);
+    if (!error.empty()) {
+      std::fprintf(stderr, "zelmar: could not build the planet map cache: %s\n", error.c_str());
       return 1;
     }
     return 0;

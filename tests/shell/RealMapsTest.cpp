@@ -1,13 +1,17 @@
 // Real planet maps from a folder laid out as the packages install them: the sharpest installed
 // map wins and is cached at each quality's size, never larger than its source; a body without
 // one, or whose map is damaged, keeps the generated map, and the damaged file is named once;
-// the ring keeps its strip's transparency; nothing installed changes nothing.
+// the ring keeps its strip's transparency; nothing installed changes nothing. A start takes
+// the machine's cache, else the user's, when current for the installed files; else it keeps
+// the generated maps and has the user's cache built for the next start, once at a time. A
+// file several bodies share wears a real map only on the body the map shows.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLockFile>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -45,6 +49,7 @@ class RealMaps : public ::testing::Test {
     Dir = mkdtemp(tmpl);
     Root = Dir + "/share";
     Cache = Dir + "/cache";
+    Machine = Dir + "/machine";
     Media = Dir + "/media/textures/";
     for (const char* q : {"High", "Low"})
       for (const char* f : {"earth.jpg", "mars.jpg", "jupiter.jpg", "saturnRings.tga"})
@@ -66,18 +71,37 @@ class RealMaps : public ::testing::Test {
   }
   // A map cut off halfway, as an interrupted download or a full disk leaves it.
   static void Truncate(const std::string& path) { fs::resize_file(path, fs::file_size(path) / 2); }
-  std::string Found(const std::string& quality, const std::string& file) const {
-    return FindMediaFile("", Media + quality, "", file).Path;
+  std::string Found(const std::string& quality, const std::string& file,
+                    const std::string& item = {}) const {
+    return FindMediaFile("", Media + quality, "", file, item).Path;
   }
-  TRealMapSet Use(std::string* err = nullptr) {
+  // One start of the saver; the builds it asks for are recorded, not run.
+  TRealMapSet Start(std::string* err = nullptr) {
     ::testing::internal::CaptureStderr();
-    TRealMapSet set = UseRealMaps(Root, Cache);
+    TRealMapSet set =
+        UseRealMaps(Root, Machine, Cache, [this](const std::string& root, const std::string& dir) {
+          Builds.push_back(root + " -> " + dir);
+          return true;
+        });
     const std::string text = ::testing::internal::GetCapturedStderr();
     if (err) *err = text;
     return set;
   }
+  // What --build-map-cache does; its messages are dropped.
+  std::string BuildCache(const std::string& dir) {
+    ::testing::internal::CaptureStderr();
+    std::string error = zelmar::BuildRealMapCache(Root, dir);
+    ::testing::internal::GetCapturedStderr();
+    return error;
+  }
+  // A start after the user's cache was built in the background.
+  TRealMapSet Use(std::string* err = nullptr) {
+    BuildCache(Cache);
+    return Start(err);
+  }
 
-  std::string Dir, Root, Cache, Media;
+  std::string Dir, Root, Cache, Machine, Media;
+  std::vector<std::string> Builds;
 };
 
 TEST_F(RealMaps, SharpestMapIsCachedAtEachQualityAndOthersKeepTheGeneratedOne) {
@@ -162,8 +186,9 @@ TEST_F(RealMaps, TheRingStripKeepsItsTransparency) {
 TEST_F(RealMaps, NothingInstalledChangesNothingAndWritesNothing) {
   fs::create_directories(Root + "/openuniverse/textures");
   std::string err;
-  EXPECT_TRUE(Use(&err).Maps.empty());
+  EXPECT_TRUE(Start(&err).Maps.empty());
   EXPECT_EQ(err, "");
+  EXPECT_TRUE(Builds.empty());
   EXPECT_FALSE(fs::exists(Cache));
   EXPECT_EQ(Found("High", "earth.jpg"), Media + "High/earth.jpg");
   EXPECT_NE(zelmar::RealMapCredits(Root).find("all generated"), std::string::npos);
