@@ -204,3 +204,112 @@ TEST_F(RealMaps, ACacheThatCannotBeWrittenLeavesTheGeneratedMaps) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RealMaps, ACurrentMachineCacheIsTakenAndAStaleOneIsPassedOver) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(512, 256, qRgb(200, 0, 0)), "jpeg");
+  ASSERT_EQ(BuildCache(Machine), "");
+  ASSERT_TRUE(fs::exists(Machine + "/index"));
+
+  // Current: every user starts with the machine's maps and builds nothing of their own.
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Machine + "/High/mars.jpg");
+  EXPECT_TRUE(Builds.empty());
+  EXPECT_FALSE(fs::exists(Cache));
+
+  // A maps package upgraded since (another map of the same name): the machine's cache is stale
+  // until the package's trigger rebuilds it. This start keeps the generated maps at once and
+  // asks for the user's cache, for the same folder of maps.
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, qRgb(0, 200, 0)), "jpeg");
+  std::string err;
+  EXPECT_TRUE(Start(&err).Maps.empty());
+  EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+  EXPECT_EQ(Builds, std::vector<std::string>{Root + " -> " + Cache});
+  EXPECT_NE(err.find(Cache), std::string::npos) << err;
+
+  // Once that build is done, the user's cache is taken, with the new map.
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Cache + "/High/mars.jpg");
+  EXPECT_EQ(SizeOf(Found("High", "mars.jpg")), QSize(256, 128));
+  EXPECT_EQ(Builds.size(), 1u);
+
+  // The machine's cache, rebuilt, comes first again.
+  ASSERT_EQ(BuildCache(Machine), "");
+  Start();
+  EXPECT_EQ(Found("High", "mars.jpg"), Machine + "/High/mars.jpg");
+}
+
+TEST_F(RealMaps, ACacheBuiltForAnotherFolderOfMapsIsNotTaken) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Machine), "");
+  const std::string other = Dir + "/other";
+  fs::create_directories(other);
+  fs::copy(Root, other, fs::copy_options::recursive);
+  Root = other;
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Builds.size(), 1u);
+}
+
+TEST_F(RealMaps, NoSecondBuildIsStartedWhileOneHoldsTheCache) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  fs::create_directories(Cache);
+  {
+    QLockFile building(QString::fromStdString(Cache + "/lock"));
+    ASSERT_TRUE(building.tryLock(0));
+    std::string err;
+    EXPECT_TRUE(Start(&err).Maps.empty());
+    EXPECT_TRUE(Builds.empty());
+    EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+  }
+  Start();
+  EXPECT_EQ(Builds.size(), 1u);
+}
+
+TEST_F(RealMaps, AnIndexWhoseFilesAreGoneIsNotTrusted) {
+  // A cache cut short or partly cleaned by hand: the index must not send the search to a file
+  // that is not there.
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Cache), "");
+  fs::remove(Cache + "/Low/mars.jpg");
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Found("Low", "mars.jpg"), Media + "Low/mars.jpg");
+  EXPECT_EQ(Builds.size(), 1u);
+  // The build asked for makes it whole again.
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("Low", "mars.jpg"), Cache + "/Low/mars.jpg");
+}
+
+TEST_F(RealMaps, AMachineCacheIsWrittenWithNoMapInstalled) {
+  fs::create_directories(Root);
+  ASSERT_EQ(BuildCache(Machine), "");
+  EXPECT_TRUE(fs::exists(Machine + "/index"));
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_TRUE(Builds.empty());
+}
+
+TEST_F(RealMaps, AFileSeveralBodiesShareWearsTheRealMapOnlyOnTheBodyItShows) {
+  for (const char* q : {"High", "Low"})
+    for (const char* f : {"red.jpg", "grey.jpg", "bluegreen.jpg"})
+      Put(Media + q + "/" + f, QImage(8, 4, QImage::Format_RGB32), "jpeg");
+  Put(Root + "/openuniverse/textures/io.jpg", Plain(256, 128, qRgb(250, 200, 0)), "jpeg");
+  Put(Root + "/openuniverse/textures/ganymede.jpg", Plain(256, 128, qRgb(90, 90, 90)), "jpeg");
+  Put(Root + "/openuniverse/textures/europa.jpg", Plain(256, 128, qRgb(200, 180, 150)), "jpeg");
+  Put(Root + "/openuniverse/textures/earth.jpg", Plain(256, 128, qRgb(0, 0, 200)), "jpeg");
+  ASSERT_EQ(Use().Maps.size(), 4u);
+
+  // The scene's textures are named after the bodies (the catalogue's texture names).
+  EXPECT_EQ(Found("High", "red.jpg", "Io"), Cache + "/High/red.jpg");
+  EXPECT_EQ(Found("High", "red.jpg", "Charon"), Media + "High/red.jpg");
+  EXPECT_EQ(Found("Low", "grey.jpg", "Ganymede"), Cache + "/Low/grey.jpg");
+  for (const char* other :
+       {"Callisto", "Titan", "Hyperion", "Iapetus", "Titania", "Oberon", "Triton"})
+    EXPECT_EQ(Found("Low", "grey.jpg", other), Media + "Low/grey.jpg") << other;
+  // A file of one body alone is its map whoever asks.
+  EXPECT_EQ(Found("High", "bluegreen.jpg", "Europa"), Cache + "/High/bluegreen.jpg");
+  EXPECT_EQ(Found("High", "earth.jpg"), Cache + "/High/earth.jpg");
+}
+
+}  // namespace
