@@ -1,6 +1,7 @@
 #include "shell/RealMaps.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -162,6 +163,9 @@ constexpr const char* kIndexHeader = "zelmar real maps 1";
 // A build holds the lock for seconds; one held longer than this by a process that cannot be
 // asked (another host's, on a shared home) is taken as left behind.
 constexpr int kStaleLockMs = 10 * 60 * 1000;
+// How long a background conversion waits for the start that asked for it to draw its first
+// frames, unless that start ends sooner.
+constexpr int kMapBuildDelayMs = 5000;
 // How long --build-map-cache waits for another build of the same folder.
 constexpr int kLockWaitMs = 5 * 60 * 1000;
 // No map file comes near this; a larger one is not read.
@@ -642,23 +646,37 @@ bool StartMapCacheBuild(const std::string& root, const std::string& dir) {
   char* argv[] = {arg0.data(), option.data(), folder.data(), nullptr};
   const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (devNull < 0) return false;
+  // The conversion must not slow this start's first frame: it waits until this process ends
+  // (the write end of the pipe, held here, closes) or kMapBuildDelayMs have passed.
+  int saverAlive[2];
+  if (pipe2(saverAlive, O_CLOEXEC) != 0) {
+    close(devNull);
+    return false;
+  }
 
   const pid_t child = fork();
   if (child < 0) {
     close(devNull);
+    close(saverAlive[0]);
+    close(saverAlive[1]);
     return false;
   }
   if (child == 0) {
     // A grandchild in a session of its own outlives the saver, and init reaps it.
     setsid();
     if (fork() != 0) _exit(0);
+    close(saverAlive[1]);
     setpriority(PRIO_PROCESS, 0, 19);
+    pollfd wait{saverAlive[0], POLLIN, 0};
+    while (poll(&wait, 1, kMapBuildDelayMs) < 0 && errno == EINTR) {
+    }
     dup2(devNull, STDIN_FILENO);
     dup2(devNull, STDOUT_FILENO);
     execve(argv[0], argv, envp.data());
     _exit(127);
   }
   close(devNull);
+  close(saverAlive[0]);  // the write end stays open for as long as this process runs
   int status = 0;
   while (waitpid(child, &status, 0) < 0)
     if (errno != EINTR) return true;  // reaped elsewhere (SIGCHLD ignored): it did start
