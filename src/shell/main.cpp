@@ -36,9 +36,9 @@ constexpr const char* kUsage =
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
-    "  --build-map-cache DIR     convert the installed planet maps of other packages into DIR\n"
-    "                            (the package keeps the machine's cache "
-    "in " ZELMAR_MACHINE_MAP_CACHE
+    "  --build-map-cache DIR     convert other packages' installed planet maps into the cache\n"
+    "                            folder DIR (the machine's, read before the user's, is\n"
+    "                            " ZELMAR_MACHINE_MAP_CACHE
     ")\n"
     "  --help                    show this text\n"
     "Runs of the saver's scene (they read the settings as the saver does):\n"
@@ -59,9 +59,10 @@ constexpr const char* kUsage =
 constexpr const char* kEnvironment =
     "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
     "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
-    "/usr/share). The package converts those maps once into the machine's cache; when that is\n"
-    "missing or out of date, a start converts them in the background into\n"
-    "$XDG_CACHE_HOME/zelmar/maps and draws its own maps until the next start.\n";
+    "/usr/share); ZELMAR_MACHINE_MAP_CACHE the machine's cache of them. The package converts\n"
+    "the maps into the machine's cache; when that is missing or out of date, a start converts\n"
+    "them in the background into $XDG_CACHE_HOME/zelmar/maps and draws its own maps until the\n"
+    "next start.\n";
 
 }  // namespace
 
