@@ -103,7 +103,7 @@ class TScrnFrm : public TForm {
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
   std::unique_ptr<TWindow> FWindow;
-  WNDPROC FPrevProc;
+  TWndProc FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;
   bool FUserClose = false;

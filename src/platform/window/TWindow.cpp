@@ -119,15 +119,15 @@ void TWindow::ApplyFlags() {
   if (flags != this->flags()) setFlags(flags);
 }
 
-WNDPROC TWindow::Subclass(WNDPROC proc) {
-  WNDPROC previous = std::move(proc_);
-  proc_ = proc ? std::move(proc) : WNDPROC(DefWindowProcA);
+TWndProc TWindow::Subclass(TWndProc proc) {
+  TWndProc previous = std::move(proc_);
+  proc_ = proc ? std::move(proc) : TWndProc(DefWindowProcA);
   return previous;
 }
 
 LRESULT TWindow::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
   // A copy, so that a procedure may replace itself while it runs.
-  WNDPROC proc = proc_;
+  TWndProc proc = proc_;
   return proc(handle_, msg, wParam, lParam);
 }
 

@@ -35,7 +35,7 @@ class TWindow : public QWindow {
   LONG_PTR UserData() const { return userData_; }
   void SetUserData(LONG_PTR data) { userData_ = data; }
 
-  WNDPROC Subclass(WNDPROC proc);
+  TWndProc Subclass(TWndProc proc);
   // Through the procedure chain, as SendMessageA.
   LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
   // A queued message: the application's message hook first, then the procedure chain.
@@ -67,7 +67,7 @@ class TWindow : public QWindow {
   DWORD exStyle_ = 0;
   HMENU menu_ = 0;
   LONG_PTR userData_ = 0;
-  WNDPROC proc_;
+  TWndProc proc_;
   bool destroyed_ = false;
   bool ownedByLayer_ = false;
   bool active_ = false;

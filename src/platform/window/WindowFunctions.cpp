@@ -106,13 +106,13 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return prev ? prev(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc) {
+TWndProc SubclassWindow(HWND hwnd, TWndProc proc) {
   TWindow* window = TWindow::FromHandle(hwnd);
-  return window ? window->Subclass(std::move(proc)) : WNDPROC();
+  return window ? window->Subclass(std::move(proc)) : TWndProc();
 }
 
 LONG GetWindowLongA(HWND hwnd, int index) {
@@ -234,7 +234,7 @@ void PostQuitMessage(int exitCode) {
   if (TApplication* app = TApplication::Instance()) app->Terminate(exitCode);
 }
 
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TTimerProc proc) {
   if (!QCoreApplication::instance()) return 0;
   return TMessageQueue::Instance().SetTimer(hwnd, id, elapseMs, std::move(proc));
 }

@@ -6,6 +6,11 @@
 
 #include "platform/wintypes.h"
 
+#ifdef _WIN32
+// Windows' own GDI.
+#include <windows.h>
+#else
+
 constexpr int LF_FACESIZE = 32;
 
 struct LOGFONTA {
@@ -164,3 +169,5 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
                  UINT count, const INT* dx);
 BOOL TextOutA(HDC hdc, int x, int y, const char* text, int count);
 BOOL GdiFlush();
+
+#endif  // _WIN32

@@ -1,5 +1,5 @@
 // The window-system calls the framework and the saver window make, with Windows' names and
-// numeric values, implemented over Qt. Plain C++: the engine and the scene may include it.
+// numeric values, implemented over Qt (on Windows: Windows' own, plus the few that it lacks). Plain C++: the engine and the scene may include it.
 //
 // Messages. Input, paint, timer, activation and posted messages are "queued": they pass the
 // application's message hook (TApplication::SetOnMessage) before they reach the window
@@ -17,6 +17,13 @@
 #include <string>
 
 #include "platform/wintypes.h"
+
+#ifdef _WIN32
+// On Windows the calls, messages and constants are Windows' own; this header adds only what
+// Windows lacks, at its end: procedures that are objects, a timer without a procedure and the
+// message-box hook.
+#include <windows.h>
+#else
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
@@ -244,11 +251,29 @@ struct MSG {
   POINT pt;        // cursor position in screen coordinates when the message was made
 };
 
-// A window procedure. A std::function so that an object can hook a window with a bound method;
+#endif  // _WIN32
+
+// A window procedure. A std::function so that an object can hook a window with a bound method
+// (named apart from Windows' WNDPROC, a plain function pointer, so that both can exist);
 // SubclassWindow returns the previous one, which CallWindowProcA chains to.
-using WNDPROC = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
+using TWndProc = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
 // Called instead of the window procedure for WM_TIMER of a timer set with a procedure.
-using TIMERPROC = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
+using TTimerProc = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
+
+#ifdef _WIN32
+
+// Replaces the window's procedure and returns the one it had (the window class's procedure at
+// first, which CallWindowProcA reaches as Windows' own). A window keeps its chain until it is
+// destroyed.
+TWndProc SubclassWindow(HWND hwnd, TWndProc proc);
+LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// WM_TIMER (wParam = id) to the window through the message loop.
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs);
+// Message boxes go through the hook below when one is installed: the name stands for ours.
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+#define MessageBoxA ZelmarMessageBoxA
+
+#else
 
 // Windows. Every function taking an HWND fails quietly (FALSE, 0) for a handle that names no
 // window of this process.
@@ -263,9 +288,9 @@ BOOL SetWindowTextA(HWND hwnd, const char* text);
 HWND GetActiveWindow();
 
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Replaces the window's procedure and returns the one it had (DefWindowProcA at first).
-WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc);
+TWndProc SubclassWindow(HWND hwnd, TWndProc proc);
 
 LONG GetWindowLongA(HWND hwnd, int index);
 LONG SetWindowLongA(HWND hwnd, int index, LONG value);
@@ -300,7 +325,7 @@ BOOL ReleaseCapture();
 
 // Timers: WM_TIMER (wParam = id) through the message loop; ticks do not pile up when the loop
 // is busy. With hwnd 0 a new id is returned and the procedure is required.
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc = {});
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TTimerProc proc = {});
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // System. SPI_SETSCREENSAVERRUNNING asks the desktop not to blank the screen while set
@@ -312,6 +337,9 @@ void Sleep(DWORD ms);
 
 // Message boxes (Windows-1252 text, "\r\n" line breaks). Shows a modal box and returns IDOK.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
+#endif  // _WIN32
+
 // Tests install a hook to see the box instead of showing it; its result is MessageBoxA's.
 using MessageBoxHook =
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;

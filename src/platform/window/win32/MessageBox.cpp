@@ -1,0 +1,22 @@
+// Message boxes through the hook that tests install, else Windows' own box.
+#include "platform/window/winuser.h"
+
+namespace {
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  Hook() = std::move(hook);
+}
+
+#undef MessageBoxA
+
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  if (Hook()) return Hook()(owner, text ? text : "", caption ? caption : "", type);
+  return ::MessageBoxA(owner, text, caption, type);
+}
