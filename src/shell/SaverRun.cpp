@@ -4,31 +4,20 @@
 #include <cstdlib>
 
 #include "engine/TW9DirectX.h"
-#include "platform/render/gl/glbackend.h"
 #include "platform/window/TApplication.h"
+#include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
-// Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xlib.h>
 
 namespace zelmar {
 
 int RunSaver(int argc, char** argv) {
   // Without a display the toolkit would abort; say what is missing instead.
-  const char* X = std::getenv("DISPLAY");
-  if (!X && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-    std::fprintf(stderr, "zelmar: no display to run the saver on (DISPLAY is not set)\n");
+  if (const std::string Problem = DisplayProblem(); !Problem.empty()) {
+    std::fprintf(stderr, "zelmar: no display to run the saver on (%s)\n", Problem.c_str());
     return 1;
   }
-  if (X && !std::getenv("WAYLAND_DISPLAY")) {
-    Display* Dpy = XOpenDisplay(nullptr);
-    if (!Dpy) {
-      std::fprintf(stderr, "zelmar: cannot open the display '%s' to run the saver on\n", X);
-      return 1;
-    }
-    XCloseDisplay(Dpy);
-  }
   TApplication App(argc, argv);
-  UseGLDirect3DBackend();
+  UseRenderPlatform();
   int Code = 1;
   {
     TScrnFrm Form(TScrnFrm::TRun{});

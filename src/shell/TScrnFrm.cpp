@@ -1,20 +1,13 @@
 #include "shell/TScrnFrm.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimer>
-
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/window/TApplication.h"
-#include "platform/window/TWindow.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
 #include "shell/SaverInput.h"
 #include "shell/Settings.h"
+#include "shell/ShellPlatform.h"
 
 namespace zelmar {
 
@@ -29,15 +22,8 @@ std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
   // A dialog frame with a system menu, centred on the screen.
-  FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
-  FWindow->setTitle("ScrnFrm");
-  FWindow->resize(Run.Width, Run.Height);
-  if (QScreen* Screen = QGuiApplication::primaryScreen()) {
-    const QRect Area = Screen->geometry();
-    FWindow->setPosition(Area.x() + (Area.width() - Run.Width) / 2,
-                         Area.y() + (Area.height() - Run.Height) / 2);
-  }
-  SetHandle(FWindow->Handle());
+  FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height);
+  SetHandle(FWindow);
   FPrevProc = SubclassWindow(Handle(), [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return WindowProc(hwnd, Msg, wParam, lParam);
   });
@@ -85,7 +71,7 @@ TScrnFrm::~TScrnFrm() {
   // The framework's device lives on the window: components go before it.
   delete WPool;
   delete WDirectX;
-  FWindow.reset();
+  DestroyFormWindow(FWindow);
 }
 
 void TScrnFrm::FormCreate() {
@@ -138,12 +124,7 @@ void TScrnFrm::FormShow() {
 // little later. Until it has, the window's own activation and first paint would be taken for
 // the user's input, so the saver waits for them (bounded: a window manager may refuse focus).
 void TScrnFrm::WaitUntilShown() {
-  if (!QCoreApplication::instance()) return;
-  const QDeadlineTimer Deadline(kShowWaitMs);
-  QTimer Wake;  // the wait wakes up even when nothing else happens
-  Wake.start(20);
-  while (!FClosing && !(FWindow->isActive() && FWindow->isExposed()) && !Deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  zelmar::WaitUntilShown(Handle(), kShowWaitMs, true, [this] { return FClosing; });
 }
 
 void TScrnFrm::FormActivate() {

@@ -20,7 +20,6 @@
 
 class TW9DirectX;
 class TWPool;
-class TWindow;
 
 namespace zelmar {
 
@@ -102,7 +101,7 @@ class TScrnFrm : public TForm {
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
-  std::unique_ptr<TWindow> FWindow;
+  HWND FWindow = 0;
   TWndProc FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;

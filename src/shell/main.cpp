@@ -14,6 +14,7 @@
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
+#include "shell/ShellPlatform.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  zelmar::ConnectConsole();
   // The media search resolves relative texture folders against the program's own folder.
   if (const std::string exe = zelmar::ProgramPath(); !exe.empty())
     SetApplicationDir(std::filesystem::path(exe).parent_path().string() + "/");
