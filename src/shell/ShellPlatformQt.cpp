@@ -129,9 +129,9 @@ double ProcessCpuSeconds() {
 }
 
 double PeakResidentMB() {
-  std::ifstream Status("/proc/self/status");
+  std::ifstream StatusFile("/proc/self/status");
   std::string Line;
-  while (std::getline(Status, Line))
+  while (std::getline(StatusFile, Line))
     if (Line.rfind("VmHWM:", 0) == 0) return std::stod(Line.substr(6)) / 1024.0;
   rusage Usage{};
   getrusage(RUSAGE_SELF, &Usage);
