@@ -16,11 +16,21 @@ namespace {
 
 constexpr const char* kFormClass = "ZelmarForm";
 
+// A form may be smaller than Windows' least size of a captioned window (the saver window's
+// client area is 104 pixels wide).
+LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_GETMINMAXINFO) {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
+    return 0;
+  }
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
 bool RegisterFormClass() {
   static const bool registered = [] {
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = FormProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
