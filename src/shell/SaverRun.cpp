@@ -10,17 +10,23 @@
 
 namespace zelmar {
 
-int RunSaver(int argc, char** argv) {
+int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
+  UseXDisplay(Options);
   // Without a display the toolkit would abort; say what is missing instead.
   if (const std::string Problem = DisplayProblem(); !Problem.empty()) {
     std::fprintf(stderr, "zelmar: no display to run the saver on (%s)\n", Problem.c_str());
     return 1;
   }
-  TApplication App(argc, argv);
+  // The toolkit would read options of its own (among them -display); ours are parsed already.
+  int AppArgc = 1;
+  char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
+  TApplication App(AppArgc, AppArgv);
   UseRenderPlatform();
   int Code = 1;
   {
-    TScrnFrm Form(TScrnFrm::TRun{});
+    TScrnFrm::TRun Run;
+    Run.Options = Options;
+    TScrnFrm Form(Run);
     if (!Form.SettingsProblem.empty())
       std::fprintf(stderr, "zelmar: settings: %s\n", Form.SettingsProblem.c_str());
     if (!Form.WDirectX->D3D) {

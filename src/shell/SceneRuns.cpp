@@ -73,7 +73,7 @@ TScrnFrm::TRun RunFor(const TSceneRunOptions& O) {
   TScrnFrm::TRun Run;
   Run.Saver = false;
   Run.Seed = O.Seed;
-  Run.Display = O.Display;
+  Run.Options = O.Settings;
   Run.Width = O.Width;
   Run.Height = O.Height;
   return Run;
@@ -245,8 +245,14 @@ bool ParseSize(const std::string& Text, int& Width, int& Height) {
 }
 
 bool IsSceneOption(const std::string& Arg) {
-  return Arg == "--window" || Arg == "--size" || Arg == "--display" || Arg == "--seed" ||
-         Arg == "--snapshot" || Arg == "--bench";
+  if (Arg == "--window" || Arg == "--size" || Arg == "--seed" || Arg == "--snapshot" ||
+      Arg == "--bench")
+    return true;
+  std::vector<std::string> One{Arg, "x"};
+  std::size_t I = 0;
+  TSettingsOptions Ignored;
+  std::string Problem;
+  return TakeSettingsOption(One, I, Ignored, Problem) != otNotOurs;
 }
 
 std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOptions& O) {
@@ -266,16 +272,6 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       if (!HasValue || !ParseSize(Value, O.Width, O.Height))
         return "--size takes WIDTHxHEIGHT (1 to 8192 each), such as 1280x720, not '" + Value + "'";
       ++I;
-    } else if (A == "--display") {
-      std::string Lower = Value;
-      for (char& C : Lower) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-      if (Lower == "space")
-        O.Display = 0;
-      else if (Lower == "brass")
-        O.Display = 1;
-      else
-        return "--display takes space or brass, not '" + Value + "'";
-      ++I;
     } else if (A == "--seed") {
       std::uint32_t Seed = 0;
       if (!HasValue || !ParseSeed(Value, Seed))
@@ -292,21 +288,30 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       I += 2;
     } else if (A == "--bench") {
       if (!SetKind(TSceneRunOptions::rkBench)) return OneKind;
-      if (HasValue && Value.rfind("--", 0) != 0) {
+      if (HasValue && Value.rfind("-", 0) != 0) {
         if (!ParseSeconds(Value, kMaxBenchSeconds, false, O.Seconds))
           return "--bench takes a length in seconds (above 0, at most 3600), not '" + Value + "'";
         ++I;
       }
     } else {
-      return "unknown option '" + A + "'";
+      std::string Problem;
+      switch (TakeSettingsOption(Args, I, O.Settings, Problem)) {
+        case otTaken:
+          break;
+        case otRefused:
+          return Problem;
+        case otNotOurs:
+          return "unknown option '" + A + "'";
+      }
     }
   }
   if (O.Kind == TSceneRunOptions::rkNone)
-    return "--size, --display and --seed go with --window, --snapshot or --bench";
+    return "--size, --seed and the settings' options go with --window, --snapshot or --bench";
   return {};
 }
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
+  UseXDisplay(O.Settings);
   if (const std::string Problem = DisplayProblem(); !Problem.empty()) {
     std::fprintf(stderr,
                  "zelmar: no display to draw on (%s); run it on a desktop or under Xvfb, e.g. "

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/SettingsOptions.h"
+
 namespace zelmar {
 
 struct TSceneRunOptions {
@@ -15,15 +17,15 @@ struct TSceneRunOptions {
   TKind Kind = rkNone;
   int Width = 1280;
   int Height = 720;
-  // 0 Space, 1 Brass, -1 the stored display.
-  int Display = -1;
+  // Settings for this run instead of the stored ones.
+  TSettingsOptions Settings;
   std::optional<std::uint32_t> Seed;
   // Application time of a snapshot, or length of a benchmark.
   double Seconds = 20.0;
   std::string File;
 };
 
-// Whether an argument is one of these runs' options.
+// Whether an argument is one of these runs' options (or a setting's, which go with them).
 bool IsSceneOption(const std::string& Arg);
 // Reads the options (the program's arguments after its name); empty on success, else what is
 // wrong, for one line on stderr.

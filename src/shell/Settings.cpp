@@ -44,7 +44,8 @@ std::string DefaultInstallDir() {
   return dataDir;
 }
 
-std::string GetSettings(TSettings& settings, std::string& pathTextures, int display) {
+std::string GetSettings(TSettings& settings, std::string& pathTextures,
+                        const TSettingsOptions& options) {
   std::string installDir = DefaultInstallDir();
   int textureQuality = FormDefault("Texture_Quality");
   int objectQuality = FormDefault("Object_Quality");
@@ -84,6 +85,18 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures, int disp
     }
   }
 
+  zelmarType = options.ZelmarType.value_or(zelmarType);
+  selectPlanet = options.SelectPlanet.value_or(selectPlanet);
+  planetSpeed = options.PlanetSpeed.value_or(planetSpeed);
+  moveSpeed = options.MoveSpeed.value_or(moveSpeed);
+  objectQuality = options.ObjectQuality.value_or(objectQuality);
+  textureQuality = options.TextureQuality.value_or(textureQuality);
+  planetaryData = options.PlanetaryData.value_or(planetaryData);
+  fps = options.Fps.value_or(fps);
+  glare = options.Glare.value_or(glare);
+  lensFlare = options.LensFlare.value_or(lensFlare);
+  corona = options.Corona.value_or(corona);
+
   // A hand-edited store may hold any 32-bit value; the product must not overflow an int.
   settings.PlanetSpeed = static_cast<float>(2 * static_cast<std::int64_t>(planetSpeed));
   settings.MoveSpeed = static_cast<float>(3 * static_cast<std::int64_t>(moveSpeed));
@@ -93,7 +106,6 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures, int disp
   settings.ShowLensFlare = lensFlare;
   settings.ShowCorona = corona;
 
-  if (display == 0 || display == 1) zelmarType = display;
   if (zelmarType == 0)
     settings.BrassModel = false;
   else if (zelmarType == 1)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "scene/TSettings.h"
+#include "shell/SettingsOptions.h"
 
 namespace zelmar {
 
@@ -11,9 +12,10 @@ namespace zelmar {
 // left as it is for a texture quality out of range). Values the store does not have, or whose
 // reading stopped at a missing or mistyped value, take the dialog's form defaults, and a missing
 // "Install_Dir" the installed data folder. Returns what went wrong, for one line on stderr, or
-// an empty string when every value was read. A display of 0 (Space) or 1 (Brass) replaces the
-// stored "Zelmar_Type" for one run; -1 keeps it.
-std::string GetSettings(TSettings& settings, std::string& pathTextures, int display = -1);
+// an empty string when every value was read. The options given replace the stored values for this
+// run (after the read, so a store that cannot be read is still reported).
+std::string GetSettings(TSettings& settings, std::string& pathTextures,
+                        const TSettingsOptions& options = {});
 
 // A camera speed the dialog cannot give ("Move_Speed" outside 1 to 10, from a hand-edited
 // store) would stall the camera at 0, divide by it, or fling it past every body; the saver then

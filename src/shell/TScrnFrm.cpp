@@ -15,6 +15,8 @@ namespace {
 
 // The longest wait for the window system to show and activate the saver's window.
 constexpr int kShowWaitMs = 3000;
+// The frame cap on a display that does not say how often it refreshes.
+constexpr double kUnknownRefreshRate = 60.0;
 
 }  // namespace
 
@@ -79,7 +81,7 @@ void TScrnFrm::FormCreate() {
     RandSeed(*FRun.Seed);
   else
     Randomize();
-  SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Display);
+  SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Options);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
@@ -101,7 +103,20 @@ void TScrnFrm::Close() {
   DestroyWindow(Handle());
 }
 
+double TScrnFrm::FrameCap() const {
+  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
+  if (FRun.Uncapped) return 0.0;
+  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+  // The toolkit reads the rate from RandR; without it (or with a nonsense value) 60.
+  const QScreen* Screen = FWindow->screen();
+  const double Rate = Screen ? Screen->refreshRate() : 0.0;
+  return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
+}
+
 void TScrnFrm::FormShow() {
+  // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
+  // display (software rendering, virtual machines), and a saver must not hold a core.
+  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(FrameCap());
   if (!WDirectX->Started) {
     WDirectX->Start();
     if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();

@@ -17,6 +17,7 @@
 #include "engine/TWTimeSource.h"
 #include "platform/window/winuser.h"
 #include "scene/TSettings.h"
+#include "shell/SettingsOptions.h"
 
 class TW9DirectX;
 class TWPool;
@@ -31,15 +32,18 @@ class TScrnFrm : public TForm {
   struct TRun {
     // Every random draw repeats with a seed; without one the generator is seeded from the clock.
     std::optional<std::uint32_t> Seed;
-    // 0 Space, 1 Brass; -1 the stored display.
-    int Display = -1;
+    // Settings that replace the stored ones for this run, and the frame cap.
+    TSettingsOptions Options;
     // Client size of the window.
     int Width = 104;
     int Height = 213;
     // False: nobody runs MoveTimer; the caller steps MoveTimerTimer itself (snapshots).
     bool TimerRuns = true;
-    // Present without waiting for the display's refresh (benchmarks).
+    // Present without waiting for the display's refresh, and without a cap unless
+    // Options.MaxFps gives one (benchmarks).
     bool Uncapped = false;
+    // The frame cap when Options.MaxFps gives none; 0: the display's refresh rate.
+    int DefaultMaxFps = 0;
     // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
     // ordinary window.
     bool Saver = true;
@@ -78,6 +82,8 @@ class TScrnFrm : public TForm {
   // The message hook removed, tmrTick off, the cursor shown again.
   void FormHide();
   void FormResize();
+  // The most frames a second this run presents (0: no cap).
+  double FrameCap() const;
 
   TW9DirectX* WDirectX = nullptr;
   TWPool* WPool = nullptr;

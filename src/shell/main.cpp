@@ -1,5 +1,6 @@
 // Zelmar's entry: the screen-saver switches the host passes (/s, /c, /p HANDLE, /a), and a few
 // options of our own for installing, testing and pictures.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,13 +15,14 @@
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
+#include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: zelmar [SWITCH]\n"
-    "  /s            run the screen saver full screen\n"
+    "Usage: zelmar [SWITCH] [SETTINGS...]\n"
+    "  /s [SETTINGS...]  run the screen saver full screen\n"
     "  /c[:HANDLE]   show the configuration dialog (also with no switch), owned by the X\n"
     "                window HANDLE when given\n"
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
@@ -41,8 +43,11 @@ constexpr const char* kUsage =
     "                            bare frame (one textured full-window quad and one sphere of\n"
     "                            the scene's triangle count) and the ratio of the two rates\n"
     "  with  --size WxH          size of the window, picture or benchmark (default 1280x720)\n"
-    "        --display space|brass   this display instead of the stored one\n"
     "        --seed N            repeat every random draw (N from 0 to 4294967295)\n"
+    "        SETTINGS            any of the settings below\n"
+    "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
+
+constexpr const char* kEnvironment =
     "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
 
 }  // namespace
@@ -58,6 +63,8 @@ int main(int argc, char** argv) {
 
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
+    std::fputs(zelmar::kSettingsOptionsUsage, stdout);
+    std::fputs(kEnvironment, stdout);
     return 0;
   }
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
@@ -82,7 +89,13 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (zelmar::IsSceneOption(raw1)) {
+  // The scene's runs take their options in any order.
+  if (std::any_of(argv + 1, argv + argc,
+                  [](const char* a) {
+                    const std::string s = a;
+                    return s == "--window" || s == "--snapshot" || s == "--bench";
+                  }) ||
+      zelmar::IsSceneOption(raw1)) {
     zelmar::TSceneRunOptions options;
     const std::string problem =
         zelmar::ParseSceneOptions(std::vector<std::string>(argv + 1, argv + argc), options);
@@ -93,7 +106,8 @@ int main(int argc, char** argv) {
     return zelmar::RunScene(options, argc, argv);
   }
   if (raw1.rfind("--", 0) == 0) {
-    std::fprintf(stderr, "zelmar: unknown option '%s'\n%s", raw1.c_str(), kUsage);
+    std::fprintf(stderr, "zelmar: unknown option '%s'\n%s%s%s", raw1.c_str(), kUsage,
+                 zelmar::kSettingsOptionsUsage, kEnvironment);
     return 2;
   }
 
@@ -105,8 +119,17 @@ int main(int argc, char** argv) {
       return zelmar::RunPreview(raw2);
     case zelmar::rmConfig:
       return zelmar::RunConfigMode(argc, argv, first);
-    case zelmar::rmSaver:
-      return zelmar::RunSaver(argc, argv);
+    case zelmar::rmSaver: {
+      // The host passes the switch alone; settings for one run may follow it.
+      zelmar::TSettingsOptions options;
+      const std::string problem = zelmar::ParseSettingsOptions(
+          std::vector<std::string>(argv + std::min(argc, 2), argv + argc), options);
+      if (!problem.empty()) {
+        std::fprintf(stderr, "zelmar: %s (see --help)\n", problem.c_str());
+        return 2;
+      }
+      return zelmar::RunSaver(options, argc, argv);
+    }
   }
   return 0;
 }

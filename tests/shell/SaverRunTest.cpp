@@ -106,7 +106,7 @@ class SaverRun : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  void Start() {
+  void Start(const std::vector<std::string>& args = {"/s"}) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     pid_ = fork();
@@ -114,8 +114,11 @@ class SaverRun : public ::testing::Test {
       dup2(fds[1], 2);
       close(fds[0]);
       setenv("ZELMAR_HIVE", hive_.c_str(), 1);
-      const char* exe = ZELMAR_EXE;
-      execl(exe, exe, "/s", static_cast<char*>(nullptr));
+      setenv("ZELMAR_FRAME_COUNT", (dir_ / "frames").c_str(), 1);
+      std::vector<char*> argv{const_cast<char*>(ZELMAR_EXE)};
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
       _exit(127);
     }
     close(fds[1]);
@@ -234,8 +237,8 @@ class SaverRun : public ::testing::Test {
 
   // Starts the saver and waits until its window is on top, covers the screen, shows the scene
   // and hides the cursor. Fails the test when it does not come.
-  void StartAndWaitForScene() {
-    Start();
+  void StartAndWaitForScene(const std::vector<std::string>& args = {"/s"}) {
+    Start(args);
     bool ours = false, covers = false, scene = false, hidden = false;
     for (int i = 0; i < kStartSteps && Alive(); ++i) {
       const Window top = TopWindow(&ours);
@@ -287,6 +290,9 @@ class SaverRun : public ::testing::Test {
     WaitForFrames();
   }
 
+  // Buffer swaps the saver has made so far.
+  long Frames() { return std::atol(ReadFile(dir_ / "frames").c_str()); }
+
   Display* dpy_ = nullptr;
   fs::path dir_;
   fs::path hive_;
@@ -331,6 +337,21 @@ TEST_F(SaverRun, EndsOnAKey) {
   ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
   EXPECT_EQ(WaitForExit(), 0) << Stderr();
   EXPECT_EQ(ReadFile(hive_), settings);
+}
+
+// Frames are paced by the program itself (Xvfb has no vsync): over three seconds no more than
+// the cap allows, give or take the frames at either end; and yet it draws.
+TEST_F(SaverRun, PresentsNoMoreFramesThanTheCap) {
+  std::ofstream(hive_, std::ios::binary) << HiveText(5);
+  ASSERT_NO_FATAL_FAILURE(StartAndWaitForScene({"/s", "--max-fps", "10", "--no-corona"}));
+  const long before = Frames();
+  usleep(3000000);
+  const long drawn = Frames() - before;
+  EXPECT_LE(drawn, 10 * 3 + 2);
+  EXPECT_GE(drawn, 3);
+  ASSERT_NO_FATAL_FAILURE(UseUpIgnoredMessages());
+  ASSERT_TRUE(Tool({"xdotool", "key", "q"}));
+  EXPECT_EQ(WaitForExit(), 0) << Stderr();
 }
 
 // Without a settings file the saver says so once and runs on the dialog's defaults.

@@ -23,10 +23,10 @@ TEST(SceneOptions, RunsAndTheirModifiers) {
   EXPECT_EQ(O.Kind, TSceneRunOptions::rkWindow);
   EXPECT_EQ(O.Width, 1280);
   EXPECT_EQ(O.Height, 720);
-  EXPECT_EQ(O.Display, -1);
+  EXPECT_FALSE(O.Settings.ZelmarType.has_value());
   EXPECT_FALSE(O.Seed.has_value());
 
-  EXPECT_EQ(Parse({"--snapshot", "12.5", "out/a.PNG", "--size", "640x480", "--display", "Brass",
+  EXPECT_EQ(Parse({"--snapshot", "12.5", "out/a.PNG", "--size", "640x480", "--scene", "Brass",
                    "--seed", "4294967295"},
                   O),
             "");
@@ -35,10 +35,10 @@ TEST(SceneOptions, RunsAndTheirModifiers) {
   EXPECT_EQ(O.File, "out/a.PNG");
   EXPECT_EQ(O.Width, 640);
   EXPECT_EQ(O.Height, 480);
-  EXPECT_EQ(O.Display, 1);
+  EXPECT_EQ(O.Settings.ZelmarType, 1);
   EXPECT_EQ(O.Seed, 4294967295u);
-  EXPECT_EQ(Parse({"--display", "space", "--snapshot", "0", "x.png"}, O), "");
-  EXPECT_EQ(O.Display, 0);
+  EXPECT_EQ(Parse({"--scene", "space", "--snapshot", "0", "x.png"}, O), "");
+  EXPECT_EQ(O.Settings.ZelmarType, 0);
   EXPECT_EQ(O.Seconds, 0.0);
 
   // The length of a benchmark is optional.
@@ -58,7 +58,7 @@ TEST(SceneOptions, BadValuesAreRefusedWithTheOptionNamed) {
       {"--window", "--size", "0x720"},
       {"--window", "--size", "9000x100"},
       {"--window", "--size"},
-      {"--window", "--display", "moon"},
+      {"--window", "--scene", "moon"},
       {"--window", "--seed", "-1"},
       {"--window", "--seed", "4294967296"},
       {"--window", "--seed", "12ab"},
@@ -82,6 +82,6 @@ TEST(SceneOptions, BadValuesAreRefusedWithTheOptionNamed) {
     EXPECT_FALSE(Problem.empty()) << Joined;
   }
   EXPECT_NE(Parse({"--window", "--size", "12"}, O).find("--size"), std::string::npos);
-  EXPECT_NE(Parse({"--window", "--display", "moon"}, O).find("'moon'"), std::string::npos);
+  EXPECT_NE(Parse({"--window", "--scene", "moon"}, O).find("'moon'"), std::string::npos);
   EXPECT_NE(Parse({"--snapshot", "5", "a.jpg"}, O).find(".png"), std::string::npos);
 }

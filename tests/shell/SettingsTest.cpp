@@ -12,6 +12,12 @@ using namespace zelmar;
 
 namespace {
 
+TSettingsOptions SceneOption(int zelmarType) {
+  TSettingsOptions o;
+  o.ZelmarType = zelmarType;
+  return o;
+}
+
 // A hive holding every value, each overridable.
 void WriteSettings(const std::string& installDir, int textureQuality, int zelmarType,
                    int planetSpeed = 5) {
@@ -204,14 +210,53 @@ TEST(Settings, ADisplayGivenForOneRunReplacesTheStoredOneWithItsFolderAndSpeed) 
   std::string path;
   RandSeed(1);
   const std::uint32_t before = RandSeed();
-  EXPECT_EQ(GetSettings(s, path, 1), "");
+  EXPECT_EQ(GetSettings(s, path, SceneOption(1)), "");
   EXPECT_TRUE(s.BrassModel);
   EXPECT_EQ(path, "/opt/zelmar/tabletextures/Low/");
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);
   // No coin is tossed for a display that is given.
   EXPECT_EQ(RandSeed(), before);
-  EXPECT_EQ(GetSettings(s, path, 0), "");
+  EXPECT_EQ(GetSettings(s, path, SceneOption(0)), "");
   EXPECT_FALSE(s.BrassModel);
   EXPECT_EQ(path, "/opt/zelmar/textures/Low/");
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
+}
+
+TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 1, 0, 5);
+  TSettingsOptions o;
+  o.SelectPlanet = 0;
+  o.PlanetSpeed = 10;
+  o.MoveSpeed = 1;
+  o.ObjectQuality = 0;
+  o.TextureQuality = 2;
+  o.PlanetaryData = true;
+  o.Fps = false;
+  o.Corona = false;
+  o.LensFlare = false;
+  o.Glare = false;
+  TSettings s;
+  std::string path;
+  EXPECT_EQ(GetSettings(s, path, o), "");
+  EXPECT_FALSE(s.RandomSelect);
+  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.2f);
+  EXPECT_FLOAT_EQ(s.MoveSpeed, 3.0f);
+  EXPECT_EQ(s.ObjectQuality, 0);
+  EXPECT_EQ(path, "/opt/zelmar/textures/Low/");
+  EXPECT_TRUE(s.ShowPlanetData);
+  EXPECT_FALSE(s.ShowFPS || s.ShowCorona || s.ShowLensFlare || s.ShowGlare);
+
+  // The store keeps what the user chose; the next run without options reads it again.
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_TRUE(s.RandomSelect && s.ShowFPS && s.ShowCorona && s.ShowLensFlare && s.ShowGlare);
+  EXPECT_EQ(path, "/opt/zelmar/textures/Medium/");
+
+  // A store that cannot be read is still reported, and the options still apply.
+  hive.Write(hive.Read().replace(hive.Read().find("\"Glare\"=dword:00000001"),
+                                 std::string("\"Glare\"=dword:00000001").size(), ""));
+  o = TSettingsOptions();
+  o.Glare = true;
+  EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);
+  EXPECT_TRUE(s.ShowGlare);
 }

@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "registry/TempHive.h"
 
@@ -70,8 +71,34 @@ TEST_F(SnapshotRun, TheSameRunGivesTheSameBytesAndAPicture) {
     for (int X = 0; X < 320; X += 4) Colours.insert(Shot.pixel(X, Y));
   EXPECT_GT(Colours.size(), 50u);
   // Another display is another picture.
-  ASSERT_EQ(Zelmar("--snapshot 9.5 " + C + " --size 320x240 --seed 3 --display brass"), 0);
+  ASSERT_EQ(Zelmar("--snapshot 9.5 " + C + " --size 320x240 --seed 3 --scene brass"), 0);
   EXPECT_NE(Bytes(A), Bytes(C));
+}
+
+// The stored settings turn every effect on; at 20 s the camera looks past Venus at the Sun, its
+// data panel up. Each option changes the picture, and the frame cap (which only paces a live run)
+// leaves it as it is.
+TEST_F(SnapshotRun, EverySettingGivenAsAnOptionChangesThePicture) {
+  const std::string Base = Dir + "/base.png";
+  const std::string Run = " --size 320x240 --seed 3";
+  ASSERT_EQ(Zelmar("--snapshot 20 " + Base + Run), 0);
+  const std::string Stored = Hive.Read();
+  // (The frame rate's text needs a second of real frames; a snapshot has none to show.)
+  const std::vector<std::string> Changing = {
+      "--no-corona",       "--no-lens-flare",       "-no-glare",
+      "--no-planet-data",  "--object-quality high", "--texture-quality=very-high",
+      "--planet-speed 10", "--move-speed 10",       "--order random",
+      "--scene brass"};
+  for (const std::string& Option : Changing) {
+    const std::string Shot = Dir + "/option.png";
+    ASSERT_EQ(Zelmar("--snapshot 20 " + Shot + Run + " " + Option), 0) << Option;
+    EXPECT_TRUE(Bytes(Shot) != Bytes(Base)) << Option;
+  }
+  const std::string Capped = Dir + "/capped.png";
+  ASSERT_EQ(Zelmar("--max-fps 5 --snapshot 20 " + Capped + Run), 0);
+  EXPECT_TRUE(Bytes(Capped) == Bytes(Base));
+  // Options hold for the run only.
+  EXPECT_TRUE(Hive.Read() == Stored);
 }
 
 TEST_F(SnapshotRun, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
@@ -87,7 +114,11 @@ TEST_F(SnapshotRun, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
 TEST_F(SnapshotRun, BadOptionValuesExit2) {
   EXPECT_EQ(Zelmar("--snapshot soon " + Dir + "/x.png"), 2);
   EXPECT_EQ(Zelmar("--window --size 12by5"), 2);
-  EXPECT_EQ(Zelmar("--window --display moon"), 2);
+  EXPECT_EQ(Zelmar("--window --scene moon"), 2);
   EXPECT_EQ(Zelmar("--bench -4"), 2);
+  EXPECT_EQ(Zelmar("--window --planet-speed 11"), 2);
+  EXPECT_EQ(Zelmar("--max-fps 0 --window"), 2);
+  EXPECT_EQ(Zelmar("/s --corona --object-quality ultra"), 2);
+  EXPECT_EQ(Zelmar("/s --frobnicate"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));
 }

@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QTimer>
 #include <QWindow>
+#include <chrono>
+#include <cmath>
 
 #include "platform/window/TWindow.h"
 #include "platform/window/WindowSystem.h"
@@ -23,7 +26,26 @@ struct TApplication::Private {
   bool terminated = false;
   int exitCode = 0;
   bool inIdle = false;
+  // Pacing: the time between runs of the idle hook (zero: none), when the next one is due,
+  // and the timer that wakes the loop for it.
+  std::chrono::steady_clock::duration idleInterval{};
+  std::chrono::steady_clock::time_point idleDue{};
+  std::unique_ptr<QTimer> idleWake;
 };
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The next run is due one interval after the one before, so that the timer's whole
+// milliseconds do not drift the rate; a run that comes later than an interval after it was due
+// starts the count again from there instead of catching up in a burst.
+Clock::time_point NextDue(Clock::time_point due, Clock::time_point started,
+                          Clock::duration interval) {
+  return started - due < interval ? due + interval : started + interval;
+}
+
+}  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : d_(std::make_unique<Private>()) {
   if (!QCoreApplication::instance()) d_->ownApp = std::make_unique<QApplication>(argc, argv);
@@ -47,6 +69,19 @@ void TApplication::SetOnIdle(TIdleEvent hook) {
 }
 bool TApplication::HasOnIdle() const {
   return static_cast<bool>(d_->onIdle);
+}
+void TApplication::SetIdlePace(double perSecond) {
+  if (!(perSecond > 0.0) || !std::isfinite(perSecond)) {
+    d_->idleInterval = {};
+    return;
+  }
+  d_->idleInterval =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / perSecond));
+  d_->idleDue = Clock::now();
+}
+double TApplication::IdlePace() const {
+  if (d_->idleInterval == Clock::duration{}) return 0.0;
+  return 1.0 / std::chrono::duration<double>(d_->idleInterval).count();
 }
 void TApplication::SetOnMessage(TMessageEvent hook) {
   d_->onMessage = std::move(hook);
@@ -105,12 +140,28 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleMessage() {
   ProcessMessages();
   if (d_->terminated) return;
+  const bool paced = d_->idleInterval != Clock::duration{};
+  const Clock::time_point started = Clock::now();
+  if (paced && d_->onIdle && !d_->inIdle && started < d_->idleDue) {
+    // Not due yet: sleep until it is, or until an event comes first (the next pass handles it
+    // and looks at the time again).
+    if (!d_->idleWake) {
+      d_->idleWake = std::make_unique<QTimer>();
+      d_->idleWake->setSingleShot(true);
+      d_->idleWake->setTimerType(Qt::PreciseTimer);
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(d_->idleDue - started);
+    d_->idleWake->start(static_cast<int>(wait.count()));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return;
+  }
   bool done = true;
   if (d_->onIdle && !d_->inIdle) {
     d_->inIdle = true;
     TIdleEvent hook = d_->onIdle;  // the hook may replace itself
     hook(done);
     d_->inIdle = false;
+    if (paced && !done) d_->idleDue = NextDue(d_->idleDue, started, d_->idleInterval);
   }
   if (d_->terminated || !done) return;
   // Nothing more to do: sleep in the toolkit until an event (input, timer, posted) arrives.

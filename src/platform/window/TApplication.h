@@ -29,6 +29,10 @@ class TApplication {
 
   void SetOnIdle(TIdleEvent hook);
   bool HasOnIdle() const;
+  // At most this many runs of the idle hook a second while it is not done; 0 (the default)
+  // runs it again at once.
+  void SetIdlePace(double perSecond);
+  double IdlePace() const;
   void SetOnMessage(TMessageEvent hook);
   bool HasOnMessage() const;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
 
 #include "platform/render/d3d9.h"
 
@@ -23,3 +24,9 @@ UINT GLCompiledPrograms(IDirect3DDevice9* device);
 // D3DERR_DEVICELOST and TestCooperativeLevel says D3DERR_DEVICENOTRESET until a Reset (for
 // tests of the framework's loss handling on the real backend).
 void GLLoseDevice(IDirect3DDevice9* device);
+// Buffer swaps (frames presented to a window) by every GL device of this process. With
+// ZELMAR_FRAME_COUNT naming a file, each swap also writes the count there (overwriting it),
+// so that a benchmark or a test can read how many frames a running program has shown.
+std::uint64_t GLBufferSwaps();
+// Called by a GL device after each buffer swap.
+void GLCountBufferSwap();

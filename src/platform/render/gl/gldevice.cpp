@@ -10,6 +10,7 @@
 
 #include "platform/render/d3d9defaults.h"
 #include "platform/render/d3dx9.h"
+#include "platform/render/gl/glbackend.h"
 #include "platform/render/gl/gldirect3d9.h"
 #include "platform/render/gl/glfont9.h"
 #include "platform/render/gl/glformats.h"
@@ -503,6 +504,7 @@ HRESULT GLDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
     gl->glBlitFramebuffer(0, 0, w, h, 0, out.height(), out.width(), 0, GL_COLOR_BUFFER_BIT,
                           w == out.width() && h == out.height() ? GL_NEAREST : GL_LINEAR);
     core_->context()->swapBuffers(surface);
+    GLCountBufferSwap();
   }
   InvalidateStateCache();
   return D3D_OK;
