@@ -121,7 +121,7 @@ HRESULT WriteSurface(IDirect3DSurface9* surface, const RECT* rect, const Image32
 HRESULT TextureFromImage(IDirect3DDevice9* device, DecodedImage32& d, UINT Width, UINT Height,
                          UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                          DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                         Ref<IDirect3DTexture9>* ppTexture) {
+                         IDirect3DTexture9** ppTexture) {
   if (pSrcInfo) *pSrcInfo = InfoOf(d);
   auto size = [](UINT requested, UINT image) {
     if (requested == D3DX_DEFAULT_NONPOW2 || requested == D3DX_FROM_FILE) return image;
@@ -154,9 +154,12 @@ HRESULT TextureFromImage(IDirect3DDevice9* device, DecodedImage32& d, UINT Width
       surface->Release();
     }
   }
-  if (SUCCEEDED(hr)) *ppTexture = Ref<IDirect3DTexture9>(texture);
-  texture->Release();
-  return hr;
+  if (FAILED(hr)) {
+    texture->Release();
+    return hr;
+  }
+  *ppTexture = texture;  // with the reference CreateTexture gave
+  return D3D_OK;
 }
 
 HRESULT SurfaceFromImage(IDirect3DSurface9* dest, const RECT* destRect, DecodedImage32& d,
@@ -202,7 +205,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, const char* pSrc
                                      UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                      D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                      D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*,
-                                     Ref<IDirect3DTexture9>* ppTexture) {
+                                     IDirect3DTexture9** ppTexture) {
   if (ppTexture) *ppTexture = nullptr;
   if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
   DecodedImage32 d;
@@ -216,7 +219,7 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* pDevice, HMODULE hSrc
                                          UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                          D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                         PALETTEENTRY*, Ref<IDirect3DTexture9>* ppTexture) {
+                                         PALETTEENTRY*, IDirect3DTexture9** ppTexture) {
   if (ppTexture) *ppTexture = nullptr;
   if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
   DecodedImage32 d;
@@ -244,7 +247,7 @@ HRESULT D3DXLoadSurfaceFromResourceA(IDirect3DSurface9* pDestSurface, const PALE
   return SurfaceFromImage(pDestSurface, pDestRect, d, pSrcRect, Filter, ColorKey, pSrcInfo);
 }
 
-HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, Ref<ID3DXFont>* ppFont) {
+HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, ID3DXFont** ppFont) {
   if (ppFont) *ppFont = nullptr;
   if (!pDevice || !ppFont) return D3DERR_INVALIDCALL;
   D3DXFONT_DESCA desc;
@@ -253,15 +256,16 @@ HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, Ref<ID3DXFont>* p
 }
 
 HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* pDevice, const D3DXFONT_DESCA* pDesc,
-                                Ref<ID3DXFont>* ppFont) {
+                                ID3DXFont** ppFont) {
   if (ppFont) *ppFont = nullptr;
   if (!pDevice || !pDesc || !ppFont) return D3DERR_INVALIDCALL;
   return Win32Font9::Create(pDevice, *pDesc, ppFont);
 }
 
-HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, Ref<ID3DXSprite>* ppSprite) {
+HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite) {
   if (ppSprite) *ppSprite = nullptr;
   if (!pDevice || !ppSprite) return D3DERR_INVALIDCALL;
-  *ppSprite = Ref<ID3DXSprite>(new Win32Sprite9(pDevice));
+  Ref<ID3DXSprite> sprite(new Win32Sprite9(pDevice));
+  *ppSprite = sprite.Detach();
   return D3D_OK;
 }

@@ -18,10 +18,10 @@ Win32Font9::~Win32Font9() {
 }
 
 HRESULT Win32Font9::Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc,
-                           Ref<ID3DXFont>* out) {
+                           ID3DXFont** out) {
   Ref<Win32Font9> font(new Win32Font9(device, desc));
   if (HRESULT hr = font->BuildAtlas(); FAILED(hr)) return hr;
-  *out = font;
+  *out = font.Detach();
   return D3D_OK;
 }
 
@@ -117,9 +117,10 @@ HRESULT Win32Font9::BuildAtlas() {
   return hr;
 }
 
-HRESULT Win32Font9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT Win32Font9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(device_);
+  device_->AddRef();
+  *ppDevice = device_;
   return D3D_OK;
 }
 

@@ -9,10 +9,10 @@
 class Win32Font9 final : public ID3DXFont {
  public:
   // *out receives the font; fails with the device's error when the atlas cannot be made.
-  static HRESULT Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc, Ref<ID3DXFont>* out);
+  static HRESULT Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc, ID3DXFont** out);
   ~Win32Font9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT GetDescA(D3DXFONT_DESCA* pDesc) override;
   INT DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) override;
   HRESULT OnLostDevice() override;

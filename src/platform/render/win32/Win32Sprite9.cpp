@@ -10,9 +10,10 @@ Win32Sprite9::~Win32Sprite9() {
   device_->Release();
 }
 
-HRESULT Win32Sprite9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT Win32Sprite9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(device_);
+  device_->AddRef();
+  *ppDevice = device_;
   return D3D_OK;
 }
 

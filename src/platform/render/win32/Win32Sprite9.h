@@ -9,7 +9,7 @@ class Win32Sprite9 final : public ID3DXSprite {
   explicit Win32Sprite9(IDirect3DDevice9* device);
   ~Win32Sprite9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT Begin() override;
   HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect, const D3DXVECTOR2* pScaling,
                const D3DXVECTOR2* pRotationCenter, float Rotation,
