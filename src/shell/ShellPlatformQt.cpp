@@ -18,6 +18,7 @@
 #include "platform/render/gl/glbackend.h"
 #include "platform/window/TWindow.h"
 #include "shell/Settings.h"
+#include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xlib.h>
@@ -38,6 +39,10 @@ std::string ProgramPath() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : exe.string();
+}
+
+void UseXDisplay(const TSettingsOptions& O) {
+  if (O.XDisplay) setenv("DISPLAY", O.XDisplay->c_str(), 1);
 }
 
 void ConnectConsole() {}  // standard output and error are the terminal's already

@@ -8,6 +8,7 @@
 
 #include "platform/window/TApplication.h"
 #include "shell/Settings.h"
+#include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
 
 namespace zelmar {
@@ -109,6 +110,8 @@ std::string ProgramPath() {
   const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
 }
+
+void UseXDisplay(const TSettingsOptions&) {}
 
 void ConnectConsole() {
   // Started from a console with nowhere for the output to go: take the console's.
