@@ -24,6 +24,9 @@ void UseRenderPlatform();
 // A window with a dialog frame and a system menu whose client area is Width x Height, centred on
 // the primary screen (at the screen's origin with AtOrigin), not yet shown. 0 on failure.
 HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin = false);
+// Frames a second of the display the window is on (RandR's through the toolkit on Linux), or 0
+// when the system does not say.
+double DisplayRefreshRate(HWND Window);
 // Destroys a window made by CreateFormWindow (nothing when it is gone already).
 void DestroyFormWindow(HWND Window);
 // Waits, up to TimeoutMs, until the window system has shown the window (and activated it, with

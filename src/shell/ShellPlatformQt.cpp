@@ -80,6 +80,12 @@ HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin)
   return Handle;
 }
 
+double DisplayRefreshRate(HWND Window) {
+  TWindow* W = TWindow::FromHandle(Window);
+  const QScreen* Screen = W ? W->screen() : nullptr;
+  return Screen ? Screen->refreshRate() : 0.0;
+}
+
 void DestroyFormWindow(HWND Window) {
   auto It = FormWindows().find(Window);
   if (It == FormWindows().end()) return;

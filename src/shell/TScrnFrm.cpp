@@ -107,9 +107,8 @@ double TScrnFrm::FrameCap() const {
   if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
   if (FRun.Uncapped) return 0.0;
   if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
-  // The toolkit reads the rate from RandR; without it (or with a nonsense value) 60.
-  const QScreen* Screen = FWindow->screen();
-  const double Rate = Screen ? Screen->refreshRate() : 0.0;
+  // The display's own rate; without it (or with a nonsense value) 60.
+  const double Rate = DisplayRefreshRate(FWindow);
   return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
 }
 

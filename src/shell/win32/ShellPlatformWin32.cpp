@@ -144,6 +144,18 @@ HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin)
   return window;
 }
 
+double DisplayRefreshRate(HWND Window) {
+  MONITORINFOEXA monitor{};
+  monitor.cbSize = sizeof monitor;
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  if (!GetMonitorInfoA(MonitorFromWindow(Window, MONITOR_DEFAULTTOPRIMARY), &monitor) ||
+      !EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode))
+    return 0.0;
+  // 0 and 1 stand for the hardware's default rate, which Windows does not tell.
+  return mode.dmDisplayFrequency > 1 ? static_cast<double>(mode.dmDisplayFrequency) : 0.0;
+}
+
 void DestroyFormWindow(HWND Window) {
   if (Window && IsWindow(Window)) DestroyWindow(Window);
 }
