@@ -87,8 +87,7 @@ TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
   Ref<IDirect3DDevice9> Device;
   for (D3DDEVTYPE Type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF})
     if (D3D && !Device)
-      D3D->CreateDevice(0, Type, Handle, D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params,
-                        &Device);
+      D3D->CreateDevice(0, Type, Handle, D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Device);
   if (!Device) {
     Figures.Problem = "no render device for the bare frame";
     return Figures;

@@ -23,8 +23,9 @@ TPreviewGeometry PreviewGeometry(int windowWidth, int windowHeight);
 int NextIconColumn(int x, int previewWidth);
 
 // Draws into the window named by handle (decimal, or hexadecimal with 0x: an X window on Linux,
-// a window of any process on Windows) until it is no longer visible. Returns the process's exit code: 0 when the host hid or destroyed the
-// window, 2 (with a message on stderr) for a missing or bad handle or no display.
+// a window of any process on Windows) until it is no longer visible. Returns the process's exit
+// code: 0 when the host hid or destroyed the window, 2 (with a message on stderr) for a missing or
+// bad handle or no display.
 int RunPreview(const std::string& handle);
 
 // Opens a window of its own of width x height and previews into it until it is closed; what

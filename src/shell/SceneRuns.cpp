@@ -197,8 +197,9 @@ int RunBench(const TSceneRunOptions& O, TApplication& App) {
     DX->OnRender = [&](TW9DirectX* Sender, bool& DefaultPresent) {
       ++Scene.Frames;
       // Frames are uncapped, so the run ends within a frame of its length.
-      if (Timing && std::chrono::duration<double>(std::chrono::steady_clock::now() - Start)
-                            .count() >= O.Seconds)
+      if (Timing &&
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count() >=
+              O.Seconds)
         App.Terminate();
       return Render(Sender, DefaultPresent);
     };

@@ -1,7 +1,7 @@
 // The image steps the Windows loaders share: colour key, resampling and mip levels.
-#include "platform/render/win32/Image32.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/render/win32/Image32.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Our Targa reader against files built byte by byte: orientations, depths, and what it refuses.
-#include "platform/render/win32/TargaReader.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "platform/render/win32/TargaReader.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool Read(const std::vector<std::uint8_t>& file, Image32& image, TargaInfo* info
 
 TEST(TargaReader, ThirtyTwoBitRowsBottomUpOrTopDownKeepTheirAlpha) {
   // Blue, green, red, alpha per pixel; the first row in the file is the bottom one.
-  const std::vector<std::uint8_t> pixels = {1, 2, 3, 0x80, 4, 5, 6, 0xFF,
+  const std::vector<std::uint8_t> pixels = {1, 2, 3, 0x80, 4,  5,  6,  0xFF,
                                             7, 8, 9, 0x00, 10, 11, 12, 0x40};
   Image32 image;
   TargaInfo info;

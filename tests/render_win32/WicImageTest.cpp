@@ -1,11 +1,11 @@
 // Image files through Windows' imaging component and our Targa reader, as the loaders see them.
-#include "platform/render/win32/WicImage.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <vector>
+
+#include "platform/render/win32/WicImage.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ std::vector<std::uint8_t> Bitmap24() {
   Put16(file, 26, 1);
   Put16(file, 28, 24);
   Put32(file, 34, 16);
-  const std::uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0,    // bottom: red, green
-                                 255, 0, 0, 255, 255, 255, 0, 0};  // top: blue, white
+  const std::uint8_t rows[16] = {0,   0, 255, 0,   255, 0,   0, 0,   // bottom: red, green
+                                 255, 0, 0,   255, 255, 255, 0, 0};  // top: blue, white
   std::copy(rows, rows + 16, file.begin() + 54);
   return file;
 }

@@ -73,8 +73,10 @@ TEST(PreviewWin32, DrawsStarsAndTheIconIntoTheHostAndEndsWhenItGoes) {
   const std::vector<std::uint32_t> pixels = ReadBack(host, width, height);
   int white = 0, coloured = 0;
   for (std::uint32_t p : pixels) {
-    if (p == 0xFFFFFF) ++white;
-    else if (p != 0) ++coloured;
+    if (p == 0xFFFFFF)
+      ++white;
+    else if (p != 0)
+      ++coloured;
   }
   // 100 stars (some may coincide or sit under the icon) and the icon's colours.
   EXPECT_GE(white, 50);

@@ -24,8 +24,8 @@ DWORD Run(const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info))
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
     return 0xFFFFFFFF;
   WaitForSingleObject(info.hProcess, 600000);
   DWORD code = STILL_ACTIVE;
@@ -43,7 +43,7 @@ void StoreSettings() {
                             nullptr, &key, nullptr),
             ERROR_SUCCESS);
   const std::pair<const char*, DWORD> values[] = {
-      {"Texture_Quality", 0}, {"Object_Quality", 0}, {"Select_Planet", 0}, {"Planet_Speed", 5},
+      {"Texture_Quality", 0}, {"Object_Quality", 0}, {"Select_Planet", 0},  {"Planet_Speed", 5},
       {"Move_Speed", 5},      {"Zelmar_Type", 0},    {"Planetary_Data", 1}, {"FPS", 0},
       {"Glare", 1},           {"Lens_Flare", 1},     {"Corona", 1}};
   for (const auto& [name, value] : values)
@@ -52,8 +52,8 @@ void StoreSettings() {
 }
 
 struct Difference {
-  double Mean = 0;        // mean absolute difference per channel, 0 to 255
-  double FarShare = 0;    // share of pixels with a channel more than 64 apart
+  double Mean = 0;      // mean absolute difference per channel, 0 to 255
+  double FarShare = 0;  // share of pixels with a channel more than 64 apart
 };
 
 Difference Compare(const Image32& a, const Image32& b) {
@@ -90,8 +90,8 @@ TEST_P(SnapshotWin32, MatchesTheLinuxPictureWithinTolerance) {
   const std::string out = WindowsPath(ZELMAR_BUILD_DIR) + "/windows-snapshots";
   std::filesystem::create_directories(out);
   const std::string file = out + "/" + name;
-  ASSERT_EQ(Run(std::string("--snapshot ") + shot.Seconds + " \"" + file +
-                "\" --display " + shot.Display + " --seed 1"),
+  ASSERT_EQ(Run(std::string("--snapshot ") + shot.Seconds + " \"" + file + "\" --display " +
+                shot.Display + " --seed 1"),
             0u);
   DecodedImage32 windows, linux;
   ASSERT_EQ(DecodeImageFile(file, windows), ImageResult::Ok);

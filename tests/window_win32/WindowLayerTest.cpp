@@ -21,8 +21,8 @@ HWND MakeWindow(HWND parent = nullptr) {
     return RegisterClassA(&wc) != 0;
   }();
   EXPECT_TRUE(registered);
-  return CreateWindowExA(0, "ZelmarTestWindow", "test", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0,
-                         64, 48, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  return CreateWindowExA(0, "ZelmarTestWindow", "test", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 64,
+                         48, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 class WindowLayer : public ::testing::Test {

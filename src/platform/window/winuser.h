@@ -1,5 +1,6 @@
 // The window-system calls the framework and the saver window make, with Windows' names and
-// numeric values, implemented over Qt (on Windows: Windows' own, plus the few that it lacks). Plain C++: the engine and the scene may include it.
+// numeric values, implemented over Qt (on Windows: Windows' own, plus the few that it lacks). Plain
+// C++: the engine and the scene may include it.
 //
 // Messages. Input, paint, timer, activation and posted messages are "queued": they pass the
 // application's message hook (TApplication::SetOnMessage) before they reach the window

@@ -143,10 +143,10 @@ int RunPreviewInOwnWindow(int width, int height) {
   RegisterClassA(&wc);
   RECT frame{0, 0, width, height};
   AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  HWND window = CreateWindowExA(0, "ZelmarPreview", "Zelmar preview",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+  HWND window =
+      CreateWindowExA(0, "ZelmarPreview", "Zelmar preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
   if (!window) {
     std::fprintf(stderr, "zelmar: cannot open a window for the preview\n");
     return 2;

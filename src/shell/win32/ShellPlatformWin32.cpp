@@ -95,8 +95,9 @@ HRESULT EncodePng(const std::wstring& path, const TFramePicture& picture) {
   if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
   if (SUCCEEDED(hr) && format != GUID_WICPixelFormat32bppBGR) hr = E_FAIL;
   if (SUCCEEDED(hr))
-    hr = frame->WritePixels(h, w * 4, w * h * 4,
-                            reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.Pixels.data())));
+    hr = frame->WritePixels(
+        h, w * 4, w * h * 4,
+        reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.Pixels.data())));
   if (SUCCEEDED(hr)) hr = frame->Commit();
   if (SUCCEEDED(hr)) hr = encoder->Commit();
   if (SUCCEEDED(hr)) hr = stream->Commit(STGC_DEFAULT);
@@ -187,8 +188,9 @@ bool ReadBackFrame(IDirect3DDevice9* Device, TFramePicture& Picture) {
          SUCCEEDED(Device->StretchRect(target, nullptr, plain, nullptr, D3DTEXF_NONE));
   }
   IDirect3DSurface9* memory = nullptr;
-  ok = ok && SUCCEEDED(Device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
-                                                           D3DPOOL_SYSTEMMEM, &memory, nullptr)) &&
+  ok = ok &&
+       SUCCEEDED(Device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                     D3DPOOL_SYSTEMMEM, &memory, nullptr)) &&
        SUCCEEDED(Device->GetRenderTargetData(plain ? plain : target, memory));
   D3DLOCKED_RECT locked{};
   if (ok && SUCCEEDED(memory->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
@@ -196,8 +198,8 @@ bool ReadBackFrame(IDirect3DDevice9* Device, TFramePicture& Picture) {
     Picture.Height = static_cast<int>(desc.Height);
     Picture.Pixels.resize(std::size_t{desc.Width} * desc.Height);
     for (UINT y = 0; y < desc.Height; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                               y * static_cast<UINT>(locked.Pitch));
+      const auto* row = reinterpret_cast<const std::uint32_t*>(
+          static_cast<const BYTE*>(locked.pBits) + y * static_cast<UINT>(locked.Pitch));
       // The back buffer's alpha is no part of the picture.
       for (UINT x = 0; x < desc.Width; ++x)
         Picture.Pixels[std::size_t{y} * desc.Width + x] = row[x] | 0xFF000000u;

@@ -180,8 +180,8 @@ HRESULT SurfaceFromImage(IDirect3DSurface9* dest, const RECT* destRect, DecodedI
                  static_cast<std::uint32_t>(r.bottom - r.top));
     for (std::uint32_t y = 0; y < part.Height; ++y)
       for (std::uint32_t x = 0; x < part.Width; ++x)
-        part.At(x, y) = src.At(x + static_cast<std::uint32_t>(r.left),
-                               y + static_cast<std::uint32_t>(r.top));
+        part.At(x, y) =
+            src.At(x + static_cast<std::uint32_t>(r.left), y + static_cast<std::uint32_t>(r.top));
     src = std::move(part);
   }
   ApplyColorKey(src, ColorKey);
@@ -218,8 +218,8 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* pDevice, HMODULE hSrc
                                          const char* pSrcResource, UINT Width, UINT Height,
                                          UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                          D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
-                                         D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                         PALETTEENTRY*, IDirect3DTexture9** ppTexture) {
+                                         D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*,
+                                         IDirect3DTexture9** ppTexture) {
   if (ppTexture) *ppTexture = nullptr;
   if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
   DecodedImage32 d;

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 bool Image32::HasTranslucency() const {
-  return std::any_of(Pixels.begin(), Pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
+  return std::any_of(Pixels.begin(), Pixels.end(),
+                     [](std::uint32_t p) { return (p >> 24) != 0xFF; });
 }
 
 void ApplyColorKey(Image32& image, std::uint32_t key) {

@@ -43,7 +43,8 @@ bool ReadTarga(const std::uint8_t* data, std::size_t size, Image32& out, TargaIn
         argb = Expand5((v >> 10) & 0x1F) << 16 | Expand5((v >> 5) & 0x1F) << 8 | Expand5(v & 0x1F);
         argb |= (!alpha || (v & 0x8000)) ? 0xFF000000u : 0u;
       } else {
-        argb = static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+        argb =
+            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
         argb |= (depth == 32 && alpha) ? static_cast<std::uint32_t>(p[3]) << 24 : 0xFF000000u;
       }
       image.At(x, y) = argb;

@@ -57,8 +57,8 @@ bool DecodeWic(const std::uint8_t* data, std::size_t size, DecodedImage32& out) 
   Com<IWICPixelFormatInfo> formatInfo;
   UINT bits = 32;
   if (SUCCEEDED(factory->CreateComponentInfo(format, &info)) &&
-      SUCCEEDED(info->QueryInterface(IID_IWICPixelFormatInfo,
-                                     reinterpret_cast<void**>(&formatInfo))))
+      SUCCEEDED(
+          info->QueryInterface(IID_IWICPixelFormatInfo, reinterpret_cast<void**>(&formatInfo))))
     formatInfo->GetBitsPerPixel(&bits);
   if (FAILED(factory->CreateFormatConverter(&converter)) ||
       FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,

@@ -17,8 +17,7 @@ Win32Font9::~Win32Font9() {
   device_->Release();
 }
 
-HRESULT Win32Font9::Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc,
-                           ID3DXFont** out) {
+HRESULT Win32Font9::Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc, ID3DXFont** out) {
   Ref<Win32Font9> font(new Win32Font9(device, desc));
   if (HRESULT hr = font->BuildAtlas(); FAILED(hr)) return hr;
   *out = font.Detach();
@@ -28,12 +27,12 @@ HRESULT Win32Font9::Create(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc,
 HRESULT Win32Font9::BuildAtlas() {
   // Grey-level antialiasing (never ClearType's coloured fringes): the glyphs become an alpha
   // mask, as Qt paints them for the GL font.
-  const BYTE quality = desc_.Quality == NONANTIALIASED_QUALITY ? NONANTIALIASED_QUALITY
-                                                                : ANTIALIASED_QUALITY;
-  HFONT font = CreateFontA(desc_.Height, static_cast<int>(desc_.Width), 0, 0,
-                           static_cast<int>(desc_.Weight), desc_.Italic ? TRUE : FALSE, FALSE,
-                           FALSE, desc_.CharSet, desc_.OutputPrecision, CLIP_DEFAULT_PRECIS,
-                           quality, desc_.PitchAndFamily, desc_.FaceName);
+  const BYTE quality =
+      desc_.Quality == NONANTIALIASED_QUALITY ? NONANTIALIASED_QUALITY : ANTIALIASED_QUALITY;
+  HFONT font =
+      CreateFontA(desc_.Height, static_cast<int>(desc_.Width), 0, 0, static_cast<int>(desc_.Weight),
+                  desc_.Italic ? TRUE : FALSE, FALSE, FALSE, desc_.CharSet, desc_.OutputPrecision,
+                  CLIP_DEFAULT_PRECIS, quality, desc_.PitchAndFamily, desc_.FaceName);
   if (!font) return E_FAIL;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldFont = SelectObject(dc, font);
@@ -101,8 +100,7 @@ HRESULT Win32Font9::BuildAtlas() {
                                                      row * static_cast<UINT>(locked.Pitch));
         for (UINT col = 0; col < width; ++col) {
           const std::uint32_t p = src[row * width + col];
-          const std::uint32_t coverage =
-              std::max({(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF});
+          const std::uint32_t coverage = std::max({(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF});
           dst[col] = coverage << 24 | 0x00FFFFFFu;
         }
       }

@@ -23,7 +23,8 @@ HRESULT DrawOverlay(IDirect3DDevice9* device, IDirect3DTexture9* texture, bool l
   IDirect3DSurface9* target = nullptr;
   if (SUCCEEDED(device->GetRenderTarget(0, &target))) {
     D3DSURFACE_DESC desc;
-    if (SUCCEEDED(target->GetDesc(&desc))) viewport.Width = desc.Width, viewport.Height = desc.Height;
+    if (SUCCEEDED(target->GetDesc(&desc)))
+      viewport.Width = desc.Width, viewport.Height = desc.Height;
     target->Release();
   }
   device->SetViewport(&viewport);
@@ -71,8 +72,9 @@ HRESULT DrawOverlay(IDirect3DDevice9* device, IDirect3DTexture9* texture, bool l
   screen.reserve(vertices.size());
   for (const OverlayVertex& v : vertices)
     screen.push_back({v.x - 0.5f, v.y - 0.5f, 0.0f, 1.0f, v.color, v.u, v.v});
-  const HRESULT hr = device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(screen.size() / 3),
-                                             screen.data(), sizeof(ScreenVertex));
+  const HRESULT hr =
+      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(screen.size() / 3),
+                              screen.data(), sizeof(ScreenVertex));
   saved->Apply();
   saved->Release();
   return hr;

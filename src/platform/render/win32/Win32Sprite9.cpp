@@ -58,8 +58,7 @@ HRESULT Win32Sprite9::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
   const float tw = pSrcTexture ? static_cast<float>(desc.Width) : 1.0f;
   const float th = pSrcTexture ? static_cast<float>(desc.Height) : 1.0f;
   auto corner = [&](float x, float y, float u, float v) {
-    return OverlayVertex{x * m._11 + y * m._21 + m._41, x * m._12 + y * m._22 + m._42, u, v,
-                         Color};
+    return OverlayVertex{x * m._11 + y * m._21 + m._41, x * m._12 + y * m._22 + m._42, u, v, Color};
   };
   const float u0 = static_cast<float>(src.left) / tw, u1 = static_cast<float>(src.right) / tw;
   const float v0 = static_cast<float>(src.top) / th, v1 = static_cast<float>(src.bottom) / th;

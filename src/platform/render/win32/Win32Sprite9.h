@@ -12,8 +12,8 @@ class Win32Sprite9 final : public ID3DXSprite {
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT Begin() override;
   HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect, const D3DXVECTOR2* pScaling,
-               const D3DXVECTOR2* pRotationCenter, float Rotation,
-               const D3DXVECTOR2* pTranslation, D3DCOLOR Color) override;
+               const D3DXVECTOR2* pRotationCenter, float Rotation, const D3DXVECTOR2* pTranslation,
+               D3DCOLOR Color) override;
   HRESULT End() override;
   HRESULT OnLostDevice() override;
   HRESULT OnResetDevice() override;
