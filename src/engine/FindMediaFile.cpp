@@ -1,6 +1,9 @@
 #include "engine/FindMediaFile.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <system_error>
 
 #include "engine/TWCollection.h"
@@ -38,6 +41,45 @@ const std::string& ApplicationDir() {
 
 void SetApplicationDir(const std::string& Dir) {
   AppDirStorage() = WithSeparator(NativePath(Dir));
+}
+
+std::string MediaPathInFolder(const std::string& SubDir, const std::string& FileName) {
+  const std::string Sub = WithSeparator(NativePath(SubDir));
+  return (HasDrive(Sub) ? Sub : ApplicationDir() + Sub) + NativePath(FileName);
+}
+
+namespace {
+
+struct TMediaProblems {
+  std::mutex Lock;
+  std::set<std::string> Reported;
+  std::function<void(const std::string&)> Hook;
+};
+
+TMediaProblems& MediaProblems() {
+  static TMediaProblems Problems;
+  return Problems;
+}
+
+}  // namespace
+
+void ReportMediaProblem(const std::string& Path, const std::string& What) {
+  TMediaProblems& P = MediaProblems();
+  std::lock_guard<std::mutex> Guard(P.Lock);
+  // A device reset loads every texture again; the file was named the first time.
+  if (!P.Reported.insert(Path).second) return;
+  const std::string Message = "texture " + Path + " " + What + "; drawing without it";
+  if (P.Hook)
+    P.Hook(Message);
+  else
+    std::fprintf(stderr, "zelmar: %s\n", Message.c_str());
+}
+
+void SetMediaProblemHook(std::function<void(const std::string& Message)> Hook) {
+  TMediaProblems& P = MediaProblems();
+  std::lock_guard<std::mutex> Guard(P.Lock);
+  P.Hook = std::move(Hook);
+  P.Reported.clear();
 }
 
 std::string NativePath(const std::string& Path) {

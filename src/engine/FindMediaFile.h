@@ -4,6 +4,7 @@
 // whose name differs only in ASCII letter case is taken instead ("Rod.jpg" for "rod.jpg").
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct TMediaSearchResult {
@@ -14,6 +15,16 @@ struct TMediaSearchResult {
 
 TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
                                  const std::string& ExtraPath, const std::string& FileName);
+
+// Where a file of that name is looked for first: SubDir itself when absolute, else below the
+// program's directory. For messages about a file that was not found.
+std::string MediaPathInFolder(const std::string& SubDir, const std::string& FileName);
+
+// Says on stderr that a media file is missing or cannot be loaded ("zelmar: texture
+// /usr/share/zelmar/textures/Medium/stars.jpg is missing; drawing without it"), once per file
+// and run however often it is loaded again. A hook, when set, takes the messages instead.
+void ReportMediaProblem(const std::string& Path, const std::string& What);
+void SetMediaProblemHook(std::function<void(const std::string& Message)> Hook);
 
 // The program's own directory, with a trailing separator. The engine cannot ask the platform
 // itself, so the shell sets it at start-up; until then it is empty (the working directory).

@@ -41,12 +41,15 @@ HRESULT TWTexture::InitDeviceObjects() {
 
   const TWPool* Pool = Textures()->Owner();
   const std::string PathTextures = Pool ? Pool->PathTextures : std::string();
-  // The search's found flag is not needed: a missing file fails in the loader.
-  const std::string Path =
-      FindMediaFile(ApplicationDir(), PathTextures, Textures()->ExtraSearchPath, FFileName).Path;
-  return D3DXCreateTextureFromFileExA(Device, Path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                      D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_POINT, Key,
-                                      nullptr, nullptr, &FTexture);
+  const TMediaSearchResult Found =
+      FindMediaFile(ApplicationDir(), PathTextures, Textures()->ExtraSearchPath, FFileName);
+  const HRESULT Result = D3DXCreateTextureFromFileExA(
+      Device, Found.Path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
+      D3DX_FILTER_POINT, Key, nullptr, nullptr, &FTexture);
+  if (FAILED(Result))
+    ReportMediaProblem(Found.Found ? Found.Path : MediaPathInFolder(PathTextures, FFileName),
+                       Found.Found ? "cannot be loaded" : "is missing");
+  return Result;
 }
 
 HRESULT TWTexture::DeleteDeviceObjects() {
@@ -72,9 +75,15 @@ TWTexture* TWTextures::FindByName(const std::string& Name) const {
 
 HRESULT TWTextures::InitDeviceObjects(TW9DirectX* ADX) {
   FInitialized = false;
-  const HRESULT Result = TWCollection::InitDeviceObjects(ADX);
-  if (SUCCEEDED(Result)) FInitialized = true;
-  return Result;
+  DX = ADX;
+  // Every item is tried: a file that cannot be loaded leaves out its own texture only.
+  HRESULT First = S_OK;
+  for (int I = 0; I < Count(); ++I) {
+    const HRESULT Result = Items(I)->InitDeviceObjects();
+    if (SUCCEEDED(First) && FAILED(Result)) First = Result;
+  }
+  if (SUCCEEDED(First)) FInitialized = true;
+  return First;
 }
 
 HRESULT TWTextures::DeleteDeviceObjects() {

@@ -31,7 +31,9 @@ class TWTexture : public TWNamedItem {
   // Empty before the first load, after a failed load and after delete.
   IDirect3DTexture9* Texture() const { return FTexture.Get(); }
 
-  // Loads the texture; the loader's result.
+  // Loads the texture; the loader's result. A file that is missing or cannot be loaded is
+  // named through ReportMediaProblem, and the texture stays empty: whoever draws with it then
+  // draws without it or leaves its effect out.
   HRESULT InitDeviceObjects() override;
   HRESULT DeleteDeviceObjects() override;
 
@@ -50,6 +52,7 @@ class TWTextures : public TWCollectionOf<TWTexture, TWTextures> {
   TWTexture* AddTexture(const std::string& FileName);
   TWTexture* FindByName(const std::string& Name) const;
 
+  // Loads every item, whether or not the ones before it loaded; the first failure.
   // True after an init pass in which every item loaded; False again after delete.
   bool Initialized() const { return FInitialized; }
   // An extra absolute directory for the media search.

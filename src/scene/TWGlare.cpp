@@ -22,7 +22,8 @@ BYTE TWGlare::Alpha(const TD3DVector& Eye) {
 
 void TWGlare::Render(const TD3DVector& Eye, TW9DirectX* DX) {
   IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
-  if (!Device) return;
+  // Without its picture the glare would be a white sheet over the screen: left out.
+  if (!Device || !GlareTexture || !GlareTexture->Texture()) return;
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   Device->SetRenderState(D3DRS_LIGHTING, FALSE);
   // The texture magnified by the screen's size in pixels from the top-left corner covers the

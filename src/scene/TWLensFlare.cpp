@@ -109,7 +109,9 @@ void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9Dir
   Device->SetMaterial(&Material);
 
   for (int I = 0; I < ElementCount; ++I) {
-    Device->SetTexture(0, FlareTextures[I] ? FlareTextures[I]->Texture() : nullptr);
+    // An element without its picture would be a grey square: left out.
+    if (!FlareTextures[I] || !FlareTextures[I]->Texture()) continue;
+    Device->SetTexture(0, FlareTextures[I]->Texture());
     const TD3DVector At = ElementPosition(L, I);
     const TD3DMatrix World = MatrixTranslation(At.x, At.y, At.z);
     Device->SetTransform(D3DTS_WORLD, &World);

@@ -145,8 +145,19 @@ void TWSpace::RenderStars(IDirect3DDevice9* Device, const TD3DVector& CameraPos)
   // infinity.
   const TD3DMatrix World = StandUp() * MatrixTranslation(CameraPos.x, CameraPos.y, CameraPos.z);
   Device->SetTransform(D3DTS_WORLD, &World);
-  Device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  RenderPart(Device, rpStars);
+  const TWTexture* Stars = RoomTextures[rpStars];
+  if (Stars && Stars->Texture()) {
+    Device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    RenderPart(Device, rpStars);
+  } else {
+    // Without its picture the sphere would be a white sky: it is drawn black instead, lit with
+    // a material that gives back no light, so that it still hides what lies beyond it.
+    const D3DMATERIAL9 Black{};
+    Device->SetMaterial(&Black);
+    Device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    RenderPart(Device, rpStars);
+    Device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  }
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 }
 

@@ -245,6 +245,12 @@ HRESULT TZelmarScene::WDirectXFrameMove(TW9DirectX*) {
   return S_OK;
 }
 
+bool TZelmarScene::Loaded(std::int32_t TextureIndex) const {
+  const TWTextures& Textures = Pool->WTextures();
+  return TextureIndex >= 0 && TextureIndex < Textures.Count() &&
+         Textures.Items(TextureIndex)->Texture() != nullptr;
+}
+
 TWBillboard* TZelmarScene::Corona() const {
   return Pool->WBillboards().Count() > 0 ? Pool->WBillboards().Items(0) : nullptr;
 }
@@ -288,7 +294,7 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
 
   Space->Render(DX, Eye);
 
-  if (Settings.ShowCorona && !Brass) {
+  if (Settings.ShowCorona && !Brass && Loaded(SunGlowIndex)) {
     Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -324,7 +330,9 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   const bool SunVisible = !Brass && SunOnScreen();
   if (Settings.ShowGlare && SunVisible) {
     for (int I = 0; I < BodyCount; ++I) {
-      if (!Planets[I]->HasShadow) continue;
+      if (!Planets[I]->HasShadow || !Planets[I]->ShadowTexture ||
+          !Planets[I]->ShadowTexture->Texture())
+        continue;
       const TD3DMatrix World = Planets[I]->ShadowMatrix(DX);
       Device->SetTransform(D3DTS_WORLD, &World);
       Planets[I]->DrawShadow(DX, Eye);

@@ -103,6 +103,9 @@ class TZelmarScene {
   void DrawDataPanel();
   void DrawTitleOrFrameRate();
   TWBillboard* Corona() const;
+  // True when the pool's texture of that index has its picture; an effect drawn with one that
+  // failed to load would show as a grey square.
+  bool Loaded(std::int32_t TextureIndex) const;
 };
 
 }  // namespace zelmar

@@ -6,8 +6,9 @@
 namespace zelmar {
 
 // Shows the configuration dialog until it is closed. firstArgument is the upper-cased switch;
-// in "/C:HANDLE" the host's X window HANDLE becomes the dialog's owner when it is one. Returns
-// the exit code: 0 when the dialog was closed, 2 (with a message on stderr) without a display.
+// in "/C:HANDLE" the host's window HANDLE (an X window, or on Windows an HWND) becomes the
+// dialog's owner when it is one. Returns the exit code: 0 when the dialog was closed, 2 (with a
+// message on stderr) without a display.
 int RunConfigMode(int& argc, char** argv, const std::string& firstArgument);
 
 }  // namespace zelmar

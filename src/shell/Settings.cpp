@@ -8,6 +8,7 @@
 #include "platform/registry/TRegistry.h"
 #include "scene/Random.h"
 #include "shell/SettingsDefaults.h"
+#include "shell/SettingsStore.h"
 
 namespace zelmar {
 
@@ -46,42 +47,41 @@ std::string DefaultInstallDir() {
 
 std::string GetSettings(TSettings& settings, std::string& pathTextures,
                         const TSettingsOptions& options) {
+  // A value that cannot be read, and every later one, stands at its installed default, as a
+  // value no file holds does.
   std::string installDir = DefaultInstallDir();
-  int textureQuality = FormDefault("Texture_Quality");
-  int objectQuality = FormDefault("Object_Quality");
-  int selectPlanet = FormDefault("Select_Planet");
-  int zelmarType = FormDefault("Zelmar_Type");
-  int planetSpeed = FormDefault("Planet_Speed");
-  int moveSpeed = FormDefault("Move_Speed");
-  bool planetaryData = FormDefault("Planetary_Data") != 0;
-  bool fps = FormDefault("FPS") != 0;
-  bool glare = FormDefault("Glare") != 0;
-  bool lensFlare = FormDefault("Lens_Flare") != 0;
-  bool corona = FormDefault("Corona") != 0;
+  int textureQuality = InstallDefault("Texture_Quality");
+  int objectQuality = InstallDefault("Object_Quality");
+  int selectPlanet = InstallDefault("Select_Planet");
+  int zelmarType = InstallDefault("Zelmar_Type");
+  int planetSpeed = InstallDefault("Planet_Speed");
+  int moveSpeed = InstallDefault("Move_Speed");
+  bool planetaryData = InstallDefault("Planetary_Data") != 0;
+  bool fps = InstallDefault("FPS") != 0;
+  bool glare = InstallDefault("Glare") != 0;
+  bool lensFlare = InstallDefault("Lens_Flare") != 0;
+  bool corona = InstallDefault("Corona") != 0;
 
   std::size_t read = 0;
   std::string problem;
   {
-    TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-    if (!reg.OpenKey(kSettingsKey, true)) {
-      problem = "cannot open " + KeyName() + ": " + registry::RegLastProblem();
-    } else {
-      try {
-        installDir = reg.ReadString("Install_Dir"), ++read;
-        textureQuality = reg.ReadInteger("Texture_Quality"), ++read;
-        objectQuality = reg.ReadInteger("Object_Quality"), ++read;
-        selectPlanet = reg.ReadInteger("Select_Planet"), ++read;
-        zelmarType = reg.ReadInteger("Zelmar_Type"), ++read;
-        planetaryData = reg.ReadBool("Planetary_Data"), ++read;
-        fps = reg.ReadBool("FPS"), ++read;
-        glare = reg.ReadBool("Glare"), ++read;
-        lensFlare = reg.ReadBool("Lens_Flare"), ++read;
-        corona = reg.ReadBool("Corona"), ++read;
-        planetSpeed = reg.ReadInteger("Planet_Speed"), ++read;
-        moveSpeed = reg.ReadInteger("Move_Speed"), ++read;
-      } catch (const ERegistryException& e) {
-        problem = std::string(e.what()) + " in " + KeyName() + " (" + registry::HivePath() + ")";
-      }
+    TSettingsStore store;
+    problem = store.Problem();
+    try {
+      installDir = store.ReadString("Install_Dir", installDir), ++read;
+      textureQuality = store.ReadInteger("Texture_Quality"), ++read;
+      objectQuality = store.ReadInteger("Object_Quality"), ++read;
+      selectPlanet = store.ReadInteger("Select_Planet"), ++read;
+      zelmarType = store.ReadInteger("Zelmar_Type"), ++read;
+      planetaryData = store.ReadBool("Planetary_Data"), ++read;
+      fps = store.ReadBool("FPS"), ++read;
+      glare = store.ReadBool("Glare"), ++read;
+      lensFlare = store.ReadBool("Lens_Flare"), ++read;
+      corona = store.ReadBool("Corona"), ++read;
+      planetSpeed = store.ReadInteger("Planet_Speed"), ++read;
+      moveSpeed = store.ReadInteger("Move_Speed"), ++read;
+    } catch (const ERegistryException& e) {
+      problem = std::string(e.what()) + " in " + store.Source(kReadOrder[read]);
     }
   }
 
@@ -133,6 +133,7 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures,
   if (!settings.BrassModel) settings.PlanetSpeed = settings.PlanetSpeed / 100.0f;
 
   if (problem.empty()) return {};
+  if (read == std::size(kReadOrder)) return problem;
   std::string defaults;
   for (std::size_t i = read; i < std::size(kReadOrder); ++i) {
     defaults += defaults.empty() ? "" : ", ";
@@ -146,7 +147,7 @@ std::string KeepMoveSpeedInRange(TSettings& settings) {
   constexpr float kLowest = 3.0f;    // "Move_Speed" 1
   constexpr float kHighest = 30.0f;  // "Move_Speed" 10
   if (settings.MoveSpeed >= kLowest && settings.MoveSpeed <= kHighest) return {};
-  const int fallback = FormDefault("Move_Speed");
+  const int fallback = InstallDefault("Move_Speed");
   char text[160];
   std::snprintf(text, sizeof text, "Move_Speed %.0f is outside 1 to 10; using %d",
                 static_cast<double>(settings.MoveSpeed) / 3.0, fallback);

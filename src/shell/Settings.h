@@ -8,12 +8,13 @@
 
 namespace zelmar {
 
-// Reads the store into settings and sets pathTextures (the resource pool's texture folder,
-// left as it is for a texture quality out of range). Values the store does not have, or whose
-// reading stopped at a missing or mistyped value, take the dialog's form defaults, and a missing
-// "Install_Dir" the installed data folder. Returns what went wrong, for one line on stderr, or
-// an empty string when every value was read. The options given replace the stored values for this
-// run (after the read, so a store that cannot be read is still reported).
+// Reads the store (the user's settings over the machine's, see TSettingsStore) into settings
+// and sets pathTextures (the resource pool's texture folder, left as it is for a texture
+// quality out of range). Values no file holds, and those after a mistyped value (where the
+// reading stops), take their installed defaults, and "Install_Dir" the installed data folder.
+// Returns what went wrong, for one line on stderr, or an empty string when nothing did. The
+// options given replace the stored values for this run (after the read, so a store that cannot
+// be read is still reported).
 std::string GetSettings(TSettings& settings, std::string& pathTextures,
                         const TSettingsOptions& options = {});
 
@@ -30,7 +31,8 @@ std::string ProgramPath();
 std::string DefaultInstallDir();
 
 // Records the installation folder, and the default of every value the store does not have yet
-// (a reinstall keeps the user's choices). Returns an error text, empty on success.
+// (a reinstall keeps the user's choices), in the machine's settings. Returns an error text,
+// empty on success.
 std::string RecordInstallation(const std::string& installDir);
 
 }  // namespace zelmar

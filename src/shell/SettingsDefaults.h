@@ -1,12 +1,16 @@
 // The stored values, with the configuration dialog's form defaults and the values the install
-// step records: one table, used by the dialog, the saver's fallback and the installer.
+// step records: one table, used by the dialog, the installer and every reader, for which a value
+// that no settings file holds takes its install default.
 #pragma once
 
 #include <array>
 
 namespace zelmar {
 
+// Below HKEY_LOCAL_MACHINE (the machine's settings and the installation) and below
+// HKEY_CURRENT_USER (each user's own), spelt as each root spells its keys by custom.
 constexpr const char* kSettingsKey = "\\SOFTWARE\\Zelmar";
+constexpr const char* kUserSettingsKey = "\\Software\\Zelmar";
 constexpr const char* kInstallDirValue = "Install_Dir";
 
 struct TSettingDefault {
@@ -30,14 +34,25 @@ constexpr std::array<TSettingDefault, 11> kSettingDefaults = {{
     {"Corona", 0, 1},
 }};
 
-constexpr int FormDefault(const char* name) {
+constexpr const TSettingDefault* FindSettingDefault(const char* name) {
   for (const auto& d : kSettingDefaults) {
     const char* a = d.Name;
     const char* b = name;
     while (*a && *a == *b) ++a, ++b;
-    if (*a == *b) return d.FormDefault;
+    if (*a == *b) return &d;
   }
-  return 0;
+  return nullptr;
+}
+
+constexpr int FormDefault(const char* name) {
+  const TSettingDefault* d = FindSettingDefault(name);
+  return d ? d->FormDefault : 0;
+}
+
+// What a value no settings file holds stands for.
+constexpr int InstallDefault(const char* name) {
+  const TSettingDefault* d = FindSettingDefault(name);
+  return d ? d->InstallDefault : 0;
 }
 
 }  // namespace zelmar

@@ -15,11 +15,11 @@
 #include "platform/window/GdiQt.h"
 #include "platform/window/winuser.h"
 #include "shell/SettingsDefaults.h"
+#include "shell/SettingsStore.h"
 
 namespace zelmar {
 
 using registry::ERegistryException;
-using registry::TRegistry;
 
 namespace {
 
@@ -230,28 +230,26 @@ void TCfgFrm::CreateControls() {
 
 void TCfgFrm::FormCreate() {
   {
-    TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-    if (reg.OpenKey(kSettingsKey, true)) {
-      // Each value goes into its control as it is read, so a value the store cannot give
-      // leaves it and the later ones at their form defaults.
-      try {
-        TextureQual->setCurrentIndex(reg.ReadInteger("Texture_Quality"));
-        ObjQual->setCurrentIndex(reg.ReadInteger("Object_Quality"));
-        selectplan->setCurrentIndex(reg.ReadInteger("Select_Planet"));
-        planSpd->setValue(reg.ReadInteger("Planet_Speed"));
-        moveSpd->setValue(reg.ReadInteger("Move_Speed"));
-        zelmarType->setCurrentIndex(reg.ReadInteger("Zelmar_Type"));
-        plandata->setChecked(reg.ReadBool("Planetary_Data"));
-        showFPS->setChecked(reg.ReadBool("FPS"));
-        Glare->setChecked(reg.ReadBool("Glare"));
-        LensFlare->setChecked(reg.ReadBool("Lens_Flare"));
-        Corona->setChecked(reg.ReadBool("Corona"));
-      } catch (const ERegistryException& e) {
-        loadProblem_ = e.what();
-      }
-    } else {
-      std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); showing the defaults\n",
-                   registry::RegLastProblem().c_str());
+    TSettingsStore store;
+    if (!store.Problem().empty())
+      std::fprintf(stderr, "zelmar: %s; showing the defaults\n", store.Problem().c_str());
+    // Each value goes into its control as it is read, so a mistyped value leaves it and the
+    // later ones at their form defaults. A value no file holds shows its installed default,
+    // which is what the saver uses for it.
+    try {
+      TextureQual->setCurrentIndex(store.ReadInteger("Texture_Quality"));
+      ObjQual->setCurrentIndex(store.ReadInteger("Object_Quality"));
+      selectplan->setCurrentIndex(store.ReadInteger("Select_Planet"));
+      planSpd->setValue(store.ReadInteger("Planet_Speed"));
+      moveSpd->setValue(store.ReadInteger("Move_Speed"));
+      zelmarType->setCurrentIndex(store.ReadInteger("Zelmar_Type"));
+      plandata->setChecked(store.ReadBool("Planetary_Data"));
+      showFPS->setChecked(store.ReadBool("FPS"));
+      Glare->setChecked(store.ReadBool("Glare"));
+      LensFlare->setChecked(store.ReadBool("Lens_Flare"));
+      Corona->setChecked(store.ReadBool("Corona"));
+    } catch (const ERegistryException& e) {
+      loadProblem_ = e.what();
     }
   }
   // Loading fires the change handlers; the dialog still opens with nothing to apply.
@@ -271,34 +269,33 @@ void TCfgFrm::Open() {
 }
 
 bool TCfgFrm::SaveSettings() {
-  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-  if (!reg.OpenKey(kSettingsKey, true)) {
+  // The user's own settings, written whole in one replacement of the file, so that a failure
+  // half-way (a full disk) cannot leave some of them saved and others not.
+  TSettingsStore::TWriter writer;
+  if (!writer.Opened()) {
     std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); nothing was saved\n",
                  registry::RegLastProblem().c_str());
     return true;
   }
-  // One replacement of the file for all values, so that a failure half-way (a full disk)
-  // cannot leave some of them saved and others not.
-  registry::TWriteBatch batch;
   LSTATUS rc = ERROR_SUCCESS;
   try {
-    reg.WriteInteger("Texture_Quality", TextureQual->currentIndex());
-    reg.WriteInteger("Object_Quality", ObjQual->currentIndex());
-    reg.WriteInteger("Select_Planet", selectplan->currentIndex());
-    reg.WriteInteger("Planet_Speed", planSpd->value());
-    reg.WriteInteger("Move_Speed", moveSpd->value());
-    reg.WriteInteger("Zelmar_Type", zelmarType->currentIndex());
-    reg.WriteBool("Planetary_Data", plandata->isChecked());
-    reg.WriteBool("FPS", showFPS->isChecked());
-    reg.WriteBool("Corona", Corona->isChecked());
-    reg.WriteBool("Lens_Flare", LensFlare->isChecked());
-    reg.WriteBool("Glare", Glare->isChecked());
-    rc = batch.Commit();
+    writer.WriteInteger("Texture_Quality", TextureQual->currentIndex());
+    writer.WriteInteger("Object_Quality", ObjQual->currentIndex());
+    writer.WriteInteger("Select_Planet", selectplan->currentIndex());
+    writer.WriteInteger("Planet_Speed", planSpd->value());
+    writer.WriteInteger("Move_Speed", moveSpd->value());
+    writer.WriteInteger("Zelmar_Type", zelmarType->currentIndex());
+    writer.WriteBool("Planetary_Data", plandata->isChecked());
+    writer.WriteBool("FPS", showFPS->isChecked());
+    writer.WriteBool("Corona", Corona->isChecked());
+    writer.WriteBool("Lens_Flare", LensFlare->isChecked());
+    writer.WriteBool("Glare", Glare->isChecked());
+    rc = writer.Commit();
   } catch (const ERegistryException&) {
     rc = ERROR_CANTWRITE;
   }
   if (rc == ERROR_SUCCESS) return true;
-  const std::string text = "Your settings could not be saved to " + registry::HivePath() + ".\n\n" +
+  const std::string text = "Your settings could not be saved to " + UserSettingsFile() + ".\n\n" +
                            registry::RegLastProblem() +
                            "\n\nThe file was left as it was. Check that you may write to it and "
                            "that its disk has room, then try again.";

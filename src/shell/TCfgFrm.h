@@ -18,8 +18,9 @@ namespace zelmar {
 
 class TCfgFrm : public QDialog {
  public:
-  // Builds the controls and loads them from the store (FormCreate). A missing or mistyped value
-  // stops the load; LoadProblem() then holds the store's message, which Open() shows.
+  // Builds the controls and loads them from the store (FormCreate): a value no settings file
+  // holds shows its installed default. A mistyped value stops the load; LoadProblem() then
+  // holds the store's message, which Open() shows.
   explicit TCfgFrm(QWidget* parent = nullptr);
   ~TCfgFrm() override;
 
@@ -29,9 +30,9 @@ class TCfgFrm : public QDialog {
   // The store's message from loading ("Failed to get data for 'FPS'"), or empty.
   const std::string& LoadProblem() const { return loadProblem_; }
 
-  // Writes the controls to the store in the store's write order. A store that cannot be opened
-  // gets nothing, silently; a write that fails says so in a message box naming the file, and
-  // leaves the file as it was. True when the values were written.
+  // Writes the controls to the user's settings in the store's write order. A file that cannot
+  // be opened gets nothing, with a line on stderr only; a write that fails says so in a message
+  // box naming the file, and leaves the file as it was. True when the values were written.
   bool SaveSettings();
 
   // What Button1 does: shows the hidden saver window. Unset, it does nothing.

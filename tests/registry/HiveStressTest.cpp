@@ -176,3 +176,62 @@ TEST(HiveStress, WritersKilledAtRandomPointsLoseNothingAcknowledged) {
       "%ld loads by the reader\n",
       kills, writes, leftovers, loads);
 }
+
+// Writers racing until each is ended in an ordinary way: in odd rounds all of them by
+// themselves after their writes, in even rounds all by a termination signal (a logout,
+// timeout(1), Ctrl+C) that lands at any step of a write. Nobody is left to clear up after the
+// last of them, so each must leave nothing behind itself.
+TEST(HiveStress, WritersEndedByThemselvesOrByATerminationSignalLeaveNoTemporaryFile) {
+  TempHive hive;
+  hive.Write(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
+      "\"Base\"=dword:00000001\n\n");
+  const std::string folder = std::filesystem::path(hive.Path()).parent_path();
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGALRM};
+
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  int ended = 0, signalled = 0;
+  for (int round = 0; round < kRounds && !HasFailure(); ++round) {
+    const bool bySignal = round % 2 == 0;
+    pid_t writers[kWriters];
+    for (int w = 0; w < kWriters; ++w) {
+      writers[w] = fork();
+      ASSERT_GE(writers[w], 0);
+      if (writers[w] == 0) {
+        HKEY key = 0;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+          _exit(3);
+        const int writes = bySignal ? 1 << 30 : 3;
+        for (int i = 0; i < writes; ++i)
+          if (!SetDword(key, "Slot" + std::to_string(w), static_cast<DWORD>(i + 1))) _exit(5);
+        _exit(0);
+      }
+    }
+    if (bySignal) {
+      for (int w = 0; w < kWriters; ++w) {
+        usleep(std::uniform_int_distribution<useconds_t>(0, 6000)(random));
+        kill(writers[w], signals[(round / 2 + w) % std::size(signals)]);
+      }
+    }
+    for (pid_t writer : writers) {
+      int status = 0;
+      waitpid(writer, &status, 0);
+      if (!bySignal && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        ++ended;
+      else if (bySignal && WIFSIGNALED(status))
+        ++signalled;
+      else
+        ADD_FAILURE() << "a writer failed, status " << status;
+    }
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+      const std::string name = e.path().filename();
+      EXPECT_TRUE(name == "zelmar.reg" || name == "zelmar.reg.lock")
+          << name << " left behind in round " << round;
+    }
+  }
+  HiveError error;
+  EXPECT_TRUE(LoadHive(hive.Path(), error)) << error.Text();
+  std::printf("%d writers ended by themselves, %d by a signal\n", ended, signalled);
+}

@@ -170,6 +170,34 @@ TEST(Hive, AChangeRewritesOnlyTheValueItChanges) {
             "\"A\"=\"x\"\r\n\r\n");
 }
 
+// A key given twice in different letter case is one key; a value in both takes its later
+// line, name and all, so that the file reads back the same and a later write keeps the name.
+TEST(Hive, AValueGivenTwiceUnderOneKeyInTwoSpellingsKeepsItsLaterNameThroughWrites) {
+  const std::string text =
+      "Windows Registry Editor Version 5.00\n\n"
+      "[hkey_local_machine\\software\\zelmar]\n\"fps\"=dword:1\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n\"FPS\"=dword:2\n";
+  HiveError error;
+  auto first = Parse(text, error);
+  ASSERT_TRUE(first) << error.Text();
+  ASSERT_EQ(first->Keys().size(), 1u);
+  ASSERT_EQ(first->Keys()[0].values.size(), 1u);
+  EXPECT_EQ(first->Keys()[0].values[0].name, "FPS");
+  EXPECT_EQ(first->Keys()[0].values[0].data, (std::vector<std::uint8_t>{2, 0, 0, 0}));
+
+  auto second = Parse(first->Serialize(), error);
+  ASSERT_TRUE(second) << error.Text();
+  EXPECT_EQ(second->Keys()[0].values[0].name, "FPS");
+
+  // A program's write in yet another spelling changes the data and keeps the file's name.
+  Hive::SetValue(second->CreateKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar"),
+                 HiveValue{"Fps", kRegDword, {3, 0, 0, 0}});
+  auto third = Parse(second->Serialize(), error);
+  ASSERT_TRUE(third) << error.Text();
+  EXPECT_EQ(third->Keys()[0].values[0].name, "FPS");
+  EXPECT_EQ(third->Keys()[0].values[0].data, (std::vector<std::uint8_t>{3, 0, 0, 0}));
+}
+
 TEST(Hive, StringDataKeepsItsExactBytesThroughTheFile) {
   const std::string cases[] = {
       std::string("abc"),         // no terminating NUL

@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/registry/Registry.h"
@@ -194,4 +197,57 @@ TEST(Registry, KeyNamesEndingInABlankAreRefusedSinceTheFileCannotKeepThem) {
   ASSERT_TRUE(again.OpenKey("\\SOFTWARE\\ZEL MAR\\ sub", false));
   EXPECT_EQ(again.ReadInteger("a "), 3);
   EXPECT_THROW(again.ReadInteger("a"), ERegistryException);
+}
+
+// HKEY_CURRENT_USER lives in the user's own file, found as the base directory rules say; reading
+// it creates nothing, the first write creates the folder and the file. ZELMAR_HIVE names one
+// file for every root.
+TEST(Registry, TheCurrentUsersKeysLiveInTheirOwnFileWhichOnlyAWriteCreates) {
+  char tmpl[] = "/tmp/zelmar-home-XXXXXX";
+  const std::string home = mkdtemp(tmpl);
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  unsetenv("ZELMAR_HIVE");
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home + "/conf").c_str(), 1);
+
+  const std::string file = home + "/conf/zelmar/zelmar.reg";
+  EXPECT_EQ(HivePath(HKEY_CURRENT_USER), file);
+  EXPECT_EQ(HivePath(HKEY_LOCAL_MACHINE), HivePath());
+  HKEY key = 0;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zelmar", 0, KEY_READ, &key),
+            ERROR_FILE_NOT_FOUND);
+  {
+    TRegistry reader(HKEY_CURRENT_USER, KEY_READ);
+    EXPECT_FALSE(reader.OpenKey("Software\\Zelmar", false));
+    EXPECT_EQ(reader.LastStatus(), ERROR_FILE_NOT_FOUND);
+  }
+  EXPECT_FALSE(std::filesystem::exists(home + "/conf"));
+
+  {
+    TRegistry writer(HKEY_CURRENT_USER);
+    ASSERT_TRUE(writer.OpenKey("Software\\Zelmar", true)) << RegLastProblem();
+    writer.WriteInteger("FPS", 1);
+    EXPECT_TRUE(writer.ValueExists("fps"));
+    EXPECT_FALSE(writer.ValueExists("Glare"));
+  }
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Zelmar]\n"
+            "\"FPS\"=dword:00000001\n\n");
+
+  // A relative XDG_CONFIG_HOME is ignored, as is an unset one.
+  setenv("XDG_CONFIG_HOME", "conf", 1);
+  EXPECT_EQ(HivePath(HKEY_CURRENT_USER), home + "/.config/zelmar/zelmar.reg");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(HivePath(HKEY_CURRENT_USER), home + "/.config/zelmar/zelmar.reg");
+  setenv("ZELMAR_HIVE", "/tmp/one.reg", 1);
+  EXPECT_EQ(HivePath(HKEY_CURRENT_USER), "/tmp/one.reg");
+  EXPECT_EQ(HivePath(HKEY_LOCAL_MACHINE), "/tmp/one.reg");
+
+  unsetenv("ZELMAR_HIVE");
+  setenv("HOME", savedHome.c_str(), 1);
+  std::filesystem::remove_all(home);
 }

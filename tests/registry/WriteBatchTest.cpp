@@ -77,3 +77,27 @@ TEST(WriteBatch, WritesNothingWhenDroppedOrWhenTheFileCannotBeWritten) {
   EXPECT_EQ(hive.Read(), kSeed);
   EXPECT_THROW(reg.ReadInteger("Value0"), ERegistryException);
 }
+
+// The dialog opens its key inside the batch: a key that is not there yet comes with the values,
+// in the same replacement, or not at all.
+TEST(WriteBatch, AKeyCreatedInABatchIsWrittenWithItsValuesOrNotAtAll) {
+  TempHive hive;
+  hive.Write(kSeed);
+  {
+    TWriteBatch batch;
+    TRegistry reg(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Zelmar", true));
+    reg.WriteInteger("FPS", 1);
+    EXPECT_EQ(hive.Read(), kSeed);
+  }
+  EXPECT_EQ(hive.Read(), kSeed);
+  {
+    TWriteBatch batch;
+    TRegistry reg(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Zelmar", true));
+    reg.WriteInteger("FPS", 1);
+    EXPECT_EQ(batch.Commit(), ERROR_SUCCESS);
+  }
+  EXPECT_EQ(hive.Read(), std::string(kSeed) +
+                             "[HKEY_CURRENT_USER\\Software\\Zelmar]\n\"FPS\"=dword:00000001\n\n");
+}

@@ -7,11 +7,14 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/FindMediaFile.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/render/fake/FakeDevice9.h"
@@ -59,10 +62,12 @@ class SceneTest : public ::testing::Test {
 
   // The window's creation with these settings, then a device, the pool's and the scene's
   // device phases and the window being shown.
-  void Build(const TSettings& S, std::uint32_t Seed = 7) {
+  // Textures come from Media's folder of the display; a folder that lacks some lets the device
+  // phases go on without them.
+  void Build(const TSettings& S, std::uint32_t Seed = 7,
+             const std::string& Media = ZELMAR_TEST_MEDIA) {
     RandSeed(Seed);
-    Pool.PathTextures = std::string(ZELMAR_TEST_MEDIA) +
-                        (S.BrassModel ? "/tabletextures/Medium/" : "/textures/Medium/");
+    Pool.PathTextures = Media + (S.BrassModel ? "/tabletextures/Medium/" : "/textures/Medium/");
     DX.d3dEnumeration().AppUsesDepthBuffer = true;
     DX.d3dSettings().Windowed = true;
     DX.d3dSettings().WindowedConfig.DisplayMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
@@ -83,7 +88,10 @@ class SceneTest : public ::testing::Test {
     DX.PresentParams = Params;
     Created->GetDeviceCaps(&DX.Caps);
     DX.Started = true;
-    ASSERT_EQ(S_OK, Pool.InitDeviceObjects());
+    const HRESULT Loaded = Pool.InitDeviceObjects();
+    if (Media == ZELMAR_TEST_MEDIA) {
+      ASSERT_EQ(S_OK, Loaded);
+    }
     ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());
     ASSERT_EQ(S_OK, Scene->WDirectXRestoreDeviceObjects(&DX));
     Scene->FormShow();
@@ -568,4 +576,60 @@ TEST_F(SceneTest, TheCoronaStandsCentredOnTheSunInSunglow) {
   ASSERT_EQ(S_OK, Scene->WDirectXFrameMove(&DX));
   const D3DXVECTOR3 View = Pool.WBillboards().Items(0)->ViewDir;
   EXPECT_LT(View.x, 0.0f);
+}
+
+// A media folder that lacks files: the sky is drawn black (lit, with a material that gives back
+// no light), the effects whose pictures are missing are left out, the other textures still
+// load, and each missing file is named once, also when the device loads everything again.
+TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOnce) {
+  char Template[] = "/tmp/zelmar-media-XXXXXX";
+  const std::string Media = mkdtemp(Template);
+  const std::string Folder = Media + "/textures/Medium";
+  std::filesystem::create_directories(Folder);
+  const std::set<std::string> Missing = {"nightsky.jpg", "sunglow.tga", "flare2.tga", "Glare.tga",
+                                         "shadow.tga"};
+  for (const auto& E :
+       std::filesystem::directory_iterator(std::string(ZELMAR_TEST_MEDIA) + "/textures/Medium"))
+    if (!Missing.count(E.path().filename().string()))
+      std::filesystem::create_symlink(E.path(), Folder + "/" + E.path().filename().string());
+  std::vector<std::string> Named;
+  SetMediaProblemHook([&](const std::string& M) { Named.push_back(M); });
+
+  Build(Everything(false), 7, Media);
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  ASSERT_TRUE(Scene->SunOnScreen());
+  std::vector<std::string> Expected = {"null"};  // the sky
+  Expected.insert(Expected.end(), kPlanetNames.begin(), kPlanetNames.end());
+  Expected.insert(Expected.end(), kMoonNames.begin(), kMoonNames.end());
+  Expected.push_back("Saturns Rings");
+  for (int I = 1; I <= 9; ++I)
+    if (I != 2) Expected.push_back("flare" + std::to_string(I) + ".tga");
+  std::vector<std::string> Drawn = DrawnNames();
+  while (!Drawn.empty() && Drawn.back().rfind("text ", 0) == 0) Drawn.pop_back();
+  EXPECT_EQ(Drawn, Expected);
+
+  const FakeDraw Sky = Device()->Draws().at(0);
+  EXPECT_EQ(Sky.RenderStates[D3DRS_LIGHTING], 1u);
+  const D3DMATERIAL9 Black{};
+  EXPECT_EQ(0, std::memcmp(&Sky.Material, &Black, sizeof Black));
+  // The bodies are lit as before: the sky's material does not reach them.
+  EXPECT_EQ(DrawsOf("Earth").at(0).Material.Diffuse.r, 1.0f);
+
+  ASSERT_EQ(Named.size(), Missing.size());
+  for (const std::string& File : Missing) {
+    const std::string Path = Folder + "/" + File;
+    EXPECT_EQ(
+        std::count_if(Named.begin(), Named.end(),
+                      [&](const std::string& M) { return M.find(Path) != std::string::npos; }),
+        1)
+        << File;
+  }
+  Pool.DeleteDeviceObjects();
+  Pool.InitDeviceObjects();
+  Frame();
+  EXPECT_EQ(Named.size(), Missing.size());
+
+  SetMediaProblemHook(nullptr);
+  std::filesystem::remove_all(Media);
 }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "platform/window/winuser.h"
 #include "registry/FileSizeLimit.h"
 #include "registry/TempHive.h"
+#include "shell/Settings.h"
+#include "shell/SettingsDefaults.h"
 #include "shell/TCfgFrm.h"
 
 using zelmar::TCfgFrm;
@@ -270,17 +273,50 @@ TEST_F(CfgFrm, AMissingOrMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead)
                d.Corona->isChecked());
   EXPECT_FALSE(d.applyBtn->isEnabled());
   dialog.reset();
+}
 
-  boxes.clear();
-  hive.Write(kHeader);
-  OpenDialog();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Failed to get data for 'Texture_Quality'");
+// Without settings the dialog shows the installed defaults, which the saver uses for values no
+// file holds; OK then writes them to the user's key, and the saver reads back what it had.
+TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) {
+  zelmar::TSettings before;
+  std::string beforePath;
+  ASSERT_EQ(zelmar::GetSettings(before, beforePath), "");
+  TCfgFrm& d = OpenDialog();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(std::filesystem::exists(hive.Path())) << "opening the dialog wrote a file";
+  using zelmar::InstallDefault;
+  EXPECT_EQ(d.TextureQual->currentIndex(), InstallDefault("Texture_Quality"));
+  EXPECT_EQ(d.ObjQual->currentIndex(), InstallDefault("Object_Quality"));
+  EXPECT_EQ(d.selectplan->currentIndex(), InstallDefault("Select_Planet"));
+  EXPECT_EQ(d.planSpd->value(), InstallDefault("Planet_Speed"));
+  EXPECT_EQ(d.moveSpd->value(), InstallDefault("Move_Speed"));
+  EXPECT_EQ(d.zelmarType->currentIndex(), InstallDefault("Zelmar_Type"));
+  EXPECT_EQ(d.plandata->isChecked(), InstallDefault("Planetary_Data") != 0);
+  EXPECT_EQ(d.showFPS->isChecked(), InstallDefault("FPS") != 0);
+  EXPECT_EQ(d.Glare->isChecked(), InstallDefault("Glare") != 0);
+  EXPECT_EQ(d.LensFlare->isChecked(), InstallDefault("Lens_Flare") != 0);
+  EXPECT_EQ(d.Corona->isChecked(), InstallDefault("Corona") != 0);
+  EXPECT_FALSE(d.applyBtn->isEnabled());
+
+  Click(d.okBtn);
+  EXPECT_FALSE(d.isVisible());
+  const std::string text = hive.Read();
+  EXPECT_EQ(text.find("[HKEY_LOCAL_MACHINE"), std::string::npos) << text;
+  EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Zelmar]"), std::string::npos) << text;
+  EXPECT_EQ(ValueLines(text).size(), 11u) << text;
+  zelmar::TSettings after;
+  std::string afterPath;
+  ASSERT_EQ(zelmar::GetSettings(after, afterPath), "");
+  EXPECT_EQ(afterPath, beforePath);
+  EXPECT_EQ(after.ObjectQuality, before.ObjectQuality);
+  EXPECT_EQ(after.BrassModel, before.BrassModel);
+  EXPECT_EQ(after.ShowCorona, before.ShowCorona);
+  EXPECT_EQ(after.ShowLensFlare, before.ShowLensFlare);
 }
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
   hive.Write(kHeader);
-  TCfgFrm& d = OpenDialog();  // every control at its form default
+  TCfgFrm& d = OpenDialog();  // every control at its installed default
   QTest::keyClick(d.moveSpd, Qt::Key_Right);
   Click(d.vhighBtn);
   Click(d.applyBtn);
@@ -288,7 +324,7 @@ TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrd
       ValueLines(hive.Read()),
       ValueLines(Dword("Texture_Quality", 0) + Dword("Object_Quality", 0) +
                  Dword("Select_Planet", 0) + Dword("Planet_Speed", 5) + Dword("Move_Speed", 6) +
-                 Dword("Zelmar_Type", -1) + Dword("Planetary_Data", 1) + Dword("FPS", 0) +
+                 Dword("Zelmar_Type", 0) + Dword("Planetary_Data", 1) + Dword("FPS", 0) +
                  Dword("Corona", 1) + Dword("Lens_Flare", 1) + Dword("Glare", 1)));
   EXPECT_FALSE(d.applyBtn->isEnabled());
   EXPECT_TRUE(d.isVisible());
@@ -353,15 +389,15 @@ TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
   hive.Write(broken);
   TCfgFrm& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(d.TextureQual->currentIndex(), -1);
-  EXPECT_EQ(d.ObjQual->currentIndex(), -1);
-  EXPECT_EQ(d.zelmarType->currentIndex(), -1);
+  // The installed defaults, as the saver takes them then.
+  EXPECT_EQ(d.TextureQual->currentIndex(), 1);
+  EXPECT_EQ(d.ObjQual->currentIndex(), 1);
+  EXPECT_EQ(d.zelmarType->currentIndex(), 0);
   EXPECT_EQ(d.selectplan->currentIndex(), 0);
   EXPECT_EQ(d.planSpd->value(), 5);
   EXPECT_EQ(d.moveSpd->value(), 5);
-  EXPECT_TRUE(d.plandata->isChecked());
-  EXPECT_FALSE(d.showFPS->isChecked() || d.Corona->isChecked() || d.LensFlare->isChecked() ||
-               d.Glare->isChecked());
+  EXPECT_TRUE(d.plandata->isChecked() && d.Corona->isChecked() && d.LensFlare->isChecked());
+  EXPECT_FALSE(d.showFPS->isChecked() || d.Glare->isChecked());
   Click(d.highBtn);
   Click(d.applyBtn);
   EXPECT_FALSE(d.applyBtn->isEnabled());

@@ -128,8 +128,10 @@ TEST_F(ConfigMode, VeryHighApplyAndOkWriteTheSettingsAndEndTheProgram) {
   EXPECT_NE(applied.find("\"Texture_Quality\"=dword:00000000\n\"Object_Quality\"=dword:00000000"),
             std::string::npos)
       << applied;
-  EXPECT_NE(applied.find("\"Glare\"=dword:00000001\n\"Lens_Flare\"=dword:00000001\n"
-                         "\"Corona\"=dword:00000001\n"),
+  // Written to the user's key, whole, in the dialog's write order.
+  EXPECT_NE(applied.find("[HKEY_CURRENT_USER\\Software\\Zelmar]\n"), std::string::npos) << applied;
+  EXPECT_NE(applied.find("\"Corona\"=dword:00000001\n\"Lens_Flare\"=dword:00000001\n"
+                         "\"Glare\"=dword:00000001\n"),
             std::string::npos)
       << applied;
   EXPECT_NE(applied.find("\"Move_Speed\"=dword:00000008"), std::string::npos);

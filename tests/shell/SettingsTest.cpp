@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "platform/registry/TRegistry.h"
@@ -110,7 +112,7 @@ TEST(Settings, TheSaverReplacesACameraSpeedTheDialogCannotGive) {
     s.MoveSpeed = outside;
     const std::string problem = KeepMoveSpeedInRange(s);
     EXPECT_NE(problem.find("Move_Speed"), std::string::npos) << outside;
-    EXPECT_EQ(s.MoveSpeed, 3.0f * FormDefault("Move_Speed")) << outside;
+    EXPECT_EQ(s.MoveSpeed, 3.0f * InstallDefault("Move_Speed")) << outside;
   }
   s.MoveSpeed = 0.0f;
   EXPECT_EQ(KeepMoveSpeedInRange(s), "Move_Speed 0 is outside 1 to 10; using 5");
@@ -151,26 +153,115 @@ TEST(Settings, AMistypedValueStopsTheReadAndKeepsWhatWasRead) {
   EXPECT_EQ(path, "/opt/zelmar/tabletextures/Low/");
   EXPECT_TRUE(s.ShowCorona);
   EXPECT_TRUE(s.ShowFPS);
-  // Not read: the form defaults, both speeds 5 (Move_Speed 9 lies after the stop).
+  // Not read: the installed defaults, both speeds 5 (Move_Speed 9 lies after the stop).
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);
   EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
 }
 
-TEST(Settings, AnEmptyStoreRunsOnTheFormDefaultsAndSaysSo) {
-  TempHive hive;
-  TSettings s;
-  std::string path = "textures/";
-  const std::string problem = GetSettings(s, path);
-  EXPECT_EQ(problem.rfind("Failed to get data for 'Install_Dir'", 0), 0u) << problem;
-  EXPECT_NE(problem.find(DefaultInstallDir()), std::string::npos) << problem;
-  EXPECT_FALSE(s.BrassModel);
-  EXPECT_EQ(path, "textures/");  // no texture quality chosen in the form
-  EXPECT_TRUE(s.ShowPlanetData);
-  EXPECT_FALSE(s.ShowFPS || s.ShowGlare || s.ShowLensFlare || s.ShowCorona);
-  EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
-  EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+TEST(Settings, AStoreWithoutTheValuesRunsOnTheInstalledDefaultsAndCreatesNothing) {
+  for (const char* text : {"", "Windows Registry Editor Version 5.00\n"}) {
+    TempHive hive;
+    if (*text) hive.Write(text);
+    TSettings s;
+    std::string path = "textures/";
+    EXPECT_EQ(GetSettings(s, path), "");
+    EXPECT_FALSE(s.BrassModel);
+    EXPECT_EQ(path, DefaultInstallDir() + "/textures/Medium/");
+    EXPECT_EQ(s.ObjectQuality, 1);
+    EXPECT_TRUE(s.ShowPlanetData && s.ShowLensFlare && s.ShowCorona);
+    EXPECT_FALSE(s.ShowFPS || s.ShowGlare);
+    EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.1f);
+    EXPECT_FLOAT_EQ(s.MoveSpeed, 15.0f);
+    EXPECT_EQ(hive.Read(), text) << "a read wrote to the file";
+    EXPECT_EQ(std::filesystem::exists(hive.Path()), *text != 0);
+  }
 }
 
+// What --record-install writes is what a run without it takes: the same record, the same folder.
+TEST(Settings, AFreshlyRecordedFileGivesWhatNoFileGives) {
+  TempHive hive;
+  TSettings none, recorded;
+  std::string nonePath, recordedPath;
+  RandSeed(5);
+  EXPECT_EQ(GetSettings(none, nonePath), "");
+  ASSERT_EQ(RecordInstallation(DefaultInstallDir()), "");
+  RandSeed(5);
+  EXPECT_EQ(GetSettings(recorded, recordedPath), "");
+  EXPECT_EQ(recordedPath, nonePath);
+  EXPECT_EQ(recorded.BrassModel, none.BrassModel);
+  EXPECT_EQ(recorded.RandomSelect, none.RandomSelect);
+  EXPECT_EQ(recorded.ObjectQuality, none.ObjectQuality);
+  EXPECT_EQ(recorded.PlanetSpeed, none.PlanetSpeed);
+  EXPECT_EQ(recorded.MoveSpeed, none.MoveSpeed);
+  EXPECT_EQ(recorded.ShowPlanetData, none.ShowPlanetData);
+  EXPECT_EQ(recorded.ShowFPS, none.ShowFPS);
+  EXPECT_EQ(recorded.ShowGlare, none.ShowGlare);
+  EXPECT_EQ(recorded.ShowLensFlare, none.ShowLensFlare);
+  EXPECT_EQ(recorded.ShowCorona, none.ShowCorona);
+  // And each default is one the dialog can show.
+  for (const auto& d : kSettingDefaults) {
+    EXPECT_GE(d.InstallDefault, 0) << d.Name;
+    EXPECT_LE(d.InstallDefault, 10) << d.Name;
+  }
+}
+
+// The current user's key over the machine's, value by value; a value in neither takes its
+// installed default. The dialog writes the user's key only.
+TEST(Settings, EachValueComesFromTheUsersKeyElseTheMachinesElseItsDefault) {
+  TempHive hive;
+  hive.Write(
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
+      "\"Install_Dir\"=\"/opt/zelmar\"\n\"Texture_Quality\"=dword:00000002\n"
+      "\"FPS\"=dword:00000001\n\"Corona\"=dword:00000001\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Zelmar]\n"
+      "\"Texture_Quality\"=dword:00000000\n\"Corona\"=dword:00000000\n\n");
+  TSettings s;
+  std::string path;
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_EQ(path, "/opt/zelmar/textures/High/");  // folder from the machine, quality the user's
+  EXPECT_TRUE(s.ShowFPS);                         // the machine's
+  EXPECT_FALSE(s.ShowCorona);                     // the user's over the machine's
+  EXPECT_TRUE(s.ShowLensFlare);                   // neither: the installed default
+  EXPECT_EQ(s.ObjectQuality, 1);
+
+  // A mistyped value in the user's key is not passed over for the machine's.
+  registry::TRegistry user(HKEY_CURRENT_USER);
+  ASSERT_TRUE(user.OpenKey(kUserSettingsKey, false));
+  user.WriteString("FPS", "1");
+  const std::string problem = GetSettings(s, path);
+  EXPECT_EQ(problem.rfind("Invalid data type for 'FPS' in HKEY_CURRENT_USER\\Software\\Zelmar (" +
+                              hive.Path() + ")",
+                          0),
+            0u)
+      << problem;
+}
+
+// A user's file that does not parse is named once, however often the settings are read.
+TEST(Settings, AUsersFileThatCannotBeReadIsNamedOnce) {
+  TempHive machine;
+  char tmpl[] = "/tmp/zelmar-config-XXXXXX";
+  const std::string config = mkdtemp(tmpl);
+  std::filesystem::create_directories(config + "/zelmar");
+  std::ofstream(config + "/zelmar/zelmar.reg") << "not a settings file\n";
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  // The user's file of its own: the machine's is then the built-in one, whatever it holds.
+  unsetenv("ZELMAR_HIVE");
+  testing::internal::CaptureStderr();
+  TSettings s;
+  std::string path;
+  GetSettings(s, path);
+  GetSettings(s, path);
+  const std::string err = testing::internal::GetCapturedStderr();
+  setenv("ZELMAR_HIVE", machine.Path().c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  std::filesystem::remove_all(config);
+
+  const std::string file = config + "/zelmar/zelmar.reg";
+  const std::size_t first = err.find(file);
+  EXPECT_NE(first, std::string::npos) << err;
+  EXPECT_EQ(err.find(file, first + 1), std::string::npos) << "named twice: " << err;
+}
 TEST(Settings, AMalformedHiveIsNamedAndTheSaverStillGetsDefaults) {
   TempHive hive;
   hive.Write(
@@ -254,7 +345,8 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
 
   // A store that cannot be read is still reported, and the options still apply.
   hive.Write(hive.Read().replace(hive.Read().find("\"Glare\"=dword:00000001"),
-                                 std::string("\"Glare\"=dword:00000001").size(), ""));
+                                 std::string("\"Glare\"=dword:00000001").size(),
+                                 "\"Glare\"=\"1\""));
   o = TSettingsOptions();
   o.Glare = true;
   EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);

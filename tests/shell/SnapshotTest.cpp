@@ -22,6 +22,23 @@ int Zelmar(const std::string& Args) {
   return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
+// Runs the program with ZELMAR_HIVE naming Hive; returns its exit code and puts its stderr in
+// Err.
+int ZelmarWith(const std::string& Hive, const std::string& Args, std::string* Err = nullptr) {
+  const std::string ErrFile = Hive + ".err";
+  const std::string Command =
+      "ZELMAR_HIVE='" + Hive + "' " + ZELMAR_EXE + " " + Args + " 2>'" + ErrFile + "' >/dev/null";
+  const int Status = std::system(Command.c_str());
+  if (Err) {
+    std::ifstream In(ErrFile);
+    std::stringstream S;
+    S << In.rdbuf();
+    *Err = S.str();
+  }
+  std::filesystem::remove(ErrFile);
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
 std::string Bytes(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
   std::stringstream S;
@@ -121,4 +138,69 @@ TEST_F(SnapshotRun, BadOptionValuesExit2) {
   EXPECT_EQ(Zelmar("/s --corona --object-quality ultra"), 2);
   EXPECT_EQ(Zelmar("/s --frobnicate"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));
+}
+
+// A run with no settings at all draws what a freshly recorded settings file draws: the same
+// bytes, a textured picture on a sky that is not white.
+TEST_F(SnapshotRun, NoSettingsAtAllDrawWhatAFreshlyRecordedFileDraws) {
+  const std::string None = Dir + "/none.reg", Recorded = Dir + "/recorded.reg";
+  const std::string A = Dir + "/none.png", B = Dir + "/recorded.png";
+  std::string Err;
+  ASSERT_EQ(ZelmarWith(None, "--snapshot 9.5 " + A + " --size 320x240 --seed 3", &Err), 0);
+  EXPECT_EQ(Err.find("texture"), std::string::npos) << Err;
+  EXPECT_FALSE(std::filesystem::exists(None)) << "a run without settings wrote some";
+  ASSERT_EQ(ZelmarWith(Recorded, std::string("--record-install ") + ZELMAR_MEDIA), 0);
+  ASSERT_EQ(ZelmarWith(Recorded, "--snapshot 9.5 " + B + " --size 320x240 --seed 3"), 0);
+  ASSERT_FALSE(Bytes(A).empty());
+  EXPECT_EQ(Bytes(A), Bytes(B));
+
+  const QImage Shot(QString::fromStdString(A));
+  int White = 0;
+  std::set<QRgb> Colours;
+  for (int Y = 0; Y < Shot.height(); ++Y)
+    for (int X = 0; X < Shot.width(); ++X) {
+      const QRgb P = Shot.pixel(X, Y);
+      Colours.insert(P);
+      White += qRed(P) > 240 && qGreen(P) > 240 && qBlue(P) > 240;
+    }
+  EXPECT_GT(Colours.size(), 200u) << "hardly textured";
+  EXPECT_LT(White, Shot.width() * Shot.height() / 20) << "a white sky";
+}
+
+// A media folder that is not there: the sky is black, the Sun's effects without their pictures
+// are left out (the picture is the one drawn with them switched off, so no grey squares), and
+// each missing file is named once.
+TEST_F(SnapshotRun, AMissingMediaFolderLeavesTheSkyBlackAndTheEffectsOut) {
+  const std::string Settings = std::string(
+                                   "Windows Registry Editor Version 5.00\n\n"
+                                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
+                                   "\"Install_Dir\"=\"") +
+                               Dir +
+                               "/moved\"\n"
+                               "\"Texture_Quality\"=dword:00000001\n"
+                               "\"Zelmar_Type\"=dword:00000000\n";
+  const std::string On = Dir + "/on.reg", Off = Dir + "/off.reg";
+  std::ofstream(On) << Settings
+                    << "\"Glare\"=dword:1\n\"Lens_Flare\"=dword:1\n\"Corona\"=dword:1\n";
+  std::ofstream(Off) << Settings
+                     << "\"Glare\"=dword:0\n\"Lens_Flare\"=dword:0\n\"Corona\"=dword:0\n";
+  const std::string A = Dir + "/on.png", B = Dir + "/off.png";
+  // At 9.5 s the Sun is in view, where every effect shows when its picture is there.
+  std::string Err;
+  ASSERT_EQ(ZelmarWith(On, "--snapshot 9.5 " + A + " --size 320x240 --seed 3", &Err), 0);
+  ASSERT_EQ(ZelmarWith(Off, "--snapshot 9.5 " + B + " --size 320x240 --seed 3"), 0);
+  EXPECT_EQ(Bytes(A), Bytes(B)) << "an effect was drawn without its picture";
+
+  for (const char* File : {"nightsky.jpg", "sunglow.tga", "flare1.tga", "Glare.tga", "earth.jpg"}) {
+    const std::string Path = Dir + "/moved/textures/Medium/" + File;
+    const std::size_t First = Err.find(Path);
+    EXPECT_NE(First, std::string::npos) << File << " not named: " << Err;
+    EXPECT_EQ(Err.find(Path, First + 1), std::string::npos) << File << " named twice";
+  }
+
+  const QImage Shot(QString::fromStdString(A));
+  int Black = 0;
+  for (int Y = 0; Y < Shot.height(); ++Y)
+    for (int X = 0; X < Shot.width(); ++X) Black += (Shot.pixel(X, Y) & 0xFFFFFF) == 0;
+  EXPECT_GT(Black, Shot.width() * Shot.height() / 2) << "the sky is not black";
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -40,27 +41,30 @@ pid_t Spawn(const std::vector<std::string>& args, int* errFd, rlim_t addressLimi
   return pid;
 }
 
-// Waits for the child, for at most about 20 s so that a hang fails the test instead of the run.
+// True while the child runs; a child that ended stays there for Wait to collect.
+inline bool Running(pid_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+// Waits for the child to end, taking its stderr as it comes (a full pipe would stop it). No
+// bound of its own: a loaded machine may take long, and a hang ends at the test's timeout.
 // usage, when given, receives the child's resource use.
 Result Wait(pid_t pid, int errFd, rusage* usage = nullptr) {
   Result r;
-  for (int i = 0; i < 2000; ++i) {
-    int status = 0;
-    rusage ignored;
-    if (wait4(pid, &status, WNOHANG, usage ? usage : &ignored) == pid) {
-      r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      break;
-    }
-    usleep(10000);
-  }
-  if (r.status == -1) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
   char buf[512];
   ssize_t n;
-  while ((n = read(errFd, buf, sizeof buf)) > 0) r.err.append(buf, static_cast<std::size_t>(n));
+  while ((n = read(errFd, buf, sizeof buf)) != 0) {
+    if (n > 0) r.err.append(buf, static_cast<std::size_t>(n));
+    if (n < 0 && errno != EINTR) break;
+  }
   close(errFd);
+  int status = 0;
+  rusage ignored;
+  while (wait4(pid, &status, 0, usage ? usage : &ignored) < 0 && errno == EINTR) {
+  }
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return r;
 }
 

@@ -451,6 +451,9 @@ void Hive::PutValue(HiveKey& key, HiveValue value, bool append) {
   if (!added) {
     HiveValue& v = key.values[it->second];
     if (v.type != value.type || v.data != value.data || !value.text.empty()) {
+      // A value that comes again in the file is written back with its later line, so it takes
+      // that line's spelling of the name too; a program's write keeps the file's spelling.
+      if (!value.text.empty()) v.name = std::move(value.name);
       v.type = value.type;
       v.data = std::move(value.data);
       v.text = std::move(value.text);

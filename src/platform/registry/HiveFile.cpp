@@ -2,13 +2,16 @@
 // text or the new one, whole, whatever happens to the writer or the disk.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <random>
 
 #include "platform/registry/Hive.h"
@@ -159,6 +162,51 @@ void RemoveTemporaries(const std::string& dir, const std::string& name) {
   closedir(d);
 }
 
+volatile sig_atomic_t heldSignal = 0;
+
+void HoldSignal(int signal) {
+  heldSignal = signal;
+}
+
+// Keeps a termination signal (a logout, Ctrl+C, timeout(1)) that arrives while a temporary
+// file exists from ending the program until the file is renamed or removed, then lets it end
+// the program as it would have. Only signals that end the program by default are held; a
+// program's own handlers and ignored signals stay as they are. The dispositions are the
+// process's, whichever thread takes the signal; writers in one process hold the file's lock, so
+// two holds never overlap. (SIGKILL cannot be held: the next writer removes what it leaves.)
+class TerminationHold {
+ public:
+  TerminationHold() {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+      struct sigaction old = {};
+      if (sigaction(kSignals[i], nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) ||
+          old.sa_handler != SIG_DFL)
+        continue;
+      struct sigaction hold = {};
+      hold.sa_handler = HoldSignal;
+      sigemptyset(&hold.sa_mask);
+      hold.sa_flags = SA_RESTART;
+      held_[i] = sigaction(kSignals[i], &hold, nullptr) == 0;
+    }
+  }
+  ~TerminationHold() {
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+      if (held_[i]) sigaction(kSignals[i], &byDefault, nullptr);
+    const int signal = heldSignal;
+    heldSignal = 0;
+    if (signal) raise(signal);
+  }
+  TerminationHold(const TerminationHold&) = delete;
+  TerminationHold& operator=(const TerminationHold&) = delete;
+
+ private:
+  static constexpr int kSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2};
+  bool held_[std::size(kSignals)] = {};
+};
+
 bool WriteAll(int fd, const std::string& text) {
   for (std::size_t done = 0; done < text.size();) {
     ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -182,6 +230,7 @@ bool ReplaceFile(const std::string& target, const std::string& text, HiveError& 
   if (hadFile && access(target.c_str(), W_OK) != 0 && errno != ENOENT)
     return Fail(error, errno, "cannot write the file");
 
+  const TerminationHold hold;
   std::string temp;
   int raw = -1;
   for (int attempt = 0; raw < 0 && attempt < 100; ++attempt) {

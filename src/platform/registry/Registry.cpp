@@ -1,9 +1,14 @@
 #include "platform/registry/Registry.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/registry/Hive.h"
@@ -15,14 +20,16 @@ namespace {
 thread_local std::string lastProblem;
 
 struct HeldWrite {
+  std::string file;
   std::string keyPath;
-  HiveValue value;
+  std::optional<HiveValue> value;  // none: the key is created without a value
 };
 // The writes an active TWriteBatch of this thread holds back; null without a batch.
 thread_local std::vector<HeldWrite>* heldWrites = nullptr;
 
 struct OpenKey {
   std::string path;
+  std::string file;  // the hive file that holds the key's root
   REGSAM access = 0;
 };
 
@@ -53,15 +60,18 @@ bool HasLineBreak(const char* name) {
   return name && std::strpbrk(name, "\r\n") != nullptr;
 }
 
-// The full path of subKey below key (a root or an open key), or empty when key is unknown.
-std::string FullPath(HKEY key, const char* subKey) {
+// The full path of subKey below key (a root or an open key), or empty when key is unknown;
+// file becomes the hive file that holds it.
+std::string FullPath(HKEY key, const char* subKey, std::string& file) {
   std::string base;
   if (const char* root = RootName(key)) {
     base = root;
+    file = HivePath(key);
   } else {
     auto it = OpenKeys().find(key);
     if (it == OpenKeys().end()) return {};
     base = it->second.path;
+    file = it->second.file;
   }
   std::string sub = subKey ? subKey : "";
   for (char& c : sub)
@@ -71,9 +81,9 @@ std::string FullPath(HKEY key, const char* subKey) {
   return sub.empty() ? base : base + "\\" + sub;
 }
 
-HKEY NewHandle(std::string path, REGSAM access) {
+HKEY NewHandle(std::string path, std::string file, REGSAM access) {
   HKEY h = nextHandle++;
-  OpenKeys()[h] = OpenKey{std::move(path), access};
+  OpenKeys()[h] = OpenKey{std::move(path), std::move(file), access};
   return h;
 }
 
@@ -98,6 +108,13 @@ bool EndsInBlank(const std::string& path) {
   return !path.empty() && (path.back() == ' ' || path.back() == '\t');
 }
 
+// A user without a home folder has no file of their own: reads find nothing there, writes fail.
+LSTATUS NoUserFile() {
+  return Problem(ERROR_ACCESS_DENIED,
+                 "no home folder (HOME is not set) for the user's settings file; set "
+                 "XDG_CONFIG_HOME or ZELMAR_HIVE to name where it goes");
+}
+
 }  // namespace
 
 std::string HivePath() {
@@ -106,8 +123,37 @@ std::string HivePath() {
   return ZELMAR_HIVE_FILE;
 }
 
+std::string HivePath(HKEY root) {
+  const char* env = std::getenv("ZELMAR_HIVE");
+  if (env && *env) return env;
+  return root == HKEY_CURRENT_USER ? UserHivePath() : HivePath();
+}
+
+std::string UserHivePath() {
+  std::string base;
+  // Relative paths in XDG_CONFIG_HOME are to be ignored, as the base directory rules say.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config && config[0] == '/') {
+    base = config;
+  } else {
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && *env) {
+      home = env;
+    } else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) {
+      home = pw->pw_dir;
+    }
+    if (home.empty()) return {};
+    base = home + "/.config";
+  }
+  return base + "/zelmar/zelmar.reg";
+}
+
 std::string RegLastProblem() {
   return lastProblem;
+}
+
+LSTATUS NoteStatus(LSTATUS rc) {
+  return rc;  // every failure of the hive has already said why
 }
 
 TWriteBatch::TWriteBatch() : active_(heldWrites == nullptr) {
@@ -124,15 +170,25 @@ LSTATUS TWriteBatch::Commit() {
   if (!active_ || heldWrites->empty()) return ERROR_SUCCESS;
   std::vector<HeldWrite> writes;
   writes.swap(*heldWrites);
-  HiveError error;
-  bool ok = UpdateHive(
-      HivePath(),
-      [&](Hive& h) {
-        for (HeldWrite& w : writes) Hive::SetValue(h.CreateKey(w.keyPath), std::move(w.value));
-        return true;
-      },
-      error);
-  return ok ? ERROR_SUCCESS : WriteFailure(error);
+  std::vector<std::string> files;
+  for (const HeldWrite& w : writes)
+    if (std::find(files.begin(), files.end(), w.file) == files.end()) files.push_back(w.file);
+  for (const std::string& file : files) {
+    HiveError error;
+    bool ok = UpdateHive(
+        file,
+        [&](Hive& h) {
+          for (HeldWrite& w : writes) {
+            if (w.file != file) continue;
+            HiveKey& key = h.CreateKey(w.keyPath);
+            if (w.value) Hive::SetValue(key, std::move(*w.value));
+          }
+          return true;
+        },
+        error);
+    if (!ok) return WriteFailure(error);
+  }
+  return ERROR_SUCCESS;
 }
 
 }  // namespace zelmar::registry
@@ -142,14 +198,15 @@ using namespace zelmar::registry;
 LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result) {
   if (!result) return Problem(ERROR_INVALID_PARAMETER, "no place for the key handle");
   *result = 0;
-  std::string path = FullPath(key, subKey);
+  std::string file;
+  std::string path = FullPath(key, subKey, file);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
+  if (file.empty()) return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " (no home folder)");
   HiveError error;
-  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  std::optional<Hive> hive = LoadHive(file, error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
-  if (!hive->FindKey(path))
-    return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " in " + HivePath());
-  *result = NewHandle(path, access);
+  if (!hive->FindKey(path)) return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " in " + file);
+  *result = NewHandle(path, file, access);
   return ERROR_SUCCESS;
 }
 
@@ -159,18 +216,24 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
   *result = 0;
   if (HasLineBreak(subKey))
     return Problem(ERROR_INVALID_PARAMETER, "a key name cannot hold a line break");
-  std::string path = FullPath(key, subKey);
+  std::string file;
+  std::string path = FullPath(key, subKey, file);
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   if (EndsInBlank(path))
     return Problem(ERROR_INVALID_PARAMETER, "a key name cannot end in a space or a tab");
+  if (file.empty()) return NoUserFile();
   HiveError error;
-  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  std::optional<Hive> hive = LoadHive(file, error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
   DWORD how = REG_OPENED_EXISTING_KEY;
-  if (!hive->FindKey(path)) {
+  if (!hive->FindKey(path) && heldWrites) {
+    // Created with the batch's values, so that a batch that fails leaves no empty key.
+    how = REG_CREATED_NEW_KEY;
+    heldWrites->push_back(HeldWrite{file, path, std::nullopt});
+  } else if (!hive->FindKey(path)) {
     how = REG_CREATED_NEW_KEY;
     bool ok = UpdateHive(
-        HivePath(),
+        file,
         [&](Hive& h) {
           if (h.FindKey(path)) return false;
           h.CreateKey(path);
@@ -180,7 +243,7 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
     if (!ok) return WriteFailure(error);
   }
   if (disposition) *disposition = how;
-  *result = NewHandle(path, access);
+  *result = NewHandle(path, file, access);
   return ERROR_SUCCESS;
 }
 
@@ -190,7 +253,7 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, B
   if (it == OpenKeys().end()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   if (data && !dataSize) return Problem(ERROR_INVALID_PARAMETER, "data without its size");
   HiveError error;
-  std::optional<Hive> hive = LoadHive(HivePath(), error);
+  std::optional<Hive> hive = LoadHive(it->second.file, error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
   const HiveKey* k = hive->FindKey(it->second.path);
   const std::string name = valueName ? valueName : "";
@@ -224,13 +287,14 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
                   std::vector<std::uint8_t>(data, data + dataSize)};
   if (type == REG_SZ && (value.data.empty() || value.data.back() != 0)) value.data.push_back(0);
   const std::string path = it->second.path;
+  const std::string file = it->second.file;
   if (heldWrites) {
-    heldWrites->push_back(HeldWrite{path, std::move(value)});
+    heldWrites->push_back(HeldWrite{file, path, std::move(value)});
     return ERROR_SUCCESS;
   }
   HiveError error;
   bool ok = UpdateHive(
-      HivePath(),
+      file,
       [&](Hive& h) {
         Hive::SetValue(h.CreateKey(path), value);
         return true;

@@ -1,10 +1,13 @@
-// The registry functions the program uses, over the hive file of Hive.h. Each predefined root
-// (HKEY_LOCAL_MACHINE, ...) is a section prefix in that one file.
+// The registry functions the program uses. On Windows they are the system's own (advapi32); on
+// other systems ours, over hive files of Hive.h, where each predefined root
+// (HKEY_LOCAL_MACHINE, ...) is a section prefix in the file that holds it.
 //
-// Where the file lives: $ZELMAR_HIVE when set, otherwise the machine-wide file chosen when the
-// program was built (under its sysconf directory).
+// Where the files live: HKEY_CURRENT_USER in the user's own file,
+// $XDG_CONFIG_HOME/zelmar/zelmar.reg (~/.config/zelmar/zelmar.reg when that is unset), every
+// other root in the machine-wide file chosen when the program was built (under its sysconf
+// directory). $ZELMAR_HIVE, when set, names one file that holds every root.
 //
-// Differences from the registry that callers may notice:
+// Differences of the hive from the registry that callers may notice:
 // - Opening a key asks only that the file can be read; a write to a file the user may not
 //   change fails then with ERROR_ACCESS_DENIED. (Refusing the open would make a user who may
 //   not write the machine-wide file lose the stored settings on every read.)
@@ -19,6 +22,9 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "platform/wintypes.h"
 
 using HKEY = std::uintptr_t;
@@ -63,21 +69,40 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD
 LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
                        const BYTE* data, DWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
+#endif
 
 namespace zelmar::registry {
 
-// The hive file in use: $ZELMAR_HIVE or the built-in machine-wide path.
+// The machine-wide hive file in use: $ZELMAR_HIVE or the built-in machine-wide path. On
+// Windows, where the values live: "the Windows registry".
 std::string HivePath();
+// The file that holds a root's keys: $ZELMAR_HIVE when set, else the user's file for
+// HKEY_CURRENT_USER (empty when the user has no home folder) and HivePath() for the others. On
+// Windows, where the root's values live ("the Windows registry (HKEY_CURRENT_USER)").
+std::string HivePath(HKEY root);
+// $XDG_CONFIG_HOME/zelmar/zelmar.reg, or ~/.config/zelmar/zelmar.reg when XDG_CONFIG_HOME is
+// unset or not absolute; empty when the user has no home folder. On Windows, HivePath(HKCU).
+std::string UserHivePath();
 
 // What went wrong in the last failed call of this thread, with the hive's path and, for a
 // malformed file, its line ("/etc/zelmar/zelmar.reg:7: expected '=' after the value name").
+// On Windows, the code that the last call passed to NoteStatus() returned, with the system's
+// text for it ("error 5: Access is denied.").
 std::string RegLastProblem();
 
-// Holds back this thread's value writes (RegSetValueExA) while it lives, so that a group of
-// values lands in the file together or not at all: Commit() puts every held write into the
-// file in one replacement, in the order they were made; a batch that is not committed writes
-// nothing. Reads during a batch do not see the held writes. Batches do not nest: a second one
-// on the same thread holds nothing and commits nothing.
+// Passes rc through. On Windows a failure code becomes this thread's RegLastProblem(): the Reg*
+// functions report a failure only in what they return (GetLastError() still says "success"),
+// so a caller that wants the reason kept hands the code in here. Our hive records its own.
+LSTATUS NoteStatus(LSTATUS rc);
+
+// Holds back this thread's value writes (RegSetValueExA) and key creations (RegCreateKeyExA)
+// while it lives, so that a group of values lands in the file together or not at all: Commit()
+// puts every held write into the file in one replacement, in the order they were made; a batch
+// that is not committed writes nothing. (Writes to keys of two files are two replacements,
+// made in the order the files were first written.) Reads during a batch do not see the held
+// writes. Batches do not nest: a second one on the same thread holds nothing and commits
+// nothing. On Windows each value is written as it is set (the registry itself keeps each value
+// whole) and Commit() has nothing left to do.
 class TWriteBatch {
  public:
   TWriteBatch();

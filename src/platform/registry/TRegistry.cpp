@@ -1,5 +1,6 @@
 #include "platform/registry/TRegistry.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace zelmar::registry {
@@ -23,13 +24,23 @@ TRegistry::~TRegistry() {
 
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   CloseKey();
+  // "\SOFTWARE\Zelmar" names a key below the root; the Windows registry refuses the leading
+  // backslash (ERROR_BAD_PATHNAME) where our hive would take it.
+  const std::string path = key.substr(std::min(key.find_first_not_of('\\'), key.size()));
   HKEY h = 0;
-  LSTATUS rc = canCreate ? RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  LSTATUS rc = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                            access_, nullptr, &h, nullptr)
-                         : RegOpenKeyExA(root_, key.c_str(), 0, access_, &h);
-  if (rc != ERROR_SUCCESS) return false;
+                         : RegOpenKeyExA(root_, path.c_str(), 0, access_, &h);
+  status_ = rc;
+  if (NoteStatus(rc) != ERROR_SUCCESS) return false;
   current_ = h;
   return true;
+}
+
+bool TRegistry::ValueExists(const std::string& name) {
+  DWORD size = 0;
+  return current_ && RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, &size) ==
+                         ERROR_SUCCESS;
 }
 
 void TRegistry::CloseKey() {
@@ -41,12 +52,12 @@ int TRegistry::ReadInteger(const std::string& name) {
   DWORD type = 0, value = 0, size = sizeof value;
   if (!current_) throw GetFailure(name);
   DWORD probeSize = 0;
-  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &probeSize) !=
+  if (NoteStatus(RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &probeSize)) !=
       ERROR_SUCCESS)
     throw GetFailure(name);
   if (type != REG_DWORD || probeSize != sizeof value) throw TypeFailure(name);
-  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                       &size) != ERROR_SUCCESS)
+  if (NoteStatus(RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(&value), &size)) != ERROR_SUCCESS)
     throw GetFailure(name);
   return static_cast<int>(value);
 }
@@ -57,13 +68,13 @@ bool TRegistry::ReadBool(const std::string& name) {
 
 std::string TRegistry::ReadString(const std::string& name) {
   DWORD type = 0, size = 0;
-  if (!current_ ||
-      RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+  if (!current_ || NoteStatus(RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr,
+                                               &size)) != ERROR_SUCCESS)
     throw GetFailure(name);
   if (type != REG_SZ && type != REG_EXPAND_SZ) throw TypeFailure(name);
   std::vector<BYTE> data(size);
-  if (size &&
-      RegQueryValueExA(current_, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+  if (size && NoteStatus(RegQueryValueExA(current_, name.c_str(), nullptr, &type, data.data(),
+                                          &size)) != ERROR_SUCCESS)
     throw GetFailure(name);
   std::string s(data.begin(), data.begin() + size);
   if (auto nul = s.find('\0'); nul != std::string::npos) s.resize(nul);
@@ -72,8 +83,9 @@ std::string TRegistry::ReadString(const std::string& name) {
 
 void TRegistry::WriteInteger(const std::string& name, int value) {
   DWORD v = static_cast<DWORD>(value);
-  if (!current_ || RegSetValueExA(current_, name.c_str(), 0, REG_DWORD,
-                                  reinterpret_cast<const BYTE*>(&v), sizeof v) != ERROR_SUCCESS)
+  if (!current_ ||
+      NoteStatus(RegSetValueExA(current_, name.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&v), sizeof v)) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
@@ -82,9 +94,10 @@ void TRegistry::WriteBool(const std::string& name, bool value) {
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-  if (!current_ || RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(value.c_str()),
-                                  static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+  if (!current_ ||
+      NoteStatus(RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1))) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 

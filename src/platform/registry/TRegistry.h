@@ -26,6 +26,12 @@ class TRegistry {
   bool OpenKey(const std::string& key, bool canCreate);
   void CloseKey();
   bool HasCurrentKey() const { return current_ != 0; }
+  // What the last OpenKey got: ERROR_FILE_NOT_FOUND when neither the key nor its file is there,
+  // another error when the file cannot be read (RegLastProblem() says why).
+  LSTATUS LastStatus() const { return status_; }
+
+  // True when the open key holds a value of that name, of whatever type.
+  bool ValueExists(const std::string& name);
 
   // Throw ERegistryException "Failed to get data for '<name>'" when the value is missing and
   // "Invalid data type for '<name>'" when it has another type.
@@ -42,6 +48,7 @@ class TRegistry {
   HKEY root_;
   REGSAM access_;
   HKEY current_ = 0;
+  LSTATUS status_ = ERROR_SUCCESS;
 };
 
 }  // namespace zelmar::registry
