@@ -773,7 +773,7 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
   // A copy: the procedure chained to may stop the framework (on WM_CLOSE), which unhooks the
   // window and drops PrevWindowProc while it runs.
   auto previous = [&] {
-    const TWndProc prev = PrevWindowProc;
+    const WNDPROC prev = PrevWindowProc;
     return prev ? CallWindowProcA(prev, hwnd, Msg, wParam, lParam)
                 : DefWindowProcA(hwnd, Msg, wParam, lParam);
   };

@@ -201,7 +201,7 @@ class TW9DirectX : public TComponent {
   HWND hFocusWindow = 0;
   HWND hHookedWindow = 0;
   HWND hOutputWindow = 0;
-  TWndProc PrevWindowProc;
+  WNDPROC PrevWindowProc;
 
   // Frame statistics.
   int FrameCount = 0;

@@ -5,20 +5,6 @@
 
 #include <cstdint>
 
-#ifdef _WIN32
-// Windows' own types, handles and macros.
-#include <windows.h>
-// Not through <windowsx.h>, whose macros (SubclassWindow among them) take names of our own.
-#ifndef GET_X_LPARAM
-constexpr int GET_X_LPARAM(LPARAM v) {
-  return static_cast<short>(LOWORD(v));
-}
-constexpr int GET_Y_LPARAM(LPARAM v) {
-  return static_cast<short>(HIWORD(v));
-}
-#endif
-#else
-
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
@@ -109,5 +95,3 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
-
-#endif  // _WIN32

@@ -108,7 +108,7 @@ class TScrnFrm : public TForm {
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
   HWND FWindow = 0;
-  TWndProc FPrevProc;
+  WNDPROC FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;
   bool FUserClose = false;

@@ -8,6 +8,9 @@
 #include "platform/window/TApplication.h"
 #include "platform/window/winuser.h"
 
+// The message box the window layer routes through its hook.
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
 namespace {
 
 constexpr UINT kProbe = WM_USER + 7;
@@ -105,7 +108,7 @@ TEST_F(WindowLayer, ProcedureChainsCallThroughToTheClassProcedureAndUnwind) {
   HWND window = MakeWindow();
   ASSERT_TRUE(window);
   std::vector<int> order;
-  TWndProc first, second;
+  WindowProcedure first, second;
   first = SubclassWindow(window, [&](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
     if (msg == kProbe) order.push_back(1);
     return CallWindowProcA(first, h, msg, w, l);
@@ -143,7 +146,7 @@ TEST(WindowLayerMessageBox, TheHookSeesTheBoxInsteadOfTheUser) {
     seen = caption + ": " + text + (type & MB_ICONERROR ? " (error)" : "");
     return IDOK;
   });
-  EXPECT_EQ(MessageBoxA(nullptr, "Not enough memory.", "Zelmar", MB_OK | MB_ICONERROR), IDOK);
+  EXPECT_EQ(ZelmarMessageBoxA(nullptr, "Not enough memory.", "Zelmar", MB_OK | MB_ICONERROR), IDOK);
   EXPECT_EQ(seen, "Zelmar: Not enough memory. (error)");
   SetMessageBoxHook({});
 }

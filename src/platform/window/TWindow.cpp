@@ -119,15 +119,15 @@ void TWindow::ApplyFlags() {
   if (flags != this->flags()) setFlags(flags);
 }
 
-TWndProc TWindow::Subclass(TWndProc proc) {
-  TWndProc previous = std::move(proc_);
-  proc_ = proc ? std::move(proc) : TWndProc(DefWindowProcA);
+WNDPROC TWindow::Subclass(WNDPROC proc) {
+  WNDPROC previous = std::move(proc_);
+  proc_ = proc ? std::move(proc) : WNDPROC(DefWindowProcA);
   return previous;
 }
 
 LRESULT TWindow::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
   // A copy, so that a procedure may replace itself while it runs.
-  TWndProc proc = proc_;
+  WNDPROC proc = proc_;
   return proc(handle_, msg, wParam, lParam);
 }
 

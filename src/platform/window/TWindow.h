@@ -35,7 +35,7 @@ class TWindow : public QWindow {
   LONG_PTR UserData() const { return userData_; }
   void SetUserData(LONG_PTR data) { userData_ = data; }
 
-  TWndProc Subclass(TWndProc proc);
+  WNDPROC Subclass(WNDPROC proc);
   // Through the procedure chain, as SendMessageA.
   LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
   // A queued message: the application's message hook first, then the procedure chain.
@@ -67,7 +67,7 @@ class TWindow : public QWindow {
   DWORD exStyle_ = 0;
   HMENU menu_ = 0;
   LONG_PTR userData_ = 0;
-  TWndProc proc_;
+  WNDPROC proc_;
   bool destroyed_ = false;
   bool ownedByLayer_ = false;
   bool active_ = false;

@@ -106,13 +106,13 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return prev ? prev(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-TWndProc SubclassWindow(HWND hwnd, TWndProc proc) {
+WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc) {
   TWindow* window = TWindow::FromHandle(hwnd);
-  return window ? window->Subclass(std::move(proc)) : TWndProc();
+  return window ? window->Subclass(std::move(proc)) : WNDPROC();
 }
 
 LONG GetWindowLongA(HWND hwnd, int index) {
@@ -234,7 +234,7 @@ void PostQuitMessage(int exitCode) {
   if (TApplication* app = TApplication::Instance()) app->Terminate(exitCode);
 }
 
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TTimerProc proc) {
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
   if (!QCoreApplication::instance()) return 0;
   return TMessageQueue::Instance().SetTimer(hwnd, id, elapseMs, std::move(proc));
 }

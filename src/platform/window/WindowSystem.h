@@ -21,7 +21,7 @@ QPoint LastCursorPos();
 void SetLastCursorPos(QPoint pos);
 
 // The hook, then the timer procedure or the window's procedure chain.
-void DeliverQueued(MSG& msg, const TTimerProc* timerProc = nullptr);
+void DeliverQueued(MSG& msg, const TIMERPROC* timerProc = nullptr);
 
 // Applies the cursor state (ShowCursor count, SetCursor shape) to one window or all.
 void ApplyCursor(TWindow* window);
@@ -39,7 +39,7 @@ class TMessageQueue : public QObject {
   static TMessageQueue& Instance();  // made on first use, owned by the toolkit's application
   static TMessageQueue* Existing();
   void Post(const MSG& msg);
-  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TTimerProc proc);
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
   bool KillTimer(HWND hwnd, UINT_PTR id);
   void KillTimers(HWND hwnd);
 
@@ -52,7 +52,7 @@ class TMessageQueue : public QObject {
   struct Timer {
     HWND hwnd;
     UINT_PTR id;
-    TTimerProc proc;
+    TIMERPROC proc;
   };
   std::map<int, Timer> timers_;  // by Qt timer id
   UINT_PTR nextThreadTimerId_ = 1;

@@ -6,11 +6,6 @@
 
 #include "platform/wintypes.h"
 
-#ifdef _WIN32
-// Windows' own GDI.
-#include <windows.h>
-#else
-
 constexpr int LF_FACESIZE = 32;
 
 struct LOGFONTA {
@@ -169,5 +164,3 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
                  UINT count, const INT* dx);
 BOOL TextOutA(HDC hdc, int x, int y, const char* text, int count);
 BOOL GdiFlush();
-
-#endif  // _WIN32

@@ -1,6 +1,5 @@
 // The window-system calls the framework and the saver window make, with Windows' names and
-// numeric values, implemented over Qt (on Windows: Windows' own, plus the few that it lacks). Plain
-// C++: the engine and the scene may include it.
+// numeric values, implemented over Qt. Plain C++: the engine and the scene may include it.
 //
 // Messages. Input, paint, timer, activation and posted messages are "queued": they pass the
 // application's message hook (TApplication::SetOnMessage) before they reach the window
@@ -18,13 +17,6 @@
 #include <string>
 
 #include "platform/wintypes.h"
-
-#ifdef _WIN32
-// On Windows the calls, messages and constants are Windows' own; this header adds only what
-// Windows lacks, at its end: procedures that are objects, a timer without a procedure and the
-// message-box hook.
-#include <windows.h>
-#else
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
@@ -252,29 +244,11 @@ struct MSG {
   POINT pt;        // cursor position in screen coordinates when the message was made
 };
 
-#endif  // _WIN32
-
-// A window procedure. A std::function so that an object can hook a window with a bound method
-// (named apart from Windows' WNDPROC, a plain function pointer, so that both can exist);
+// A window procedure. A std::function so that an object can hook a window with a bound method;
 // SubclassWindow returns the previous one, which CallWindowProcA chains to.
-using TWndProc = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
+using WNDPROC = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
 // Called instead of the window procedure for WM_TIMER of a timer set with a procedure.
-using TTimerProc = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
-
-#ifdef _WIN32
-
-// Replaces the window's procedure and returns the one it had (the window class's procedure at
-// first, which CallWindowProcA reaches as Windows' own). A window keeps its chain until it is
-// destroyed.
-TWndProc SubclassWindow(HWND hwnd, TWndProc proc);
-LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// WM_TIMER (wParam = id) to the window through the message loop.
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs);
-// Message boxes go through the hook below when one is installed: the name stands for ours.
-int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
-#define MessageBoxA ZelmarMessageBoxA
-
-#else
+using TIMERPROC = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
 
 // Windows. Every function taking an HWND fails quietly (FALSE, 0) for a handle that names no
 // window of this process.
@@ -289,9 +263,9 @@ BOOL SetWindowTextA(HWND hwnd, const char* text);
 HWND GetActiveWindow();
 
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Replaces the window's procedure and returns the one it had (DefWindowProcA at first).
-TWndProc SubclassWindow(HWND hwnd, TWndProc proc);
+WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc);
 
 LONG GetWindowLongA(HWND hwnd, int index);
 LONG SetWindowLongA(HWND hwnd, int index, LONG value);
@@ -326,7 +300,7 @@ BOOL ReleaseCapture();
 
 // Timers: WM_TIMER (wParam = id) through the message loop; ticks do not pile up when the loop
 // is busy. With hwnd 0 a new id is returned and the procedure is required.
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TTimerProc proc = {});
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc = {});
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // System. SPI_SETSCREENSAVERRUNNING asks the desktop not to blank the screen while set
@@ -338,9 +312,6 @@ void Sleep(DWORD ms);
 
 // Message boxes (Windows-1252 text, "\r\n" line breaks). Shows a modal box and returns IDOK.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
-
-#endif  // _WIN32
-
 // Tests install a hook to see the box instead of showing it; its result is MessageBoxA's.
 using MessageBoxHook =
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;

@@ -14,6 +14,9 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   Hook() = std::move(hook);
 }
 
+// Where the window layer's header routes MessageBoxA on Windows.
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
 #undef MessageBoxA
 
 int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {

@@ -1,7 +1,9 @@
 // Window procedures that are objects: a subclassed window's chain lives in a property of the
 // window, and one plain procedure calls its head. The chain's last link is the window's own
 // procedure from before, reached through Windows' CallWindowProcA.
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "platform/window/winuser.h"
 
@@ -11,7 +13,7 @@ constexpr const char* kChainProperty = "ZelmarProcedureChain";
 
 struct Chain {
   WNDPROC original = nullptr;  // the procedure the window had before its first subclassing
-  TWndProc head;
+  WindowProcedure head;
 };
 
 Chain* ChainOf(HWND hwnd) {
@@ -26,18 +28,18 @@ LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const WNDPROC original = chain->original;
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     RemovePropA(hwnd, kChainProperty);
-    const TWndProc head = std::move(chain->head);
+    const WindowProcedure head = std::move(chain->head);
     delete chain;
     return head ? head(hwnd, msg, wParam, lParam)
                 : CallWindowProcA(original, hwnd, msg, wParam, lParam);
   }
-  const TWndProc head = chain->head;  // a procedure may replace itself while it runs
+  const WindowProcedure head = chain->head;  // a procedure may replace itself while it runs
   return head(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
-TWndProc SubclassWindow(HWND hwnd, TWndProc proc) {
+WindowProcedure SubclassWindow(HWND hwnd, WindowProcedure proc) {
   if (!IsWindow(hwnd)) return {};
   Chain* chain = ChainOf(hwnd);
   if (!chain) {
@@ -50,7 +52,7 @@ TWndProc SubclassWindow(HWND hwnd, TWndProc proc) {
     SetPropA(hwnd, kChainProperty, chain);
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainProc));
   }
-  TWndProc previous = std::move(chain->head);
+  WindowProcedure previous = std::move(chain->head);
   if (proc) {
     chain->head = std::move(proc);
   } else {
@@ -62,10 +64,30 @@ TWndProc SubclassWindow(HWND hwnd, TWndProc proc) {
   return previous;
 }
 
-LRESULT CallWindowProcA(const TWndProc& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcA(const WindowProcedure& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return prev ? prev(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs) {
-  return ::SetTimer(hwnd, id, elapseMs, nullptr);
+namespace {
+
+// Procedures of timers set with one, by window and id.
+std::map<std::pair<HWND, UINT_PTR>, TimerProcedure>& TimerProcedures() {
+  static std::map<std::pair<HWND, UINT_PTR>, TimerProcedure> procedures;
+  return procedures;
+}
+
+void CALLBACK TimerThunk(HWND hwnd, UINT msg, UINT_PTR id, DWORD time) {
+  auto it = TimerProcedures().find({hwnd, id});
+  if (it == TimerProcedures().end()) return;
+  const TimerProcedure proc = it->second;  // it may kill its own timer
+  proc(hwnd, msg, id, time);
+}
+
+}  // namespace
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc) {
+  if (!proc) return ::SetTimer(hwnd, id, elapseMs, nullptr);
+  const UINT_PTR made = ::SetTimer(hwnd, id, elapseMs, &TimerThunk);
+  if (made) TimerProcedures()[{hwnd, hwnd ? id : made}] = std::move(proc);
+  return made;
 }
