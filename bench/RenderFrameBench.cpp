@@ -30,7 +30,7 @@ Scene* MakeScene(int segments) {
   s->Window->show();
   while (!s->Window->isExposed()) QGuiApplication::processEvents(QEventLoop::WaitForMoreEvents);
   UseGLDirect3DBackend();
-  s->DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  s->DX.D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
   D3DPRESENT_PARAMETERS pp;
   pp.BackBufferWidth = 640;
   pp.BackBufferHeight = 480;

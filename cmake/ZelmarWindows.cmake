@@ -5,6 +5,8 @@
 add_link_options(-static -static-libgcc -static-libstdc++)
 # The "A" functions and no min/max macros from <windows.h>; Windows 7 and later.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# M_PI and friends, which glibc gives without asking.
+add_compile_definitions(_USE_MATH_DEFINES)
 
 # GoogleTest from Debian's sources (package googletest), built with our cross compiler.
 set(ZELMAR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross build")

@@ -12,6 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+TMediaSubstitute& SubstituteStorage() {
+  static TMediaSubstitute Substitute;
+  return Substitute;
+}
+
 std::string& AppDirStorage() {
   static std::string Dir;
   return Dir;
@@ -34,6 +39,10 @@ bool IsFile(const fs::path& Path) {
 }
 
 }  // namespace
+
+void SetMediaSubstitute(TMediaSubstitute Substitute) {
+  SubstituteStorage() = std::move(Substitute);
+}
 
 const std::string& ApplicationDir() {
   return AppDirStorage();
@@ -152,6 +161,8 @@ TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& S
     const std::string Existing = ResolveCaseInsensitive(Candidate);
     if (Existing.empty()) return false;
     Result.Path = Existing;
+    if (const TMediaSubstitute& Substitute = SubstituteStorage())
+      if (std::string Other = Substitute(Existing); !Other.empty()) Result.Path = std::move(Other);
     Result.Found = true;
     return true;
   };

@@ -16,6 +16,11 @@ struct TMediaSearchResult {
 TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
                                  const std::string& ExtraPath, const std::string& FileName);
 
+// A file to take instead of one the search found (given its path), or empty to keep it. The
+// shell sets one to show real planet maps where the system has them; none is set by default.
+using TMediaSubstitute = std::function<std::string(const std::string& Found)>;
+void SetMediaSubstitute(TMediaSubstitute Substitute);
+
 // Where a file of that name is looked for first: SubDir itself when absolute, else below the
 // program's directory. For messages about a file that was not found.
 std::string MediaPathInFolder(const std::string& SubDir, const std::string& FileName);

@@ -4,6 +4,7 @@
 // made again after any change; a copy takes the attributes, never the handle.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/wintypes.h"
@@ -12,7 +13,7 @@ enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrike
 using TFontStyles = unsigned;
 
 // 0x00BBGGRR, or a system colour with the top bit set.
-using TColor = DWORD;
+using TColor = std::uint32_t;  // as TWCursor.h has it: DWORD is wider on Windows
 constexpr TColor clWindowText = 0x80000008;
 
 class TFont {

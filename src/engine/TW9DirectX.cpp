@@ -350,6 +350,13 @@ double TW9DirectX::TimerWithCounter(TimerCommand Command) {
   return 0.0;
 }
 
+void TW9DirectX::SkipAppTime(double Seconds) {
+  if (FClock.UsingQPF)
+    FClock.BaseTime += static_cast<std::int64_t>(Seconds * static_cast<double>(FClock.Frequency));
+  else
+    FClock.BaseSeconds += Seconds;
+}
+
 double TW9DirectX::TimerWithTicks(TimerCommand Command) {
   TFrameClock& c = FClock;
   double now = 0.0;
@@ -408,7 +415,7 @@ HWND TW9DirectX::OutputWindow() const {
 
 void TW9DirectX::Loaded() {
   TComponent::Loaded();
-  D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
   if (!D3D) {
     ShowError(D3DAPPERR_NODIRECT3D, ekFatal);
     return;
@@ -721,9 +728,16 @@ HRESULT TW9DirectX::RenderEnvironment() {
     DeviceLost = false;
   }
 
-  const double t = Timer(tcGetAppTime);
-  const double e = Timer(tcGetElapsedTime);
+  double t = Timer(tcGetAppTime);
+  double e = Timer(tcGetElapsedTime);
   if (e == 0.0 && FFrameMoving) return S_OK;
+  // A process that was stopped (SIGSTOP, a suspended machine) must not find its scene minutes
+  // further on: time beyond one long frame is left out of the application's time.
+  if (e > kMaxFrameStep) {
+    SkipAppTime(e - kMaxFrameStep);
+    t -= e - kMaxFrameStep;
+    e = kMaxFrameStep;
+  }
 
   if (FFrameMoving || SingleStep) {
     AppTime = static_cast<float>(t);
@@ -773,7 +787,7 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
   // A copy: the procedure chained to may stop the framework (on WM_CLOSE), which unhooks the
   // window and drops PrevWindowProc while it runs.
   auto previous = [&] {
-    const WNDPROC prev = PrevWindowProc;
+    const WindowProcedure prev = PrevWindowProc;
     return prev ? CallWindowProcA(prev, hwnd, Msg, wParam, lParam)
                 : DefWindowProcA(hwnd, Msg, wParam, lParam);
   };
@@ -956,9 +970,8 @@ RECT TW9DirectX::GetBackBufferRect() const {
               static_cast<LONG>(PresentParams.BackBufferHeight)};
 }
 
-HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage,
-                                       Ref<IDirect3DVertexBuffer9>* Buffer, D3DPOOL Pool,
-                                       DWORD FVF) {
+HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
+                                       D3DPOOL Pool, DWORD FVF) {
   if (!Device) {
     if (Buffer) *Buffer = nullptr;
     return E_FAIL;
@@ -966,7 +979,7 @@ HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage,
   return Device->CreateVertexBuffer(Length, Usage, FVF, Pool, Buffer, nullptr);
 }
 
-HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
+HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, IDirect3DIndexBuffer9** Buffer,
                                       D3DPOOL Pool, D3DFORMAT Format) {
   if (!Device) {
     if (Buffer) *Buffer = nullptr;

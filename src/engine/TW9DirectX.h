@@ -100,10 +100,10 @@ class TW9DirectX : public TComponent {
   RECT GetScreenRect() const;
   RECT GetBackBufferRect() const;
   // On Device, with no shared handle; E_FAIL with the buffer cleared when there is no device.
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DVertexBuffer9>* Buffer,
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
                              D3DPOOL Pool, DWORD FVF);
-  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, Ref<IDirect3DIndexBuffer9>* Buffer,
-                            D3DPOOL Pool, D3DFORMAT Format);
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, IDirect3DIndexBuffer9** Buffer, D3DPOOL Pool,
+                            D3DFORMAT Format);
   // Shows the text for Code once (nothing after a fatal message); a fatal one closes the
   // hooked window. Returns Code.
   HRESULT ShowError(HRESULT Code, TErrorKind Kind);
@@ -144,8 +144,10 @@ class TW9DirectX : public TComponent {
   virtual void AdjustWindowStyle();
   virtual void UpdateStats();
 
-  // One frame: tests the device, moves, renders, presents.
+  // One frame: tests the device, moves, renders, presents. A frame comes at most
+  // kMaxFrameStep seconds of application time after the one before, however long it took.
   HRESULT RenderEnvironment();
+  static constexpr double kMaxFrameStep = 0.5;
 
   // State other parts read.
   Ref<IDirect3D9> D3D;
@@ -201,7 +203,7 @@ class TW9DirectX : public TComponent {
   HWND hFocusWindow = 0;
   HWND hHookedWindow = 0;
   HWND hOutputWindow = 0;
-  WNDPROC PrevWindowProc;
+  WindowProcedure PrevWindowProc;
 
   // Frame statistics.
   int FrameCount = 0;
@@ -221,6 +223,8 @@ class TW9DirectX : public TComponent {
   };
   double TimerWithCounter(TimerCommand Command);
   double TimerWithTicks(TimerCommand Command);
+  // Moves the application time's origin on, so that the time reads Seconds less.
+  void SkipAppTime(double Seconds);
 
   struct TIdleNode;
   static TIdleNode* FIdleChain;

@@ -209,7 +209,7 @@ HRESULT TWFont::BuildGlyphTexture() {
   return Finish(S_OK);
 }
 
-HRESULT TWFont::RecordStates(Ref<IDirect3DStateBlock9>* Block, bool AlphaBlend) {
+HRESULT TWFont::RecordStates(IDirect3DStateBlock9** Block, bool AlphaBlend) {
   IDirect3DDevice9* Dev = Device();
   if (HRESULT Result = Dev->BeginStateBlock(); FAILED(Result)) return Result;
   Dev->SetTexture(0, FTexture.Get());

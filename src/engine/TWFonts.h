@@ -83,7 +83,7 @@ class TWFont : public TWCollectionItem {
   // when they do not fit.
   HRESULT PaintAlphabet(HDC Context, bool Paint);
   HRESULT BuildGlyphTexture();
-  HRESULT RecordStates(Ref<IDirect3DStateBlock9>* Block, bool AlphaBlend);
+  HRESULT RecordStates(IDirect3DStateBlock9** Block, bool AlphaBlend);
   HRESULT DrawGlyphs(float X, float Y, D3DCOLOR Color, const std::string& Text, DWORD Flags);
   // Height of one line in back-buffer pixels: the cell of the space character.
   float LineHeight() const;

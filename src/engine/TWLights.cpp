@@ -64,6 +64,8 @@ std::string TWLight::DisplayName() const {
     case D3DLIGHT_DIRECTIONAL:
       Format = "Directional light %d";
       break;
+    default:  // Windows' enumeration has a sentinel value too
+      break;
   }
   std::string Text = Format;
   return Text.replace(Text.find("%d"), 2, std::to_string(FLightIndex));

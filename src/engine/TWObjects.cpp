@@ -17,7 +17,7 @@ int Saturate(long long Value) {
 // Buffers come from the framework; counts large enough to overflow the platform's 32-bit
 // length cannot be allocated.
 HRESULT CreateVertexBuffer(TW9DirectX* DX, unsigned long long Length, DWORD Usage,
-                           Ref<IDirect3DVertexBuffer9>* Buffer, D3DPOOL Pool, DWORD FVF) {
+                           IDirect3DVertexBuffer9** Buffer, D3DPOOL Pool, DWORD FVF) {
   *Buffer = nullptr;
   if (!DX) return E_FAIL;
   if (Length > UINT_MAX) return E_OUTOFMEMORY;
@@ -25,7 +25,7 @@ HRESULT CreateVertexBuffer(TW9DirectX* DX, unsigned long long Length, DWORD Usag
 }
 
 HRESULT CreateIndexBuffer(TW9DirectX* DX, unsigned long long Length, DWORD Usage,
-                          Ref<IDirect3DIndexBuffer9>* Buffer, D3DPOOL Pool, D3DFORMAT Format) {
+                          IDirect3DIndexBuffer9** Buffer, D3DPOOL Pool, D3DFORMAT Format) {
   *Buffer = nullptr;
   if (!DX) return E_FAIL;
   if (Length > UINT_MAX) return E_OUTOFMEMORY;

@@ -1,7 +1,37 @@
 // The handful of Windows base types and macros that the window-system and render layers share,
-// so that the engine and shell code read as their Win32 counterparts do. On X11 a window
-// handle is the X window id.
+// so that the engine and shell code read as their Win32 counterparts do. On Windows they are the
+// real ones from <windows.h>; on X11 our own, where a window handle is the X window id.
 #pragma once
+
+#if defined(_WIN32)
+
+#include <windows.h>
+
+#include <cstdint>
+
+// <windowsx.h> has these too, but also macros (SubclassWindow and others) that would rename
+// our own functions.
+#ifndef GET_X_LPARAM
+constexpr int GET_X_LPARAM(LPARAM v) {
+  return static_cast<std::int16_t>(LOWORD(v));
+}
+constexpr int GET_Y_LPARAM(LPARAM v) {
+  return static_cast<std::int16_t>(HIWORD(v));
+}
+#endif
+
+// Our code compares rectangles and points as values, as the X11 build's own types allow.
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline bool operator==(const POINT& a, const POINT& b) {
+  return a.x == b.x && a.y == b.y;
+}
+inline bool operator==(const SIZE& a, const SIZE& b) {
+  return a.cx == b.cx && a.cy == b.cy;
+}
+
+#else
 
 #include <cstdint>
 
@@ -95,3 +125,5 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+
+#endif

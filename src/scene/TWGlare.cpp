@@ -26,9 +26,10 @@ void TWGlare::Render(const TD3DVector& Eye, TW9DirectX* DX) {
   if (!Device || !GlareTexture || !GlareTexture->Texture()) return;
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   Device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  // The texture magnified by the screen's size in pixels from the top-left corner covers the
-  // screen whatever the texture's size; the sprite blends by itself.
-  const RECT Screen = DX->GetScreenRect();
+  // The texture magnified by the window's size in pixels (the back buffer's: full screen, the
+  // screen's) from the top-left corner covers it whatever the texture's size; the sprite blends
+  // by itself.
+  const RECT Screen = DX->GetBackBufferRect();
   const D3DXVECTOR2 Scaling(static_cast<float>(Screen.right - Screen.left),
                             static_cast<float>(Screen.bottom - Screen.top));
   const D3DXVECTOR2 Translation(0.0f, 0.0f);

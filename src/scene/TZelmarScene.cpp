@@ -374,7 +374,9 @@ std::string TZelmarScene::FrameRateText(const std::string& FrameStats) {
 void TZelmarScene::DrawTitleOrFrameRate() {
   TWFonts& Fonts = Pool->WFonts();
   if (Fonts.Count() < 4) return;
-  const RECT Screen = DX->GetScreenRect();
+  // The window's client area (the back buffer): full screen that is the screen, and a window
+  // smaller than the screen keeps its texts inside.
+  const RECT Screen = DX->GetBackBufferRect();
   if (Camera.StartDelay > 0) {
     Fonts.Items(1)->DrawText(200, 100, kTitleColor, kTitle, 0);
     Fonts.Items(0)->DrawText(200, 140, kTitleColor, kCredit1, 0);

@@ -72,7 +72,7 @@ TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
     return Figures;
   }
 
-  Ref<IDirect3D9> D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  Ref<IDirect3D9> D3D = AdoptRef(Direct3DCreate9(D3D_SDK_VERSION));
   D3DPRESENT_PARAMETERS Params;
   Params.BackBufferWidth = static_cast<UINT>(Width);
   Params.BackBufferHeight = static_cast<UINT>(Height);

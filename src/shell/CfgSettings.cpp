@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "platform/registry/TRegistry.h"
+#include "shell/SettingsStore.h"
 
 namespace zelmar {
 
 using registry::ERegistryException;
-using registry::TRegistry;
 
 namespace {
 
@@ -34,16 +34,14 @@ TCfgSettings::TCfgSettings() {
 }
 
 std::string TCfgSettings::Load() {
-  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-  if (!reg.OpenKey(kSettingsKey, true)) {
-    std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); showing the defaults\n",
-                 registry::RegLastProblem().c_str());
-    return {};
-  }
+  TSettingsStore store;
+  if (!store.Problem().empty())
+    std::fprintf(stderr, "zelmar: %s; showing the defaults\n", store.Problem().c_str());
+  // A value no key holds shows its installed default, which is what the saver uses for it.
   try {
     for (int v = 0; v < cvCount; ++v) {
       const auto value = static_cast<TCfgValue>(v);
-      values_[v] = IsBoolean(value) ? reg.ReadBool(Name(value)) : reg.ReadInteger(Name(value));
+      values_[v] = IsBoolean(value) ? store.ReadBool(Name(value)) : store.ReadInteger(Name(value));
     }
   } catch (const ERegistryException& e) {
     return e.what();
@@ -52,23 +50,22 @@ std::string TCfgSettings::Load() {
 }
 
 TCfgSave TCfgSettings::Save() const {
-  TRegistry reg(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-  if (!reg.OpenKey(kSettingsKey, true)) {
+  // The user's own settings, written whole in one replacement of the file, so that a failure
+  // half-way (a full disk) cannot leave some of them saved and others not.
+  TSettingsStore::TWriter writer;
+  if (!writer.Opened()) {
     std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); nothing was saved\n",
                  registry::RegLastProblem().c_str());
     return TCfgSave::NotOpened;
   }
-  // One replacement of the file for all values, so that a failure half-way (a full disk)
-  // cannot leave some of them saved and others not.
-  registry::TWriteBatch batch;
   try {
     for (TCfgValue v : kWriteOrder) {
       if (IsBoolean(v))
-        reg.WriteBool(Name(v), values_[v] != 0);
+        writer.WriteBool(Name(v), values_[v] != 0);
       else
-        reg.WriteInteger(Name(v), values_[v]);
+        writer.WriteInteger(Name(v), values_[v]);
     }
-    if (batch.Commit() == ERROR_SUCCESS) return TCfgSave::Saved;
+    if (writer.Commit() == ERROR_SUCCESS) return TCfgSave::Saved;
   } catch (const ERegistryException&) {
   }
   return TCfgSave::Failed;
@@ -83,7 +80,7 @@ void TCfgSettings::ApplyPreset(const TCfgPreset& preset) {
 }
 
 std::string TCfgSettings::SaveFailureText() {
-  return "Your settings could not be saved to " + registry::HivePath() + ".\n\n" +
+  return "Your settings could not be saved to " + UserSettingsFile() + ".\n\n" +
          registry::RegLastProblem() +
 #ifdef _WIN32
          // The registry takes value by value: the ones before the failure may have been saved.

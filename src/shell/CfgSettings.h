@@ -59,13 +59,15 @@ class TCfgSettings {
   int& operator[](TCfgValue v) { return values_[v]; }
   int operator[](TCfgValue v) const { return values_[v]; }
 
-  // Reads the store in the dialog's read order. A value that is missing or mistyped stops the
+  // Reads the store (the user's values over the machine's, see TSettingsStore) in the dialog's
+  // read order; a value no key holds takes its installed default. A mistyped value stops the
   // read there: the values before it are the stored ones, the rest keep what they had. Returns
-  // the store's message for that value ("Failed to get data for 'FPS'"), empty when all were
-  // read or the store could not be opened (which goes to stderr only).
+  // the store's message for that value ("Invalid data type for 'FPS'"), empty when all were read
+  // or the store could not be read (which goes to stderr only).
   std::string Load();
 
-  // Writes every value in the dialog's write order, together or not at all.
+  // Writes every value to the current user's key in the dialog's write order, together or not
+  // at all where the store can (our hive; the Windows registry keeps each value whole).
   TCfgSave Save() const;
 
   // Sets the preset's qualities and effects; the other values stay as they are.

@@ -24,7 +24,7 @@ int RunListDevices(int& argc, char** argv) {
   }
   TApplication app(argc, argv);
   UseRenderPlatform();
-  Ref<IDirect3D9> d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  Ref<IDirect3D9> d3d = AdoptRef(Direct3DCreate9(D3D_SDK_VERSION));
   if (!d3d) {
     std::fprintf(stderr,
                  "zelmar: could not create the OpenGL 3.3 render platform on this display\n");

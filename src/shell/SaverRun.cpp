@@ -13,10 +13,7 @@ namespace zelmar {
 int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
   UseXDisplay(Options);
   // Without a display the toolkit would abort; say what is missing instead.
-  if (const std::string Problem = DisplayProblem(); !Problem.empty()) {
-    std::fprintf(stderr, "zelmar: no display to run the saver on (%s)\n", Problem.c_str());
-    return 1;
-  }
+  if (!PrepareDisplay()) return 1;
   // The toolkit would read options of its own (among them -display); ours are parsed already.
   int AppArgc = 1;
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};

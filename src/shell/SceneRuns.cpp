@@ -313,13 +313,7 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
   UseXDisplay(O.Settings);
-  if (const std::string Problem = DisplayProblem(); !Problem.empty()) {
-    std::fprintf(stderr,
-                 "zelmar: no display to draw on (%s); run it on a desktop or under Xvfb, e.g. "
-                 "xvfb-run -a -s \"-screen 0 1280x720x24\" zelmar ...\n",
-                 Problem.c_str());
-    return 1;
-  }
+  if (!PrepareDisplay()) return 1;
   // The toolkit reads options of its own from the command line (among them --display); ours
   // are parsed already, so it gets the program's name alone.
   int AppArgc = 1;

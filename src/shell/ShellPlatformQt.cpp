@@ -17,9 +17,13 @@
 
 #include "platform/render/gl/glbackend.h"
 #include "platform/window/TWindow.h"
+#include "shell/HackMode.h"
+#include "shell/RealMaps.h"
 #include "shell/Settings.h"
 #include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
+#include "shell/TMonitorBlanks.h"
+#include "shell/XDisplay.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xlib.h>
 
@@ -47,6 +51,26 @@ void UseXDisplay(const TSettingsOptions& O) {
 
 void ConnectConsole() {}  // standard output and error are the terminal's already
 
+std::string PlatformEnvironmentHelp() {
+  return "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide "
+         "one;\nZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
+         "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
+}
+
+std::string InstalledMapCredits() {
+  return RealMapCredits(RealMapRoot());
+}
+
+bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code) {
+  if (!IsHackMode(Args)) return false;
+  Code = RunHackMode(Args, ProgramName);
+  return true;
+}
+
+bool PrepareDisplay() {
+  return PrepareXDisplay();
+}
+
 std::string DisplayProblem() {
   const char* X = std::getenv("DISPLAY");
   if (!X && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
@@ -63,21 +87,48 @@ void UseRenderPlatform() {
   UseGLDirect3DBackend();
 }
 
-HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin) {
+HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin, HWND Host) {
   if (!qGuiApp) return 0;
-  auto Window = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
-  Window->setTitle(QString::fromLatin1(Caption));
-  Window->resize(Width, Height);
-  if (AtOrigin) {
-    Window->setPosition(0, 0);
-  } else if (QScreen* Screen = QGuiApplication::primaryScreen()) {
-    const QRect Area = Screen->geometry();
-    Window->setPosition(Area.x() + (Area.width() - Width) / 2,
-                        Area.y() + (Area.height() - Height) / 2);
+  std::unique_ptr<TWindow> Window;
+  if (Host) {
+    Window = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Host);
+    Window->setGeometry(0, 0, Width, Height);
+    // Black at once, while the renderer starts.
+    Window->setVisible(true);
+    QCoreApplication::processEvents();
+  } else {
+    Window = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
+    Window->setTitle(QString::fromLatin1(Caption));
+    Window->resize(Width, Height);
+    if (AtOrigin) {
+      Window->setPosition(0, 0);
+    } else if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+      const QRect Area = Screen->geometry();
+      Window->setPosition(Area.x() + (Area.width() - Width) / 2,
+                          Area.y() + (Area.height() - Height) / 2);
+    }
   }
   const HWND Handle = Window->Handle();
   FormWindows()[Handle] = std::move(Window);
   return Handle;
+}
+
+namespace {
+
+class TQtMonitorCover : public TMonitorCover {
+ public:
+  explicit TQtMonitorCover(HWND Saver) : Blanks(Saver) {}
+  TMonitorBlanks Blanks;
+};
+
+}  // namespace
+
+std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver) {
+  return std::make_unique<TQtMonitorCover>(Saver);
+}
+
+void UseInstalledMaps() {
+  UseRealMaps(RealMapRoot(), RealMapCacheDir());
 }
 
 double DisplayRefreshRate(HWND Window) {

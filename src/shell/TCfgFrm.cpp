@@ -8,18 +8,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <cstdio>
 #include <cstring>
 
-#include "platform/registry/TRegistry.h"
 #include "platform/window/GdiQt.h"
 #include "platform/window/winuser.h"
 #include "shell/SettingsDefaults.h"
-#include "shell/SettingsStore.h"
 
 namespace zelmar {
-
-using registry::ERegistryException;
 
 namespace {
 
@@ -176,10 +171,10 @@ void TCfgFrm::CreateControls() {
   moveSpd = TrackBar(this, "moveSpd", 416, 144, FormDefault("Move_Speed"));
 
   GroupBox3 = GroupBox(this, "GroupBox3", "Performance Settings", QRect(240, 208, 297, 209));
-  lowBtn = Button(GroupBox3, "lowBtn", "Low", QRect(8, 32, 65, 25));
-  mediumBtn = Button(GroupBox3, "mediumBtn", "Medium", QRect(80, 32, 65, 25));
-  highBtn = Button(GroupBox3, "highBtn", "High", QRect(152, 32, 65, 25));
-  vhighBtn = Button(GroupBox3, "vhighBtn", "Very high", QRect(224, 32, 65, 25));
+  lowBtn = Button(GroupBox3, "lowBtn", kCfgPresets[0].Caption, QRect(8, 32, 65, 25));
+  mediumBtn = Button(GroupBox3, "mediumBtn", kCfgPresets[1].Caption, QRect(80, 32, 65, 25));
+  highBtn = Button(GroupBox3, "highBtn", kCfgPresets[2].Caption, QRect(152, 32, 65, 25));
+  vhighBtn = Button(GroupBox3, "vhighBtn", kCfgPresets[3].Caption, QRect(224, 32, 65, 25));
   Label3 = AutoSizeLabel(GroupBox3, "Label3", "Object Quality", 32, 88);
   Label7 = AutoSizeLabel(GroupBox3, "Label7", "Texture Quality", 32, 136);
 
@@ -229,31 +224,41 @@ void TCfgFrm::CreateControls() {
 }
 
 void TCfgFrm::FormCreate() {
-  {
-    TSettingsStore store;
-    if (!store.Problem().empty())
-      std::fprintf(stderr, "zelmar: %s; showing the defaults\n", store.Problem().c_str());
-    // Each value goes into its control as it is read, so a mistyped value leaves it and the
-    // later ones at their form defaults. A value no file holds shows its installed default,
-    // which is what the saver uses for it.
-    try {
-      TextureQual->setCurrentIndex(store.ReadInteger("Texture_Quality"));
-      ObjQual->setCurrentIndex(store.ReadInteger("Object_Quality"));
-      selectplan->setCurrentIndex(store.ReadInteger("Select_Planet"));
-      planSpd->setValue(store.ReadInteger("Planet_Speed"));
-      moveSpd->setValue(store.ReadInteger("Move_Speed"));
-      zelmarType->setCurrentIndex(store.ReadInteger("Zelmar_Type"));
-      plandata->setChecked(store.ReadBool("Planetary_Data"));
-      showFPS->setChecked(store.ReadBool("FPS"));
-      Glare->setChecked(store.ReadBool("Glare"));
-      LensFlare->setChecked(store.ReadBool("Lens_Flare"));
-      Corona->setChecked(store.ReadBool("Corona"));
-    } catch (const ERegistryException& e) {
-      loadProblem_ = e.what();
-    }
-  }
+  TCfgSettings values;
+  loadProblem_ = values.Load();
+  ShowValues(values);
   // Loading fires the change handlers; the dialog still opens with nothing to apply.
   applyBtn->setEnabled(false);
+}
+
+TCfgSettings TCfgFrm::Values() const {
+  TCfgSettings v;
+  v[cvTextureQual] = TextureQual->currentIndex();
+  v[cvObjQual] = ObjQual->currentIndex();
+  v[cvSelectPlan] = selectplan->currentIndex();
+  v[cvPlanSpd] = planSpd->value();
+  v[cvMoveSpd] = moveSpd->value();
+  v[cvZelmarType] = zelmarType->currentIndex();
+  v[cvPlanData] = plandata->isChecked();
+  v[cvShowFPS] = showFPS->isChecked();
+  v[cvGlare] = Glare->isChecked();
+  v[cvLensFlare] = LensFlare->isChecked();
+  v[cvCorona] = Corona->isChecked();
+  return v;
+}
+
+void TCfgFrm::ShowValues(const TCfgSettings& v) {
+  TextureQual->setCurrentIndex(v[cvTextureQual]);
+  ObjQual->setCurrentIndex(v[cvObjQual]);
+  selectplan->setCurrentIndex(v[cvSelectPlan]);
+  planSpd->setValue(v[cvPlanSpd]);
+  moveSpd->setValue(v[cvMoveSpd]);
+  zelmarType->setCurrentIndex(v[cvZelmarType]);
+  plandata->setChecked(v[cvPlanData] != 0);
+  showFPS->setChecked(v[cvShowFPS] != 0);
+  Glare->setChecked(v[cvGlare] != 0);
+  LensFlare->setChecked(v[cvLensFlare] != 0);
+  Corona->setChecked(v[cvCorona] != 0);
 }
 
 void TCfgFrm::Open() {
@@ -269,37 +274,9 @@ void TCfgFrm::Open() {
 }
 
 bool TCfgFrm::SaveSettings() {
-  // The user's own settings, written whole in one replacement of the file, so that a failure
-  // half-way (a full disk) cannot leave some of them saved and others not.
-  TSettingsStore::TWriter writer;
-  if (!writer.Opened()) {
-    std::fprintf(stderr, "zelmar: the settings cannot be opened (%s); nothing was saved\n",
-                 registry::RegLastProblem().c_str());
-    return true;
-  }
-  LSTATUS rc = ERROR_SUCCESS;
-  try {
-    writer.WriteInteger("Texture_Quality", TextureQual->currentIndex());
-    writer.WriteInteger("Object_Quality", ObjQual->currentIndex());
-    writer.WriteInteger("Select_Planet", selectplan->currentIndex());
-    writer.WriteInteger("Planet_Speed", planSpd->value());
-    writer.WriteInteger("Move_Speed", moveSpd->value());
-    writer.WriteInteger("Zelmar_Type", zelmarType->currentIndex());
-    writer.WriteBool("Planetary_Data", plandata->isChecked());
-    writer.WriteBool("FPS", showFPS->isChecked());
-    writer.WriteBool("Corona", Corona->isChecked());
-    writer.WriteBool("Lens_Flare", LensFlare->isChecked());
-    writer.WriteBool("Glare", Glare->isChecked());
-    rc = writer.Commit();
-  } catch (const ERegistryException&) {
-    rc = ERROR_CANTWRITE;
-  }
-  if (rc == ERROR_SUCCESS) return true;
-  const std::string text = "Your settings could not be saved to " + UserSettingsFile() + ".\n\n" +
-                           registry::RegLastProblem() +
-                           "\n\nThe file was left as it was. Check that you may write to it and "
-                           "that its disk has room, then try again.";
-  MessageBoxA(HandleOf(this), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  if (Values().Save() != TCfgSave::Failed) return true;
+  MessageBoxA(HandleOf(this), TCfgSettings::SaveFailureText().c_str(), kMessageCaption,
+              MB_OK | MB_ICONERROR);
   return false;
 }
 
@@ -307,26 +284,24 @@ void TCfgFrm::EnableApply() {
   applyBtn->setEnabled(true);
 }
 
-void TCfgFrm::ApplyPreset(int quality, bool corona, bool lensFlare, bool glare) {
-  ObjQual->setCurrentIndex(quality);
-  TextureQual->setCurrentIndex(quality);
-  Corona->setChecked(corona);
-  LensFlare->setChecked(lensFlare);
-  Glare->setChecked(glare);
+void TCfgFrm::ApplyPreset(const TCfgPreset& preset) {
+  TCfgSettings v = Values();
+  v.ApplyPreset(preset);
+  ShowValues(v);
   EnableApply();
 }
 
 void TCfgFrm::lowBtnClick() {
-  ApplyPreset(2, false, false, false);
+  ApplyPreset(kCfgPresets[0]);
 }
 void TCfgFrm::mediumBtnClick() {
-  ApplyPreset(1, true, true, false);
+  ApplyPreset(kCfgPresets[1]);
 }
 void TCfgFrm::highBtnClick() {
-  ApplyPreset(0, true, true, false);
+  ApplyPreset(kCfgPresets[2]);
 }
 void TCfgFrm::vhighBtnClick() {
-  ApplyPreset(0, true, true, true);
+  ApplyPreset(kCfgPresets[3]);
 }
 
 void TCfgFrm::applyBtnClick() {

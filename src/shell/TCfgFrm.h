@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "shell/CfgSettings.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -86,7 +88,10 @@ class TCfgFrm : public QDialog {
 
  private:
   void CreateControls();
-  void ApplyPreset(int quality, bool corona, bool lensFlare, bool glare);
+  void ApplyPreset(const TCfgPreset& preset);
+  // The controls' values, and the controls set to values.
+  TCfgSettings Values() const;
+  void ShowValues(const TCfgSettings& values);
 
   std::string loadProblem_;
 };

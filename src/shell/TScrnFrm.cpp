@@ -1,5 +1,8 @@
 #include "shell/TScrnFrm.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/window/TApplication.h"
@@ -23,8 +26,9 @@ constexpr double kUnknownRefreshRate = 60.0;
 std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
-  // A dialog frame with a system menu, centred on the screen.
-  FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height);
+  // In a host's window: a child that takes no input, black at once while the renderer starts.
+  // Else a dialog frame with a system menu, centred on the screen.
+  FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height, false, Run.Host);
   SetHandle(FWindow);
   FPrevProc = SubclassWindow(Handle(), [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return WindowProc(hwnd, Msg, wParam, lParam);
@@ -60,10 +64,22 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
   if (FRun.Uncapped)
     WDirectX->d3dSettings().WindowedConfig.PresentInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   FormCreate();
+  const TSomeResultEvent FrameMove = WDirectX->OnFrameMove;
+  if (FrameMove)
+    WDirectX->OnFrameMove = [this, FrameMove](TW9DirectX* Sender) {
+      FStepCredit += StepsPerFrame;
+      const double Steps = std::floor(FStepCredit);
+      FStepCredit -= Steps;
+      HRESULT Result = S_OK;
+      for (int Step = 0; Step < static_cast<int>(Steps) && SUCCEEDED(Result); ++Step)
+        Result = FrameMove(Sender);
+      return Result;
+    };
   if (FRun.TimerRuns) SetTimer(Handle(), kMoveTimer, 10);
 }
 
 TScrnFrm::~TScrnFrm() {
+  FSeenWatch.reset();
   if (Handle()) KillTimer(Handle(), kMoveTimer);
   // The hooks hold this form; the system-wide state goes back as the user had it.
   FormHide();
@@ -84,6 +100,8 @@ void TScrnFrm::FormCreate() {
   SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Options);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
+  // Before the scene names its textures, so that every body finds its real map.
+  UseInstalledMaps();
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }
@@ -103,19 +121,26 @@ void TScrnFrm::Close() {
   DestroyWindow(Handle());
 }
 
-double TScrnFrm::FrameCap() const {
-  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
-  if (FRun.Uncapped) return 0.0;
-  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+double TScrnFrm::RefreshRate() const {
   // The display's own rate; without it (or with a nonsense value) 60.
   const double Rate = DisplayRefreshRate(FWindow);
   return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
 }
 
+double TScrnFrm::FrameCap() const {
+  if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
+  if (FRun.Uncapped) return 0.0;
+  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
+  return RefreshRate();
+}
+
 void TScrnFrm::FormShow() {
   // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
   // display (software rendering, virtual machines), and a saver must not hold a core.
-  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(FrameCap());
+  const double Cap = FrameCap();
+  if (TApplication* App = TApplication::Instance()) App->SetIdlePace(Cap);
+  // Stepped runs (snapshots) choose their frames themselves.
+  if (FRun.TimerRuns && Cap > 0.0) StepsPerFrame = std::max(1.0, RefreshRate() / Cap);
   if (!WDirectX->Started) {
     WDirectX->Start();
     if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
@@ -123,6 +148,7 @@ void TScrnFrm::FormShow() {
   if (FRun.Saver && WDirectX->Started && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
+    if (!FBlanks) FBlanks = CoverOtherMonitors(Handle());
     SkipMessages = kSkippedMessages;
     GetCursorPos(&StartCursorPos);
     TickEnabled = true;
@@ -132,6 +158,28 @@ void TScrnFrm::FormShow() {
     FFilterArmed = true;
   }
   Scene->FormShow();
+  if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
+}
+
+void TScrnFrm::WatchSeen() {
+  if (FSeenWatch) return;
+  std::string Problem;
+  FSeenWatch = THostWindow::Open(FRun.Host ? FRun.Host : Handle(), Problem);
+  // Without X11 the window is taken as always seen.
+  if (!FSeenWatch) return;
+  FSeenWatch->OnSeenChanged = [this](bool Seen) { SeenChanged(Seen); };
+  if (!FSeenWatch->Seen()) SeenChanged(false);
+}
+
+void TScrnFrm::SeenChanged(bool Seen) {
+  if (Seen == !FUnseen || FClosing || !WDirectX->Started) return;
+  FUnseen = !Seen;
+  WDirectX->Pause(FUnseen);
+  if (!FRun.TimerRuns) return;
+  if (FUnseen)
+    KillTimer(Handle(), kMoveTimer);
+  else
+    SetTimer(Handle(), kMoveTimer, 10);
 }
 
 // Windows has shown and activated the window by the time Start returns; the X server does so a
@@ -167,6 +215,7 @@ void TScrnFrm::MoveTimerTimer() {
 }
 
 void TScrnFrm::FormCloseQuery() {
+  FSeenWatch.reset();
   WDirectX->Stop();
   InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -183,6 +232,7 @@ void TScrnFrm::FormHide() {
   if (!FFilterArmed) return;
   FFilterArmed = false;
   if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
+  FBlanks.reset();
   TickEnabled = false;
   ShowCursor(TRUE);
 }

@@ -15,6 +15,7 @@
 
 #include "engine/TForm.h"
 #include "engine/TWTimeSource.h"
+#include "platform/window/HostWindow.h"
 #include "platform/window/winuser.h"
 #include "scene/TSettings.h"
 #include "shell/SettingsOptions.h"
@@ -25,6 +26,7 @@ class TWPool;
 namespace zelmar {
 
 class TZelmarScene;
+class TMonitorCover;
 
 class TScrnFrm : public TForm {
  public:
@@ -47,6 +49,9 @@ class TScrnFrm : public TForm {
     // The saver's life: full screen, topmost, cursor hidden, ended by input. False: an
     // ordinary window.
     bool Saver = true;
+    // Another program's window to draw in (with Saver false): the form's window becomes a
+    // child of it, of the size above, that takes no input and no focus.
+    HWND Host = 0;
   };
 
   // Makes the hidden window and the form's components, loads them (the framework creates the
@@ -82,8 +87,23 @@ class TScrnFrm : public TForm {
   // The message hook removed, tmrTick off, the cursor shown again.
   void FormHide();
   void FormResize();
+  // While nobody can see the window (unmapped, iconified, fully covered, monitor off) the
+  // framework is paused and the travel timer stopped: no frames, no CPU, and the scene takes
+  // up where it was when it is seen again.
+  void SeenChanged(bool Seen);
+
+  // What the window's visibility is learnt from, once shown (runs whose timer runs and that are
+  // paced; null otherwise). For a host's window it also tells its size and its end.
+  THostWindow* SeenWatch() const { return FSeenWatch.get(); }
   // The most frames a second this run presents (0: no cap).
   double FrameCap() const;
+  // How often the display refreshes (60 when it does not say).
+  double RefreshRate() const;
+  // Frame moves a presented frame takes: the camera's glide steps once a frame, so under a cap
+  // below the refresh rate each frame takes the steps of the frames it stands for, and the
+  // camera keeps the speed it has at the display's rate (on average: 1.5 is one step, then
+  // two). 1 uncapped, and in stepped runs.
+  double StepsPerFrame = 1.0;
 
   TW9DirectX* WDirectX = nullptr;
   TWPool* WPool = nullptr;
@@ -104,16 +124,22 @@ class TScrnFrm : public TForm {
  private:
   LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
   void WaitUntilShown();
+  void WatchSeen();
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
   HWND FWindow = 0;
-  WNDPROC FPrevProc;
+  // As the saver: black over the other monitors.
+  std::unique_ptr<TMonitorCover> FBlanks;
+  WindowProcedure FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;
   bool FUserClose = false;
   bool FFilterArmed = false;
   bool FSaverRunning = false;
+  double FStepCredit = 0.0;
+  std::unique_ptr<THostWindow> FSeenWatch;
+  bool FUnseen = false;
 };
 
 }  // namespace zelmar

@@ -27,6 +27,9 @@ constexpr const char* kUsage =
     "                window HANDLE when given\n"
     "  /p HANDLE     draw the preview into the X window HANDLE (decimal or 0x hexadecimal)\n"
     "  /a            do nothing (password change is not supported)\n"
+    "  --root        draw into the window in $XSCREENSAVER_WINDOW, else the root window, as\n"
+    "                XScreenSaver runs its savers (also -root); ends on SIGTERM, never on input\n"
+    "  --window-id ID    the same, into the X window ID (decimal or 0x hexadecimal)\n"
     "Options:\n"
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
@@ -47,9 +50,6 @@ constexpr const char* kUsage =
     "        SETTINGS            any of the settings below\n"
     "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
 
-constexpr const char* kEnvironment =
-    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one.\n";
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,9 +64,11 @@ int main(int argc, char** argv) {
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
     std::fputs(zelmar::kSettingsOptionsUsage, stdout);
-    std::fputs(kEnvironment, stdout);
+    std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
+    std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
     return 0;
   }
+  if (int code = 0; zelmar::RunPlatformMode({argv + 1, argv + argc}, argv[0], code)) return code;
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
   }
   if (raw1.rfind("--", 0) == 0) {
     std::fprintf(stderr, "zelmar: unknown option '%s'\n%s%s%s", raw1.c_str(), kUsage,
-                 zelmar::kSettingsOptionsUsage, kEnvironment);
+                 zelmar::kSettingsOptionsUsage, zelmar::PlatformEnvironmentHelp().c_str());
     return 2;
   }
 

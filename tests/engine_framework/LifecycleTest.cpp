@@ -104,6 +104,21 @@ TEST_F(FrameworkTest, FramesMoveRenderAndPresentIntoTheOutputWindow) {
   EXPECT_EQ(1, Device()->PresentCount());
 }
 
+TEST_F(FrameworkTest, ALongStopMovesTheSceneOnByOneLongFrameOnly) {
+  LoadAndStart();
+  EXPECT_EQ(S_OK, Frame());
+  const float Before = DX->AppTime;
+  // Ten minutes stopped (SIGSTOP, a suspended machine), then the next frame.
+  Clock->Advance(600.0);
+  EXPECT_EQ(S_OK, DX->RenderEnvironment());
+  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep, DX->AppTime, 1e-4);
+  EXPECT_NEAR(TW9DirectX::kMaxFrameStep, DX->ElapsedTime, 1e-6);
+  // The time goes on from there at its own pace, and frames below the bound keep theirs.
+  EXPECT_EQ(S_OK, Frame());
+  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep + 0.1, DX->AppTime, 1e-4);
+  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep + 0.1, DX->Timer(tcGetAppTime), 1e-4);
+}
+
 TEST_F(FrameworkTest, RenderFailureIsTheFrameResultWithoutPresenting) {
   LoadAndStart();
   RenderResult = E_FAIL;

@@ -85,7 +85,7 @@ TEST(WindowMessages, MouseButtonsReachHookWithoutKeyMessages) {
 TEST(WindowMessages, SubclassedProcedureSeesMessagesAndChains) {
   RecordingWindow w;
   std::vector<UINT> hooked;
-  WNDPROC previous;
+  WindowProcedure previous;
   previous = SubclassWindow(w.hwnd(), [&](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     hooked.push_back(msg);
     if (msg == WM_USER + 7) return LRESULT(42);  // answered here, not passed on

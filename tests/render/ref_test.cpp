@@ -25,6 +25,26 @@ TEST(Ref, LastReferenceDeletes) {
   EXPECT_EQ(deaths, 1);
 }
 
+// COM's convention: a creating call stores a pointer that already carries the caller's
+// reference, so `&ref` must release what ref held and must not add a reference of its own.
+TEST(Ref, OutParameterReleasesTheOldObjectAndOwnsTheNewOnce) {
+  int deaths = 0;
+  auto create = [&](Probe** out) { *out = MakeRef<Probe>(&deaths).Detach(); };
+  Ref<Probe> r = MakeRef<Probe>(&deaths);
+  create(&r);
+  EXPECT_EQ(deaths, 1);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->RefCount(), 1u);
+
+  Ref<Probe> other;
+  other.Attach(r.Share());
+  EXPECT_EQ(other.Get(), r.Get());
+  EXPECT_EQ(r->RefCount(), 2u);
+  r = nullptr;
+  other = nullptr;
+  EXPECT_EQ(deaths, 2);
+}
+
 TEST(Direct3DCreate9, NeedsBackendAndVersion) {
   SetDirect3DBackend({});
   EXPECT_FALSE(Direct3DCreate9(D3D_SDK_VERSION));

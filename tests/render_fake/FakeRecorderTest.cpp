@@ -90,7 +90,7 @@ TEST(FakeDirect3D9, QueriesAnswerFromTheScriptedMachine) {
 TEST(FakeDirect3D9, BackendSelectionHandsOutTheFake) {
   auto d3d = MakeRef<FakeDirect3D9>(FakeMachine::Typical());
   SetFakeDirect3DBackend(d3d);
-  EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION).Get(), d3d.Get());
+  EXPECT_EQ(AdoptRef(Direct3DCreate9(D3D_SDK_VERSION)).Get(), d3d.Get());
   EXPECT_FALSE(Direct3DCreate9(30));
   SetDirect3DBackend(nullptr);
   EXPECT_FALSE(Direct3DCreate9(D3D_SDK_VERSION));

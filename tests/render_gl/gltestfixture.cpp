@@ -43,7 +43,7 @@ int Brightness(D3DCOLOR c) {
 void GLDeviceTest::SetUp() {
   EnsureApplication();
   UseGLDirect3DBackend();
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  d3d_.Attach(Direct3DCreate9(D3D_SDK_VERSION));
   ASSERT_TRUE(d3d_);
   CreateDevice();
 }

@@ -114,7 +114,7 @@ class GLLoaderTest : public GLDeviceTest {
     t->UnlockRect(level);
     return c;
   }
-  HRESULT Load(const std::string& path, D3DCOLOR key, Ref<IDirect3DTexture9>* out,
+  HRESULT Load(const std::string& path, D3DCOLOR key, IDirect3DTexture9** out,
                D3DXIMAGE_INFO* info = nullptr) {
     return D3DXCreateTextureFromFileExA(device_.Get(), path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
                                         D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_POINT, key,

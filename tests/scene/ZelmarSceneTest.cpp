@@ -63,9 +63,9 @@ class SceneTest : public ::testing::Test {
   // The window's creation with these settings, then a device, the pool's and the scene's
   // device phases and the window being shown.
   // Textures come from Media's folder of the display; a folder that lacks some lets the device
-  // phases go on without them.
+  // phases go on without them. Width and Height are the window's (the back buffer's).
   void Build(const TSettings& S, std::uint32_t Seed = 7,
-             const std::string& Media = ZELMAR_TEST_MEDIA) {
+             const std::string& Media = ZELMAR_TEST_MEDIA, UINT Width = 1024, UINT Height = 768) {
     RandSeed(Seed);
     Pool.PathTextures = Media + (S.BrassModel ? "/tabletextures/Medium/" : "/textures/Medium/");
     DX.d3dEnumeration().AppUsesDepthBuffer = true;
@@ -75,8 +75,8 @@ class SceneTest : public ::testing::Test {
 
     D3DPRESENT_PARAMETERS Params;
     Params.Windowed = TRUE;
-    Params.BackBufferWidth = 1024;
-    Params.BackBufferHeight = 768;
+    Params.BackBufferWidth = Width;
+    Params.BackBufferHeight = Height;
     Params.BackBufferFormat = D3DFMT_X8R8G8B8;
     Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     Params.EnableAutoDepthStencil = TRUE;
@@ -632,4 +632,40 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
 
   SetMediaProblemHook(nullptr);
   std::filesystem::remove_all(Media);
+}
+
+// A window smaller than the screen (the display mode stays 1024 x 768): the frame rate sits at
+// the window's corner and the glare covers the window, not the screen.
+TEST_F(SceneTest, TheOverlayAndTheGlareFollowTheWindowNotTheScreen) {
+  Build(Everything(false), 7, ZELMAR_TEST_MEDIA, 320, 200);
+  DX.FrameStats = "60.00 fps (1024x768), X8R8G8B8 (D24S8)";
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  ASSERT_TRUE(Scene->SunOnScreen());
+  // Corners of what each draw put on the screen (transformed vertices: x and y first).
+  auto Extent = [](const std::vector<FakeDraw>& Draws, float& Left, float& Top, float& Right,
+                   float& Bottom) {
+    Left = Top = 1e9f;
+    Right = Bottom = -1e9f;
+    for (const FakeDraw& D : Draws)
+      for (std::size_t At = 0; D.Stride && At + D.Stride <= D.Vertices.size(); At += D.Stride) {
+        float XY[2];
+        std::memcpy(XY, D.Vertices.data() + At, sizeof XY);
+        Left = std::min(Left, XY[0]);
+        Top = std::min(Top, XY[1]);
+        Right = std::max(Right, XY[0]);
+        Bottom = std::max(Bottom, XY[1]);
+      }
+  };
+  float Left, Top, Right, Bottom;
+  Extent(DrawsOf("text 2"), Left, Top, Right, Bottom);
+  ASSERT_LT(Left, Right) << "no frame rate drawn";
+  EXPECT_NEAR(Left, 320 - 50, 6.0f);
+  EXPECT_NEAR(Top, 200 - 20, 6.0f);
+  EXPECT_LE(Right, 320.0f);
+  // The sprite's quad is its texture's, scaled by the window's size: 320 : 200, where the
+  // screen's would be 1024 : 768.
+  Extent(DrawsOf("Glare.tga"), Left, Top, Right, Bottom);
+  ASSERT_LT(Left, Right) << "no glare drawn";
+  EXPECT_NEAR(Right / Bottom, 320.0f / 200.0f, 0.01f);
 }

@@ -7,6 +7,7 @@
 #include "platform/render/gl/glbackend.h"
 #include "platform/window/TApplication.h"
 #include "registry/TempHive.h"
+#include "scene/TZelmarScene.h"
 #include "shell/TScrnFrm.h"
 
 using zelmar::TScrnFrm;
@@ -178,6 +179,37 @@ TEST_F(ScrnFrmLife, AWindowRunIsNotTheSaver) {
   Form.Close();
   EXPECT_FALSE(IsWindow(Form.Handle()));
   EXPECT_FALSE(Form.ClosedOnFailure);
+}
+
+// The camera glides a step a frame. Under a cap below the display's rate a frame takes the
+// steps of the frames it stands for, so after the same time (frames / cap) it is where the
+// uncapped run is; the planets follow the clock anyway.
+TEST_F(ScrnFrmLife, UnderAFrameCapTheCameraKeepsItsSpeed) {
+  auto GlideAfter = [](int MaxFps, int Frames, double* Refresh) {
+    TScrnFrm::TRun Run;
+    Run.Saver = false;
+    Run.Width = 160;
+    Run.Height = 120;
+    Run.Seed = 1;
+    Run.Options.MaxFps = MaxFps;
+    TScrnFrm Form(Run);
+    App().SetMainWindow(Form.Handle());
+    Form.Show();
+    *Refresh = Form.RefreshRate();
+    EXPECT_TRUE(Form.Scene->Camera.Drifting());
+    const float Start = Form.Scene->Camera.CameraPos.z;
+    for (int Frame = 0; Frame < Frames; ++Frame) Form.WDirectX->OnFrameMove(Form.WDirectX);
+    const float Glide = Form.Scene->Camera.CameraPos.z - Start;
+    Form.Close();
+    return Glide;
+  };
+  double Refresh = 0.0;
+  const float Step = GlideAfter(1000, 1, &Refresh);
+  ASSERT_GT(Step, 0.0f);
+  // One second at the display's rate, and at 10 frames a second.
+  const float AtRefresh = GlideAfter(1000, static_cast<int>(Refresh), &Refresh);
+  const float AtTen = GlideAfter(10, 10, &Refresh);
+  EXPECT_NEAR(AtTen, AtRefresh, 1.01f * Step);
 }
 
 }  // namespace

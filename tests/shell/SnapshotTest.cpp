@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +117,26 @@ TEST_F(SnapshotRun, EverySettingGivenAsAnOptionChangesThePicture) {
   EXPECT_TRUE(Bytes(Capped) == Bytes(Base));
   // Options hold for the run only.
   EXPECT_TRUE(Hive.Read() == Stored);
+}
+
+// No X server to reach: a message and exit 1 in every mode that draws, never the toolkit's
+// abort, also from a Wayland session (the saver draws through XWayland only).
+TEST_F(SnapshotRun, WithoutAnXServerEveryDrawingModeSaysSoAndExits1) {
+  const std::string Shot = Dir + "/x.png";
+  for (const std::string& Env : std::vector<std::string>{
+           "env -u DISPLAY WAYLAND_DISPLAY=wayland-9 QT_QPA_PLATFORM=wayland", "env DISPLAY=:97"}) {
+    for (const std::string& Run :
+         std::vector<std::string>{"/s", "--window", "--snapshot 1 " + Shot, "--bench 1"}) {
+      const std::string Out = Dir + "/err.txt";
+      const std::string Command = Env + " " + ZELMAR_EXE + " " + Run + " >/dev/null 2>" + Out;
+      const int Status = std::system(Command.c_str());
+      EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 1) << Command;
+      const std::string Said = Bytes(Out);
+      EXPECT_NE(Said.find("X display"), std::string::npos) << Command << ": " << Said;
+      EXPECT_EQ(std::count(Said.begin(), Said.end(), '\n'), 1) << Said;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(Shot));
 }
 
 TEST_F(SnapshotRun, AFileThatCannotBeWrittenFailsAndLeavesNothing) {

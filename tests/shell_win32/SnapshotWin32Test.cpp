@@ -19,7 +19,7 @@ std::string WindowsPath(std::string path) {
   return path;
 }
 
-DWORD Run(const std::string& arguments) {
+DWORD RunProgram(const std::string& arguments) {
   std::string line = "\"" + WindowsPath(ZELMAR_SCR) + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -58,7 +58,7 @@ struct Difference {
 
 Difference Compare(const Image32& a, const Image32& b) {
   Difference d;
-  std::uint64_t sum = 0, far = 0;
+  std::uint64_t sum = 0, farPixels = 0;
   for (std::size_t i = 0; i < a.Pixels.size(); ++i) {
     int worst = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
@@ -67,10 +67,10 @@ Difference Compare(const Image32& a, const Image32& b) {
       sum += static_cast<std::uint64_t>(diff);
       worst = std::max(worst, diff);
     }
-    far += worst > 64;
+    farPixels += worst > 64;
   }
   d.Mean = static_cast<double>(sum) / (3.0 * static_cast<double>(a.Pixels.size()));
-  d.FarShare = static_cast<double>(far) / static_cast<double>(a.Pixels.size());
+  d.FarShare = static_cast<double>(farPixels) / static_cast<double>(a.Pixels.size());
   return d;
 }
 
@@ -90,8 +90,8 @@ TEST_P(SnapshotWin32, MatchesTheLinuxPictureWithinTolerance) {
   const std::string out = WindowsPath(ZELMAR_BUILD_DIR) + "/windows-snapshots";
   std::filesystem::create_directories(out);
   const std::string file = out + "/" + name;
-  ASSERT_EQ(Run(std::string("--snapshot ") + shot.Seconds + " \"" + file + "\" --display " +
-                shot.Display + " --seed 1"),
+  ASSERT_EQ(RunProgram(std::string("--snapshot ") + shot.Seconds + " \"" + file + "\" --scene " +
+                       shot.Display + " --seed 1"),
             0u);
   DecodedImage32 windows, linux;
   ASSERT_EQ(DecodeImageFile(file, windows), ImageResult::Ok);

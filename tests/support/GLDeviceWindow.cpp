@@ -21,7 +21,7 @@ void EnsureGuiApplication(const char* Name) {
                                                 int Height) {
   EnsureGuiApplication(AppName);
   UseGLDirect3DBackend();
-  DX.D3D = Direct3DCreate9(D3D_SDK_VERSION);
+  DX.D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
   if (!DX.D3D) return ::testing::AssertionFailure() << "Direct3DCreate9 gave no object";
   Window = std::make_unique<QWindow>();
   Window->setSurfaceType(QSurface::OpenGLSurface);

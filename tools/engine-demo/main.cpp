@@ -326,7 +326,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 200 && !IsWindowVisible(form->Handle()); ++i) app.ProcessMessages();
   form->Loaded();
   // Closing the window stops the framework first, which releases every device object.
-  auto previous = std::make_shared<WNDPROC>();
+  auto previous = std::make_shared<WindowProcedure>();
   *previous = SubclassWindow(form->Handle(), [form, previous](HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_CLOSE) form->DX->Stop();
     return CallWindowProcA(*previous, h, m, w, l);

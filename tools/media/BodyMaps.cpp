@@ -68,22 +68,24 @@ Canvas Sun(int w) {
     const int n = 1 + rng.Below(4);
     for (int i = 0; i < n; ++i)
       spots.push_back({lat + rng.Range(-3, 3) * kDeg, lon + rng.Range(-6, 6) * kDeg,
-                       rng.Range(0.8f, 2.6f) * kDeg});
+                       rng.Range(0.5f, 1.6f) * kDeg});
   }
+  // The granules are many and small and differ little in brightness, so that from afar the
+  // disc reads as an even glow with a fine grain.
   const Ramp ramp{{0.0f, Rgb(196, 92, 18)},
                   {0.35f, Rgb(236, 140, 34)},
                   {0.7f, Rgb(255, 196, 70)},
                   {1.0f, Rgb(255, 238, 160)}};
   PaintSphere(c, [&](const SpherePoint& sp) {
     // Granules: cells of a jittered lattice, their outlines rounded by a little warping.
-    const Vec3 gp = sp.p * 48.0f;
+    const Vec3 gp = sp.p * 96.0f;
     const Vec3 jitter{Noise(gp * 0.9f, 105), Noise(gp * 0.9f, 106), Noise(gp * 0.9f, 107)};
     const Cells g = Worley(gp + jitter * 0.35f, 101);
-    const float gran = Smoothstep(0.0f, 0.6f, g.f2 - g.f1) * (1.0f - 0.35f * g.f1);
-    const Cells sg = Worley(sp.p * 9.0f, 102);
+    const float gran = Smoothstep(0.0f, 0.5f, g.f2 - g.f1) * (1.0f - 0.3f * g.f1);
+    const Cells sg = Worley(sp.p * 14.0f, 102);
     const float super = Smoothstep(0.0f, 0.3f, sg.f2 - sg.f1);
     const float large = Fbm(sp.p * 3.0f, 5, 103);
-    float v = 0.22f + 0.5f * gran + 0.12f * super + 0.15f * large;
+    float v = 0.5f + 0.26f * gran + 0.06f * super + 0.08f * large;
     float spot = 0, facula = 0;
     const float ragged = 1.0f + 0.3f * Fbm(sp.p * 40.0f, 3, 108);
     for (const Spot& s : spots) {
@@ -131,19 +133,38 @@ Canvas Moon(int w) {
   set.freshFraction = 0.08f;
   set.rayFraction = 0.3f;
   set.seed = 31;
-  return Cratered(w, set, 0.45f, [](const SpherePoint& sp, float bright, float relief) {
-    // Maria gather on one hemisphere, as on the face the Moon turns to its planet.
-    const Vec3 q = Warp(sp.p, 1.5f, 0.35f, 301);
-    const float near = Dot(sp.p, Vec3{1, 0, 0.2f});
-    const float m = Fbm(q * 1.8f, 6, 302) + 0.35f * near - 0.05f;
-    const float mare = Smoothstep(0.06f, 0.26f, m) * (0.85f + 0.15f * Fbm(sp.p * 9.0f, 4, 304));
+  // The maria fill old impact basins, nearly all on the face the Moon turns to its planet,
+  // which lies at the middle of the map: round plains joined into one dark northern arc, and
+  // the broad, ragged ocean to its west. Latitude, longitude and radius in degrees.
+  struct Basin {
+    float lat, lon, r, dark;
+  };
+  static const Basin kBasins[] = {{33, -17, 17, 1.0f},  {28, 17, 10, 1.05f},  {8, 31, 11, 0.95f},
+                                  {17, 59, 7, 1.1f},    {-7, 51, 8, 0.9f},    {-21, -16, 9, 0.85f},
+                                  {-24, -39, 5, 0.95f}, {-3, -4, 6, 0.8f},    {15, -58, 18, 0.9f},
+                                  {-5, -40, 14, 0.85f}, {34, -55, 10, 0.85f}, {56, 0, 6, 0.8f},
+                                  {56, 20, 5, 0.8f},    {54, -28, 6, 0.8f},   {-12, 35, 6, 0.85f},
+                                  {20, 88, 4, 0.9f},    {-20, 160, 4, 0.8f},  {-57, -160, 3, 0.8f}};
+  return Cratered(w, set, 0.3f, [](const SpherePoint& sp, float bright, float relief) {
+    const Vec3 q = Warp(sp.p, 2.0f, 0.05f, 301);
+    const SpherePoint wq{q, sp.lat, sp.lon};
+    // Shores wander, as lava that overflowed the rims would leave them.
+    const float shore = 0.12f * Fbm(sp.p * 5.0f, 4, 302);
+    float mare = 0, shade = 1;
+    for (const Basin& b : kBasins) {
+      const float d = AngleTo(wq, b.lat * kDeg, (180 + b.lon) * kDeg) / (b.r * kDeg);
+      const float inside = Smoothstep(1.2f, 0.85f, d + shore);
+      if (inside > mare) shade = b.dark;
+      mare = std::max(mare, inside);
+    }
+    mare *= 0.85f + 0.15f * Fbm(sp.p * 9.0f, 4, 304);
     const float n = Fbm(sp.p * 6.0f, 5, 303);
-    Color high = Scale(Rgb(176, 172, 164), 0.92f + 0.12f * n);
-    Color low = Scale(Rgb(92, 92, 94), 0.9f + 0.15f * n);
+    Color high = Scale(Rgb(184, 180, 172), 0.94f + 0.1f * n);
+    Color low = Scale(Rgb(92, 92, 96), (0.92f + 0.14f * n) / shade);
     Color col = Mix(high, low, mare);
-    col = Add(col, Scale(Rgb(255, 255, 250), 0.4f * bright));
+    col = Add(col, Scale(Rgb(255, 255, 250), 0.35f * bright));
     // Lava has flooded the old relief of the maria.
-    const float r = 1.0f + (relief - 1.0f) * (1.0f - 0.55f * mare);
+    const float r = 1.0f + (relief - 1.0f) * (1.0f - 0.7f * mare);
     return Scale(col, r);
   });
 }
@@ -277,16 +298,22 @@ Color Banded(const SpherePoint& sp, const Ramp& bands, float turbulence, float s
 
 Canvas Jupiter(int w) {
   Canvas c(w, w / 2);
-  const Ramp bands{{-90, Rgb(138, 124, 110)}, {-60, Rgb(156, 136, 114)}, {-50, Rgb(196, 176, 150)},
-                   {-43, Rgb(172, 134, 102)}, {-36, Rgb(222, 206, 176)}, {-28, Rgb(212, 194, 162)},
-                   {-24, Rgb(184, 128, 90)},  {-12, Rgb(170, 112, 76)},  {-7, Rgb(232, 220, 196)},
-                   {6, Rgb(236, 222, 194)},   {10, Rgb(176, 104, 66)},   {19, Rgb(160, 96, 62)},
-                   {23, Rgb(230, 212, 180)},  {30, Rgb(218, 198, 164)},  {34, Rgb(178, 138, 104)},
-                   {40, Rgb(214, 194, 162)},  {48, Rgb(180, 152, 122)},  {60, Rgb(156, 136, 116)},
-                   {90, Rgb(136, 122, 110)}};
+  // Zones cream, belts khaki to brown, the two equatorial belts the broadest and darkest;
+  // paired stops give the belts their sharp edges.
+  const Ramp bands{{-90, Rgb(128, 122, 114)}, {-62, Rgb(148, 138, 124)}, {-55, Rgb(184, 170, 148)},
+                   {-49, Rgb(160, 142, 118)}, {-44, Rgb(200, 188, 166)}, {-38, Rgb(226, 218, 200)},
+                   {-31, Rgb(222, 212, 192)}, {-29, Rgb(172, 150, 124)}, {-26, Rgb(178, 156, 130)},
+                   {-24, Rgb(230, 222, 204)}, {-21, Rgb(226, 216, 196)}, {-19, Rgb(156, 124, 96)},
+                   {-14, Rgb(176, 148, 116)}, {-9, Rgb(150, 118, 90)},   {-7, Rgb(232, 224, 206)},
+                   {0, Rgb(238, 228, 206)},   {6, Rgb(230, 220, 198)},   {8, Rgb(136, 106, 80)},
+                   {13, Rgb(156, 124, 94)},   {18, Rgb(144, 112, 86)},   {20, Rgb(226, 216, 196)},
+                   {23, Rgb(224, 214, 192)},  {25, Rgb(166, 140, 112)},  {30, Rgb(176, 150, 122)},
+                   {32, Rgb(220, 208, 186)},  {37, Rgb(214, 202, 180)},  {39, Rgb(172, 152, 126)},
+                   {43, Rgb(204, 190, 168)},  {50, Rgb(168, 152, 132)},  {56, Rgb(190, 178, 158)},
+                   {64, Rgb(150, 140, 126)},  {90, Rgb(128, 122, 114)}};
   const float redLat = -22 * kDeg, redLon = 1.3f;
   PaintSphere(c, [&](const SpherePoint& sp) {
-    Color col = Banded(sp, bands, 3.2f, 0.1f, 801);
+    Color col = Banded(sp, bands, 2.4f, 0.16f, 801);
     // The great red oval, with a pale collar and a swirl inside.
     float e, n;
     OvalOffset(sp, redLat, redLon, e, n);
@@ -295,7 +322,7 @@ Canvas Jupiter(int w) {
     const float swirl = 0.5f + 0.5f * std::sin(ang * 3.0f + Fbm(sp.p * 20.0f, 3, 802) * 2.0f);
     const float collar = Smoothstep(0.9f, 1.15f, d) * Smoothstep(1.5f, 1.15f, d);
     col = Mix(col, Rgb(236, 224, 204), collar * 0.7f);
-    Color red = Mix(Rgb(196, 86, 52), Rgb(222, 128, 86), swirl * 0.6f + 0.4f * d);
+    Color red = Mix(Rgb(180, 110, 80), Rgb(212, 156, 122), swirl * 0.6f + 0.4f * d);
     col = Mix(col, red, Smoothstep(1.0f, 0.8f, d));
     // A string of small white ovals in the southern temperate belt.
     for (int i = 0; i < 6; ++i) {
@@ -314,13 +341,15 @@ Canvas Jupiter(int w) {
 
 Canvas Saturn(int w) {
   Canvas c(w, w / 2);
-  const Ramp bands{{-90, Rgb(140, 146, 140)}, {-72, Rgb(170, 160, 128)}, {-60, Rgb(206, 184, 138)},
-                   {-52, Rgb(188, 160, 114)}, {-42, Rgb(218, 196, 148)}, {-32, Rgb(196, 166, 118)},
-                   {-24, Rgb(226, 206, 160)}, {-16, Rgb(204, 174, 124)}, {-7, Rgb(238, 222, 178)},
-                   {7, Rgb(240, 224, 180)},   {14, Rgb(200, 168, 118)},  {22, Rgb(230, 210, 162)},
-                   {32, Rgb(198, 170, 122)},  {42, Rgb(222, 200, 152)},  {54, Rgb(190, 164, 120)},
-                   {64, Rgb(210, 190, 146)},  {76, Rgb(160, 158, 136)},  {90, Rgb(130, 140, 140)}};
-  PaintSphere(c, [&](const SpherePoint& sp) { return Banded(sp, bands, 1.0f, 0.05f, 901); });
+  // Pale and soft: butterscotch belts hardly darker than the cream zones, greying toward the
+  // poles.
+  const Ramp bands{{-90, Rgb(150, 154, 150)}, {-72, Rgb(178, 170, 142)}, {-60, Rgb(208, 190, 150)},
+                   {-52, Rgb(198, 176, 136)}, {-42, Rgb(222, 204, 162)}, {-32, Rgb(206, 184, 142)},
+                   {-24, Rgb(228, 212, 172)}, {-16, Rgb(214, 192, 148)}, {-7, Rgb(236, 224, 186)},
+                   {7, Rgb(238, 226, 188)},   {14, Rgb(212, 188, 144)},  {22, Rgb(230, 214, 174)},
+                   {32, Rgb(208, 186, 144)},  {42, Rgb(224, 206, 166)},  {54, Rgb(200, 180, 140)},
+                   {64, Rgb(214, 198, 160)},  {76, Rgb(170, 168, 150)},  {90, Rgb(140, 148, 150)}};
+  PaintSphere(c, [&](const SpherePoint& sp) { return Banded(sp, bands, 0.8f, 0.07f, 901); });
   return c;
 }
 

@@ -34,13 +34,12 @@ std::string HivePath() {
   return "the Windows registry";
 }
 
-std::string HivePath(HKEY root) {
-  return root == HKEY_CURRENT_USER ? "the Windows registry (HKEY_CURRENT_USER)"
-                                   : "the Windows registry (HKEY_LOCAL_MACHINE)";
+std::string HivePath(HKEY) {
+  return HivePath();
 }
 
 std::string UserHivePath() {
-  return HivePath(HKEY_CURRENT_USER);
+  return HivePath();
 }
 
 std::string RegLastProblem() {

@@ -2,8 +2,11 @@
 // Direct3D's method names and argument order. Backends (gl/, fake/) implement these classes;
 // the program picks one backend once, at start-up, with SetDirect3DBackend.
 //
-// Ownership: every object is RefCounted (ref.h). Creating calls hand back a Ref<T> through an
-// out parameter (where Direct3D has T**); "releasing" is dropping that Ref. Objects passed in
+// On Windows this is the real <d3d9.h> (d3d9.dll is part of Windows); on Linux our own
+// declarations below, with the same shapes.
+//
+// Ownership is COM's (ref.h): creating calls store a pointer carrying one reference through a
+// T** out parameter (pass `&ref` of a Ref<T>), and the holder releases it. Objects passed in
 // by plain pointer are borrowed for the call; where the device keeps one (a bound texture,
 // stream source, index buffer, cursor image is copied), it takes its own reference, as
 // Direct3D does, and drops it when something else is bound or the device goes away.
@@ -15,6 +18,12 @@
 
 #include "platform/render/d3d9types.h"
 #include "platform/render/ref.h"
+
+#if defined(_WIN32)
+
+#include <d3d9.h>
+
+#else
 
 class IDirect3D9;
 class IDirect3DDevice9;
@@ -28,7 +37,7 @@ struct PALETTEENTRY;
 // made the resource is gone (the resource itself stays valid to release).
 class IDirect3DResource9 : public RefCounted {
  public:
-  virtual HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) = 0;
+  virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
   virtual D3DRESOURCETYPE GetType() = 0;
 };
 
@@ -51,7 +60,7 @@ class IDirect3DTexture9 : public IDirect3DBaseTexture9 {
   virtual HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
   // A surface that views one mip level; writes through its LockRect reach the texture when
   // that surface is unlocked.
-  virtual HRESULT GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) = 0;
+  virtual HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) = 0;
   // Maps one level; the texture's contents change for drawing at UnlockRect (the GL backend
   // uploads then). Locking a level that is already locked fails with D3DERR_INVALIDCALL.
   virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
@@ -80,7 +89,7 @@ class IDirect3DIndexBuffer9 : public IDirect3DResource9 {
 // block holds). A state block counts as a default-pool object: release it before Reset.
 class IDirect3DStateBlock9 : public RefCounted {
  public:
-  virtual HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) = 0;
+  virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
   virtual HRESULT Capture() = 0;
   virtual HRESULT Apply() = 0;
 };
@@ -97,7 +106,7 @@ class IDirect3DDevice9 : public RefCounted {
   // (call Reset).
   virtual HRESULT TestCooperativeLevel() = 0;
   virtual UINT GetAvailableTextureMem() = 0;
-  virtual HRESULT GetDirect3D(Ref<IDirect3D9>* ppD3D9) = 0;
+  virtual HRESULT GetDirect3D(IDirect3D9** ppD3D9) = 0;
   virtual HRESULT GetDeviceCaps(D3DCAPS9* pCaps) = 0;
   virtual HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) = 0;
   // Resizes the back buffer and depth buffer to the new parameters and sets every state back
@@ -110,9 +119,8 @@ class IDirect3DDevice9 : public RefCounted {
                           const void* pDirtyRegion) = 0;
   // The back buffer as a surface (for its description; locking it is not supported).
   virtual HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                                Ref<IDirect3DSurface9>* ppBackBuffer) = 0;
-  virtual HRESULT GetRenderTarget(DWORD RenderTargetIndex,
-                                  Ref<IDirect3DSurface9>* ppRenderTarget) = 0;
+                                IDirect3DSurface9** ppBackBuffer) = 0;
+  virtual HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) = 0;
 
   // ---- Device cursor --------------------------------------------------------------------------
   // Copies the surface's pixels (A8R8G8B8) as the cursor image; the surface can be released
@@ -127,17 +135,17 @@ class IDirect3DDevice9 : public RefCounted {
   // Levels 0: the full mip chain down to 1 x 1. Managed textures survive Reset; default-pool
   // ones must be released before it. pSharedHandle must be null.
   virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                                D3DPOOL Pool, Ref<IDirect3DTexture9>* ppTexture,
+                                D3DPOOL Pool, IDirect3DTexture9** ppTexture,
                                 HANDLE* pSharedHandle) = 0;
   virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                     Ref<IDirect3DVertexBuffer9>* ppVertexBuffer,
+                                     IDirect3DVertexBuffer9** ppVertexBuffer,
                                      HANDLE* pSharedHandle) = 0;
   virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                    Ref<IDirect3DIndexBuffer9>* ppIndexBuffer,
+                                    IDirect3DIndexBuffer9** ppIndexBuffer,
                                     HANDLE* pSharedHandle) = 0;
   // A CPU-side image (used for the cursor); the D3DX surface loaders fill it.
   virtual HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
-                                              D3DPOOL Pool, Ref<IDirect3DSurface9>* ppSurface,
+                                              D3DPOOL Pool, IDirect3DSurface9** ppSurface,
                                               HANDLE* pSharedHandle) = 0;
 
   // ---- Frame ----------------------------------------------------------------------------------
@@ -171,7 +179,7 @@ class IDirect3DDevice9 : public RefCounted {
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
   // Binds a texture to a stage (null: untextured); the device holds a reference while bound.
   virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
-  virtual HRESULT GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture) = 0;
+  virtual HRESULT GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) = 0;
   virtual HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) = 0;
   virtual HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
                                        DWORD* pValue) = 0;
@@ -181,11 +189,11 @@ class IDirect3DDevice9 : public RefCounted {
   // ---- State blocks
   // ------------------------------------------------------------------------------ A block holding
   // the current value of every state of the kind (D3DSBT_ALL, PIXELSTATE, VERTEXSTATE).
-  virtual HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DStateBlock9>* ppSB) = 0;
+  virtual HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9** ppSB) = 0;
   // Starts recording: the following setters go into a new block (not to the device) until
   // EndStateBlock hands the block back. Nesting fails with D3DERR_INVALIDCALL.
   virtual HRESULT BeginStateBlock() = 0;
-  virtual HRESULT EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) = 0;
+  virtual HRESULT EndStateBlock(IDirect3DStateBlock9** ppSB) = 0;
 
   // ---- Vertex input and drawing
   // ------------------------------------------------------------------- Formats drawn: 0x112
@@ -219,13 +227,13 @@ class IDirect3DDevice9 : public RefCounted {
                                               D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                               D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                               PALETTEENTRY* pPalette,
-                                              Ref<IDirect3DTexture9>* ppTexture) = 0;
+                                              IDirect3DTexture9** ppTexture) = 0;
   virtual HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource,
                                                   UINT Width, UINT Height, UINT MipLevels,
                                                   DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                                   DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                                   D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                                  Ref<IDirect3DTexture9>* ppTexture) = 0;
+                                                  IDirect3DTexture9** ppTexture) = 0;
   virtual HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface,
                                           const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
                                           const char* pSrcFile, const RECT* pSrcRect, DWORD Filter,
@@ -236,8 +244,8 @@ class IDirect3DDevice9 : public RefCounted {
                                               const char* pSrcResource, const RECT* pSrcRect,
                                               DWORD Filter, D3DCOLOR ColorKey,
                                               D3DXIMAGE_INFO* pSrcInfo) = 0;
-  virtual HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, Ref<ID3DXFont>* ppFont) = 0;
-  virtual HRESULT D3DXCreateSprite(Ref<ID3DXSprite>* ppSprite) = 0;
+  virtual HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) = 0;
+  virtual HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) = 0;
 };
 
 class IDirect3D9 : public RefCounted {
@@ -270,16 +278,20 @@ class IDirect3D9 : public RefCounted {
   // A zero back-buffer width or height takes the window's client size and is written back.
   virtual HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
                                DWORD BehaviorFlags, D3DPRESENT_PARAMETERS* pPresentationParameters,
-                               Ref<IDirect3DDevice9>* ppReturnedDeviceInterface) = 0;
+                               IDirect3DDevice9** ppReturnedDeviceInterface) = 0;
 };
+
+// The Direct3D object of the chosen backend, with one reference for the caller; null when
+// SDKVersion is not D3D_SDK_VERSION or no backend has been chosen, or when the backend cannot
+// start (no display).
+IDirect3D9* Direct3DCreate9(UINT SDKVersion);
+
+#endif
 
 // ---- Backend selection -----------------------------------------------------------------------
 
 // Makes the Direct3D object of a backend. The program sets the GL backend's factory once at
-// start-up; tests of the engine set the fake's. Setting an empty function clears the choice.
+// start-up; tests of the engine set the fake's. Setting an empty function clears the choice (on
+// Windows, back to the real Direct3D of d3d9.dll).
 using Direct3DBackendFactory = std::function<Ref<IDirect3D9>()>;
 void SetDirect3DBackend(Direct3DBackendFactory factory);
-
-// The Direct3D object of the chosen backend; null when SDKVersion is not D3D_SDK_VERSION or
-// no backend has been chosen, or when the backend cannot start (no display).
-Ref<IDirect3D9> Direct3DCreate9(UINT SDKVersion);

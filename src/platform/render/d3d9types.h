@@ -1,7 +1,29 @@
 // Direct3D 9 constants, enumerations and structures with Direct3D's own names and numeric
-// values, so that engine code reads as its Direct3D counterpart and a Windows build can put the
-// real headers in their place. Only the subset the engine uses (plus close neighbours) is here.
+// values, so that engine code reads as its Direct3D counterpart. On Windows the real headers
+// stand in their place; on Linux only the subset the engine uses (plus close neighbours) is here.
 #pragma once
+
+#if defined(_WIN32)
+
+#include <cstdint>
+
+#include "platform/wintypes.h"
+
+// After <windows.h> (wintypes.h), which it needs. The whole of it: the result codes are there.
+#include <d3d9.h>
+
+// Replaced below by our version, which saturates (both platforms must draw the same colours).
+#undef D3DCOLOR_COLORVALUE
+
+// The value comparisons that our own declarations have on Linux.
+inline bool operator==(const D3DVECTOR& a, const D3DVECTOR& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline bool operator==(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+#else
 
 #include <cstdint>
 
@@ -21,15 +43,6 @@ constexpr D3DCOLOR D3DCOLOR_RGBA(DWORD r, DWORD g, DWORD b, DWORD a) {
 constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) {
   return D3DCOLOR_ARGB(0xFF, r, g, b);
 }
-// Single-precision channels 0..1 to an ARGB colour. Each channel truncates, (DWORD)(x * 255.f),
-// as the macro does; channels outside 0..1 saturate instead of wrapping.
-constexpr D3DCOLOR D3DCOLOR_COLORVALUE(float r, float g, float b, float a) {
-  auto c = [](float v) -> DWORD {
-    return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f);
-  };
-  return D3DCOLOR_ARGB(c(a), c(r), c(g), c(b));
-}
-
 constexpr DWORD MAKEFOURCC(char a, char b, char c, char d) {
   return static_cast<DWORD>(static_cast<BYTE>(a)) |
          (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
@@ -795,44 +808,6 @@ constexpr DWORD D3DFVF_TEX8 = 0x800;
 
 // Bytes per vertex of a vertex format, for the position/normal/colour/texture-pair formats the
 // engine uses (the blend-weight formats count their weights too); 0 for an invalid position kind.
-constexpr UINT D3DXGetFVFVertexSize(DWORD fvf) {
-  UINT size = 0;
-  switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ:
-      size = 12;
-      break;
-    case D3DFVF_XYZRHW:
-      size = 16;
-      break;
-    case D3DFVF_XYZW:
-      size = 16;
-      break;
-    case D3DFVF_XYZB1:
-      size = 16;
-      break;
-    case D3DFVF_XYZB2:
-      size = 20;
-      break;
-    case D3DFVF_XYZB3:
-      size = 24;
-      break;
-    case D3DFVF_XYZB4:
-      size = 28;
-      break;
-    case D3DFVF_XYZB5:
-      size = 32;
-      break;
-    default:
-      return 0;
-  }
-  if (fvf & D3DFVF_NORMAL) size += 12;
-  if (fvf & D3DFVF_PSIZE) size += 4;
-  if (fvf & D3DFVF_DIFFUSE) size += 4;
-  if (fvf & D3DFVF_SPECULAR) size += 4;
-  size += 8 * ((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
-  return size;
-}
-
 constexpr DWORD D3DCLEAR_TARGET = 0x1;
 constexpr DWORD D3DCLEAR_ZBUFFER = 0x2;
 constexpr DWORD D3DCLEAR_STENCIL = 0x4;
@@ -973,3 +948,52 @@ struct D3DLOCKED_RECT {
   INT Pitch = 0;
   void* pBits = nullptr;
 };
+
+#endif
+
+// Single-precision channels 0..1 to an ARGB colour. Each channel truncates, (DWORD)(x * 255.f),
+// as the macro does; channels outside 0..1 saturate instead of wrapping.
+constexpr D3DCOLOR D3DCOLOR_COLORVALUE(float r, float g, float b, float a) {
+  auto c = [](float v) -> DWORD {
+    return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f);
+  };
+  return D3DCOLOR_ARGB(c(a), c(r), c(g), c(b));
+}
+
+constexpr UINT D3DXGetFVFVertexSize(DWORD fvf) {
+  UINT size = 0;
+  switch (fvf & D3DFVF_POSITION_MASK) {
+    case D3DFVF_XYZ:
+      size = 12;
+      break;
+    case D3DFVF_XYZRHW:
+      size = 16;
+      break;
+    case D3DFVF_XYZW:
+      size = 16;
+      break;
+    case D3DFVF_XYZB1:
+      size = 16;
+      break;
+    case D3DFVF_XYZB2:
+      size = 20;
+      break;
+    case D3DFVF_XYZB3:
+      size = 24;
+      break;
+    case D3DFVF_XYZB4:
+      size = 28;
+      break;
+    case D3DFVF_XYZB5:
+      size = 32;
+      break;
+    default:
+      return 0;
+  }
+  if (fvf & D3DFVF_NORMAL) size += 12;
+  if (fvf & D3DFVF_PSIZE) size += 4;
+  if (fvf & D3DFVF_DIFFUSE) size += 4;
+  if (fvf & D3DFVF_SPECULAR) size += 4;
+  size += 8 * ((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+  return size;
+}

@@ -1,7 +1,8 @@
 // The D3DX9 subset the engine uses: image loading into textures and surfaces, the font and
 // sprite objects, and the matrix helpers with D3DX's exact formulas (single precision).
 // Loaders, fonts and sprites forward to the device (d3d9.h, "D3DX entry points"), so each
-// backend serves them its own way.
+// backend serves them its own way. This subset is ours on Windows too (d3dx9_43.dll is not part
+// of Windows), and keeps its older call shapes there: nothing of the real D3DX is included.
 #pragma once
 
 #include <cstddef>
@@ -51,12 +52,15 @@ struct D3DXIMAGE_INFO {
   D3DXIMAGE_FILEFORMAT ImageFileFormat = D3DXIFF_BMP;
 };
 
+#if !defined(_WIN32)
+// <windows.h> has these on Windows.
 struct PALETTEENTRY {
   BYTE peRed = 0;
   BYTE peGreen = 0;
   BYTE peBlue = 0;
   BYTE peFlags = 0;
 };
+#endif
 
 // A GDI font's description, as D3DX takes it (LOGFONT's fields): Height < 0 is the character
 // height in pixels, > 0 the cell height; Weight 400 normal, 700 bold.
@@ -73,7 +77,8 @@ struct D3DXFONT_DESCA {
   char FaceName[32] = {};
 };
 
-// GDI text-format flags taken by ID3DXFont::DrawTextA.
+#if !defined(_WIN32)
+// GDI text-format flags taken by ID3DXFont::DrawTextA (<windows.h> has them on Windows).
 constexpr DWORD DT_TOP = 0x00000000;
 constexpr DWORD DT_LEFT = 0x00000000;
 constexpr DWORD DT_CENTER = 0x00000001;
@@ -85,6 +90,7 @@ constexpr DWORD DT_SINGLELINE = 0x00000020;
 constexpr DWORD DT_EXPANDTABS = 0x00000040;
 constexpr DWORD DT_NOCLIP = 0x00000100;
 constexpr DWORD DT_CALCRECT = 0x00000400;
+#endif
 
 // ---- Vectors, matrices, colours ---------------------------------------------------------------
 
@@ -164,7 +170,7 @@ float D3DXVec3Dot(const D3DXVECTOR3* pV1, const D3DXVECTOR3* pV2);
 // call OnLostDevice before Reset and OnResetDevice after it.
 class ID3DXFont : public RefCounted {
  public:
-  virtual HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) = 0;
+  virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
   virtual HRESULT GetDescA(D3DXFONT_DESCA* pDesc) = 0;
   // Draws Count characters of Windows-1252 text (Count -1: up to the terminating zero) in
   // pRect, aligned by the DT_ flags, in Color (alpha included). Returns the height of the text
@@ -181,7 +187,7 @@ class ID3DXFont : public RefCounted {
 // they were.
 class ID3DXSprite : public RefCounted {
  public:
-  virtual HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) = 0;
+  virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
   virtual HRESULT Begin() = 0;
   // The source rectangle of pTexture (all of it when null) is scaled by pScaling (1, 1 when
   // null), rotated by Rotation radians about pRotationCenter (origin when null), moved by
@@ -207,7 +213,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, const char* pSrc
                                      UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                      D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                      D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                     Ref<IDirect3DTexture9>* ppTexture);
+                                     IDirect3DTexture9** ppTexture);
 // The same from a program resource (see the resource registry below; hSrcModule 0 is the
 // program). D3DXERR_INVALIDDATA when no resource has that name.
 HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* pDevice, HMODULE hSrcModule,
@@ -215,7 +221,7 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* pDevice, HMODULE hSrc
                                          UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                          D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                         PALETTEENTRY* pPalette, Ref<IDirect3DTexture9>* ppTexture);
+                                         PALETTEENTRY* pPalette, IDirect3DTexture9** ppTexture);
 // Decodes an image into a surface (pDestRect null: all of it), scaling with Filter
 // (D3DX_FILTER_NONE: copy, cropping to the smaller size), with the colour key as above.
 // pSrcInfo receives the image's size.
@@ -230,10 +236,10 @@ HRESULT D3DXLoadSurfaceFromResourceA(IDirect3DSurface9* pDestSurface,
 
 // A font object from a GDI font handle; the handle is described through the resolver that the
 // window-system layer installs (D3DXSetFontResolver). E_FAIL for an unknown handle.
-HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, Ref<ID3DXFont>* ppFont);
+HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, ID3DXFont** ppFont);
 HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* pDevice, const D3DXFONT_DESCA* pDesc,
-                                Ref<ID3DXFont>* ppFont);
-HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, Ref<ID3DXSprite>* ppSprite);
+                                ID3DXFont** ppFont);
+HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite);
 
 // Tells D3DXCreateFont what a GDI font handle stands for: fills the description and returns
 // true, or returns false for a handle it does not know. The window-system layer owns HFONT

@@ -5,7 +5,7 @@
 
 namespace {
 
-HRESULT SurfaceDevice(IDirect3DSurface9* surface, Ref<IDirect3DDevice9>* device) {
+HRESULT SurfaceDevice(IDirect3DSurface9* surface, IDirect3DDevice9** device) {
   if (!surface) return D3DERR_INVALIDCALL;
   return surface->GetDevice(device);
 }
@@ -16,7 +16,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, const char* pSrc
                                      UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                      D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                      D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                     Ref<IDirect3DTexture9>* ppTexture) {
+                                     IDirect3DTexture9** ppTexture) {
   if (ppTexture) *ppTexture = nullptr;
   if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
   return pDevice->D3DXCreateTextureFromFileEx(pSrcFile, Width, Height, MipLevels, Usage, Format,
@@ -29,8 +29,7 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* pDevice, HMODULE hSrc
                                          UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                          D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                         PALETTEENTRY* pPalette,
-                                         Ref<IDirect3DTexture9>* ppTexture) {
+                                         PALETTEENTRY* pPalette, IDirect3DTexture9** ppTexture) {
   if (ppTexture) *ppTexture = nullptr;
   if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
   return pDevice->D3DXCreateTextureFromResourceEx(hSrcModule, pSrcResource, Width, Height,
@@ -60,7 +59,7 @@ HRESULT D3DXLoadSurfaceFromResourceA(IDirect3DSurface9* pDestSurface,
                                              pSrcResource, pSrcRect, Filter, ColorKey, pSrcInfo);
 }
 
-HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, Ref<ID3DXFont>* ppFont) {
+HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, ID3DXFont** ppFont) {
   if (ppFont) *ppFont = nullptr;
   if (!pDevice || !ppFont) return D3DERR_INVALIDCALL;
   D3DXFONT_DESCA desc;
@@ -69,13 +68,13 @@ HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, Ref<ID3DXFont>* p
 }
 
 HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* pDevice, const D3DXFONT_DESCA* pDesc,
-                                Ref<ID3DXFont>* ppFont) {
+                                ID3DXFont** ppFont) {
   if (ppFont) *ppFont = nullptr;
   if (!pDevice || !pDesc || !ppFont) return D3DERR_INVALIDCALL;
   return pDevice->D3DXCreateFontIndirect(pDesc, ppFont);
 }
 
-HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, Ref<ID3DXSprite>* ppSprite) {
+HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite) {
   if (ppSprite) *ppSprite = nullptr;
   if (!pDevice || !ppSprite) return D3DERR_INVALIDCALL;
   return pDevice->D3DXCreateSprite(ppSprite);

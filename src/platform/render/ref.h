@@ -1,7 +1,9 @@
-// Intrusive reference counting for the render platform's objects, in place of COM's
-// AddRef/Release. Every interface derives from RefCounted; a Ref<T> owns one reference.
-// Objects are born with no references: the first Ref takes ownership, the last one deletes.
-// Releasing in Direct3D's sense is dropping the Ref (`ref = nullptr` or `ref.Reset()`).
+// Reference counting for the render platform's objects, shaped as COM's: creating calls hand an
+// object out through a T** out-parameter carrying one reference for the caller, and the caller
+// releases it. Ref<T> is the smart pointer that holds such references, on every platform:
+// `&ref` releases what it held and hands out its T** for a creating call to fill, Attach takes
+// over a pointer returned with a reference (Direct3DCreate9), and Share adds one for a caller.
+// On Linux our objects derive from RefCounted; on Windows they are real COM objects.
 // Single-threaded by design, like the rest of the program.
 #pragma once
 
@@ -10,6 +12,8 @@
 
 #include "platform/wintypes.h"
 
+// Our own objects' count. A new object starts at zero references: the first Ref (or a Detach
+// into an out-parameter) takes ownership, the last Release deletes it.
 class RefCounted {
  public:
   RefCounted() = default;
@@ -37,7 +41,7 @@ class Ref {
  public:
   Ref() = default;
   Ref(std::nullptr_t) {}
-  // Takes a reference on p (objects start at zero, so `Ref<T>(new X)` owns the new object).
+  // Takes a reference of its own on p (a borrowed pointer, or a new object of ours).
   explicit Ref(T* p) : p_(p) {
     if (p_) p_->AddRef();
   }
@@ -65,8 +69,24 @@ class Ref {
   void Reset() {
     if (T* p = std::exchange(p_, nullptr)) p->Release();
   }
+  // The out-parameter of a creating call: what was held is released first, and the callee
+  // stores a pointer that already carries the reference this Ref then owns.
+  T** operator&() {
+    Reset();
+    return &p_;
+  }
+  // Takes over p together with the reference it carries (no AddRef).
+  void Attach(T* p) {
+    Reset();
+    p_ = p;
+  }
   // Gives up ownership without releasing; the caller now holds the reference.
   T* Detach() { return std::exchange(p_, nullptr); }
+  // A new reference for a caller, e.g. to store through a T** out-parameter.
+  T* Share() const {
+    if (p_) p_->AddRef();
+    return p_;
+  }
   void Swap(Ref& o) noexcept { std::swap(p_, o.p_); }
 
   T* Get() const { return p_; }
@@ -79,6 +99,14 @@ class Ref {
  private:
   T* p_ = nullptr;
 };
+
+// A Ref that takes over a pointer carrying a reference (Direct3DCreate9's result).
+template <typename T>
+Ref<T> AdoptRef(T* p) {
+  Ref<T> r;
+  r.Attach(p);
+  return r;
+}
 
 // Creates an object and hands back its first reference.
 template <typename T, typename... Args>

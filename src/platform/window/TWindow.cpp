@@ -31,8 +31,16 @@ LPARAM PackPoint(QPoint p) {
 
 }  // namespace
 
-TWindow::TWindow(DWORD style, DWORD exStyle)
+TWindow::TWindow(DWORD style, DWORD exStyle, HWND parent)
     : style_(style & ~kLiveStyleBits), exStyle_(exStyle), proc_(DefWindowProcA) {
+  if ((style & WS_CHILD) && parent) {
+    if (TWindow* own = FromHandle(parent)) {
+      setParent(own);
+    } else {
+      foreignParent_ = QWindow::fromWinId(static_cast<WId>(parent));
+      setParent(foreignParent_);
+    }
+  }
   // The surface must suit a GL device from the start: on X11 the visual (and the swap
   // interval Qt takes from it) is fixed when the native window is made, and remaking it would
   // change the handle. A program that wants another format sets the default format first.
@@ -50,6 +58,9 @@ TWindow::TWindow(DWORD style, DWORD exStyle)
     create();
   }
   handle_ = static_cast<HWND>(winId());
+  // Inside another program's window, black shows from the moment the window is mapped, long
+  // before the first frame is drawn.
+  if (IsChild()) SetBlackBackground(handle_);
   Registry()[handle_] = this;
   TMessageQueue::Instance();
   ApplyCursor(this);
@@ -57,6 +68,14 @@ TWindow::TWindow(DWORD style, DWORD exStyle)
 }
 
 TWindow::~TWindow() {
+  if (foreignParent_) {
+    // The stand-in would delete its children with it: this window leaves it first, without
+    // ever becoming a top-level window on the way.
+    destroy();
+    setParent(nullptr);
+    delete foreignParent_;
+    foreignParent_ = nullptr;
+  }
   if (destroyed_) return;
   destroyed_ = true;
   Registry().erase(handle_);
@@ -102,12 +121,19 @@ void TWindow::SetExStyle(DWORD exStyle) {
 }
 
 bool TWindow::IsFrameless() const {
+  if (IsChild()) return true;
   return (style_ & WS_POPUP) && (style_ & WS_CAPTION) != WS_CAPTION;
 }
 
 void TWindow::ApplyFlags() {
   Qt::WindowFlags flags = Qt::Window;
-  if (IsFrameless()) {
+  if (IsChild()) {
+    // Override-redirect matters only for a child of the root window: the window manager must
+    // not frame or raise what stands in for the root's own picture.
+    flags = Qt::Widget | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+            Qt::BypassWindowManagerHint;
+    if (style_ & WS_DISABLED) flags |= Qt::WindowTransparentForInput;
+  } else if (IsFrameless()) {
     flags |= Qt::FramelessWindowHint;
   } else {
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -119,15 +145,15 @@ void TWindow::ApplyFlags() {
   if (flags != this->flags()) setFlags(flags);
 }
 
-WNDPROC TWindow::Subclass(WNDPROC proc) {
-  WNDPROC previous = std::move(proc_);
-  proc_ = proc ? std::move(proc) : WNDPROC(DefWindowProcA);
+WindowProcedure TWindow::Subclass(WindowProcedure proc) {
+  WindowProcedure previous = std::move(proc_);
+  proc_ = proc ? std::move(proc) : WindowProcedure(DefWindowProcA);
   return previous;
 }
 
 LRESULT TWindow::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
   // A copy, so that a procedure may replace itself while it runs.
-  WNDPROC proc = proc_;
+  WindowProcedure proc = proc_;
   return proc(handle_, msg, wParam, lParam);
 }
 
@@ -192,12 +218,18 @@ BOOL TWindow::Place(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
   if (fullScreen && isVisible() && !(windowStates() & Qt::WindowFullScreen))
     setWindowStates((windowStates() & ~(Qt::WindowMaximized | Qt::WindowMinimized)) |
                     Qt::WindowFullScreen);
-  if (!(flags & SWP_NOACTIVATE) && isVisible() && !isActive()) requestActivate();
+  // Windows never activates a child window.
+  if (!(flags & SWP_NOACTIVATE) && !IsChild() && isVisible() && !isActive()) requestActivate();
   return TRUE;
 }
 
 BOOL TWindow::ShowCmd(int cmdShow) {
   const bool wasVisible = isVisible();
+  if (IsChild()) {
+    // A child is shown or hidden in its parent; it takes no focus and has no window states.
+    setVisible(cmdShow != SW_HIDE);
+    return wasVisible ? TRUE : FALSE;
+  }
   switch (cmdShow) {
     case SW_HIDE:
       setVisible(false);

@@ -6,6 +6,9 @@
 // should start from its format().
 // Delete a window before the toolkit's application, and never from inside one of its own
 // messages (use deleteLater() there).
+// A WS_CHILD window made with a parent handle lives inside that window, which may belong to
+// another program (a host that lends us its window to draw in): it is never activated, has no
+// frame, and with WS_DISABLED lets all input through to the window under it.
 #pragma once
 
 #include <QPoint>
@@ -16,7 +19,7 @@
 
 class TWindow : public QWindow {
  public:
-  explicit TWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0);
+  explicit TWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0, HWND parent = 0);
   ~TWindow() override;
 
   HWND Handle() const { return handle_; }
@@ -35,7 +38,7 @@ class TWindow : public QWindow {
   LONG_PTR UserData() const { return userData_; }
   void SetUserData(LONG_PTR data) { userData_ = data; }
 
-  WNDPROC Subclass(WNDPROC proc);
+  WindowProcedure Subclass(WindowProcedure proc);
   // Through the procedure chain, as SendMessageA.
   LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
   // A queued message: the application's message hook first, then the procedure chain.
@@ -58,6 +61,7 @@ class TWindow : public QWindow {
  private:
   void ApplyFlags();
   bool IsFrameless() const;
+  bool IsChild() const { return (style_ & WS_CHILD) != 0 && parent() != nullptr; }
   void MouseMessage(UINT msg, WPARAM wParam, QPoint global);
   void SizeMessage();
   void Activation(bool active, bool byMouse);
@@ -67,9 +71,11 @@ class TWindow : public QWindow {
   DWORD exStyle_ = 0;
   HMENU menu_ = 0;
   LONG_PTR userData_ = 0;
-  WNDPROC proc_;
+  WindowProcedure proc_;
   bool destroyed_ = false;
   bool ownedByLayer_ = false;
+  // The parent's stand-in when it is a window of another program.
+  QWindow* foreignParent_ = nullptr;
   bool active_ = false;
   WPARAM lastSizeKind_ = ~WPARAM(0);
   QSize lastSize_;

@@ -20,10 +20,10 @@ QString FromAnsi(const char* text) {
 }  // namespace
 
 HWND CreateWindowExA(DWORD exStyle, const char* /*className*/, const char* windowName, DWORD style,
-                     int x, int y, int width, int height, HWND /*parent*/, HMENU menu,
+                     int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE /*instance*/, void* /*param*/) {
   if (!qGuiApp) return 0;
-  auto* window = new TWindow(style, exStyle);
+  auto* window = new TWindow(style, exStyle, parent);
   window->SetOwnedByLayer(true);
   window->SetMenu(menu);
   if (windowName) window->setTitle(FromAnsi(windowName));
@@ -106,13 +106,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcA(const WindowProcedure& prev, HWND hwnd, UINT msg, WPARAM wParam,
+                        LPARAM lParam) {
   return prev ? prev(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc) {
+WindowProcedure SubclassWindow(HWND hwnd, WindowProcedure proc) {
   TWindow* window = TWindow::FromHandle(hwnd);
-  return window ? window->Subclass(std::move(proc)) : WNDPROC();
+  return window ? window->Subclass(std::move(proc)) : WindowProcedure();
 }
 
 LONG GetWindowLongA(HWND hwnd, int index) {
@@ -234,7 +235,7 @@ void PostQuitMessage(int exitCode) {
   if (TApplication* app = TApplication::Instance()) app->Terminate(exitCode);
 }
 
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc) {
   if (!QCoreApplication::instance()) return 0;
   return TMessageQueue::Instance().SetTimer(hwnd, id, elapseMs, std::move(proc));
 }

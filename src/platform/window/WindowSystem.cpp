@@ -53,11 +53,11 @@ void SetLastCursorPos(QPoint pos) {
   CursorPos() = pos;
 }
 
-void DeliverQueued(MSG& msg, const TIMERPROC* timerProc) {
+void DeliverQueued(MSG& msg, const TimerProcedure* timerProc) {
   msg.time = TickCount();
   if (TApplication* app = TApplication::Instance(); app && app->FilterMessage(msg)) return;
   if (timerProc && *timerProc) {
-    TIMERPROC proc = *timerProc;
+    TimerProcedure proc = *timerProc;
     proc(msg.hwnd, msg.message, msg.wParam, msg.time);
     return;
   }
@@ -103,7 +103,7 @@ bool TMessageQueue::event(QEvent* event) {
   return true;
 }
 
-UINT_PTR TMessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
+UINT_PTR TMessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc) {
   if (hwnd == 0) {
     if (!proc) return 0;
     id = nextThreadTimerId_++;

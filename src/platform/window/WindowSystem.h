@@ -21,13 +21,17 @@ QPoint LastCursorPos();
 void SetLastCursorPos(QPoint pos);
 
 // The hook, then the timer procedure or the window's procedure chain.
-void DeliverQueued(MSG& msg, const TIMERPROC* timerProc = nullptr);
+void DeliverQueued(MSG& msg, const TimerProcedure* timerProc = nullptr);
 
 // Applies the cursor state (ShowCursor count, SetCursor shape) to one window or all.
 void ApplyCursor(TWindow* window);
 void ApplyCursorToAll();
 // Drops a pointer clip or capture that belongs to a window going away.
 void ForgetWindowInput(HWND hwnd);
+
+// Gives an X window a black background, which the server paints at once whenever it is
+// exposed; nothing where there is no X11.
+void SetBlackBackground(HWND hwnd);
 
 // X pointer grab that keeps the pointer inside one window; false where there is no X11.
 bool ConfinePointerTo(HWND hwnd);
@@ -39,7 +43,7 @@ class TMessageQueue : public QObject {
   static TMessageQueue& Instance();  // made on first use, owned by the toolkit's application
   static TMessageQueue* Existing();
   void Post(const MSG& msg);
-  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc);
   bool KillTimer(HWND hwnd, UINT_PTR id);
   void KillTimers(HWND hwnd);
 
@@ -52,7 +56,7 @@ class TMessageQueue : public QObject {
   struct Timer {
     HWND hwnd;
     UINT_PTR id;
-    TIMERPROC proc;
+    TimerProcedure proc;
   };
   std::map<int, Timer> timers_;  // by Qt timer id
   UINT_PTR nextThreadTimerId_ = 1;

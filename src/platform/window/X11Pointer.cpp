@@ -1,4 +1,5 @@
-// The pointer clip needs Xlib; kept apart because Xlib's macros clash with Qt's names.
+// The pointer clip and window backgrounds need Xlib; kept apart because Xlib's macros clash
+// with Qt's names.
 // clang-format off
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -29,6 +30,15 @@ bool ConfinePointerTo(HWND hwnd) {
       GrabModeAsync, GrabModeAsync, window, 0L, CurrentTime);
   XFlush(display);
   return status == GrabSuccess;
+}
+
+void SetBlackBackground(HWND hwnd) {
+  Display* display = X11Display();
+  if (!display) return;
+  XSetWindowBackground(display, static_cast<::Window>(hwnd),
+                       BlackPixel(display, DefaultScreen(display)));
+  XClearWindow(display, static_cast<::Window>(hwnd));
+  XFlush(display);
 }
 
 void UngrabPointer() {

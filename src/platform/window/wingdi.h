@@ -6,6 +6,9 @@
 
 #include "platform/wintypes.h"
 
+// On Windows all of it is the real GDI of <windows.h>.
+#if !defined(_WIN32)
+
 constexpr int LF_FACESIZE = 32;
 
 struct LOGFONTA {
@@ -164,3 +167,5 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
                  UINT count, const INT* dx);
 BOOL TextOutA(HDC hdc, int x, int y, const char* text, int count);
 BOOL GdiFlush();
+
+#endif

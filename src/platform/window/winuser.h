@@ -18,6 +18,28 @@
 
 #include "platform/wintypes.h"
 
+// A window procedure of ours: a std::function, so that an object can hook a window with a bound
+// method; SubclassWindow returns the previous one, which CallWindowProcA chains to. (On Windows
+// WindowProcedure and TimerProcedure are the API's plain function pointers.)
+using WindowProcedure = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
+// Called instead of the window procedure for WM_TIMER of a timer set with a procedure.
+using TimerProcedure = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
+
+#if defined(_WIN32)
+
+// On Windows the real API (<windows.h>, through wintypes.h); the Win32 window layer adds the
+// calls below that take our procedures, and the message-box hook.
+LRESULT CallWindowProcA(const WindowProcedure& prev, HWND hwnd, UINT msg, WPARAM wParam,
+                        LPARAM lParam);
+WindowProcedure SubclassWindow(HWND hwnd, WindowProcedure proc);
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc = {});
+// Message boxes go through the hook below when one is installed, so that a test never meets a
+// box that waits for a click: the name stands for ours.
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+#define MessageBoxA ZelmarMessageBoxA
+
+#else
+
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
@@ -244,12 +266,6 @@ struct MSG {
   POINT pt;        // cursor position in screen coordinates when the message was made
 };
 
-// A window procedure. A std::function so that an object can hook a window with a bound method;
-// SubclassWindow returns the previous one, which CallWindowProcA chains to.
-using WNDPROC = std::function<LRESULT(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
-// Called instead of the window procedure for WM_TIMER of a timer set with a procedure.
-using TIMERPROC = std::function<void(HWND hwnd, UINT msg, UINT_PTR id, DWORD time)>;
-
 // Windows. Every function taking an HWND fails quietly (FALSE, 0) for a handle that names no
 // window of this process.
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
@@ -263,9 +279,10 @@ BOOL SetWindowTextA(HWND hwnd, const char* text);
 HWND GetActiveWindow();
 
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(const WNDPROC& prev, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProcA(const WindowProcedure& prev, HWND hwnd, UINT msg, WPARAM wParam,
+                        LPARAM lParam);
 // Replaces the window's procedure and returns the one it had (DefWindowProcA at first).
-WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc);
+WindowProcedure SubclassWindow(HWND hwnd, WindowProcedure proc);
 
 LONG GetWindowLongA(HWND hwnd, int index);
 LONG SetWindowLongA(HWND hwnd, int index, LONG value);
@@ -300,7 +317,7 @@ BOOL ReleaseCapture();
 
 // Timers: WM_TIMER (wParam = id) through the message loop; ticks do not pile up when the loop
 // is busy. With hwnd 0 a new id is returned and the procedure is required.
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc = {});
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc = {});
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // System. SPI_SETSCREENSAVERRUNNING asks the desktop not to blank the screen while set
@@ -312,6 +329,9 @@ void Sleep(DWORD ms);
 
 // Message boxes (Windows-1252 text, "\r\n" line breaks). Shows a modal box and returns IDOK.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
+#endif
+
 // Tests install a hook to see the box instead of showing it; its result is MessageBoxA's.
 using MessageBoxHook =
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;

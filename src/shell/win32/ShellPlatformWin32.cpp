@@ -125,10 +125,34 @@ std::string DisplayProblem() {
   return {};  // Windows always has its desktop
 }
 
+std::string PlatformEnvironmentHelp() {
+  return "Stored settings: each value from HKEY_CURRENT_USER\\Software\\Zelmar, else from\n"
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar, else its default.\n";
+}
+
+std::string InstalledMapCredits() {
+  return {};  // no packages bring planet maps on Windows
+}
+
+bool RunPlatformMode(const std::vector<std::string>&, const char*, int&) {
+  return false;
+}
+
+bool PrepareDisplay() {
+  return true;
+}
+
 void UseRenderPlatform() {}  // Direct3DCreate9 is Windows' own
 
-HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin) {
+HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin, HWND Host) {
   if (!RegisterFormClass()) return 0;
+  if (Host) {
+    HWND child = CreateWindowExA(0, kFormClass, Caption, WS_CHILD | WS_DISABLED | WS_VISIBLE, 0, 0,
+                                 Width, Height, Host, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (child)
+      if (TApplication* app = TApplication::Instance()) app->WindowCreated(child);
+    return child;
+  }
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   RECT frame{0, 0, Width, Height};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -156,6 +180,13 @@ double DisplayRefreshRate(HWND Window) {
   // 0 and 1 stand for the hardware's default rate, which Windows does not tell.
   return mode.dmDisplayFrequency > 1 ? static_cast<double>(mode.dmDisplayFrequency) : 0.0;
 }
+
+// The saver's window is made to cover the primary monitor; the others keep their picture.
+std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND) {
+  return nullptr;
+}
+
+void UseInstalledMaps() {}  // no packages bring planet maps on Windows
 
 void DestroyFormWindow(HWND Window) {
   if (Window && IsWindow(Window)) DestroyWindow(Window);

@@ -185,11 +185,11 @@ UINT FakeDevice9::GetAvailableTextureMem() {
   return 256u * 1024u * 1024u;
 }
 
-HRESULT FakeDevice9::GetDirect3D(Ref<IDirect3D9>* ppD3D9) {
+HRESULT FakeDevice9::GetDirect3D(IDirect3D9** ppD3D9) {
   auto call = FRecorder->Enter("GetDirect3D", "", true);
   if (call.Failed()) return call.Injected();
   if (!ppD3D9) return call.Return(D3DERR_INVALIDCALL);
-  *ppD3D9 = FD3D;
+  *ppD3D9 = FD3D.Share();
   return call.Return(D3D_OK);
 }
 
@@ -262,7 +262,7 @@ HRESULT FakeDevice9::Present(const RECT* pSourceRect, const RECT* pDestRect,
 }
 
 HRESULT FakeDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                                   Ref<IDirect3DSurface9>* ppBackBuffer) {
+                                   IDirect3DSurface9** ppBackBuffer) {
   auto call = FRecorder->Enter("GetBackBuffer",
                                FakeArgs(iSwapChain, iBackBuffer, static_cast<DWORD>(Type)));
   if (ppBackBuffer) *ppBackBuffer = nullptr;
@@ -278,12 +278,11 @@ HRESULT FakeDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUF
   desc.MultiSampleQuality = FParams.MultiSampleQuality;
   desc.Width = FParams.BackBufferWidth;
   desc.Height = FParams.BackBufferHeight;
-  *ppBackBuffer = MakeRef<FakeSurface9>(FLink, FRecorder, desc);
+  *ppBackBuffer = MakeRef<FakeSurface9>(FLink, FRecorder, desc).Detach();
   return call.Return(D3D_OK);
 }
 
-HRESULT FakeDevice9::GetRenderTarget(DWORD RenderTargetIndex,
-                                     Ref<IDirect3DSurface9>* ppRenderTarget) {
+HRESULT FakeDevice9::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
   if (RenderTargetIndex != 0) {
     if (ppRenderTarget) *ppRenderTarget = nullptr;
     return FRecorder->Enter("GetRenderTarget", FakeArgs(RenderTargetIndex)).Return(D3DERR_NOTFOUND);
@@ -318,8 +317,8 @@ BOOL FakeDevice9::ShowCursor(BOOL bShow) {
 // ---- Resources ------------------------------------------------------------------------------
 
 HRESULT FakeDevice9::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
-                                   D3DFORMAT Format, D3DPOOL Pool,
-                                   Ref<IDirect3DTexture9>* ppTexture, HANDLE* pSharedHandle) {
+                                   D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                                   HANDLE* pSharedHandle) {
   auto call = FRecorder->Enter(
       "CreateTexture",
       FakeArgs(Width, Height, Levels, FakeHex(Usage), FakeFormatName(Format), FakePoolName(Pool)));
@@ -332,24 +331,25 @@ HRESULT FakeDevice9::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD U
        (Width > FCaps.MaxTextureWidth || Height > FCaps.MaxTextureHeight))) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  *ppTexture = MakeRef<FakeTexture9>(FLink, FRecorder, Width, Height, Levels, Usage, Format, Pool);
+  *ppTexture =
+      MakeRef<FakeTexture9>(FLink, FRecorder, Width, Height, Levels, Usage, Format, Pool).Detach();
   return call.Return(D3D_OK);
 }
 
 HRESULT FakeDevice9::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                        Ref<IDirect3DVertexBuffer9>* ppVertexBuffer,
+                                        IDirect3DVertexBuffer9** ppVertexBuffer,
                                         HANDLE* pSharedHandle) {
   auto call = FRecorder->Enter("CreateVertexBuffer",
                                FakeArgs(Length, FakeHex(Usage), FakeHex(FVF), FakePoolName(Pool)));
   if (ppVertexBuffer) *ppVertexBuffer = nullptr;
   if (call.Failed()) return call.Injected();
   if (!ppVertexBuffer || pSharedHandle || Length == 0) return call.Return(D3DERR_INVALIDCALL);
-  *ppVertexBuffer = MakeRef<FakeVertexBuffer9>(FLink, FRecorder, Length, Usage, FVF, Pool);
+  *ppVertexBuffer = MakeRef<FakeVertexBuffer9>(FLink, FRecorder, Length, Usage, FVF, Pool).Detach();
   return call.Return(D3D_OK);
 }
 
 HRESULT FakeDevice9::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                       Ref<IDirect3DIndexBuffer9>* ppIndexBuffer,
+                                       IDirect3DIndexBuffer9** ppIndexBuffer,
                                        HANDLE* pSharedHandle) {
   auto call = FRecorder->Enter(
       "CreateIndexBuffer",
@@ -360,12 +360,13 @@ HRESULT FakeDevice9::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Forma
       (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  *ppIndexBuffer = MakeRef<FakeIndexBuffer9>(FLink, FRecorder, Length, Usage, Format, Pool);
+  *ppIndexBuffer =
+      MakeRef<FakeIndexBuffer9>(FLink, FRecorder, Length, Usage, Format, Pool).Detach();
   return call.Return(D3D_OK);
 }
 
 HRESULT FakeDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
-                                                 D3DPOOL Pool, Ref<IDirect3DSurface9>* ppSurface,
+                                                 D3DPOOL Pool, IDirect3DSurface9** ppSurface,
                                                  HANDLE* pSharedHandle) {
   auto call = FRecorder->Enter("CreateOffscreenPlainSurface",
                                FakeArgs(Width, Height, FakeFormatName(Format), FakePoolName(Pool)));
@@ -380,7 +381,7 @@ HRESULT FakeDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFOR
   desc.Pool = Pool;
   desc.Width = Width;
   desc.Height = Height;
-  *ppSurface = MakeRef<FakeSurface9>(FLink, FRecorder, desc);
+  *ppSurface = MakeRef<FakeSurface9>(FLink, FRecorder, desc).Detach();
   return call.Return(D3D_OK);
 }
 
@@ -601,11 +602,11 @@ HRESULT FakeDevice9::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   return call.Return(D3D_OK);
 }
 
-HRESULT FakeDevice9::GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture) {
+HRESULT FakeDevice9::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) {
   auto call = FRecorder->Enter("GetTexture", FakeArgs(Stage), true);
   if (call.Failed()) return call.Injected();
   if (!ppTexture || Stage >= kFakeStages) return call.Return(D3DERR_INVALIDCALL);
-  *ppTexture = FState.Textures[Stage];
+  *ppTexture = FState.Textures[Stage].Share();
   return call.Return(D3D_OK);
 }
 
@@ -652,7 +653,7 @@ HRESULT FakeDevice9::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DW
 
 // ---- State blocks -----------------------------------------------------------------------------
 
-HRESULT FakeDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DStateBlock9>* ppSB) {
+HRESULT FakeDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9** ppSB) {
   auto call = FRecorder->Enter("CreateStateBlock", FakeArgs(static_cast<DWORD>(Type)));
   if (ppSB) *ppSB = nullptr;
   if (call.Failed()) return call.Injected();
@@ -661,7 +662,7 @@ HRESULT FakeDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DState
   }
   auto block = MakeRef<FakeStateBlock9>(FLink, FRecorder);
   block->HoldAll(FState);
-  *ppSB = block;
+  *ppSB = block.Share();
   return call.Return(D3D_OK);
 }
 
@@ -673,12 +674,12 @@ HRESULT FakeDevice9::BeginStateBlock() {
   return call.Return(D3D_OK);
 }
 
-HRESULT FakeDevice9::EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) {
+HRESULT FakeDevice9::EndStateBlock(IDirect3DStateBlock9** ppSB) {
   auto call = FRecorder->Enter("EndStateBlock", FRecording ? FRecording->Label() : "none");
   if (ppSB) *ppSB = nullptr;
   if (call.Failed()) return call.Injected();
   if (!ppSB || !FRecording) return call.Return(D3DERR_INVALIDCALL);
-  *ppSB = std::move(FRecording);
+  *ppSB = FRecording.Detach();
   FRecording = nullptr;
   return call.Return(D3D_OK);
 }
@@ -887,7 +888,7 @@ HRESULT FakeDevice9::CreateTextureFromImage(const std::string& Call, const std::
                                             UINT Height, UINT MipLevels, DWORD Usage,
                                             D3DFORMAT Format, D3DPOOL Pool, D3DCOLOR ColorKey,
                                             D3DXIMAGE_INFO* pSrcInfo,
-                                            Ref<IDirect3DTexture9>* ppTexture) {
+                                            IDirect3DTexture9** ppTexture) {
   auto call = FRecorder->Enter(Call, Args);
   *ppTexture = nullptr;
   if (call.Failed()) return call.Injected();
@@ -916,7 +917,7 @@ HRESULT FakeDevice9::CreateTextureFromImage(const std::string& Call, const std::
   texture->LoadedFrom = Name;
   texture->ColorKey = ColorKey;
   if (pSrcInfo) *pSrcInfo = ImageInfo(image, D3DRTYPE_TEXTURE, Name);
-  *ppTexture = texture;
+  *ppTexture = texture.Share();
   return call.Return(D3D_OK);
 }
 
@@ -925,7 +926,7 @@ HRESULT FakeDevice9::D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Widt
                                                  D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                                  D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                                  PALETTEENTRY* /*pPalette*/,
-                                                 Ref<IDirect3DTexture9>* ppTexture) {
+                                                 IDirect3DTexture9** ppTexture) {
   const std::string name = pSrcFile ? pSrcFile : "";
   return CreateTextureFromImage("D3DXCreateTextureFromFileEx",
                                 FakeArgs("\"" + name + "\"", SizeArg(Width), SizeArg(Height),
@@ -938,7 +939,7 @@ HRESULT FakeDevice9::D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Widt
 HRESULT FakeDevice9::D3DXCreateTextureFromResourceEx(
     HMODULE hSrcModule, const char* pSrcResource, UINT Width, UINT Height, UINT MipLevels,
     DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
-    D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* /*pPalette*/, Ref<IDirect3DTexture9>* ppTexture) {
+    D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* /*pPalette*/, IDirect3DTexture9** ppTexture) {
   const std::string name = pSrcResource ? pSrcResource : "";
   return CreateTextureFromImage(
       "D3DXCreateTextureFromResourceEx",
@@ -991,7 +992,7 @@ HRESULT FakeDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface
                      pDestSurface, name, true, pSrcInfo);
 }
 
-HRESULT FakeDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, Ref<ID3DXFont>* ppFont) {
+HRESULT FakeDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) {
   auto call =
       FRecorder->Enter("D3DXCreateFontIndirect",
                        pDesc ? FakeArgs("\"" + std::string(pDesc->FaceName) + "\"", pDesc->Height,
@@ -1000,14 +1001,14 @@ HRESULT FakeDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, Ref<ID3
   *ppFont = nullptr;
   if (call.Failed()) return call.Injected();
   if (!pDesc) return call.Return(D3DERR_INVALIDCALL);
-  *ppFont = MakeRef<FakeFont>(this, *pDesc);
+  *ppFont = MakeRef<FakeFont>(this, *pDesc).Detach();
   return call.Return(D3D_OK);
 }
 
-HRESULT FakeDevice9::D3DXCreateSprite(Ref<ID3DXSprite>* ppSprite) {
+HRESULT FakeDevice9::D3DXCreateSprite(ID3DXSprite** ppSprite) {
   auto call = FRecorder->Enter("D3DXCreateSprite", "");
   *ppSprite = nullptr;
   if (call.Failed()) return call.Injected();
-  *ppSprite = MakeRef<FakeSprite>(this);
+  *ppSprite = MakeRef<FakeSprite>(this).Detach();
   return call.Return(D3D_OK);
 }

@@ -96,30 +96,29 @@ class FakeDevice9 : public IDirect3DDevice9 {
   // ---- IDirect3DDevice9 ----
   HRESULT TestCooperativeLevel() override;
   UINT GetAvailableTextureMem() override;
-  HRESULT GetDirect3D(Ref<IDirect3D9>* ppD3D9) override;
+  HRESULT GetDirect3D(IDirect3D9** ppD3D9) override;
   HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
   HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) override;
   HRESULT Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) override;
   HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                   const void* pDirtyRegion) override;
   HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                        Ref<IDirect3DSurface9>* ppBackBuffer) override;
-  HRESULT GetRenderTarget(DWORD RenderTargetIndex, Ref<IDirect3DSurface9>* ppRenderTarget) override;
+                        IDirect3DSurface9** ppBackBuffer) override;
+  HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
   HRESULT SetCursorProperties(UINT XHotSpot, UINT YHotSpot,
                               IDirect3DSurface9* pCursorBitmap) override;
   void SetCursorPosition(int X, int Y, DWORD Flags) override;
   BOOL ShowCursor(BOOL bShow) override;
   HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                        D3DPOOL Pool, Ref<IDirect3DTexture9>* ppTexture,
+                        D3DPOOL Pool, IDirect3DTexture9** ppTexture,
                         HANDLE* pSharedHandle) override;
   HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                             Ref<IDirect3DVertexBuffer9>* ppVertexBuffer,
+                             IDirect3DVertexBuffer9** ppVertexBuffer,
                              HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                            Ref<IDirect3DIndexBuffer9>* ppIndexBuffer,
-                            HANDLE* pSharedHandle) override;
+                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
   HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
-                                      Ref<IDirect3DSurface9>* ppSurface,
+                                      IDirect3DSurface9** ppSurface,
                                       HANDLE* pSharedHandle) override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
@@ -138,14 +137,14 @@ class FakeDevice9 : public IDirect3DDevice9 {
   HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
   HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
   HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
-  HRESULT GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture) override;
+  HRESULT GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) override;
   HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
   HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
   HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
   HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
-  HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DStateBlock9>* ppSB) override;
+  HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9** ppSB) override;
   HRESULT BeginStateBlock() override;
-  HRESULT EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) override;
+  HRESULT EndStateBlock(IDirect3DStateBlock9** ppSB) override;
   HRESULT SetFVF(DWORD FVF) override;
   HRESULT GetFVF(DWORD* pFVF) override;
   HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
@@ -164,13 +163,13 @@ class FakeDevice9 : public IDirect3DDevice9 {
                                       DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                                       DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                       PALETTEENTRY* pPalette,
-                                      Ref<IDirect3DTexture9>* ppTexture) override;
+                                      IDirect3DTexture9** ppTexture) override;
   HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource, UINT Width,
                                           UINT Height, UINT MipLevels, DWORD Usage,
                                           D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                                           DWORD MipFilter, D3DCOLOR ColorKey,
                                           D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                          Ref<IDirect3DTexture9>* ppTexture) override;
+                                          IDirect3DTexture9** ppTexture) override;
   HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface, const PALETTEENTRY* pDestPalette,
                                   const RECT* pDestRect, const char* pSrcFile, const RECT* pSrcRect,
                                   DWORD Filter, D3DCOLOR ColorKey,
@@ -180,8 +179,8 @@ class FakeDevice9 : public IDirect3DDevice9 {
                                       HMODULE hSrcModule, const char* pSrcResource,
                                       const RECT* pSrcRect, DWORD Filter, D3DCOLOR ColorKey,
                                       D3DXIMAGE_INFO* pSrcInfo) override;
-  HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, Ref<ID3DXFont>* ppFont) override;
-  HRESULT D3DXCreateSprite(Ref<ID3DXSprite>* ppSprite) override;
+  HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) override;
+  HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) override;
 
   // ---- Used by the fake's state blocks, fonts and sprites ----
   FakeDeviceState& MutableState() { return FState; }
@@ -207,7 +206,7 @@ class FakeDevice9 : public IDirect3DDevice9 {
                                  const std::string& Name, bool FromResource, UINT Width,
                                  UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                  D3DPOOL Pool, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                 Ref<IDirect3DTexture9>* ppTexture);
+                                 IDirect3DTexture9** ppTexture);
   HRESULT LoadSurface(const std::string& Call, const std::string& Args, IDirect3DSurface9* Surface,
                       const std::string& Name, bool FromResource, D3DXIMAGE_INFO* pSrcInfo);
 

@@ -244,7 +244,7 @@ HMONITOR FakeDirect3D9::GetAdapterMonitor(UINT Adapter) {
 HRESULT FakeDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
                                     DWORD BehaviorFlags,
                                     D3DPRESENT_PARAMETERS* pPresentationParameters,
-                                    Ref<IDirect3DDevice9>* ppReturnedDeviceInterface) {
+                                    IDirect3DDevice9** ppReturnedDeviceInterface) {
   const D3DPRESENT_PARAMETERS* pp = pPresentationParameters;
   auto call = FRecorder->Enter(
       "CreateDevice",
@@ -277,7 +277,7 @@ HRESULT FakeDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hF
   caps.AdapterOrdinal = Adapter;
   auto* created = new FakeDevice9(Ref<FakeDirect3D9>(this), FRecorder, caps, BehaviorFlags, params);
   FDevices.push_back(created);
-  *ppReturnedDeviceInterface = Ref<IDirect3DDevice9>(created);
+  *ppReturnedDeviceInterface = Ref<IDirect3DDevice9>(created).Detach();
   return call.Return(D3D_OK);
 }
 

@@ -51,7 +51,7 @@ class FakeDirect3D9 : public IDirect3D9 {
   HMONITOR GetAdapterMonitor(UINT Adapter) override;
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
-                       Ref<IDirect3DDevice9>* ppReturnedDeviceInterface) override;
+                       IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
   // Used by FakeDevice9.
   void DeviceDestroyed(FakeDevice9* Device);

@@ -10,7 +10,7 @@ class FakeFont : public ID3DXFont {
   FakeFont(FakeDevice9* Device, const D3DXFONT_DESCA& Desc);
   ~FakeFont() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   HRESULT GetDescA(D3DXFONT_DESCA* pDesc) override;
   INT DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) override;
   HRESULT OnLostDevice() override;
@@ -40,7 +40,7 @@ class FakeSprite : public ID3DXSprite {
   explicit FakeSprite(FakeDevice9* Device);
   ~FakeSprite() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   HRESULT Begin() override;
   HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect, const D3DXVECTOR2* pScaling,
                const D3DXVECTOR2* pRotationCenter, float Rotation, const D3DXVECTOR2* pTranslation,

@@ -9,7 +9,7 @@ class FakeIndexBuffer9 : public IDirect3DIndexBuffer9 {
                    const std::shared_ptr<FakeRecorder>& Recorder, UINT Length, DWORD Usage,
                    D3DFORMAT Format, D3DPOOL Pool);
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override {
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override {
     return FStore.Core().GetDevice(ppDevice);
   }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }

@@ -31,11 +31,11 @@ FakeResourceCore::~FakeResourceCore() {
   Labels().erase(FOwner);
 }
 
-HRESULT FakeResourceCore::GetDevice(Ref<IDirect3DDevice9>* ppDevice) const {
+HRESULT FakeResourceCore::GetDevice(IDirect3DDevice9** ppDevice) const {
   if (!ppDevice) return D3DERR_INVALIDCALL;
   *ppDevice = nullptr;
   if (!FLink->Device) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(FLink->Device);
+  *ppDevice = Ref<IDirect3DDevice9>(FLink->Device).Detach();
   return D3D_OK;
 }
 

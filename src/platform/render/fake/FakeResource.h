@@ -32,7 +32,7 @@ class FakeResourceCore {
   FakeDevice9* Device() const { return FLink->Device; }
   const std::shared_ptr<FakeDeviceLink>& Link() const { return FLink; }
   const std::shared_ptr<FakeRecorder>& SharedRecorder() const { return FRecorder; }
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) const;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) const;
 
  private:
   const RefCounted* FOwner;

@@ -17,7 +17,7 @@ class FakeStateBlock9 : public IDirect3DStateBlock9 {
   FakeStateBlock9(const std::shared_ptr<FakeDeviceLink>& Link,
                   const std::shared_ptr<FakeRecorder>& Recorder);
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   HRESULT Capture() override;
   HRESULT Apply() override;
 

@@ -18,7 +18,7 @@ class FakeSurface9 : public IDirect3DSurface9 {
                const std::shared_ptr<FakeRecorder>& Recorder, Ref<FakeTexture9> Texture,
                UINT Level);
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
   HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
   HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;

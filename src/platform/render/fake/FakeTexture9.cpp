@@ -42,13 +42,14 @@ HRESULT FakeTexture9::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   return call.Return(D3D_OK);
 }
 
-HRESULT FakeTexture9::GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) {
+HRESULT FakeTexture9::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) {
   auto call = FCore.Recorder().Enter("GetSurfaceLevel", FakeArgs(FCore.Label(), Level));
   if (ppSurfaceLevel) *ppSurfaceLevel = nullptr;
   if (call.Failed()) return call.Injected();
   if (!ppSurfaceLevel || Level >= FLevels.size()) return call.Return(D3DERR_INVALIDCALL);
   *ppSurfaceLevel =
-      MakeRef<FakeSurface9>(FCore.Link(), FCore.SharedRecorder(), Ref<FakeTexture9>(this), Level);
+      MakeRef<FakeSurface9>(FCore.Link(), FCore.SharedRecorder(), Ref<FakeTexture9>(this), Level)
+          .Detach();
   return call.Return(D3D_OK);
 }
 

@@ -13,11 +13,11 @@ class FakeTexture9 : public IDirect3DTexture9 {
                const std::shared_ptr<FakeRecorder>& Recorder, UINT Width, UINT Height, UINT Levels,
                DWORD Usage, D3DFORMAT Format, D3DPOOL Pool);
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override { return FCore.GetDevice(ppDevice); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
   DWORD GetLevelCount() override { return static_cast<DWORD>(FLevels.size()); }
   HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
-  HRESULT GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) override;
+  HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
   HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                    DWORD Flags) override;
   HRESULT UnlockRect(UINT Level) override;

@@ -429,9 +429,9 @@ UINT GLDevice9::GetAvailableTextureMem() {
   return 256u << 20;
 }
 
-HRESULT GLDevice9::GetDirect3D(Ref<IDirect3D9>* ppD3D9) {
+HRESULT GLDevice9::GetDirect3D(IDirect3D9** ppD3D9) {
   if (!ppD3D9) return D3DERR_INVALIDCALL;
-  *ppD3D9 = d3d_;
+  *ppD3D9 = d3d_.Share();
   return D3D_OK;
 }
 
@@ -511,7 +511,7 @@ HRESULT GLDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
 }
 
 HRESULT GLDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE,
-                                 Ref<IDirect3DSurface9>* ppBackBuffer) {
+                                 IDirect3DSurface9** ppBackBuffer) {
   if (!ppBackBuffer) return D3DERR_INVALIDCALL;
   *ppBackBuffer = nullptr;
   if (iSwapChain != 0 || iBackBuffer >= pp_.BackBufferCount) return D3DERR_INVALIDCALL;
@@ -524,12 +524,11 @@ HRESULT GLDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
   desc.MultiSampleQuality = pp_.MultiSampleQuality;
   desc.Width = pp_.BackBufferWidth;
   desc.Height = pp_.BackBufferHeight;
-  *ppBackBuffer = Ref<IDirect3DSurface9>(GLSurface9::BackBuffer(core_, desc));
+  *ppBackBuffer = Ref<IDirect3DSurface9>(GLSurface9::BackBuffer(core_, desc)).Detach();
   return D3D_OK;
 }
 
-HRESULT GLDevice9::GetRenderTarget(DWORD RenderTargetIndex,
-                                   Ref<IDirect3DSurface9>* ppRenderTarget) {
+HRESULT GLDevice9::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
   if (RenderTargetIndex != 0) return D3DERR_NOTFOUND;
   return GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, ppRenderTarget);
 }
@@ -579,7 +578,7 @@ BOOL GLDevice9::ShowCursor(BOOL bShow) {
 // ---- Resources -------------------------------------------------------------------------------
 
 HRESULT GLDevice9::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
-                                 D3DFORMAT Format, D3DPOOL Pool, Ref<IDirect3DTexture9>* ppTexture,
+                                 D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
                                  HANDLE* pSharedHandle) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
@@ -590,7 +589,7 @@ HRESULT GLDevice9::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
 }
 
 HRESULT GLDevice9::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                      Ref<IDirect3DVertexBuffer9>* ppVertexBuffer,
+                                      IDirect3DVertexBuffer9** ppVertexBuffer,
                                       HANDLE* pSharedHandle) {
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
@@ -598,13 +597,12 @@ HRESULT GLDevice9::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
     return D3DERR_INVALIDCALL;
   Ref<GLVertexBuffer9> vb(new GLVertexBuffer9(core_, Length, Usage, FVF, Pool));
   if (!vb->Buffer().Valid()) return D3DERR_OUTOFVIDEOMEMORY;
-  *ppVertexBuffer = vb;
+  *ppVertexBuffer = vb.Share();
   return D3D_OK;
 }
 
 HRESULT GLDevice9::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                     Ref<IDirect3DIndexBuffer9>* ppIndexBuffer,
-                                     HANDLE* pSharedHandle) {
+                                     IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
   if (!ppIndexBuffer) return D3DERR_INVALIDCALL;
   *ppIndexBuffer = nullptr;
   if (Length == 0 || pSharedHandle || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) ||
@@ -612,19 +610,19 @@ HRESULT GLDevice9::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
     return D3DERR_INVALIDCALL;
   Ref<GLIndexBuffer9> ib(new GLIndexBuffer9(core_, Length, Usage, Format, Pool));
   if (!ib->Buffer().Valid()) return D3DERR_OUTOFVIDEOMEMORY;
-  *ppIndexBuffer = ib;
+  *ppIndexBuffer = ib.Share();
   return D3D_OK;
 }
 
 HRESULT GLDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
-                                               D3DPOOL Pool, Ref<IDirect3DSurface9>* ppSurface,
+                                               D3DPOOL Pool, IDirect3DSurface9** ppSurface,
                                                HANDLE* pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   if (pSharedHandle || Pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   GLSurface9* s = GLSurface9::Offscreen(core_, Width, Height, Format, Pool);
   if (!s) return D3DERR_INVALIDCALL;
-  *ppSurface = Ref<IDirect3DSurface9>(s);
+  *ppSurface = Ref<IDirect3DSurface9>(s).Detach();
   return D3D_OK;
 }
 
@@ -827,9 +825,9 @@ HRESULT GLDevice9::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   return D3D_OK;
 }
 
-HRESULT GLDevice9::GetTexture(DWORD Stage, Ref<IDirect3DBaseTexture9>* ppTexture) {
+HRESULT GLDevice9::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) {
   if (Stage >= kGLStages || !ppTexture) return D3DERR_INVALIDCALL;
-  *ppTexture = state_.textures[Stage];
+  *ppTexture = state_.textures[Stage].Share();
   return D3D_OK;
 }
 
@@ -865,14 +863,14 @@ HRESULT GLDevice9::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWOR
   return D3D_OK;
 }
 
-HRESULT GLDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, Ref<IDirect3DStateBlock9>* ppSB) {
+HRESULT GLDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9** ppSB) {
   if (!ppSB) return D3DERR_INVALIDCALL;
   *ppSB = nullptr;
   if (Type < D3DSBT_ALL || Type > D3DSBT_VERTEXSTATE || recording_) return D3DERR_INVALIDCALL;
   Ref<GLStateBlock9> block(new GLStateBlock9(core_));
   block->HoldAll(Type);
   block->Capture();
-  *ppSB = block;
+  *ppSB = block.Share();
   return D3D_OK;
 }
 
@@ -882,11 +880,11 @@ HRESULT GLDevice9::BeginStateBlock() {
   return D3D_OK;
 }
 
-HRESULT GLDevice9::EndStateBlock(Ref<IDirect3DStateBlock9>* ppSB) {
+HRESULT GLDevice9::EndStateBlock(IDirect3DStateBlock9** ppSB) {
   if (!ppSB) return D3DERR_INVALIDCALL;
   *ppSB = nullptr;
   if (!recording_) return D3DERR_INVALIDCALL;
-  *ppSB = std::move(recording_);
+  *ppSB = recording_.Detach();
   recording_ = nullptr;
   return D3D_OK;
 }
@@ -1504,7 +1502,7 @@ namespace {
 HRESULT TextureFromImage(IDirect3DDevice9* device, DecodedImage& d, UINT Width, UINT Height,
                          UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                          DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                         Ref<IDirect3DTexture9>* ppTexture) {
+                         IDirect3DTexture9** ppTexture) {
   if (pSrcInfo) *pSrcInfo = d.info;
   auto size = [](UINT requested, UINT image) {
     if (requested == D3DX_DEFAULT_NONPOW2 || requested == D3DX_FROM_FILE) return image;
@@ -1532,7 +1530,7 @@ HRESULT TextureFromImage(IDirect3DDevice9* device, DecodedImage& d, UINT Width, 
     level = NextMipLevel(level, MipFilter);
     t->WriteLevel(i, level);
   }
-  *ppTexture = texture;
+  *ppTexture = texture.Share();
   return D3D_OK;
 }
 
@@ -1579,7 +1577,7 @@ HRESULT GLDevice9::D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width,
                                                UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                                D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                                D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                               PALETTEENTRY*, Ref<IDirect3DTexture9>* ppTexture) {
+                                               PALETTEENTRY*, IDirect3DTexture9** ppTexture) {
   DecodedImage d;
   if (HRESULT hr = DecodeImageFile(pSrcFile, &d); FAILED(hr)) return hr;
   return TextureFromImage(this, d, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
@@ -1591,7 +1589,7 @@ HRESULT GLDevice9::D3DXCreateTextureFromResourceEx(HMODULE, const char* pSrcReso
                                                    D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                                                    DWORD MipFilter, D3DCOLOR ColorKey,
                                                    D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*,
-                                                   Ref<IDirect3DTexture9>* ppTexture) {
+                                                   IDirect3DTexture9** ppTexture) {
   const std::vector<BYTE>* bytes = D3DXFindResource(pSrcResource);
   if (!bytes) return D3DXERR_INVALIDDATA;
   DecodedImage d;
@@ -1621,11 +1619,11 @@ HRESULT GLDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface, 
   return SurfaceFromImage(pDestSurface, pDestRect, d, pSrcRect, Filter, ColorKey, pSrcInfo);
 }
 
-HRESULT GLDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, Ref<ID3DXFont>* ppFont) {
+HRESULT GLDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) {
   return GLFont9::Create(Ref<GLDevice9>(this), *pDesc, ppFont);
 }
 
-HRESULT GLDevice9::D3DXCreateSprite(Ref<ID3DXSprite>* ppSprite) {
-  *ppSprite = Ref<ID3DXSprite>(new GLSprite9(Ref<GLDevice9>(this)));
+HRESULT GLDevice9::D3DXCreateSprite(ID3DXSprite** ppSprite) {
+  *ppSprite = Ref<ID3DXSprite>(new GLSprite9(Ref<GLDevice9>(this))).Detach();
   return D3D_OK;
 }

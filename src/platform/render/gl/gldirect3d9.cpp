@@ -259,7 +259,7 @@ HMONITOR GLDirect3D9::GetAdapterMonitor(UINT Adapter) {
 
 HRESULT GLDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
                                   DWORD BehaviorFlags, D3DPRESENT_PARAMETERS* pp,
-                                  Ref<IDirect3DDevice9>* ppDevice) {
+                                  IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
   *ppDevice = nullptr;
   if (!pp) return D3DERR_INVALIDCALL;
@@ -267,6 +267,6 @@ HRESULT GLDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
   Ref<GLDevice9> device(new GLDevice9(Ref<IDirect3D9>(this), Adapter, DeviceType, BehaviorFlags));
   const HWND window = pp->hDeviceWindow ? pp->hDeviceWindow : hFocusWindow;
   if (HRESULT hr = device->Create(window, pp); FAILED(hr)) return hr;
-  *ppDevice = device;
+  *ppDevice = device.Share();
   return D3D_OK;
 }

@@ -34,7 +34,7 @@ class GLDirect3D9 final : public IDirect3D9 {
   HMONITOR GetAdapterMonitor(UINT Adapter) override;
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
-                       Ref<IDirect3DDevice9>* ppReturnedDeviceInterface) override;
+                       IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
   // The device type every adapter offers.
   D3DDEVTYPE DeviceType() const;

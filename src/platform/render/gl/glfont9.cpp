@@ -38,11 +38,10 @@ GLFont9::~GLFont9() {
   if (!lost_) --device_->Core()->unlostD3DXObjects;
 }
 
-HRESULT GLFont9::Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc,
-                        Ref<ID3DXFont>* out) {
+HRESULT GLFont9::Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc, ID3DXFont** out) {
   Ref<GLFont9> font(new GLFont9(device, desc));
   if (HRESULT hr = font->BuildAtlas(); FAILED(hr)) return hr;
-  *out = font;
+  *out = font.Share();
   return D3D_OK;
 }
 
@@ -97,9 +96,9 @@ HRESULT GLFont9::BuildAtlas() {
   return D3D_OK;
 }
 
-HRESULT GLFont9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLFont9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = device_;
+  *ppDevice = device_.Share();
   return D3D_OK;
 }
 

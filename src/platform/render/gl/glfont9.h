@@ -11,11 +11,10 @@
 
 class GLFont9 final : public ID3DXFont {
  public:
-  static HRESULT Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc,
-                        Ref<ID3DXFont>* out);
+  static HRESULT Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc, ID3DXFont** out);
   ~GLFont9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT GetDescA(D3DXFONT_DESCA* pDesc) override;
   INT DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) override;
   HRESULT OnLostDevice() override;

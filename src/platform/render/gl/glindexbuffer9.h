@@ -7,7 +7,7 @@ class GLIndexBuffer9 final : public IDirect3DIndexBuffer9 {
  public:
   GLIndexBuffer9(const Ref<GLCore>& core, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
       : buffer_(core, length, usage, pool), format_(format) {}
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
     return buffer_.Lock(OffsetToLock, SizeToLock, ppbData, Flags);

@@ -10,9 +10,9 @@ GLSprite9::~GLSprite9() {
   if (!lost_) --device_->Core()->unlostD3DXObjects;
 }
 
-HRESULT GLSprite9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLSprite9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = device_;
+  *ppDevice = device_.Share();
   return D3D_OK;
 }
 

@@ -11,7 +11,7 @@ class GLSprite9 final : public ID3DXSprite {
   explicit GLSprite9(const Ref<GLDevice9>& device);
   ~GLSprite9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT Begin() override;
   HRESULT Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect, const D3DXVECTOR2* pScaling,
                const D3DXVECTOR2* pRotationCenter, float Rotation, const D3DXVECTOR2* pTranslation,

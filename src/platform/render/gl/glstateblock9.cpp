@@ -70,9 +70,9 @@ GLStateBlock9::~GLStateBlock9() {
   --core_->defaultPoolObjects;
 }
 
-HRESULT GLStateBlock9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLStateBlock9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(core_->device);
+  *ppDevice = Ref<IDirect3DDevice9>(core_->device).Detach();
   return core_->device ? D3D_OK : D3DERR_INVALIDCALL;
 }
 

@@ -13,7 +13,7 @@ class GLStateBlock9 final : public IDirect3DStateBlock9 {
   explicit GLStateBlock9(const Ref<GLCore>& core);
   ~GLStateBlock9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   HRESULT Capture() override;
   HRESULT Apply() override;
 

@@ -42,9 +42,9 @@ GLSurface9* GLSurface9::BackBuffer(const Ref<GLCore>& core, const D3DSURFACE_DES
   return s;
 }
 
-HRESULT GLSurface9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLSurface9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(core_->device);
+  *ppDevice = Ref<IDirect3DDevice9>(core_->device).Detach();
   return core_->device ? D3D_OK : D3DERR_INVALIDCALL;
 }
 

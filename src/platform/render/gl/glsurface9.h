@@ -18,7 +18,7 @@ class GLSurface9 final : public IDirect3DSurface9 {
   static GLSurface9* BackBuffer(const Ref<GLCore>& core, const D3DSURFACE_DESC& desc);
   ~GLSurface9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
   HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
   HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;

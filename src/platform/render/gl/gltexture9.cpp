@@ -21,8 +21,7 @@ GLTexture9::~GLTexture9() {
 }
 
 HRESULT GLTexture9::Create(const Ref<GLCore>& core, UINT width, UINT height, UINT levels,
-                           DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                           Ref<IDirect3DTexture9>* out) {
+                           DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** out) {
   *out = nullptr;
   GLTextureFormat tf;
   if (width == 0 || height == 0 || !GLTextureFormatOf(format, &tf)) return D3DERR_INVALIDCALL;
@@ -55,13 +54,13 @@ HRESULT GLTexture9::Create(const Ref<GLCore>& core, UINT width, UINT height, UIN
   }
   if (core->device) core->device->ForgetTexture(0);  // the unit-0 binding changed
   if (gl->glGetError() != GL_NO_ERROR) return D3DERR_OUTOFVIDEOMEMORY;
-  *out = t;
+  *out = t.Share();
   return D3D_OK;
 }
 
-HRESULT GLTexture9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLTexture9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(core_->device);
+  *ppDevice = Ref<IDirect3DDevice9>(core_->device).Detach();
   return core_->device ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
@@ -78,12 +77,13 @@ HRESULT GLTexture9::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   return D3D_OK;
 }
 
-HRESULT GLTexture9::GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) {
+HRESULT GLTexture9::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) {
   if (!ppSurfaceLevel) return D3DERR_INVALIDCALL;
   *ppSurfaceLevel = nullptr;
   if (Level >= levels_.size()) return D3DERR_INVALIDCALL;
   *ppSurfaceLevel =
-      Ref<IDirect3DSurface9>(GLSurface9::OfTextureLevel(core_, Ref<GLTexture9>(this), Level));
+      Ref<IDirect3DSurface9>(GLSurface9::OfTextureLevel(core_, Ref<GLTexture9>(this), Level))
+          .Detach();
   return D3D_OK;
 }
 

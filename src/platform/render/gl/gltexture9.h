@@ -16,14 +16,14 @@ class GLTexture9 final : public IDirect3DTexture9 {
   // Levels 0: the full chain. D3DERR_INVALIDCALL for a zero size or an unsupported format,
   // D3DERR_OUTOFVIDEOMEMORY beyond the driver's largest texture.
   static HRESULT Create(const Ref<GLCore>& core, UINT width, UINT height, UINT levels, DWORD usage,
-                        D3DFORMAT format, D3DPOOL pool, Ref<IDirect3DTexture9>* out);
+                        D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** out);
   ~GLTexture9() override;
 
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
   DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
   HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
-  HRESULT GetSurfaceLevel(UINT Level, Ref<IDirect3DSurface9>* ppSurfaceLevel) override;
+  HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
   HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                    DWORD Flags) override;
   HRESULT UnlockRect(UINT Level) override;

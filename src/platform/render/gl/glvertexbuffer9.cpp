@@ -2,9 +2,9 @@
 
 #include "platform/render/gl/gldevice.h"
 
-HRESULT GLVertexBuffer9::GetDevice(Ref<IDirect3DDevice9>* ppDevice) {
+HRESULT GLVertexBuffer9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;
-  *ppDevice = Ref<IDirect3DDevice9>(buffer_.Core()->device);
+  *ppDevice = Ref<IDirect3DDevice9>(buffer_.Core()->device).Detach();
   return buffer_.Core()->device ? D3D_OK : D3DERR_INVALIDCALL;
 }
 

@@ -7,7 +7,7 @@ class GLVertexBuffer9 final : public IDirect3DVertexBuffer9 {
  public:
   GLVertexBuffer9(const Ref<GLCore>& core, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
       : buffer_(core, length, usage, pool), fvf_(fvf) {}
-  HRESULT GetDevice(Ref<IDirect3DDevice9>* ppDevice) override;
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
     return buffer_.Lock(OffsetToLock, SizeToLock, ppbData, Flags);

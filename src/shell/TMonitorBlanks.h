@@ -1,0 +1,47 @@
+// Black windows over every monitor but the one the saver's full-screen window covers, kept in
+// step with the monitors as they come and go. Input on them reaches the application's message hook
+// as if it had come to the saver's window, so that it ends the saver in the same way.
+#pragma once
+
+#include <QRasterWindow>
+#include <map>
+#include <memory>
+
+#include "platform/window/winuser.h"
+
+class QScreen;
+
+namespace zelmar {
+
+class TMonitorBlank : public QRasterWindow {
+ public:
+  TMonitorBlank(QScreen* Screen, HWND Saver);
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+  bool event(QEvent* Event) override;
+
+ private:
+  HWND FSaver;
+};
+
+class TMonitorBlanks {
+ public:
+  // Covers every monitor but Saver's (shown full screen already) and follows the monitors from
+  // then on.
+  explicit TMonitorBlanks(HWND Saver);
+  ~TMonitorBlanks();
+  TMonitorBlanks(const TMonitorBlanks&) = delete;
+  TMonitorBlanks& operator=(const TMonitorBlanks&) = delete;
+
+  std::size_t Count() const { return FBlanks.size(); }
+
+ private:
+  void Update();
+
+  HWND FSaver;
+  std::map<QScreen*, std::unique_ptr<TMonitorBlank>> FBlanks;
+  std::unique_ptr<QObject> FWatch;  // context of the connections to the application's signals
+};
+
+}  // namespace zelmar
