@@ -2,7 +2,10 @@
 // of more than five pixels, /p into a host window of this test until the host goes, /a at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/window/winuser.h"
 
@@ -62,6 +65,34 @@ HWND WaitForSaverWindow(DWORD ms) {
   return nullptr;
 }
 
+// What the screen shows inside the window's client area, as 0x00RRGGBB pixels: the picture as
+// it reached the X server, whichever process drew it.
+std::vector<std::uint32_t> ScreenPixels(HWND window, int width, int height) {
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> pixels(p, p + static_cast<std::size_t>(width) * height);
+  for (auto& px : pixels) px &= 0xFFFFFF;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 // The saver ignores the messages its own showing causes; give them time to pass.
 constexpr DWORD kSettleMs = 2500;
 
@@ -114,6 +145,24 @@ TEST(SaverProcess, PreviewRunsWhileItsHostLivesAndNoneAtAll) {
   ASSERT_TRUE(preview.Start("/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host))));
   Pump(3000);
   EXPECT_EQ(preview.WaitExit(0), STILL_ACTIVE) << "the preview ended while its host lived";
+  // The star field and the icon gliding over it, drawn by the other process. The icon is off
+  // the picture for part of each crossing: the most of several looks counts.
+  int white = 0, coloured = 0;
+  for (int look = 0; look < 10; ++look) {
+    int w = 0, c = 0;
+    for (std::uint32_t p : ScreenPixels(host, 152, 112)) {
+      if (p == 0xFFFFFF)
+        ++w;
+      else if (p != 0)
+        ++c;
+    }
+    white = std::max(white, w);
+    coloured = std::max(coloured, c);
+    Pump(100);
+  }
+  std::printf("preview on the screen: %d white, %d coloured pixels\n", white, coloured);
+  EXPECT_GE(white, 50);
+  EXPECT_GT(coloured, 300);
   DestroyWindow(host);
   EXPECT_EQ(preview.WaitExit(20000), 0u) << "the preview outlived its host";
 
