@@ -1,6 +1,5 @@
 // Zelmar's entry: the screen-saver switches the host passes (/s, /c, /p HANDLE, /a), and a few
 // options of our own for installing, testing and pictures.
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,15 +9,14 @@
 
 #include "engine/FindMediaFile.h"
 #include "shell/ConfigMode.h"
-#include "shell/HackMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
-#include "shell/RealMaps.h"
 #include "shell/RunMode.h"
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
 #include "shell/SettingsOptions.h"
+#include "shell/ShellPlatform.h"
 
 namespace {
 
@@ -36,10 +34,6 @@ constexpr const char* kUsage =
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
-    "  --build-map-cache DIR     convert other packages' installed planet maps into the cache\n"
-    "                            folder DIR (the machine's, read before the user's, is\n"
-    "                            " ZELMAR_MACHINE_MAP_CACHE
-    ")\n"
     "  --help                    show this text\n"
     "Runs of the saver's scene (they read the settings as the saver does):\n"
     "  --window                  show the scene in an ordinary window that input does not end\n"
@@ -56,17 +50,10 @@ constexpr const char* kUsage =
     "        SETTINGS            any of the settings below\n"
     "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
 
-constexpr const char* kEnvironment =
-    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
-    "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
-    "/usr/share); ZELMAR_MACHINE_MAP_CACHE the machine's cache of them. The package converts\n"
-    "the maps into the machine's cache; when that is missing or out of date, a start converts\n"
-    "them in the background into $XDG_CACHE_HOME/zelmar/maps and draws its own maps until the\n"
-    "next start.\n";
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  zelmar::ConnectConsole();
   // The media search resolves relative texture folders against the program's own folder.
   if (const std::string exe = zelmar::ProgramPath(); !exe.empty())
     SetApplicationDir(std::filesystem::path(exe).parent_path().string() + "/");
@@ -77,12 +64,11 @@ int main(int argc, char** argv) {
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
     std::fputs(zelmar::kSettingsOptionsUsage, stdout);
-    std::fputs(kEnvironment, stdout);
-    std::fputs(zelmar::RealMapCredits(zelmar::RealMapRoot()).c_str(), stdout);
+    std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
+    std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
     return 0;
   }
-  if (const std::vector<std::string> args(argv + 1, argv + argc); zelmar::IsHackMode(args))
-    return zelmar::RunHackMode(args, argv[0]);
+  if (int code = 0; zelmar::RunPlatformMode({argv + 1, argv + argc}, argv[0], code)) return code;
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
@@ -105,20 +91,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (raw1 == "--build-map-cache") {
-    if (raw2.empty() || argc > 3) {
-      std::fprintf(stderr, "zelmar: --build-map-cache needs the cache folder, and only that\n");
-      return 2;
-    }
-    // The image decoders are plugins, found through the application object; no display.
-    QCoreApplication app(argc, argv);
-    const std::string error = zelmar::BuildRealMapCache(zelmar::RealMapRoot(), raw2);
-    if (!error.empty()) {
-      std::fprintf(stderr, "zelmar: could not build the planet map cache: %s\n", error.c_str());
-      return 1;
-    }
-    return 0;
-  }
   // The scene's runs take their options in any order.
   if (std::any_of(argv + 1, argv + argc,
                   [](const char* a) {
@@ -137,7 +109,7 @@ int main(int argc, char** argv) {
   }
   if (raw1.rfind("--", 0) == 0) {
     std::fprintf(stderr, "zelmar: unknown option '%s'\n%s%s%s", raw1.c_str(), kUsage,
-                 zelmar::kSettingsOptionsUsage, kEnvironment);
+                 zelmar::kSettingsOptionsUsage, zelmar::PlatformEnvironmentHelp().c_str());
     return 2;
   }
 
