@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/render/win32/WicImage.h"
@@ -19,14 +21,27 @@ std::string WindowsPath(std::string path) {
   return path;
 }
 
-DWORD RunProgram(const std::string& arguments) {
+// Runs the program to its end; its standard output goes to the file output when one is named.
+DWORD RunProgram(const std::string& arguments, const std::string& output = {}) {
   std::string line = "\"" + WindowsPath(ZELMAR_SCR) + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (!output.empty()) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return 0xFFFFFFFF;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return 0xFFFFFFFF;
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(), 0,
+                                      nullptr, nullptr, &startup, &info);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (!started) return 0xFFFFFFFF;
   WaitForSingleObject(info.hProcess, 600000);
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(info.hProcess, &code);
@@ -106,6 +121,23 @@ TEST_P(SnapshotWin32, MatchesTheLinuxPictureWithinTolerance) {
               100.0 * d.FarShare);
   EXPECT_LT(d.Mean, 12.0);
   EXPECT_LT(d.FarShare, 0.05);
+}
+
+TEST(BenchWin32, PrintsTheSceneAndTheBareFrameAndTheirRatio) {
+  StoreSettings();
+  const std::string out = WindowsPath(ZELMAR_BUILD_DIR) + "/windows-snapshots";
+  std::filesystem::create_directories(out);
+  const std::string file = out + "/bench.txt";
+  ASSERT_EQ(RunProgram("--bench 1 --size 320x200 --seed 1", file), 0u);
+  std::ifstream in(file);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("320x200"), std::string::npos) << text;
+  for (const char* row : {"\nscene ", "\nbare frame ", "\nratio "})
+    EXPECT_NE(text.find(row), std::string::npos) << "no '" << row + 1 << "' row in:\n" << text;
+  // Frames were drawn: the scene's rate is a positive number.
+  const std::size_t scene = text.find("\nscene ");
+  ASSERT_NE(scene, std::string::npos);
+  EXPECT_GT(std::atof(text.c_str() + scene + 7), 0.0) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadmeTimes, SnapshotWin32,
