@@ -47,7 +47,7 @@ TEST_F(FakeDevice, KeepsAndLogsStates) {
   D3DLIGHT9 light;
   ASSERT_EQ(Device->GetLight(3, &light), S_OK);
   EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
-  D3DLIGHT9 point;
+  D3DLIGHT9 point{};
   point.Type = D3DLIGHT_POINT;
   point.Diffuse = {1, 1, 0.5f, 1};
   point.Position = {0, 10, -5};
@@ -135,9 +135,9 @@ TEST_F(FakeDevice, ZeroBackBufferSizeTakesTheWindowSizeAndIsWrittenBack) {
   pp.BackBufferWidth = 0;
   pp.BackBufferHeight = 0;
   Ref<IDirect3DDevice9> device;
-  ASSERT_EQ(
-      D3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-      S_OK);
+  ASSERT_EQ(D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+            S_OK);
   EXPECT_EQ(pp.BackBufferWidth, D3D->WindowClientWidth);
   EXPECT_EQ(pp.BackBufferHeight, D3D->WindowClientHeight);
 }

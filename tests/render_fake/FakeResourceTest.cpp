@@ -75,11 +75,11 @@ TEST_F(FakeResources, ResourcesOutliveTheirDeviceButLoseIt) {
   ASSERT_EQ(Device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
             S_OK);
   Device->SetTexture(0, texture.Get());
-  EXPECT_EQ(texture->RefCount(), 2u);  // the device holds the bound texture
+  EXPECT_EQ(FakeRefCount(texture.Get()), 2u);  // the device holds the bound texture
   Device = nullptr;
   Fake = nullptr;
   EXPECT_EQ(D3D->LastDevice(), nullptr);
-  EXPECT_EQ(texture->RefCount(), 1u);
+  EXPECT_EQ(FakeRefCount(texture.Get()), 1u);
   Ref<IDirect3DDevice9> owner;
   EXPECT_EQ(texture->GetDevice(&owner), D3DERR_INVALIDCALL);
   EXPECT_FALSE(owner);
@@ -130,10 +130,11 @@ TEST_F(FakeResources, TextureLoadersRecordAndAnswerFromTheScript) {
             S_OK);
   D3DXUnregisterResource("Cursor");
   const std::filesystem::path file = std::filesystem::temp_directory_path() / "fake_loader.bmp";
-  std::fclose(std::fopen(file.c_str(), "wb"));
-  ASSERT_EQ(D3DXCreateTextureFromFileExA(Device.Get(), file.c_str(), 0, 0, 1, 0, D3DFMT_UNKNOWN,
-                                         D3DPOOL_MANAGED, 1, 1, 0, nullptr, nullptr, &texture),
-            S_OK);
+  std::fclose(std::fopen(file.string().c_str(), "wb"));
+  ASSERT_EQ(
+      D3DXCreateTextureFromFileExA(Device.Get(), file.string().c_str(), 0, 0, 1, 0, D3DFMT_UNKNOWN,
+                                   D3DPOOL_MANAGED, 1, 1, 0, nullptr, nullptr, &texture),
+      S_OK);
   texture->GetLevelDesc(0, &desc);
   EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
   std::filesystem::remove(file);

@@ -1,28 +1,8 @@
 // The D3DX free functions: argument checks, then the device's backend does the work.
-#include <algorithm>
-#include <cctype>
-#include <map>
-
 #include "platform/render/d3dx9.h"
+#include "platform/render/d3dxresources.h"
 
 namespace {
-
-D3DXFontResolver& FontResolver() {
-  static D3DXFontResolver resolver;
-  return resolver;
-}
-
-std::string Folded(const std::string& s) {
-  std::string r = s;
-  std::transform(r.begin(), r.end(), r.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return r;
-}
-
-std::map<std::string, std::vector<BYTE>>& Resources() {
-  static std::map<std::string, std::vector<BYTE>> table;
-  return table;
-}
 
 HRESULT SurfaceDevice(IDirect3DSurface9* surface, IDirect3DDevice9** device) {
   if (!surface) return D3DERR_INVALIDCALL;
@@ -82,7 +62,7 @@ HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, HFONT hFont, ID3DXFont** ppFon
   if (ppFont) *ppFont = nullptr;
   if (!pDevice || !ppFont) return D3DERR_INVALIDCALL;
   D3DXFONT_DESCA desc;
-  if (!FontResolver() || !FontResolver()(hFont, &desc)) return E_FAIL;
+  if (!D3DXResolveFont(hFont, &desc)) return E_FAIL;
   return pDevice->D3DXCreateFontIndirect(&desc, ppFont);
 }
 
@@ -97,21 +77,4 @@ HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite) {
   if (ppSprite) *ppSprite = nullptr;
   if (!pDevice || !ppSprite) return D3DERR_INVALIDCALL;
   return pDevice->D3DXCreateSprite(ppSprite);
-}
-
-void D3DXSetFontResolver(D3DXFontResolver resolver) {
-  FontResolver() = std::move(resolver);
-}
-
-void D3DXRegisterResource(const std::string& name, std::vector<BYTE> bytes) {
-  Resources()[Folded(name)] = std::move(bytes);
-}
-
-void D3DXUnregisterResource(const std::string& name) {
-  Resources().erase(Folded(name));
-}
-
-const std::vector<BYTE>* D3DXFindResource(const std::string& name) {
-  auto it = Resources().find(Folded(name));
-  return it == Resources().end() ? nullptr : &it->second;
 }
