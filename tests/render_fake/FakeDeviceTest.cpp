@@ -47,6 +47,14 @@ TEST_F(FakeDevice, KeepsAndLogsStates) {
   D3DLIGHT9 light;
   ASSERT_EQ(Device->GetLight(3, &light), S_OK);
   EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_EQ(light.Diffuse, (D3DCOLORVALUE{1, 1, 1, 0}));
+  EXPECT_EQ(light.Direction, (D3DVECTOR{0, 0, 1}));
+  // The rest is zero, as Direct3D's default light has it.
+  EXPECT_EQ(light.Specular, D3DCOLORVALUE{});
+  EXPECT_EQ(light.Ambient, D3DCOLORVALUE{});
+  EXPECT_EQ(light.Position, D3DVECTOR{});
+  EXPECT_EQ(light.Range, 0.0f);
+  EXPECT_EQ(light.Attenuation0 + light.Attenuation1 + light.Attenuation2, 0.0f);
   D3DLIGHT9 point{};
   point.Type = D3DLIGHT_POINT;
   point.Diffuse = {1, 1, 0.5f, 1};

@@ -4,7 +4,6 @@
 // offscreen platform.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +27,7 @@
 #include "scene/TWSattelite.h"
 #include "scene/TWSpace.h"
 #include "scene/TZelmarScene.h"
+#include "support/GdiForTests.h"
 
 using namespace zelmar;
 
@@ -47,18 +47,20 @@ std::string Label(IDirect3DBaseTexture9* Texture) {
   return Texture ? static_cast<FakeTexture9*>(Texture)->Label() : "null";
 }
 
-void EnsureGuiApplication() {
-  if (qGuiApp) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "scene_zelmar_tests";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);
-}
-
 class SceneTest : public ::testing::Test {
  protected:
-  SceneTest() : D3D(MakeRef<FakeDirect3D9>(FakeMachine::Typical())) { EnsureGuiApplication(); }
+  SceneTest() : D3D(MakeRef<FakeDirect3D9>(FakeMachine::Typical())) {
+    EnsureGdiForTests("scene_zelmar_tests");
+  }
+  void SetUp() override {
+    // The media come from the native build's generator (the Windows build has no generator of
+    // its own, and is pointed at a native build's output instead).
+    std::error_code Error;
+    if (!std::filesystem::is_directory(std::string(ZELMAR_TEST_MEDIA) + "/textures/Medium", Error))
+      GTEST_SKIP() << "No generated media in " << ZELMAR_TEST_MEDIA
+                   << ": build the native configuration's zelmar-media-tree first (scripts/test), "
+                      "or set ZELMAR_TEST_MEDIA_DIR to its media folder";
+  }
 
   // The window's creation with these settings, then a device, the pool's and the scene's
   // device phases and the window being shown.
@@ -73,7 +75,7 @@ class SceneTest : public ::testing::Test {
     DX.d3dSettings().WindowedConfig.DisplayMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
     Scene = std::make_unique<TZelmarScene>(&DX, &Pool, S);
 
-    D3DPRESENT_PARAMETERS Params;
+    D3DPRESENT_PARAMETERS Params{};
     Params.Windowed = TRUE;
     Params.BackBufferWidth = Width;
     Params.BackBufferHeight = Height;
@@ -82,8 +84,8 @@ class SceneTest : public ::testing::Test {
     Params.EnableAutoDepthStencil = TRUE;
     Params.AutoDepthStencilFormat = D3DFMT_D24S8;
     Ref<IDirect3DDevice9> Created;
-    ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &Params, &Created));
+    ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
     DX.Device = Created;
     DX.PresentParams = Params;
     Created->GetDeviceCaps(&DX.Caps);
