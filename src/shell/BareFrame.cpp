@@ -1,20 +1,15 @@
 #include "shell/BareFrame.h"
 
-#include <sys/resource.h>
-
-#include <QGuiApplication>
-#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "platform/render/d3dx9.h"
 #include "platform/window/TApplication.h"
-#include "platform/window/TWindow.h"
+#include "shell/ShellPlatform.h"
 
 namespace zelmar {
 
@@ -62,41 +57,17 @@ TSphere MakeSphere(int Columns, int Rows) {
 
 }  // namespace
 
-double ProcessCpuSeconds() {
-  rusage Usage{};
-  getrusage(RUSAGE_SELF, &Usage);
-  return Usage.ru_utime.tv_sec + Usage.ru_stime.tv_sec +
-         (Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1e6;
-}
-
-double PeakResidentMB() {
-  std::ifstream Status("/proc/self/status");
-  std::string Line;
-  while (std::getline(Status, Line))
-    if (Line.rfind("VmHWM:", 0) == 0) return std::stod(Line.substr(6)) / 1024.0;
-  rusage Usage{};
-  getrusage(RUSAGE_SELF, &Usage);
-  return Usage.ru_maxrss / 1024.0;
-}
-
-void ResetPeakResident() {
-  // Linux starts the peak afresh from the current size when 5 is written here.
-  std::ofstream("/proc/self/clear_refs") << "5";
-}
-
 TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
                          const std::string& Texture) {
   TRunFigures Figures;
-  TWindow Window(WS_CAPTION | WS_SYSMENU);
-  Window.setTitle("Zelmar bare frame");
-  Window.resize(Width, Height);
-  Window.setPosition(0, 0);
-  Window.show();
-  for (int Wait = 0; Wait < 1000 && !Window.isExposed(); ++Wait) {
-    QGuiApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(5);
-  }
-  if (!Window.isExposed()) {
+  // The window goes with this run, whichever way it ends (after the device, made below).
+  struct TOwnedWindow {
+    HWND Handle;
+    ~TOwnedWindow() { DestroyFormWindow(Handle); }
+  } Window{CreateFormWindow("Zelmar bare frame", Width, Height, true)};
+  const HWND Handle = Window.Handle;
+  if (Handle) ShowWindow(Handle, SW_SHOW);
+  if (!Handle || !WaitUntilShown(Handle, 5000, false, {})) {
     Figures.Problem = "the bare frame's window did not appear";
     return Figures;
   }
@@ -108,7 +79,7 @@ TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
   Params.BackBufferFormat = D3DFMT_X8R8G8B8;
   Params.BackBufferCount = 1;
   Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  Params.hDeviceWindow = Window.Handle();
+  Params.hDeviceWindow = Handle;
   Params.Windowed = TRUE;
   Params.EnableAutoDepthStencil = TRUE;
   Params.AutoDepthStencilFormat = D3DFMT_D24S8;
@@ -116,8 +87,7 @@ TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
   Ref<IDirect3DDevice9> Device;
   for (D3DDEVTYPE Type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF})
     if (D3D && !Device)
-      D3D->CreateDevice(0, Type, Window.Handle(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params,
-                        &Device);
+      D3D->CreateDevice(0, Type, Handle, D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Device);
   if (!Device) {
     Figures.Problem = "no render device for the bare frame";
     return Figures;

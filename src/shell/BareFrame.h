@@ -21,10 +21,4 @@ struct TRunFigures {
 TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
                          const std::string& Texture);
 
-// Process CPU time (user and system) in seconds.
-double ProcessCpuSeconds();
-// Peak resident memory of the process in MB, and a fresh start for it.
-double PeakResidentMB();
-void ResetPeakResident();
-
 }  // namespace zelmar

@@ -5,28 +5,25 @@
 #include <iostream>
 
 #include "engine/d3d/DeviceReport.h"
-#include "platform/render/gl/glbackend.h"
 #include "platform/window/TApplication.h"
+#include "shell/ShellPlatform.h"
 
 namespace zelmar {
 
 bool HaveDisplay() {
-  auto set = [](const char* name) {
-    const char* v = std::getenv(name);
-    return v && *v;
-  };
-  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+  return DisplayProblem().empty();
 }
 
 int RunListDevices(int& argc, char** argv) {
   if (!HaveDisplay()) {
     std::fprintf(stderr,
-                 "zelmar: --list-devices needs a display (DISPLAY is not set); try: "
-                 "xvfb-run -a zelmar --list-devices\n");
+                 "zelmar: --list-devices needs a display (%s); try: "
+                 "xvfb-run -a zelmar --list-devices\n",
+                 DisplayProblem().c_str());
     return 2;
   }
   TApplication app(argc, argv);
-  UseGLDirect3DBackend();
+  UseRenderPlatform();
   Ref<IDirect3D9> d3d = AdoptRef(Direct3DCreate9(D3D_SDK_VERSION));
   if (!d3d) {
     std::fprintf(stderr,

@@ -21,7 +21,7 @@ namespace zelmar {
 
 namespace {
 
-constexpr int kIconSize = 32;
+constexpr int kIconSize = kPreviewIconSize;
 
 // X reports errors asynchronously; a window the host destroys under us must not end the
 // process, so errors are only noted.
@@ -253,17 +253,6 @@ Display* OpenDisplay() {
 }
 
 }  // namespace
-
-TPreviewGeometry PreviewGeometry(int windowWidth, int windowHeight) {
-  const int width = windowWidth + 1;
-  const int height = windowHeight + 1;
-  return {width, height, height / 2 - kIconSize / 2};
-}
-
-int NextIconColumn(int x, int previewWidth) {
-  if (x > previewWidth + 16) x = -33;
-  return x + 1;
-}
 
 int RunPreview(const std::string& handle) {
   unsigned long id = 0;

@@ -6,6 +6,9 @@
 
 namespace zelmar {
 
+// The side of the icon the preview glides across, in pixels.
+constexpr int kPreviewIconSize = 32;
+
 // The preview's frame, from the host window's size: one pixel wider and taller than the window
 // (its rectangle's right - left + 1), with the 32-pixel icon centred vertically.
 struct TPreviewGeometry {
@@ -19,9 +22,10 @@ TPreviewGeometry PreviewGeometry(int windowWidth, int windowHeight);
 // it has passed Width + 16.
 int NextIconColumn(int x, int previewWidth);
 
-// Draws into the X window named by handle (decimal, or hexadecimal with 0x) until it is no
-// longer visible. Returns the process's exit code: 0 when the host hid or destroyed the
-// window, 2 (with a message on stderr) for a missing or bad handle or no display.
+// Draws into the window named by handle (decimal, or hexadecimal with 0x: an X window on Linux,
+// a window of any process on Windows) until it is no longer visible. Returns the process's exit
+// code: 0 when the host hid or destroyed the window, 2 (with a message on stderr) for a missing or
+// bad handle or no display.
 int RunPreview(const std::string& handle);
 
 // Opens a window of its own of width x height and previews into it until it is closed; what

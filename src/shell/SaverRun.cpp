@@ -4,22 +4,21 @@
 #include <cstdlib>
 
 #include "engine/TW9DirectX.h"
-#include "platform/render/gl/glbackend.h"
 #include "platform/window/TApplication.h"
+#include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
-#include "shell/XDisplay.h"
 
 namespace zelmar {
 
 int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
   UseXDisplay(Options);
   // Without a display the toolkit would abort; say what is missing instead.
-  if (!PrepareXDisplay()) return 1;
+  if (!PrepareDisplay()) return 1;
   // The toolkit would read options of its own (among them -display); ours are parsed already.
   int AppArgc = 1;
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
-  UseGLDirect3DBackend();
+  UseRenderPlatform();
   int Code = 1;
   {
     TScrnFrm::TRun Run;

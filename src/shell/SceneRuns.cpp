@@ -1,8 +1,6 @@
 #include "shell/SceneRuns.h"
 
-#include <QImage>
-#include <QSaveFile>
-#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -12,12 +10,11 @@
 #include "engine/FindMediaFile.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
-#include "platform/render/gl/glbackend.h"
 #include "platform/window/TApplication.h"
 #include "scene/TZelmarScene.h"
 #include "shell/BareFrame.h"
+#include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
-#include "shell/XDisplay.h"
 
 namespace zelmar {
 
@@ -157,20 +154,17 @@ int RunSnapshot(const TSceneRunOptions& O, TApplication& App) {
   Form->Scene->WDirectXFrameMove(DX);
   bool DefaultPresent = true;
   Render(DX, DefaultPresent);
-  // The back buffer's alpha is no part of the picture (its format has none that counts); kept,
-  // it would let a viewer's background show through.
-  const QImage Shot = GLGrabBackBuffer(DX->Device.Get()).convertToFormat(QImage::Format_RGB32);
+  TFramePicture Shot;
+  const bool Read = ReadBackFrame(DX->Device.Get(), Shot);
   Form.reset();
 
-  if (Shot.isNull()) {
+  if (!Read) {
     std::fprintf(stderr, "zelmar: the frame could not be read back\n");
     return 1;
   }
   // Written whole or not at all.
-  QSaveFile File(QString::fromStdString(O.File));
-  if (!File.open(QIODevice::WriteOnly) || !Shot.save(&File, "PNG") || !File.commit()) {
-    std::fprintf(stderr, "zelmar: cannot write %s: %s\n", O.File.c_str(),
-                 File.errorString().toLocal8Bit().constData());
+  if (const std::string Problem = WritePng(O.File, Shot); !Problem.empty()) {
+    std::fprintf(stderr, "zelmar: cannot write %s: %s\n", O.File.c_str(), Problem.c_str());
     return 1;
   }
   return 0;
@@ -198,16 +192,23 @@ int RunBench(const TSceneRunOptions& O, TApplication& App) {
                   .Path;
     TW9DirectX* DX = Form->WDirectX;
     const TRenderEvent Render = DX->OnRender;
+    bool Timing = false;
+    auto Start = std::chrono::steady_clock::now();
     DX->OnRender = [&](TW9DirectX* Sender, bool& DefaultPresent) {
       ++Scene.Frames;
+      // Frames are uncapped, so the run ends within a frame of its length.
+      if (Timing &&
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count() >=
+              O.Seconds)
+        App.Terminate();
       return Render(Sender, DefaultPresent);
     };
     // Settle first: the first frames compile the pipeline's programs.
     while (Scene.Frames < 3 && IsWindow(Form->Handle())) App.HandleMessage();
     Scene.Frames = 0;
     const double Cpu0 = ProcessCpuSeconds();
-    const auto Start = std::chrono::steady_clock::now();
-    QTimer::singleShot(static_cast<int>(O.Seconds * 1000), [&App] { App.Terminate(); });
+    Start = std::chrono::steady_clock::now();
+    Timing = true;
     App.Run();
     Scene.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
     Scene.CpuMsPerFrame = (ProcessCpuSeconds() - Cpu0) * 1000.0 / std::max(1, Scene.Frames);
@@ -312,13 +313,13 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
   UseXDisplay(O.Settings);
-  if (!PrepareXDisplay()) return 1;
+  if (!PrepareDisplay()) return 1;
   // The toolkit reads options of its own from the command line (among them --display); ours
   // are parsed already, so it gets the program's name alone.
   int AppArgc = 1;
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
-  UseGLDirect3DBackend();
+  UseRenderPlatform();
   switch (O.Kind) {
     case TSceneRunOptions::rkWindow:
       return RunWindow(O, App);

@@ -36,16 +36,13 @@ std::string KeyName() {
 
 }  // namespace
 
-std::string ProgramPath() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.string();
-}
-
 std::string DefaultInstallDir() {
   const std::string buildRoot = ZELMAR_BUILD_ROOT;
   if (ProgramPath().rfind(buildRoot + "/", 0) == 0) return ZELMAR_BUILD_DATA_DIR;
-  return ZELMAR_DATA_DIR;
+  // Without a fixed data folder (on Windows) the media lie beside the program.
+  const std::string dataDir = ZELMAR_DATA_DIR;
+  if (dataDir.empty()) return std::filesystem::path(ProgramPath()).parent_path().string();
+  return dataDir;
 }
 
 std::string GetSettings(TSettings& settings, std::string& pathTextures,

@@ -163,8 +163,4 @@ std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettings
   return {};
 }
 
-void UseXDisplay(const TSettingsOptions& O) {
-  if (O.XDisplay) setenv("DISPLAY", O.XDisplay->c_str(), 1);
-}
-
 }  // namespace zelmar

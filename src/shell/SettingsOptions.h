@@ -42,7 +42,8 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
 // on stderr (the program then exits 2).
 std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettingsOptions& Options);
 
-// Makes --display the X display of this process (before the toolkit or Xlib opens one).
+// Makes --display the X display of this process (before the toolkit or Xlib opens one); Windows
+// has its one desktop. In ShellPlatform*.cpp.
 void UseXDisplay(const TSettingsOptions& Options);
 
 // One line per option for the usage text.

@@ -1,24 +1,16 @@
 #include "shell/TScrnFrm.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/window/TApplication.h"
-#include "platform/window/TWindow.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
-#include "shell/RealMaps.h"
 #include "shell/SaverInput.h"
 #include "shell/Settings.h"
-#include "shell/TMonitorBlanks.h"
+#include "shell/ShellPlatform.h"
 
 namespace zelmar {
 
@@ -34,25 +26,10 @@ constexpr double kUnknownRefreshRate = 60.0;
 std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
-  if (Run.Host) {
-    FWindow = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Run.Host);
-    FWindow->setGeometry(0, 0, Run.Width, Run.Height);
-    // Black at once, while the renderer starts.
-    FWindow->setVisible(true);
-    QCoreApplication::processEvents();
-  } else {
-    // A dialog frame with a system menu, centred on the screen.
-    FWindow = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
-    FWindow->setTitle("ScrnFrm");
-    FWindow->resize(Run.Width, Run.Height);
-  }
-  QScreen* Screen = Run.Host ? nullptr : QGuiApplication::primaryScreen();
-  if (Screen) {
-    const QRect Area = Screen->geometry();
-    FWindow->setPosition(Area.x() + (Area.width() - Run.Width) / 2,
-                         Area.y() + (Area.height() - Run.Height) / 2);
-  }
-  SetHandle(FWindow->Handle());
+  // In a host's window: a child that takes no input, black at once while the renderer starts.
+  // Else a dialog frame with a system menu, centred on the screen.
+  FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height, false, Run.Host);
+  SetHandle(FWindow);
   FPrevProc = SubclassWindow(Handle(), [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return WindowProc(hwnd, Msg, wParam, lParam);
   });
@@ -112,7 +89,7 @@ TScrnFrm::~TScrnFrm() {
   // The framework's device lives on the window: components go before it.
   delete WPool;
   delete WDirectX;
-  FWindow.reset();
+  DestroyFormWindow(FWindow);
 }
 
 void TScrnFrm::FormCreate() {
@@ -124,7 +101,7 @@ void TScrnFrm::FormCreate() {
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   // Before the scene names its textures, so that every body finds its real map.
-  UseRealMaps(RealMapRoot(), RealMapCacheDir());
+  UseInstalledMaps();
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
   Scene->ConnectEvents();
 }
@@ -145,9 +122,8 @@ void TScrnFrm::Close() {
 }
 
 double TScrnFrm::RefreshRate() const {
-  // The toolkit reads the rate from RandR; without it (or with a nonsense value) 60.
-  const QScreen* Screen = FWindow->screen();
-  const double Rate = Screen ? Screen->refreshRate() : 0.0;
+  // The display's own rate; without it (or with a nonsense value) 60.
+  const double Rate = DisplayRefreshRate(FWindow);
   return Rate >= 1.0 && Rate <= kMaxFpsLimit ? Rate : kUnknownRefreshRate;
 }
 
@@ -172,7 +148,7 @@ void TScrnFrm::FormShow() {
   if (FRun.Saver && WDirectX->Started && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
-    if (!FBlanks) FBlanks = std::make_unique<TMonitorBlanks>(Handle());
+    if (!FBlanks) FBlanks = CoverOtherMonitors(Handle());
     SkipMessages = kSkippedMessages;
     GetCursorPos(&StartCursorPos);
     TickEnabled = true;
@@ -210,12 +186,7 @@ void TScrnFrm::SeenChanged(bool Seen) {
 // little later. Until it has, the window's own activation and first paint would be taken for
 // the user's input, so the saver waits for them (bounded: a window manager may refuse focus).
 void TScrnFrm::WaitUntilShown() {
-  if (!QCoreApplication::instance()) return;
-  const QDeadlineTimer Deadline(kShowWaitMs);
-  QTimer Wake;  // the wait wakes up even when nothing else happens
-  Wake.start(20);
-  while (!FClosing && !(FWindow->isActive() && FWindow->isExposed()) && !Deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  zelmar::WaitUntilShown(Handle(), kShowWaitMs, true, [this] { return FClosing; });
 }
 
 void TScrnFrm::FormActivate() {

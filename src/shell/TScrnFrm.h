@@ -22,12 +22,11 @@
 
 class TW9DirectX;
 class TWPool;
-class TWindow;
 
 namespace zelmar {
 
 class TZelmarScene;
-class TMonitorBlanks;
+class TMonitorCover;
 
 class TScrnFrm : public TForm {
  public:
@@ -129,9 +128,9 @@ class TScrnFrm : public TForm {
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
-  std::unique_ptr<TWindow> FWindow;
+  HWND FWindow = 0;
   // As the saver: black over the other monitors.
-  std::unique_ptr<TMonitorBlanks> FBlanks;
+  std::unique_ptr<TMonitorCover> FBlanks;
   WindowProcedure FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;

@@ -9,15 +9,14 @@
 
 #include "engine/FindMediaFile.h"
 #include "shell/ConfigMode.h"
-#include "shell/HackMode.h"
 #include "shell/ListDevices.h"
 #include "shell/Preview.h"
-#include "shell/RealMaps.h"
 #include "shell/RunMode.h"
 #include "shell/SaverRun.h"
 #include "shell/SceneRuns.h"
 #include "shell/Settings.h"
 #include "shell/SettingsOptions.h"
+#include "shell/ShellPlatform.h"
 
 namespace {
 
@@ -51,14 +50,10 @@ constexpr const char* kUsage =
     "        SETTINGS            any of the settings below\n"
     "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
 
-constexpr const char* kEnvironment =
-    "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide one;\n"
-    "ZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
-    "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  zelmar::ConnectConsole();
   // The media search resolves relative texture folders against the program's own folder.
   if (const std::string exe = zelmar::ProgramPath(); !exe.empty())
     SetApplicationDir(std::filesystem::path(exe).parent_path().string() + "/");
@@ -69,12 +64,11 @@ int main(int argc, char** argv) {
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
     std::fputs(zelmar::kSettingsOptionsUsage, stdout);
-    std::fputs(kEnvironment, stdout);
-    std::fputs(zelmar::RealMapCredits(zelmar::RealMapRoot()).c_str(), stdout);
+    std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
+    std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
     return 0;
   }
-  if (const std::vector<std::string> args(argv + 1, argv + argc); zelmar::IsHackMode(args))
-    return zelmar::RunHackMode(args, argv[0]);
+  if (int code = 0; zelmar::RunPlatformMode({argv + 1, argv + argc}, argv[0], code)) return code;
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
@@ -115,7 +109,7 @@ int main(int argc, char** argv) {
   }
   if (raw1.rfind("--", 0) == 0) {
     std::fprintf(stderr, "zelmar: unknown option '%s'\n%s%s%s", raw1.c_str(), kUsage,
-                 zelmar::kSettingsOptionsUsage, kEnvironment);
+                 zelmar::kSettingsOptionsUsage, zelmar::PlatformEnvironmentHelp().c_str());
     return 2;
   }
 

@@ -1,4 +1,5 @@
-// The D3DX free functions: argument checks, then the device's backend does the work.
+// The D3DX free functions: argument checks, then the device's backend does the work (on
+// Linux; on Windows our D3DX works over the real device, in win32/).
 #include "platform/render/d3dx9.h"
 #include "platform/render/d3dxresources.h"
 

@@ -33,6 +33,10 @@ LRESULT CallWindowProcA(const WindowProcedure& prev, HWND hwnd, UINT msg, WPARAM
                         LPARAM lParam);
 WindowProcedure SubclassWindow(HWND hwnd, WindowProcedure proc);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProcedure proc = {});
+// Message boxes go through the hook below when one is installed, so that a test never meets a
+// box that waits for a click: the name stands for ours.
+int ZelmarMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+#define MessageBoxA ZelmarMessageBoxA
 
 #else
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/render/TextLayout.h"
 #include "platform/render/gl/gltexture9.h"
 #include "platform/text/Windows1252.h"
 #include "platform/window/GdiQt.h"
@@ -119,97 +120,33 @@ HRESULT GLFont9::OnResetDevice() {
   return D3D_OK;
 }
 
-int GLFont9::TextWidth(const std::string& line) const {
-  int w = 0;
-  for (unsigned char c : line) w += glyphs_[c].advance;
-  return w;
-}
-
 INT GLFont9::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) {
   if (!pString || !pRect || lost_) return 0;
   const std::size_t length = Count < 0 ? std::strlen(pString) : static_cast<std::size_t>(Count);
-  std::string text(pString, length);
-  for (char& c : text)
-    if (c == '\t') c = ' ';
-  const LONG rectWidth = pRect->right - pRect->left;
-
-  // Lines: CR LF, CR or LF end a line unless the text is to stay on one.
-  std::vector<std::string> lines(1);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (Format & DT_SINGLELINE) continue;
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      lines.emplace_back();
-    } else {
-      lines.back() += c;
-    }
-  }
-  if ((Format & DT_WORDBREAK) && !(Format & DT_SINGLELINE)) {
-    std::vector<std::string> wrapped;
-    for (const std::string& line : lines) {
-      std::string current;
-      std::size_t pos = 0;
-      while (pos <= line.size()) {
-        const std::size_t next = std::min(line.find(' ', pos), line.size());
-        const std::string word = line.substr(pos, next - pos);
-        const std::string candidate = current.empty() ? word : current + " " + word;
-        if (!current.empty() && TextWidth(candidate) > rectWidth) {
-          wrapped.push_back(current);
-          current = word;
-        } else {
-          current = candidate;
-        }
-        pos = next + 1;
-      }
-      wrapped.push_back(current);
-    }
-    lines = std::move(wrapped);
-  }
-  int widest = 0;
-  for (const std::string& line : lines) widest = std::max(widest, TextWidth(line));
-  const int total = static_cast<int>(lines.size()) * lineHeight_;
+  int advances[256];
+  for (int c = 0; c < 256; ++c) advances[c] = glyphs_[c].advance;
+  const TextLayout layout =
+      LayOutText(std::string_view(pString, length), *pRect, Format, advances, lineHeight_);
   if (Format & DT_CALCRECT) {
-    if (Format & DT_CENTER) {
-      const LONG mid = (pRect->left + pRect->right) / 2;
-      pRect->left = mid - widest / 2;
-      pRect->right = pRect->left + widest;
-    } else if (Format & DT_RIGHT) {
-      pRect->left = pRect->right - widest;
-    } else {
-      pRect->right = pRect->left + widest;
-    }
-    pRect->bottom = pRect->top + total;
-    return total;
+    *pRect = layout.Bounds;
+    return layout.Height;
   }
-  LONG y = pRect->top;
-  if (Format & DT_BOTTOM)
-    y = pRect->bottom - total;
-  else if (Format & DT_VCENTER)
-    y = pRect->top + (pRect->bottom - pRect->top - total) / 2;
-
   std::vector<GLOverlayVertex> vertices;
-  for (const std::string& line : lines) {
-    const int w = TextWidth(line);
-    LONG x = pRect->left;
-    if (Format & DT_RIGHT)
-      x = pRect->right - w;
-    else if (Format & DT_CENTER)
-      x = pRect->left + (rectWidth - w) / 2;
-    for (unsigned char c : line) {
+  for (const TextLine& line : layout.Lines) {
+    LONG x = line.X;
+    for (unsigned char c : line.Text) {
       const Glyph& g = glyphs_[c];
       if (g.cellWidth > 0 && c != ' ') {
         const float x0 = static_cast<float>(x - g.pad), x1 = x0 + static_cast<float>(g.cellWidth);
-        const float y0 = static_cast<float>(y), y1 = y0 + static_cast<float>(lineHeight_);
+        const float y0 = static_cast<float>(line.Y), y1 = y0 + static_cast<float>(lineHeight_);
         const GLOverlayVertex a{x0, y0, g.u0, g.v0, Color}, b{x1, y0, g.u1, g.v0, Color},
             cc{x0, y1, g.u0, g.v1, Color}, d{x1, y1, g.u1, g.v1, Color};
         vertices.insert(vertices.end(), {a, b, cc, b, d, cc});
       }
       x += g.advance;
     }
-    y += lineHeight_;
   }
   const GLuint id = atlas_ ? static_cast<GLTexture9*>(atlas_.Get())->Id() : 0;
   device_->DrawOverlay(id, false, vertices, (Format & DT_NOCLIP) ? nullptr : pRect);
-  return total;
+  return layout.Height;
 }

@@ -32,7 +32,6 @@ class GLFont9 final : public ID3DXFont {
   };
   explicit GLFont9(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc);
   HRESULT BuildAtlas();
-  int TextWidth(const std::string& line) const;
 
   Ref<GLDevice9> device_;
   D3DXFONT_DESCA desc_;

@@ -1,0 +1,76 @@
+// What the shell asks of the platform it runs on, so that the saver window, the runs of the
+// scene and the benchmark are one source on Linux (Qt, X11, the GL backend) and on Windows
+// (Win32, the real Direct3D 9). One implementation per platform.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/render/d3d9.h"
+#include "platform/window/winuser.h"
+
+namespace zelmar {
+
+// Lets a program of the windowed kind (Windows' GUI subsystem) write to the console it was
+// started from, so that messages and figures reach the user there.
+void ConnectConsole();
+// Lines for --help on what the program reads from its platform (environment, settings), and on
+// the planet maps of other packages in use.
+std::string PlatformEnvironmentHelp();
+std::string InstalledMapCredits();
+// Runs a way of starting the program that only this platform has (the hack mode of Linux
+// screen-saver daemons) when Args ask for one: true, with the exit code in Code.
+bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code);
+// Why no window can be shown here (no display to draw on), or empty when one can.
+std::string DisplayProblem();
+// Readies the process for drawing before the application object exists; false, with a message
+// on stderr naming the display and what to do, when there is nothing to draw on.
+bool PrepareDisplay();
+// Chooses the render platform that Direct3DCreate9 yields; once, after the application object.
+void UseRenderPlatform();
+
+// A window with a dialog frame and a system menu whose client area is Width x Height, centred on
+// the primary screen (at the screen's origin with AtOrigin), not yet shown. With a Host, a child
+// of that window at its origin instead, taking no input, shown black at once. 0 on failure.
+HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin = false,
+                      HWND Host = 0);
+// Black over every monitor but the saver's, following the monitors while it lives; input there
+// ends the saver as input on its window does. Null where the platform covers them otherwise.
+class TMonitorCover {
+ public:
+  virtual ~TMonitorCover() = default;
+};
+std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver);
+// Makes the media search take the maps other installed packages bring, where there are any.
+void UseInstalledMaps();
+// Frames a second of the display the window is on (RandR's through the toolkit on Linux), or 0
+// when the system does not say.
+double DisplayRefreshRate(HWND Window);
+// Destroys a window made by CreateFormWindow (nothing when it is gone already).
+void DestroyFormWindow(HWND Window);
+// Waits, up to TimeoutMs, until the window system has shown the window (and activated it, with
+// Active): Windows has done so when ShowWindow returns, an X server a little later. Stop ends
+// the wait early. True when it was shown.
+bool WaitUntilShown(HWND Window, int TimeoutMs, bool Active, const std::function<bool()>& Stop);
+
+// A frame read back from a device: Width x Height pixels 0xFFRRGGBB, top row first.
+struct TFramePicture {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint32_t> Pixels;
+};
+// The device's back buffer as it stands; false when it cannot be read.
+bool ReadBackFrame(IDirect3DDevice9* Device, TFramePicture& Picture);
+// Writes the picture as a PNG file, whole or not at all; empty on success, else why not.
+std::string WritePng(const std::string& File, const TFramePicture& Picture);
+
+// Process CPU time (user and system) in seconds.
+double ProcessCpuSeconds();
+// Peak resident memory of the process in MB, and a fresh start for it where the system has one.
+double PeakResidentMB();
+void ResetPeakResident();
+
+}  // namespace zelmar

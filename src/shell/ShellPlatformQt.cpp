@@ -1,0 +1,208 @@
+// The shell's platform on Linux: Qt windows of the window layer, the GL backend, X11.
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QImage>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "platform/render/gl/glbackend.h"
+#include "platform/window/TWindow.h"
+#include "shell/HackMode.h"
+#include "shell/RealMaps.h"
+#include "shell/Settings.h"
+#include "shell/SettingsOptions.h"
+#include "shell/ShellPlatform.h"
+#include "shell/TMonitorBlanks.h"
+#include "shell/XDisplay.h"
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include <X11/Xlib.h>
+
+namespace zelmar {
+
+namespace {
+
+// The form windows, owned here so that DestroyWindow leaves the window for its owner to delete.
+std::map<HWND, std::unique_ptr<TWindow>>& FormWindows() {
+  static std::map<HWND, std::unique_ptr<TWindow>> windows;
+  return windows;
+}
+
+}  // namespace
+
+std::string ProgramPath() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.string();
+}
+
+void UseXDisplay(const TSettingsOptions& O) {
+  if (O.XDisplay) setenv("DISPLAY", O.XDisplay->c_str(), 1);
+}
+
+void ConnectConsole() {}  // standard output and error are the terminal's already
+
+std::string PlatformEnvironmentHelp() {
+  return "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide "
+         "one;\nZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
+         "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
+}
+
+std::string InstalledMapCredits() {
+  return RealMapCredits(RealMapRoot());
+}
+
+bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code) {
+  if (!IsHackMode(Args)) return false;
+  Code = RunHackMode(Args, ProgramName);
+  return true;
+}
+
+bool PrepareDisplay() {
+  return PrepareXDisplay();
+}
+
+std::string DisplayProblem() {
+  const char* X = std::getenv("DISPLAY");
+  if (!X && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+    return "DISPLAY is not set";
+  if (X && !std::getenv("WAYLAND_DISPLAY")) {
+    Display* Dpy = XOpenDisplay(nullptr);
+    if (!Dpy) return std::string("cannot open the display '") + X + "'";
+    XCloseDisplay(Dpy);
+  }
+  return {};
+}
+
+void UseRenderPlatform() {
+  UseGLDirect3DBackend();
+}
+
+HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin, HWND Host) {
+  if (!qGuiApp) return 0;
+  std::unique_ptr<TWindow> Window;
+  if (Host) {
+    Window = std::make_unique<TWindow>(WS_CHILD | WS_DISABLED, 0, Host);
+    Window->setGeometry(0, 0, Width, Height);
+    // Black at once, while the renderer starts.
+    Window->setVisible(true);
+    QCoreApplication::processEvents();
+  } else {
+    Window = std::make_unique<TWindow>(WS_CAPTION | WS_SYSMENU);
+    Window->setTitle(QString::fromLatin1(Caption));
+    Window->resize(Width, Height);
+    if (AtOrigin) {
+      Window->setPosition(0, 0);
+    } else if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+      const QRect Area = Screen->geometry();
+      Window->setPosition(Area.x() + (Area.width() - Width) / 2,
+                          Area.y() + (Area.height() - Height) / 2);
+    }
+  }
+  const HWND Handle = Window->Handle();
+  FormWindows()[Handle] = std::move(Window);
+  return Handle;
+}
+
+namespace {
+
+class TQtMonitorCover : public TMonitorCover {
+ public:
+  explicit TQtMonitorCover(HWND Saver) : Blanks(Saver) {}
+  TMonitorBlanks Blanks;
+};
+
+}  // namespace
+
+std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver) {
+  return std::make_unique<TQtMonitorCover>(Saver);
+}
+
+void UseInstalledMaps() {
+  UseRealMaps(RealMapRoot(), RealMapCacheDir());
+}
+
+double DisplayRefreshRate(HWND Window) {
+  TWindow* W = TWindow::FromHandle(Window);
+  const QScreen* Screen = W ? W->screen() : nullptr;
+  return Screen ? Screen->refreshRate() : 0.0;
+}
+
+void DestroyFormWindow(HWND Window) {
+  auto It = FormWindows().find(Window);
+  if (It == FormWindows().end()) return;
+  std::unique_ptr<TWindow> Owned = std::move(It->second);
+  FormWindows().erase(It);
+}
+
+bool WaitUntilShown(HWND Window, int TimeoutMs, bool Active, const std::function<bool()>& Stop) {
+  auto Shown = [&] {
+    TWindow* W = TWindow::FromHandle(Window);
+    return W && W->isExposed() && (!Active || W->isActive());
+  };
+  if (!QCoreApplication::instance()) return Shown();
+  const QDeadlineTimer Deadline(TimeoutMs);
+  QTimer Wake;  // the wait wakes up even when nothing else happens
+  Wake.start(20);
+  while (!(Stop && Stop()) && !Shown() && !Deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return Shown();
+}
+
+bool ReadBackFrame(IDirect3DDevice9* Device, TFramePicture& Picture) {
+  // The back buffer's alpha is no part of the picture (its format has none that counts); kept,
+  // it would let a viewer's background show through.
+  const QImage Shot = GLGrabBackBuffer(Device).convertToFormat(QImage::Format_RGB32);
+  if (Shot.isNull()) return false;
+  Picture.Width = Shot.width();
+  Picture.Height = Shot.height();
+  Picture.Pixels.resize(static_cast<std::size_t>(Picture.Width) * Picture.Height);
+  for (int Y = 0; Y < Picture.Height; ++Y) {
+    const auto* Row = reinterpret_cast<const std::uint32_t*>(Shot.constScanLine(Y));
+    std::copy(Row, Row + Picture.Width,
+              Picture.Pixels.begin() + static_cast<std::ptrdiff_t>(Y) * Picture.Width);
+  }
+  return true;
+}
+
+std::string WritePng(const std::string& File, const TFramePicture& Picture) {
+  const QImage Image(reinterpret_cast<const uchar*>(Picture.Pixels.data()), Picture.Width,
+                     Picture.Height, Picture.Width * 4, QImage::Format_RGB32);
+  QSaveFile Out(QString::fromStdString(File));
+  if (!Out.open(QIODevice::WriteOnly) || !Image.save(&Out, "PNG") || !Out.commit())
+    return Out.errorString().toLocal8Bit().toStdString();
+  return {};
+}
+
+double ProcessCpuSeconds() {
+  rusage Usage{};
+  getrusage(RUSAGE_SELF, &Usage);
+  return Usage.ru_utime.tv_sec + Usage.ru_stime.tv_sec +
+         (Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1e6;
+}
+
+double PeakResidentMB() {
+  std::ifstream StatusFile("/proc/self/status");
+  std::string Line;
+  while (std::getline(StatusFile, Line))
+    if (Line.rfind("VmHWM:", 0) == 0) return std::stod(Line.substr(6)) / 1024.0;
+  rusage Usage{};
+  getrusage(RUSAGE_SELF, &Usage);
+  return Usage.ru_maxrss / 1024.0;
+}
+
+void ResetPeakResident() {
+  // Linux starts the peak afresh from the current size when 5 is written here.
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+}  // namespace zelmar
