@@ -99,7 +99,7 @@ TEST_F(FontsTest, TheFontCarriesItsSizeInPointsAndMakesItsOwnHandle) {
   Font.SetName("Arial");
   Font.SetStyle(fsBold);
   const HFONT First = Font.Handle();
-  ASSERT_NE(0u, First);
+  ASSERT_NE(HFONT{}, First);
   LOGFONTA LogFont;
   ASSERT_EQ(static_cast<int>(sizeof LogFont), GetObjectA(First, sizeof LogFont, &LogFont));
   EXPECT_STREQ("Arial", LogFont.lfFaceName);
