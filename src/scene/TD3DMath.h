@@ -73,7 +73,7 @@ inline TD3DVector MatrixOrigin(const TD3DMatrix& m) {
 // The scene's default material: diffuse and ambient the given colour, specular and emissive
 // zero, power 40. Draws that need a highlight change Specular and Power afterwards.
 inline D3DMATERIAL9 DefaultMaterial(float r, float g, float b, float a = 1.0f) {
-  D3DMATERIAL9 m{};
+  D3DMATERIAL9 m{};  // zero-filled: the real struct has no member defaults
   m.Diffuse = m.Ambient = {r, g, b, a};
   m.Power = 40.0f;
   return m;

@@ -73,7 +73,7 @@ TRunFigures RunBareFrame(int Width, int Height, int Triangles, double Seconds,
   }
 
   Ref<IDirect3D9> D3D = AdoptRef(Direct3DCreate9(D3D_SDK_VERSION));
-  D3DPRESENT_PARAMETERS Params;
+  D3DPRESENT_PARAMETERS Params{};
   Params.BackBufferWidth = static_cast<UINT>(Width);
   Params.BackBufferHeight = static_cast<UINT>(Height);
   Params.BackBufferFormat = D3DFMT_X8R8G8B8;

@@ -93,6 +93,48 @@ std::vector<std::uint32_t> ScreenPixels(HWND window, int width, int height) {
   return pixels;
 }
 
+// Real X input, as a user's: xdotool, a Linux program, run through Wine's start /unix (which
+// does not wait for it: its exit code comes back in a file). True when it ran and succeeded.
+bool Xdotool(const std::string& arguments) {
+  static int calls = 0;
+  const std::string marker = "/tmp/zelmar-xdotool-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++calls);
+  std::string line = "C:\\windows\\system32\\start.exe /unix /bin/sh -c \"xdotool " + arguments +
+                     "; echo $? > " + marker + ".part && mv " + marker + ".part " + marker + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
+    return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  const std::string windowsMarker = "Z:" + marker;
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (GetTickCount64() < end) {
+    if (FILE* f = std::fopen(windowsMarker.c_str(), "r")) {
+      int code = -1;
+      const bool read = std::fscanf(f, "%d", &code) == 1;
+      std::fclose(f);
+      DeleteFileA(windowsMarker.c_str());
+      return read && code == 0;
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
+// Puts the X pointer at p and tells Wine, which otherwise keeps the position it read last.
+void PlacePointer(POINT p) {
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y)));
+  SetCursorPos(p.x, p.y);
+  Pump(200);
+  POINT seen{};
+  GetCursorPos(&seen);
+  ASSERT_EQ(seen.x, p.x);
+  ASSERT_EQ(seen.y, p.y);
+}
+
 // The saver ignores the messages its own showing causes; give them time to pass.
 constexpr DWORD kSettleMs = 2500;
 
@@ -102,33 +144,31 @@ TEST(SaverProcess, EndsOnAMoveOfSixPixelsButNotFive) {
   // Wine reads a stale pointer position when a program starts: put the pointer where Wine
   // thinks it is, so that the saver's start position is the real one.
   const POINT start{200, 200};
-  SetCursorPos(start.x, start.y);
+  PlacePointer(start);
   Process saver;
   ASSERT_TRUE(saver.Start("/s"));
   ASSERT_TRUE(WaitForSaverWindow(60000)) << "the saver's window did not cover the screen";
   Pump(kSettleMs);
-  SetCursorPos(start.x + 5, start.y + 5);
+  // Up to 5 pixels from where the saver started, in either direction and both at once.
+  ASSERT_TRUE(Xdotool("mousemove 205 205"));
   Pump(300);
-  SetCursorPos(start.x - 5, start.y);
+  ASSERT_TRUE(Xdotool("mousemove 195 200"));
+  Pump(300);
+  ASSERT_TRUE(Xdotool("mousemove 200 195"));
   EXPECT_EQ(saver.WaitExit(1500), STILL_ACTIVE) << "a move of 5 pixels ended the saver";
-  SetCursorPos(start.x + 6, start.y);
+  ASSERT_TRUE(Xdotool("mousemove 206 200"));
   EXPECT_EQ(saver.WaitExit(20000), 0u) << "a move of 6 pixels did not end the saver";
 }
 
 TEST(SaverProcess, EndsOnAKey) {
-  SetCursorPos(300, 300);
+  PlacePointer({300, 300});
   Process saver;
   ASSERT_TRUE(saver.Start("/S"));
   HWND window = WaitForSaverWindow(60000);
   ASSERT_TRUE(window);
   Pump(kSettleMs);
   EXPECT_EQ(saver.WaitExit(0), STILL_ACTIVE);
-  SetForegroundWindow(window);
-  INPUT key[2]{};
-  key[0].type = key[1].type = INPUT_KEYBOARD;
-  key[0].ki.wVk = key[1].ki.wVk = 'Z';
-  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, key, sizeof(INPUT));
+  ASSERT_TRUE(Xdotool("key z"));
   EXPECT_EQ(saver.WaitExit(20000), 0u) << "a key did not end the saver";
 }
 
