@@ -61,7 +61,7 @@ class SceneTest : public ::testing::Test {
     if (!std::filesystem::is_directory(std::string(ZELMAR_TEST_MEDIA) + "/textures/Medium", Error))
       GTEST_SKIP() << "No generated media in " << ZELMAR_TEST_MEDIA
                    << ": build the native configuration's zelmar-media-tree first (scripts/test), "
-                      "or set ZELMAR_TEST_MEDIA_DIR to its media folder";
+                      "or set ZELMAR_MEDIA_DIR to its media folder";
   }
 
   // The window's creation with these settings, then a device, the pool's and the scene's
