@@ -99,6 +99,9 @@ std::string NativePath(const std::string& Path) {
 }
 
 bool HasDrive(const std::string& Path) {
+  // A network path (\\server\share) is absolute everywhere, though not every library's path
+  // type says so on Windows.
+  if (Path.size() >= 2 && IsSeparator(Path[0]) && IsSeparator(Path[1])) return true;
   return !Path.empty() && fs::path(NativePath(Path)).is_absolute();
 }
 

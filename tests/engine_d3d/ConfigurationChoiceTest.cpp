@@ -18,7 +18,7 @@ class ConfigurationChoice : public ::testing::Test {
     D3D = MakeRef<FakeDirect3D9>(Machine);
     Framework.D3D = D3D;
     Framework.OutputClient = {0, 0, 800, 600};
-    Framework.hDeviceWindow = 0x1234;
+    Framework.hDeviceWindow = FakeHandle<HWND>(0x1234);
     TD3DEnumeration& enumeration = Framework.d3dEnumeration();
     enumeration.AppUsesDepthBuffer = true;
     enumeration.SetD3D(D3D);
@@ -310,7 +310,7 @@ TEST_F(ConfigurationChoice, PresentParamsForWindowAndFullScreen) {
   EXPECT_EQ(pp.BackBufferCount, 1u);
   EXPECT_EQ(pp.MultiSampleType, D3DMULTISAMPLE_NONE);
   EXPECT_EQ(pp.SwapEffect, D3DSWAPEFFECT_DISCARD);
-  EXPECT_EQ(pp.hDeviceWindow, static_cast<HWND>(0x1234));
+  EXPECT_EQ(pp.hDeviceWindow, FakeHandle<HWND>(0x1234));
   EXPECT_EQ(pp.Windowed, TRUE);
   EXPECT_EQ(pp.EnableAutoDepthStencil, TRUE);
   EXPECT_EQ(pp.AutoDepthStencilFormat, D3DFMT_D16);
@@ -343,7 +343,8 @@ TEST_F(ConfigurationChoice, ChosenParametersCreateADevice) {
   ASSERT_EQ(Framework.ChooseInitialSettings(), S_OK);
   Framework.BuildPresentParams();
   Ref<IDirect3DDevice9> device;
-  ASSERT_EQ(D3D->CreateDevice(Settings().AdapterOrdinal(), Settings().DeviceType(), 0x1234,
+  ASSERT_EQ(D3D->CreateDevice(Settings().AdapterOrdinal(), Settings().DeviceType(),
+                              FakeHandle<HWND>(0x1234),
                               D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE,
                               &Framework.PresentParams, &device),
             S_OK);

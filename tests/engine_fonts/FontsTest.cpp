@@ -1,8 +1,7 @@
 // Bitmap fonts against the recording backend: the glyph texture, the states recorded for
 // drawing, the quads DrawText fills and draws in batches, the font-object mode, and the
-// device phases. The glyphs are painted by the window system's GDI over Qt, so the test runs
-// a GUI application on the offscreen platform.
-#include <QGuiApplication>
+// device phases. The glyphs are painted by the window system's GDI (over Qt on Linux, which
+// then runs a GUI application on the offscreen platform).
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -13,17 +12,9 @@
 #include "platform/render/fake/FakeFont.h"
 #include "platform/render/fake/FakeTexture9.h"
 #include "platform/window/wingdi.h"
+#include "support/GdiForTests.h"
 
 namespace {
-
-void EnsureGuiApplication() {
-  if (qGuiApp) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "engine_fonts_test";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);
-}
 
 struct TVertex {
   float x, y, z, rhw;
@@ -40,7 +31,7 @@ std::vector<TVertex> VerticesOf(const FakeDraw& Draw) {
 class FontsTest : public PoolFixture {
  protected:
   void SetUp() override {
-    EnsureGuiApplication();
+    EnsureGdiForTests("engine_fonts_test");
     CreateDevice();
     Attach(Pool);
   }
@@ -108,7 +99,7 @@ TEST_F(FontsTest, TheFontCarriesItsSizeInPointsAndMakesItsOwnHandle) {
   Font.SetName("Arial");
   Font.SetStyle(fsBold);
   const HFONT First = Font.Handle();
-  ASSERT_NE(0u, First);
+  ASSERT_NE(HFONT{}, First);
   LOGFONTA LogFont;
   ASSERT_EQ(static_cast<int>(sizeof LogFont), GetObjectA(First, sizeof LogFont, &LogFont));
   EXPECT_STREQ("Arial", LogFont.lfFaceName);

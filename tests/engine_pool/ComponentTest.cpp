@@ -2,6 +2,7 @@
 // removal notices that work whichever side goes first.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,9 +50,11 @@ TEST(ComponentTest, FormLoadsItsComponentsInOrder) {
   TForm Form;
   new Probe(&Form, "framework", &Journal);
   new Probe(&Form, "pool", &Journal);
-  EXPECT_EQ(0u, Form.Handle());
-  Form.SetHandle(0x2a00005);
-  EXPECT_EQ(0x2a00005u, Form.Handle());
+  EXPECT_EQ(HWND{}, Form.Handle());
+  // Window handles are integers on X11 and pointers on Windows.
+  const HWND Window = reinterpret_cast<HWND>(std::uintptr_t{0x2a00005});
+  Form.SetHandle(Window);
+  EXPECT_EQ(Window, Form.Handle());
   Form.Loaded();
   EXPECT_EQ((std::vector<std::string>{"load framework", "load pool"}), Journal);
 }

@@ -19,13 +19,13 @@ class PoolFixture : public ::testing::Test {
 
   void CreateDevice() { CreateDeviceFor(DX); }
   void CreateDeviceFor(TW9DirectX& Framework) {
-    D3DPRESENT_PARAMETERS Params;
+    D3DPRESENT_PARAMETERS Params{};
     Params.Windowed = TRUE;
     Params.BackBufferFormat = D3DFMT_X8R8G8B8;
     Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     Ref<IDirect3DDevice9> Created;
-    ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &Params, &Created));
+    ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
     Framework.Device = Created;
     Framework.Started = true;
   }

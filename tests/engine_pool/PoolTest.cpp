@@ -238,11 +238,11 @@ TEST_F(PoolTest, DestroyingThePoolFreesItsItemsAndPlatformObjects) {
   Pool->SetActive(true);
   Ref<IDirect3DVertexBuffer9> Buffer(Pool->WObjects().Items(0)->VertexBuffer());
   Ref<IDirect3DTexture9> Texture(Pool->WTextures().Items(0)->Texture());
-  EXPECT_EQ(2u, Buffer->RefCount());
-  EXPECT_EQ(2u, Texture->RefCount());
+  EXPECT_EQ(2u, FakeRefCount(Buffer.Get()));
+  EXPECT_EQ(2u, FakeRefCount(Texture.Get()));
   Pool.reset();
-  EXPECT_EQ(1u, Buffer->RefCount());
-  EXPECT_EQ(1u, Texture->RefCount());
+  EXPECT_EQ(1u, FakeRefCount(Buffer.Get()));
+  EXPECT_EQ(1u, FakeRefCount(Texture.Get()));
 }
 
 TEST_F(PoolTest, NamesAreUniqueWithoutRegardToCase) {

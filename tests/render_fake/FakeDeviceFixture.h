@@ -18,8 +18,8 @@ class FakeDeviceFixture : public ::testing::Test {
     Params.Windowed = TRUE;
     Params.EnableAutoDepthStencil = TRUE;
     Params.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(D3D->CreateDevice(0, D3DDEVTYPE_HAL, 0x42, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                &Params, &Device),
+    ASSERT_EQ(D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(0x42),
+                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Device),
               S_OK);
     Fake = D3D->LastDevice();
     ASSERT_EQ(static_cast<IDirect3DDevice9*>(Fake), Device.Get());
@@ -28,7 +28,7 @@ class FakeDeviceFixture : public ::testing::Test {
   FakeRecorder& Log() { return D3D->Recorder(); }
 
   Ref<FakeDirect3D9> D3D;
-  D3DPRESENT_PARAMETERS Params;
+  D3DPRESENT_PARAMETERS Params{};
   Ref<IDirect3DDevice9> Device;
   FakeDevice9* Fake = nullptr;
 };

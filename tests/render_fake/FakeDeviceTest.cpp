@@ -47,7 +47,15 @@ TEST_F(FakeDevice, KeepsAndLogsStates) {
   D3DLIGHT9 light;
   ASSERT_EQ(Device->GetLight(3, &light), S_OK);
   EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
-  D3DLIGHT9 point;
+  EXPECT_EQ(light.Diffuse, (D3DCOLORVALUE{1, 1, 1, 0}));
+  EXPECT_EQ(light.Direction, (D3DVECTOR{0, 0, 1}));
+  // The rest is zero, as Direct3D's default light has it.
+  EXPECT_EQ(light.Specular, D3DCOLORVALUE{});
+  EXPECT_EQ(light.Ambient, D3DCOLORVALUE{});
+  EXPECT_EQ(light.Position, D3DVECTOR{});
+  EXPECT_EQ(light.Range, 0.0f);
+  EXPECT_EQ(light.Attenuation0 + light.Attenuation1 + light.Attenuation2, 0.0f);
+  D3DLIGHT9 point{};
   point.Type = D3DLIGHT_POINT;
   point.Diffuse = {1, 1, 0.5f, 1};
   point.Position = {0, 10, -5};
@@ -135,9 +143,9 @@ TEST_F(FakeDevice, ZeroBackBufferSizeTakesTheWindowSizeAndIsWrittenBack) {
   pp.BackBufferWidth = 0;
   pp.BackBufferHeight = 0;
   Ref<IDirect3DDevice9> device;
-  ASSERT_EQ(
-      D3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-      S_OK);
+  ASSERT_EQ(D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+            S_OK);
   EXPECT_EQ(pp.BackBufferWidth, D3D->WindowClientWidth);
   EXPECT_EQ(pp.BackBufferHeight, D3D->WindowClientHeight);
 }

@@ -38,15 +38,15 @@ int TicksToNextBody(TWCamera& C) {
 class CameraFrame : public ::testing::Test {
  protected:
   CameraFrame() : D3D(MakeRef<FakeDirect3D9>(FakeMachine::Typical())) {
-    D3DPRESENT_PARAMETERS Params;
+    D3DPRESENT_PARAMETERS Params{};
     Params.Windowed = TRUE;
     Params.BackBufferWidth = 800;
     Params.BackBufferHeight = 600;
     Params.BackBufferFormat = D3DFMT_X8R8G8B8;
     Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     Ref<IDirect3DDevice9> Created;
-    EXPECT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &Params, &Created));
+    EXPECT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
     DX.Device = Created;
     DX.PresentParams = Params;
   }

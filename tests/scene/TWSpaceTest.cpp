@@ -96,6 +96,16 @@ bool SameMatrix(const D3DMATRIX& A, const D3DMATRIX& B) {
   return std::memcmp(&A, &B, sizeof(D3DMATRIX)) == 0;
 }
 
+// Every field is set: the material is a plain struct on Windows, where nothing zeroes it.
+TEST(DefaultMaterial, HasNoHighlightOrGlowOfItsOwn) {
+  const D3DMATERIAL9 M = DefaultMaterial(0.4f, 0.5f, 0.6f);
+  EXPECT_EQ(M.Diffuse, (D3DCOLORVALUE{0.4f, 0.5f, 0.6f, 1.0f}));
+  EXPECT_EQ(M.Ambient, M.Diffuse);
+  EXPECT_EQ(M.Specular, D3DCOLORVALUE{});
+  EXPECT_EQ(M.Emissive, D3DCOLORVALUE{});
+  EXPECT_EQ(M.Power, 40.0f);
+}
+
 TEST_F(SpaceTest, TheRoomIsAClosedBoxWhoseSixSurfacesFaceInwards) {
   TWSpace Space(&Pool, true, 0);
   Build();

@@ -252,7 +252,7 @@ DWORD D3DDefaultSamplerState(D3DSAMPLERSTATETYPE Type) {
 }
 
 D3DLIGHT9 D3DDefaultLight() {
-  D3DLIGHT9 light;
+  D3DLIGHT9 light{};
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
   light.Direction = {0.0f, 0.0f, 1.0f};

@@ -22,6 +22,20 @@ inline bool operator==(const D3DVECTOR& a, const D3DVECTOR& b) {
 inline bool operator==(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b) {
   return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
+inline bool operator==(const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
+  return a.Width == b.Width && a.Height == b.Height && a.RefreshRate == b.RefreshRate &&
+         a.Format == b.Format;
+}
+inline bool operator==(const D3DVIEWPORT9& a, const D3DVIEWPORT9& b) {
+  return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height &&
+         a.MinZ == b.MinZ && a.MaxZ == b.MaxZ;
+}
+
+// The sizes of state tables that our own declarations have on Linux (one past the highest
+// render state, texture stage state and sampler state number).
+constexpr DWORD D3DRS_COUNT = 210;
+constexpr DWORD D3DTSS_COUNT = 33;
+constexpr DWORD D3DSAMP_COUNT = 14;
 
 #else
 

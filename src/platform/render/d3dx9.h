@@ -103,7 +103,7 @@ struct D3DXVECTOR2 {
 };
 
 struct D3DXVECTOR3 : D3DVECTOR {
-  D3DXVECTOR3() = default;
+  D3DXVECTOR3() : D3DVECTOR{} {}
   D3DXVECTOR3(float vx, float vy, float vz) : D3DVECTOR{vx, vy, vz} {}
   D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
 };
@@ -123,7 +123,7 @@ struct D3DXMATRIX : D3DMATRIX {
 
 // A colour value with D3DCOLOR conversions (channels are not clamped until converted).
 struct D3DXCOLOR : D3DCOLORVALUE {
-  D3DXCOLOR() = default;
+  D3DXCOLOR() : D3DCOLORVALUE{} {}
   D3DXCOLOR(float cr, float cg, float cb, float ca) : D3DCOLORVALUE{cr, cg, cb, ca} {}
   D3DXCOLOR(const D3DCOLORVALUE& c) : D3DCOLORVALUE(c) {}
   explicit D3DXCOLOR(D3DCOLOR argb)

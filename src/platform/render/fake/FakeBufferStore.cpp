@@ -32,8 +32,7 @@ bool MapRange(std::vector<BYTE>& Bytes, UINT Offset, UINT Size, void** ppbData) 
 
 }  // namespace
 
-FakeBufferStore::FakeBufferStore(const RefCounted* Owner,
-                                 const std::shared_ptr<FakeDeviceLink>& Link,
+FakeBufferStore::FakeBufferStore(const void* Owner, const std::shared_ptr<FakeDeviceLink>& Link,
                                  const std::shared_ptr<FakeRecorder>& Recorder, const char* Kind,
                                  UINT Length, D3DPOOL Pool)
     : FCore(Owner, Link, Recorder, Kind, Pool == D3DPOOL_DEFAULT), FBytes(Length) {}

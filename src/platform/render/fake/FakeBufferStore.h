@@ -12,7 +12,7 @@
 class FakeBufferStore {
  public:
   // Kind is the label's prefix ("vb", "ib"); a default-pool buffer blocks Reset.
-  FakeBufferStore(const RefCounted* Owner, const std::shared_ptr<FakeDeviceLink>& Link,
+  FakeBufferStore(const void* Owner, const std::shared_ptr<FakeDeviceLink>& Link,
                   const std::shared_ptr<FakeRecorder>& Recorder, const char* Kind, UINT Length,
                   D3DPOOL Pool);
 

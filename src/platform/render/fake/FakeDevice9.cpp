@@ -54,8 +54,9 @@ UINT VertexCount(D3DPRIMITIVETYPE Type, UINT PrimitiveCount) {
     case D3DPT_TRIANGLESTRIP:
     case D3DPT_TRIANGLEFAN:
       return PrimitiveCount + 2;
+    default:  // Windows' enumeration has a FORCE_DWORD member
+      return 0;
   }
-  return 0;
 }
 
 std::string Lower(std::string Text) {
@@ -103,8 +104,7 @@ std::string FakePresentParametersText(const D3DPRESENT_PARAMETERS& p) {
   out << "{" << p.BackBufferWidth << "x" << p.BackBufferHeight << " "
       << FakeFormatName(p.BackBufferFormat) << " x" << p.BackBufferCount << ", "
       << FakeMultiSampleName(p.MultiSampleType) << " q" << p.MultiSampleQuality << ", swap "
-      << static_cast<DWORD>(p.SwapEffect) << ", window "
-      << FakeHex(static_cast<DWORD>(p.hDeviceWindow)) << ", "
+      << static_cast<DWORD>(p.SwapEffect) << ", window " << FakeHandleHex(p.hDeviceWindow) << ", "
       << (p.Windowed ? "windowed" : "full screen") << ", depth "
       << (p.EnableAutoDepthStencil ? FakeFormatName(p.AutoDepthStencilFormat) : "none")
       << ", flags " << p.Flags << ", " << p.FullScreen_RefreshRateInHz << " Hz, interval "
@@ -226,7 +226,7 @@ HRESULT FakeDevice9::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   D3DPRESENT_PARAMETERS params = *pPresentationParameters;
   const FakeDeviceDesc* desc = FD3D->FindDevice(FCaps.AdapterOrdinal, FCaps.DeviceType);
   if (params.Windowed && params.BackBufferFormat == D3DFMT_UNKNOWN && desc) {
-    D3DDISPLAYMODE mode;
+    D3DDISPLAYMODE mode{};
     FD3D->GetAdapterDisplayMode(FCaps.AdapterOrdinal, &mode);
     params.BackBufferFormat = mode.Format;
   }
@@ -249,11 +249,10 @@ HRESULT FakeDevice9::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
 }
 
 HRESULT FakeDevice9::Present(const RECT* pSourceRect, const RECT* pDestRect,
-                             HWND hDestWindowOverride, const void* pDirtyRegion) {
+                             HWND hDestWindowOverride, const FakeRegionData* pDirtyRegion) {
   auto call = FRecorder->Enter(
-      "Present",
-      FakeArgs(pSourceRect ? "rect" : "null", pDestRect ? "rect" : "null",
-               FakeHex(static_cast<DWORD>(hDestWindowOverride)), pDirtyRegion ? "region" : "null"));
+      "Present", FakeArgs(pSourceRect ? "rect" : "null", pDestRect ? "rect" : "null",
+                          FakeHandleHex(hDestWindowOverride), pDirtyRegion ? "region" : "null"));
   if (call.Failed()) return call.Injected();
   if (FCondition != FakeDeviceCondition::Operational) return call.Return(D3DERR_DEVICELOST);
   if (FInScene) return call.Return(D3DERR_INVALIDCALL);
@@ -270,8 +269,9 @@ HRESULT FakeDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUF
   if (!ppBackBuffer || iSwapChain != 0 || iBackBuffer >= FParams.BackBufferCount) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  D3DSURFACE_DESC desc;
+  D3DSURFACE_DESC desc{};
   desc.Format = FParams.BackBufferFormat;
+  desc.Type = D3DRTYPE_SURFACE;
   desc.Usage = D3DUSAGE_RENDERTARGET;
   desc.Pool = D3DPOOL_DEFAULT;
   desc.MultiSampleType = FParams.MultiSampleType;
@@ -376,8 +376,9 @@ HRESULT FakeDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFOR
       Pool == D3DPOOL_MANAGED) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  D3DSURFACE_DESC desc;
+  D3DSURFACE_DESC desc{};
   desc.Format = Format;
+  desc.Type = D3DRTYPE_SURFACE;
   desc.Pool = Pool;
   desc.Width = Width;
   desc.Height = Height;
@@ -943,9 +944,9 @@ HRESULT FakeDevice9::D3DXCreateTextureFromResourceEx(
   const std::string name = pSrcResource ? pSrcResource : "";
   return CreateTextureFromImage(
       "D3DXCreateTextureFromResourceEx",
-      FakeArgs(FakeHex(static_cast<DWORD>(hSrcModule)), "\"" + name + "\"", SizeArg(Width),
-               SizeArg(Height), SizeArg(MipLevels), FakeHex(Usage), FakeFormatName(Format),
-               FakePoolName(Pool), Filter, MipFilter, FakeHex(ColorKey)),
+      FakeArgs(FakeHandleHex(hSrcModule), "\"" + name + "\"", SizeArg(Width), SizeArg(Height),
+               SizeArg(MipLevels), FakeHex(Usage), FakeFormatName(Format), FakePoolName(Pool),
+               Filter, MipFilter, FakeHex(ColorKey)),
       name, true, Width, Height, MipLevels, Usage, Format, Pool, ColorKey, pSrcInfo, ppTexture);
 }
 
@@ -985,11 +986,11 @@ HRESULT FakeDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface
                                                  DWORD Filter, D3DCOLOR ColorKey,
                                                  D3DXIMAGE_INFO* pSrcInfo) {
   const std::string name = pSrcResource ? pSrcResource : "";
-  return LoadSurface("D3DXLoadSurfaceFromResource",
-                     FakeArgs(FakeLabel(pDestSurface), pDestRect ? "rect" : "null",
-                              FakeHex(static_cast<DWORD>(hSrcModule)), "\"" + name + "\"",
-                              pSrcRect ? "rect" : "null", Filter, FakeHex(ColorKey)),
-                     pDestSurface, name, true, pSrcInfo);
+  return LoadSurface(
+      "D3DXLoadSurfaceFromResource",
+      FakeArgs(FakeLabel(pDestSurface), pDestRect ? "rect" : "null", FakeHandleHex(hSrcModule),
+               "\"" + name + "\"", pSrcRect ? "rect" : "null", Filter, FakeHex(ColorKey)),
+      pDestSurface, name, true, pSrcInfo);
 }
 
 HRESULT FakeDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) {

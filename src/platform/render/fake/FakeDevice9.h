@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/render/d3d9.h"
+#include "platform/render/fake/FakeInterfaces.h"
 #include "platform/render/fake/FakeRecorder.h"
 #include "platform/render/fake/FakeResource.h"
 
@@ -67,7 +67,7 @@ struct FakeDraw {
 
 enum class FakeDeviceCondition { Operational, Lost, NotReset };
 
-class FakeDevice9 : public IDirect3DDevice9 {
+class FakeDevice9 : public FakeDevice9Base {
  public:
   FakeDevice9(Ref<FakeDirect3D9> D3D, std::shared_ptr<FakeRecorder> Recorder, const D3DCAPS9& Caps,
               DWORD BehaviorFlags, const D3DPRESENT_PARAMETERS& Params);
@@ -101,7 +101,7 @@ class FakeDevice9 : public IDirect3DDevice9 {
   HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) override;
   HRESULT Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) override;
   HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
-                  const void* pDirtyRegion) override;
+                  const FakeRegionData* pDirtyRegion) override;
   HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                         IDirect3DSurface9** ppBackBuffer) override;
   HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;

@@ -238,7 +238,8 @@ HRESULT FakeDirect3D9::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAP
 
 HMONITOR FakeDirect3D9::GetAdapterMonitor(UINT Adapter) {
   FRecorder->Enter("GetAdapterMonitor", FakeArgs(Adapter), true);
-  return FindAdapter(Adapter) ? static_cast<HMONITOR>(Adapter + 1) : 0;
+  return FindAdapter(Adapter) ? reinterpret_cast<HMONITOR>(std::uintptr_t{Adapter} + 1)
+                              : HMONITOR{};
 }
 
 HRESULT FakeDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
@@ -248,7 +249,7 @@ HRESULT FakeDirect3D9::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hF
   const D3DPRESENT_PARAMETERS* pp = pPresentationParameters;
   auto call = FRecorder->Enter(
       "CreateDevice",
-      FakeArgs(Adapter, FakeDeviceTypeName(DeviceType), FakeHex(static_cast<DWORD>(hFocusWindow)),
+      FakeArgs(Adapter, FakeDeviceTypeName(DeviceType), FakeHandleHex(hFocusWindow),
                FakeHex(BehaviorFlags), pp ? FakePresentParametersText(*pp) : std::string("null")));
   if (ppReturnedDeviceInterface) *ppReturnedDeviceInterface = nullptr;
   if (call.Failed()) return call.Injected();

@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/render/d3d9.h"
+#include "platform/render/fake/FakeInterfaces.h"
 #include "platform/render/fake/FakeMachine.h"
 #include "platform/render/fake/FakeRecorder.h"
 
 class FakeDevice9;
 
-class FakeDirect3D9 : public IDirect3D9 {
+class FakeDirect3D9 : public FakeDirect3D9Base {
  public:
   explicit FakeDirect3D9(FakeMachine Machine = FakeMachine::Typical(),
                          std::shared_ptr<FakeRecorder> Recorder = nullptr);

@@ -3,7 +3,7 @@
 
 #include "platform/render/fake/FakeBufferStore.h"
 
-class FakeIndexBuffer9 : public IDirect3DIndexBuffer9 {
+class FakeIndexBuffer9 : public FakeIndexBuffer9Base {
  public:
   FakeIndexBuffer9(const std::shared_ptr<FakeDeviceLink>& Link,
                    const std::shared_ptr<FakeRecorder>& Recorder, UINT Length, DWORD Usage,
@@ -25,5 +25,5 @@ class FakeIndexBuffer9 : public IDirect3DIndexBuffer9 {
 
  private:
   FakeBufferStore FStore;
-  D3DINDEXBUFFER_DESC FDesc;
+  D3DINDEXBUFFER_DESC FDesc{};
 };

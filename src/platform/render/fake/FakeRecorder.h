@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <sstream>
 #include <string>
@@ -95,3 +96,15 @@ std::string FakeArgs(const T&... Values) {
 
 // A 32-bit value as eight hexadecimal digits ("0x8876086A").
 std::string FakeHex(DWORD Value);
+// A handle (a window, module) as FakeHex shows it: its low 32 bits, whether the platform's
+// handles are integers or pointers.
+template <typename Handle>
+std::string FakeHandleHex(Handle Value) {
+  return FakeHex(static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(Value)));
+}
+// A made-up handle for tests (FakeHandle<HWND>(0x42)), whether the platform's handles are
+// integers or pointers.
+template <typename Handle>
+Handle FakeHandle(std::uintptr_t Value) {
+  return reinterpret_cast<Handle>(Value);
+}

@@ -7,14 +7,14 @@
 namespace {
 
 // Labels of the fake objects alive now, so that arguments passed by pointer print readably.
-std::map<const RefCounted*, std::string>& Labels() {
-  static std::map<const RefCounted*, std::string> labels;
+std::map<const void*, std::string>& Labels() {
+  static std::map<const void*, std::string> labels;
   return labels;
 }
 
 }  // namespace
 
-FakeResourceCore::FakeResourceCore(const RefCounted* Owner, std::shared_ptr<FakeDeviceLink> Link,
+FakeResourceCore::FakeResourceCore(const void* Owner, std::shared_ptr<FakeDeviceLink> Link,
                                    std::shared_ptr<FakeRecorder> Recorder, const std::string& Kind,
                                    bool BlocksReset)
     : FOwner(Owner),
@@ -39,7 +39,7 @@ HRESULT FakeResourceCore::GetDevice(IDirect3DDevice9** ppDevice) const {
   return D3D_OK;
 }
 
-std::string FakeLabel(const RefCounted* Object) {
+std::string FakeLabel(const void* Object) {
   if (!Object) return "null";
   auto it = Labels().find(Object);
   return it == Labels().end() ? "foreign" : it->second;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/render/d3d9.h"
+#include "platform/render/fake/FakeInterfaces.h"
 #include "platform/render/fake/FakeRecorder.h"
 
 class FakeDevice9;
@@ -20,7 +20,7 @@ struct FakeDeviceLink {
 class FakeResourceCore {
  public:
   // Kind is the label's prefix ("tex"); BlocksReset marks a default-pool object.
-  FakeResourceCore(const RefCounted* Owner, std::shared_ptr<FakeDeviceLink> Link,
+  FakeResourceCore(const void* Owner, std::shared_ptr<FakeDeviceLink> Link,
                    std::shared_ptr<FakeRecorder> Recorder, const std::string& Kind,
                    bool BlocksReset);
   ~FakeResourceCore();
@@ -35,15 +35,16 @@ class FakeResourceCore {
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) const;
 
  private:
-  const RefCounted* FOwner;
+  const void* FOwner;
   std::shared_ptr<FakeDeviceLink> FLink;
   std::shared_ptr<FakeRecorder> FRecorder;
   std::string FLabel;
   bool FBlocksReset;
 };
 
-// The label of a fake object for the log, or "null".
-std::string FakeLabel(const RefCounted* Object);
+// The label of a fake object for the log, "null", or "foreign" for an object the fake did not
+// make.
+std::string FakeLabel(const void* Object);
 // Bytes per pixel of a format (4 for formats the fake does not know).
 UINT FakeBytesPerPixel(D3DFORMAT Format);
 // Points Locked at pRect (null: the whole image) of tightly packed Pixels of Width x Format.

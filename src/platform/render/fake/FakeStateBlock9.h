@@ -12,7 +12,7 @@
 
 struct FakeDeviceState;
 
-class FakeStateBlock9 : public IDirect3DStateBlock9 {
+class FakeStateBlock9 : public FakeStateBlock9Base {
  public:
   FakeStateBlock9(const std::shared_ptr<FakeDeviceLink>& Link,
                   const std::shared_ptr<FakeRecorder>& Recorder);

@@ -8,7 +8,7 @@
 
 class FakeTexture9;
 
-class FakeSurface9 : public IDirect3DSurface9 {
+class FakeSurface9 : public FakeSurface9Base {
  public:
   // A surface with its own pixels; default-pool surfaces block Reset while alive.
   FakeSurface9(const std::shared_ptr<FakeDeviceLink>& Link,

@@ -22,7 +22,7 @@ FakeTexture9::FakeTexture9(const std::shared_ptr<FakeDeviceLink>& Link,
 }
 
 D3DSURFACE_DESC FakeTexture9::Desc(UINT Level) const {
-  D3DSURFACE_DESC desc;
+  D3DSURFACE_DESC desc{};
   desc.Format = FFormat;
   desc.Type = D3DRTYPE_SURFACE;
   desc.Usage = FUsage;

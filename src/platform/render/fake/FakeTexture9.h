@@ -6,7 +6,7 @@
 
 #include "platform/render/fake/FakeResource.h"
 
-class FakeTexture9 : public IDirect3DTexture9 {
+class FakeTexture9 : public FakeTexture9Base {
  public:
   // Levels 0: the full chain down to 1 x 1.
   FakeTexture9(const std::shared_ptr<FakeDeviceLink>& Link,

@@ -3,7 +3,7 @@
 
 #include "platform/render/fake/FakeBufferStore.h"
 
-class FakeVertexBuffer9 : public IDirect3DVertexBuffer9 {
+class FakeVertexBuffer9 : public FakeVertexBuffer9Base {
  public:
   FakeVertexBuffer9(const std::shared_ptr<FakeDeviceLink>& Link,
                     const std::shared_ptr<FakeRecorder>& Recorder, UINT Length, DWORD Usage,
@@ -25,5 +25,5 @@ class FakeVertexBuffer9 : public IDirect3DVertexBuffer9 {
 
  private:
   FakeBufferStore FStore;
-  D3DVERTEXBUFFER_DESC FDesc;
+  D3DVERTEXBUFFER_DESC FDesc{};
 };

@@ -1,0 +1,127 @@
+// What IDirect3DDevice9 has beyond the render contract (swap chains, render targets, shaders,
+// patches, queries and the rest), for the fake device on Windows: refused with
+// D3DERR_INVALIDCALL, out-parameters cleared, nothing recorded, so a test sees at once when
+// the engine starts to use one of them.
+//
+// It also declares the D3DX entry points that the contract's device has on Linux: the fake
+// device serves D3DX itself on both platforms (FakeD3DXEntry.cpp forwards to them here), so its
+// log reads the same everywhere.
+#pragma once
+
+#include "platform/render/d3dx9.h"
+#include "platform/render/fake/win32/FakeUnknown.h"
+
+class FakeDevice9Base : public FakeUnknown<IDirect3DDevice9> {
+ public:
+  // ---- The D3DX entry points (arguments of the free function without the device) ----
+  virtual HRESULT D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height,
+                                              UINT MipLevels, DWORD Usage, D3DFORMAT Format,
+                                              D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
+                                              D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
+                                              PALETTEENTRY* pPalette,
+                                              IDirect3DTexture9** ppTexture) = 0;
+  virtual HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource,
+                                                  UINT Width, UINT Height, UINT MipLevels,
+                                                  DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                                  DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
+                                                  D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
+                                                  IDirect3DTexture9** ppTexture) = 0;
+  virtual HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface,
+                                          const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
+                                          const char* pSrcFile, const RECT* pSrcRect, DWORD Filter,
+                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo) = 0;
+  virtual HRESULT D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
+                                              const PALETTEENTRY* pDestPalette,
+                                              const RECT* pDestRect, HMODULE hSrcModule,
+                                              const char* pSrcResource, const RECT* pSrcRect,
+                                              DWORD Filter, D3DCOLOR ColorKey,
+                                              D3DXIMAGE_INFO* pSrcInfo) = 0;
+  virtual HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) = 0;
+  virtual HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) = 0;
+
+  // ---- IDirect3DDevice9 beyond the contract ----
+  HRESULT STDMETHODCALLTYPE EvictManagedResources() override;
+  HRESULT STDMETHODCALLTYPE GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) override;
+  HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS*,
+                                                      IDirect3DSwapChain9** ppSwapChain) override;
+  HRESULT STDMETHODCALLTYPE GetSwapChain(UINT, IDirect3DSwapChain9** ppSwapChain) override;
+  UINT STDMETHODCALLTYPE GetNumberOfSwapChains() override;
+  HRESULT STDMETHODCALLTYPE GetRasterStatus(UINT, D3DRASTER_STATUS*) override;
+  HRESULT STDMETHODCALLTYPE SetDialogBoxMode(BOOL) override;
+  void STDMETHODCALLTYPE SetGammaRamp(UINT, DWORD, const D3DGAMMARAMP*) override;
+  void STDMETHODCALLTYPE GetGammaRamp(UINT, D3DGAMMARAMP*) override;
+  HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                                IDirect3DVolumeTexture9** ppVolumeTexture,
+                                                HANDLE*) override;
+  HRESULT STDMETHODCALLTYPE CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                              IDirect3DCubeTexture9** ppCubeTexture,
+                                              HANDLE*) override;
+  HRESULT STDMETHODCALLTYPE CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD,
+                                               BOOL, IDirect3DSurface9** ppSurface,
+                                               HANDLE*) override;
+  HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE,
+                                                      DWORD, BOOL, IDirect3DSurface9** ppSurface,
+                                                      HANDLE*) override;
+  HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*,
+                                          const POINT*) override;
+  HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9*, IDirect3DBaseTexture9*) override;
+  HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) override;
+  HRESULT STDMETHODCALLTYPE GetFrontBufferData(UINT, IDirect3DSurface9*) override;
+  HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*,
+                                        const RECT*, D3DTEXTUREFILTERTYPE) override;
+  HRESULT STDMETHODCALLTYPE ColorFill(IDirect3DSurface9*, const RECT*, D3DCOLOR) override;
+  HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD, IDirect3DSurface9*) override;
+  HRESULT STDMETHODCALLTYPE SetDepthStencilSurface(IDirect3DSurface9*) override;
+  HRESULT STDMETHODCALLTYPE GetDepthStencilSurface(IDirect3DSurface9** ppZStencilSurface) override;
+  HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override;
+  HRESULT STDMETHODCALLTYPE SetClipPlane(DWORD, const float*) override;
+  HRESULT STDMETHODCALLTYPE GetClipPlane(DWORD, float*) override;
+  HRESULT STDMETHODCALLTYPE SetClipStatus(const D3DCLIPSTATUS9*) override;
+  HRESULT STDMETHODCALLTYPE GetClipStatus(D3DCLIPSTATUS9*) override;
+  HRESULT STDMETHODCALLTYPE ValidateDevice(DWORD*) override;
+  HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT, const PALETTEENTRY*) override;
+  HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT, PALETTEENTRY*) override;
+  HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT) override;
+  HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT*) override;
+  HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT*) override;
+  HRESULT STDMETHODCALLTYPE GetScissorRect(RECT*) override;
+  HRESULT STDMETHODCALLTYPE SetSoftwareVertexProcessing(BOOL) override;
+  BOOL STDMETHODCALLTYPE GetSoftwareVertexProcessing() override;
+  HRESULT STDMETHODCALLTYPE SetNPatchMode(float) override;
+  float STDMETHODCALLTYPE GetNPatchMode() override;
+  HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*,
+                                                   D3DFORMAT, const void*, UINT) override;
+  HRESULT STDMETHODCALLTYPE ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9*,
+                                            IDirect3DVertexDeclaration9*, DWORD) override;
+  HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(
+      const D3DVERTEXELEMENT9*, IDirect3DVertexDeclaration9** ppDeclaration) override;
+  HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9*) override;
+  HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) override;
+  HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD*,
+                                               IDirect3DVertexShader9** ppShader) override;
+  HRESULT STDMETHODCALLTYPE GetVertexShader(IDirect3DVertexShader9** ppShader) override;
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantF(UINT, const float*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetVertexShaderConstantF(UINT, float*, UINT) override;
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantI(UINT, const int*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetVertexShaderConstantI(UINT, int*, UINT) override;
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantB(UINT, const BOOL*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetVertexShaderConstantB(UINT, BOOL*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetStreamSource(UINT, IDirect3DVertexBuffer9** ppStreamData, UINT*,
+                                            UINT*) override;
+  HRESULT STDMETHODCALLTYPE SetStreamSourceFreq(UINT, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetStreamSourceFreq(UINT, UINT*) override;
+  HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** ppIndexData) override;
+  HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD*,
+                                              IDirect3DPixelShader9** ppShader) override;
+  HRESULT STDMETHODCALLTYPE GetPixelShader(IDirect3DPixelShader9** ppShader) override;
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantF(UINT, const float*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetPixelShaderConstantF(UINT, float*, UINT) override;
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantI(UINT, const int*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetPixelShaderConstantI(UINT, int*, UINT) override;
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantB(UINT, const BOOL*, UINT) override;
+  HRESULT STDMETHODCALLTYPE GetPixelShaderConstantB(UINT, BOOL*, UINT) override;
+  HRESULT STDMETHODCALLTYPE DrawRectPatch(UINT, const float*, const D3DRECTPATCH_INFO*) override;
+  HRESULT STDMETHODCALLTYPE DrawTriPatch(UINT, const float*, const D3DTRIPATCH_INFO*) override;
+  HRESULT STDMETHODCALLTYPE DeletePatch(UINT) override;
+  HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE, IDirect3DQuery9** ppQuery) override;
+};
