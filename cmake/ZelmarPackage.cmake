@@ -24,7 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
     "openuniverse-common, xplanet-images, stellarium-data, marble-qt-data")
+# The postinst names the installed program and the machine's map cache where they are.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/postinst.in ${PROJECT_BINARY_DIR}/packaging/postinst
+  @ONLY)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    "${PROJECT_SOURCE_DIR}/packaging/conffiles;${PROJECT_SOURCE_DIR}/packaging/postrm")
+    "${PROJECT_SOURCE_DIR}/packaging/conffiles;${PROJECT_BINARY_DIR}/packaging/postinst;${PROJECT_SOURCE_DIR}/packaging/postrm;${PROJECT_SOURCE_DIR}/packaging/triggers")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -5,7 +5,7 @@
 # Tests see the generated maps only, whatever other packages the machine has, and keep any
 # cache in the build tree; the real-map tests point these elsewhere themselves.
 set(ZELMAR_TEST_MAPS_ENV
-  "ZELMAR_MAP_ROOT=${PROJECT_BINARY_DIR}/tests/no-real-maps;XDG_CACHE_HOME=${PROJECT_BINARY_DIR}/tests/cache")
+  "ZELMAR_MAP_ROOT=${PROJECT_BINARY_DIR}/tests/no-real-maps;XDG_CACHE_HOME=${PROJECT_BINARY_DIR}/tests/cache;ZELMAR_MACHINE_MAP_CACHE=${PROJECT_BINARY_DIR}/tests/no-machine-map-cache")
 
 function(zelmar_add_test name)
   cmake_parse_arguments(ARG "DISPLAY" "" "SOURCES;LIBS" ${ARGN})

@@ -150,19 +150,21 @@ std::string ResolveCaseInsensitive(const std::string& Path) {
 }
 
 TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
-                                 const std::string& ExtraPath, const std::string& FileName) {
+                                 const std::string& ExtraPath, const std::string& FileName,
+                                 const std::string& Item) {
   const std::string App = WithSeparator(NativePath(AppDir));
   const std::string Sub = WithSeparator(NativePath(SubDir));
   const std::string Extra = WithSeparator(NativePath(ExtraPath));
   const std::string Name = NativePath(FileName);
 
-  auto Try = [](const std::string& Candidate, TMediaSearchResult& Result) {
+  auto Try = [&Item](const std::string& Candidate, TMediaSearchResult& Result) {
     Result.Path = Candidate;
     const std::string Existing = ResolveCaseInsensitive(Candidate);
     if (Existing.empty()) return false;
     Result.Path = Existing;
     if (const TMediaSubstitute& Substitute = SubstituteStorage())
-      if (std::string Other = Substitute(Existing); !Other.empty()) Result.Path = std::move(Other);
+      if (std::string Other = Substitute(Existing, Item); !Other.empty())
+        Result.Path = std::move(Other);
     Result.Found = true;
     return true;
   };

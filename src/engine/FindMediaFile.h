@@ -13,12 +13,17 @@ struct TMediaSearchResult {
   std::string Path;
 };
 
+// Item names the resource item that asks (a texture's name), so that items sharing one file can
+// be told apart by a substitute; empty when no item asks.
 TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& SubDir,
-                                 const std::string& ExtraPath, const std::string& FileName);
+                                 const std::string& ExtraPath, const std::string& FileName,
+                                 const std::string& Item = {});
 
-// A file to take instead of one the search found (given its path), or empty to keep it. The
-// shell sets one to show real planet maps where the system has them; none is set by default.
-using TMediaSubstitute = std::function<std::string(const std::string& Found)>;
+// A file to take instead of one the search found (given its path and the asking item's name),
+// or empty to keep it. The shell sets one to show real planet maps where the system has them;
+// none is set by default.
+using TMediaSubstitute =
+    std::function<std::string(const std::string& Found, const std::string& Item)>;
 void SetMediaSubstitute(TMediaSubstitute Substitute);
 
 // Where a file of that name is looked for first: SubDir itself when absolute, else below the

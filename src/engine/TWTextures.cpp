@@ -42,7 +42,7 @@ HRESULT TWTexture::InitDeviceObjects() {
   const TWPool* Pool = Textures()->Owner();
   const std::string PathTextures = Pool ? Pool->PathTextures : std::string();
   const TMediaSearchResult Found =
-      FindMediaFile(ApplicationDir(), PathTextures, Textures()->ExtraSearchPath, FFileName);
+      FindMediaFile(ApplicationDir(), PathTextures, Textures()->ExtraSearchPath, FFileName, Name());
   const HRESULT Result = D3DXCreateTextureFromFileExA(
       Device, Found.Path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
       D3DX_FILTER_POINT, Key, nullptr, nullptr, &FTexture);

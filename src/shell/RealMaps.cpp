@@ -1,5 +1,11 @@
 #include "shell/RealMaps.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -10,6 +16,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +26,10 @@
 
 #include "engine/FindMediaFile.h"
 #include "platform/render/gl/glimageheader.h"
+#include "scene/Catalogue.h"
+#include "shell/Settings.h"
+
+extern char** environ;
 
 namespace zelmar {
 
@@ -149,6 +160,14 @@ constexpr const char* kQualities[3] = {"High", "Medium", "Low"};
 constexpr double kRingInner = 74510.0 / 140390.0;
 
 constexpr const char* kIndexHeader = "zelmar real maps 1";
+// A build holds the lock for seconds; one held longer than this by a process that cannot be
+// asked (another host's, on a shared home) is taken as left behind.
+constexpr int kStaleLockMs = 10 * 60 * 1000;
+// How long a background conversion waits for the start that asked for it to draw its first
+// frames, unless that start ends sooner.
+constexpr int kMapBuildDelayMs = 5000;
+// How long --build-map-cache waits for another build of the same folder.
+constexpr int kLockWaitMs = 5 * 60 * 1000;
 // No map file comes near this; a larger one is not read.
 constexpr qint64 kMaxSourceBytes = 64 << 20;
 
@@ -166,21 +185,21 @@ std::string CachedName(const TEntry& e) {
 }
 
 // One line per installed file that could be used: a change to any of them (installed,
-// removed, upgraded) makes the cache stale.
-std::string Signature(const std::string& root) {
+// removed, upgraded) makes the cache stale. *any tells whether there was one.
+std::string Signature(const std::string& root, bool* any) {
   std::ostringstream s;
   s << root << '\n';
-  bool any = false;
+  *any = false;
   auto add = [&](const char* rel) {
     const QFileInfo info(Q(Join(root, rel)));
     if (!info.isFile()) return;
-    any = true;
+    *any = true;
     s << rel << '\t' << info.size() << '\t' << info.lastModified().toMSecsSinceEpoch() << '\n';
   };
   for (const TEntry& e : Entries())
     for (const TSource& src : e.Sources) add(src.Path);
   add(kClouds);
-  return any ? s.str() : std::string();
+  return s.str();
 }
 
 struct TDecoded {
@@ -492,21 +511,39 @@ std::optional<TIndex> Build(const std::string& root, const std::string& cacheDir
   return index;
 }
 
+// Whether several bodies of the catalogue name the file. The scene gives each body a texture
+// of its own, but they load the same file.
+bool SharedByBodies(const std::string& media) {
+  int n = 0;
+  for (const TBodyRow& row : kPlanetRows) n += media == row.TextureFile;
+  for (const TBodyRow& row : kMoonRows) n += media == row.TextureFile;
+  return n > 1;
+}
+
 void Install(const std::string& cacheDir, const TRealMapSet& set) {
   if (set.Maps.empty()) {
     SetMediaSubstitute(nullptr);
     return;
   }
-  std::map<std::string, std::string> table;  // "High/earth.jpg" -> the cached file
+  struct TTarget {
+    std::string Path;
+    // For a file several bodies share, the one texture that may wear the map: the body it
+    // shows (Io's map on Io, never on Charon, which shares "red.jpg"). Empty: any.
+    std::string Item;
+  };
+  std::map<std::string, TTarget> table;  // "High/earth.jpg" -> the cached file
   for (const TRealMapChoice& c : set.Maps)
     if (const TEntry* e = FindEntry(c.Media))
       for (const char* q : kQualities)
-        table[std::string(q) + "/" + c.Media] = cacheDir + "/" + q + "/" + CachedName(*e);
-  SetMediaSubstitute([table](const std::string& found) -> std::string {
+        table[std::string(q) + "/" + c.Media] = {cacheDir + "/" + q + "/" + CachedName(*e),
+                                                 SharedByBodies(e->Media) ? e->Body : ""};
+  SetMediaSubstitute([table](const std::string& found, const std::string& item) -> std::string {
     const QFileInfo info(Q(found));
     const auto it =
         table.find(info.dir().dirName().toStdString() + "/" + info.fileName().toStdString());
-    return it == table.end() ? std::string() : it->second;
+    if (it == table.end()) return {};
+    if (!it->second.Item.empty() && it->second.Item != item) return {};
+    return it->second.Path;
   });
 }
 
@@ -529,37 +566,121 @@ std::string RealMapCacheDir() {
   return {};
 }
 
-TRealMapSet UseRealMaps(const std::string& root, const std::string& cacheDir) {
+std::string MachineMapCacheDir() {
+  if (const char* dir = std::getenv("ZELMAR_MACHINE_MAP_CACHE")) return dir;
+  return ZELMAR_MACHINE_MAP_CACHE;
+}
+
+TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
+                        const std::string& userDir, const TMapCacheBuilder& builder) {
   SetMediaSubstitute(nullptr);
-  const std::string signature = Signature(root);
-  if (signature.empty()) return {};
-  if (cacheDir.empty()) {
+  bool any = false;
+  const std::string signature = Signature(root, &any);
+  if (!any) return {};
+  auto use = [&](const std::string& dir, const TIndex& index) {
+    for (const std::string& m : index.Messages) Say(m);
+    Install(dir, index.Set);
+    return index.Set;
+  };
+  if (!machineDir.empty())
+    if (auto index = ReadIndex(machineDir, signature)) return use(machineDir, *index);
+  if (userDir.empty()) {
     Say("no cache folder (neither XDG_CACHE_HOME nor HOME is set); the installed planet maps "
         "are not used");
     return {};
   }
-  auto use = [&](const TIndex& index) {
-    for (const std::string& m : index.Messages) Say(m);
-    Install(cacheDir, index.Set);
-    return index.Set;
-  };
-  if (auto index = ReadIndex(cacheDir, signature)) return use(*index);
+  if (auto index = ReadIndex(userDir, signature)) return use(userDir, *index);
 
-  if (!QDir().mkpath(Q(cacheDir))) {
-    Say("cannot create the map cache " + cacheDir + "; the generated planet maps are used");
+  // Converting the maps takes seconds: this start draws at once with the generated maps and a
+  // process of its own converts them for the next. A build under way already (another screen's
+  // instance started it) is not started twice.
+  if (!QDir().mkpath(Q(userDir))) {
+    Say("cannot create the map cache " + userDir + "; the generated planet maps are used");
     return {};
   }
-  // Instances started together (one per screen) build the cache once; the others wait for it.
-  QLockFile lock(Q(cacheDir + "/lock"));
-  if (!lock.tryLock(60000)) {
-    Say("the map cache " + cacheDir + " stays locked; the generated planet maps are used");
+  QLockFile lock(Q(userDir + "/lock"));
+  lock.setStaleLockTime(kStaleLockMs);
+  if (!lock.tryLock(0)) return {};
+  lock.unlock();
+  if (!builder || !builder(root, userDir)) {
+    Say("cannot start converting the installed planet maps into " + userDir +
+        "; the generated planet maps are used");
     return {};
   }
-  if (auto index = ReadIndex(cacheDir, signature)) return use(*index);
-  std::string error;
-  if (auto index = Build(root, cacheDir, signature, &error)) return use(*index);
-  Say(error + "; the generated planet maps are used");
+  Say("converting the installed planet maps into " + userDir +
+      " in the background; they are drawn from the next start on");
   return {};
+}
+
+std::string BuildRealMapCache(const std::string& root, const std::string& dir) {
+  if (dir.empty()) return "no cache folder was given";
+  if (!QDir().mkpath(Q(dir))) return "cannot create the folder " + dir;
+  // Instances started together (one per screen) build the cache once; the others wait for it.
+  QLockFile lock(Q(dir + "/lock"));
+  lock.setStaleLockTime(kStaleLockMs);
+  if (!lock.tryLock(kLockWaitMs))
+    return "the map cache " + dir + " stays locked by another build (" + dir + "/lock)";
+  bool any = false;
+  const std::string signature = Signature(root, &any);
+  std::optional<TIndex> index = ReadIndex(dir, signature);
+  std::string error;
+  if (!index) index = Build(root, dir, signature, &error);
+  if (!index) return error;
+  for (const std::string& m : index->Messages) Say(m);
+  return {};
+}
+
+bool StartMapCacheBuild(const std::string& root, const std::string& dir) {
+  const std::string exe = ProgramPath();
+  if (exe.empty()) return false;
+  // Everything the child needs is made before fork: a threaded process may call only
+  // async-signal-safe functions between fork and exec.
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e)
+    if (std::string(*e).rfind("ZELMAR_MAP_ROOT=", 0) != 0) env.emplace_back(*e);
+  env.push_back("ZELMAR_MAP_ROOT=" + root);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string arg0 = exe, option = "--build-map-cache", folder = dir;
+  char* argv[] = {arg0.data(), option.data(), folder.data(), nullptr};
+  const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (devNull < 0) return false;
+  // The conversion must not slow this start's first frame: it waits until this process ends
+  // (the write end of the pipe, held here, closes) or kMapBuildDelayMs have passed.
+  int saverAlive[2];
+  if (pipe2(saverAlive, O_CLOEXEC) != 0) {
+    close(devNull);
+    return false;
+  }
+
+  const pid_t child = fork();
+  if (child < 0) {
+    close(devNull);
+    close(saverAlive[0]);
+    close(saverAlive[1]);
+    return false;
+  }
+  if (child == 0) {
+    // A grandchild in a session of its own outlives the saver, and init reaps it.
+    setsid();
+    if (fork() != 0) _exit(0);
+    close(saverAlive[1]);
+    setpriority(PRIO_PROCESS, 0, 19);
+    pollfd wait{saverAlive[0], POLLIN, 0};
+    while (poll(&wait, 1, kMapBuildDelayMs) < 0 && errno == EINTR) {
+    }
+    dup2(devNull, STDIN_FILENO);
+    dup2(devNull, STDOUT_FILENO);
+    execve(argv[0], argv, envp.data());
+    _exit(127);
+  }
+  close(devNull);
+  close(saverAlive[0]);  // the write end stays open for as long as this process runs
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return true;  // reaped elsewhere (SIGCHLD ignored): it did start
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TRealMapSet ChooseRealMaps(const std::string& root) {

@@ -3,11 +3,14 @@
 //
 // The installed maps come in many sizes and formats, up to a 4096 x 2048 Moon. Scaling them at
 // every start would cost each short-lived saver instance the decoding and more memory than our
-// own maps need, so they are converted once into a cache folder at the sizes of our qualities
-// and kept there until the installed files change. A start with the cache up to date only
-// stats the installed files and reads a small index.
+// own maps need, so they are converted into a cache folder at the sizes of our qualities and
+// kept there until the installed files change: once per machine by the package's scripts
+// (`zelmar --build-map-cache`), else once per user in a background process while that start
+// draws with the generated maps. A start with a current cache only stats the installed files
+// and reads a small index.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@ namespace zelmar {
 std::string RealMapRoot();
 // $XDG_CACHE_HOME/zelmar/maps, else ~/.cache/zelmar/maps; empty when neither is known.
 std::string RealMapCacheDir();
+// The machine-wide cache the package builds: $ZELMAR_MACHINE_MAP_CACHE when set (tests), else
+// the installation's (/var/cache/zelmar/maps for the package).
+std::string MachineMapCacheDir();
 
 // One texture file of ours and the installed map chosen for it.
 struct TRealMapChoice {
@@ -36,13 +42,27 @@ struct TRealMapSet {
   std::vector<std::string> Damaged;
 };
 
-// Brings the cache up to date for the maps installed under root (building it the first time
-// and after the installed files change, under a lock so that instances starting together
-// build it once) and makes the media search take the cached maps for the generated ones of the
-// same name, at every quality and in both displays. Bodies no installed map covers keep the
-// generated maps. Problems (a damaged map, a cache that cannot be written) are named once on
-// stderr; the saver then runs on with the generated maps. Returns what is in use.
-TRealMapSet UseRealMaps(const std::string& root, const std::string& cacheDir);
+// Starts building the cache in dir for the maps under root without waiting for it; false when
+// it could not be started.
+using TMapCacheBuilder = std::function<bool(const std::string& root, const std::string& dir)>;
+
+// Makes the media search take cached real maps for the generated ones of the same name, at
+// every quality and in both displays: from the machine's cache when it is current for the maps
+// installed under root, else from the user's when current. Otherwise this start keeps the
+// generated maps and, unless a build already holds the user's cache, has builder bring it up to
+// date for the next start. Bodies no installed map covers keep the generated maps. Problems (a
+// damaged map, a cache that cannot be written) are named once on stderr. Returns what is in use.
+TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
+                        const std::string& userDir, const TMapCacheBuilder& builder);
+
+// Builds (or finds current) the cache in dir for the maps under root, under the cache's lock
+// so that one build runs at a time; writes the index last, and writes one even when no map is
+// installed. Damaged maps are named on stderr. Returns an error message, empty on success.
+std::string BuildRealMapCache(const std::string& root, const std::string& dir);
+
+// The builder the saver uses: this program with --build-map-cache, detached from this process
+// and at the lowest priority, its standard error the saver's.
+bool StartMapCacheBuild(const std::string& root, const std::string& dir);
 
 // The same choice, made from the files' headers alone: what UseRealMaps would take.
 TRealMapSet ChooseRealMaps(const std::string& root);

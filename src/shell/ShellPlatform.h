@@ -22,7 +22,8 @@ void ConnectConsole();
 std::string PlatformEnvironmentHelp();
 std::string InstalledMapCredits();
 // Runs a way of starting the program that only this platform has (the hack mode of Linux
-// screen-saver daemons) when Args ask for one: true, with the exit code in Code.
+// screen-saver daemons, the conversion of other packages' planet maps) when Args ask for one:
+// true, with the exit code in Code.
 bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code);
 // Why no window can be shown here (no display to draw on), or empty when one can.
 std::string DisplayProblem();

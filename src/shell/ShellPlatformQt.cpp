@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,16 +53,50 @@ void UseXDisplay(const TSettingsOptions& O) {
 void ConnectConsole() {}  // standard output and error are the terminal's already
 
 std::string PlatformEnvironmentHelp() {
-  return "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide "
+  return "Other packages' planet maps:\n"
+         "  --build-map-cache DIR     convert other packages' installed planet maps into the\n"
+         "                            cache folder DIR (the machine's, read before the user's,\n"
+         "                            is " ZELMAR_MACHINE_MAP_CACHE
+         ")\n"
+         "Environment: ZELMAR_HIVE names the settings file to use instead of the machine-wide "
          "one;\nZELMAR_MAP_ROOT the folder to look for other packages' planet maps in (default\n"
-         "/usr/share). Those maps are converted once into $XDG_CACHE_HOME/zelmar/maps.\n";
+         "/usr/share); ZELMAR_MACHINE_MAP_CACHE the machine's cache of them. The package converts\n"
+         "the maps into the machine's cache; when that is missing or out of date, a start "
+         "converts\n"
+         "them in the background into $XDG_CACHE_HOME/zelmar/maps and draws its own maps until\n"
+         "the next start.\n";
 }
 
 std::string InstalledMapCredits() {
   return RealMapCredits(RealMapRoot());
 }
 
+namespace {
+
+int BuildMapCache(const std::vector<std::string>& Args, const char* ProgramName) {
+  if (Args.size() != 2 || Args[1].empty()) {
+    std::fprintf(stderr, "zelmar: --build-map-cache needs the cache folder, and only that\n");
+    return 2;
+  }
+  // The image decoders are plugins, found through the application object; no display.
+  static int Argc = 1;
+  static char* Argv[] = {const_cast<char*>(ProgramName), nullptr};
+  QCoreApplication App(Argc, Argv);
+  const std::string Error = BuildRealMapCache(RealMapRoot(), Args[1]);
+  if (!Error.empty()) {
+    std::fprintf(stderr, "zelmar: could not build the planet map cache: %s\n", Error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code) {
+  if (!Args.empty() && Args[0] == "--build-map-cache") {
+    Code = BuildMapCache(Args, ProgramName);
+    return true;
+  }
   if (!IsHackMode(Args)) return false;
   Code = RunHackMode(Args, ProgramName);
   return true;
@@ -128,7 +163,7 @@ std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver) {
 }
 
 void UseInstalledMaps() {
-  UseRealMaps(RealMapRoot(), RealMapCacheDir());
+  UseRealMaps(RealMapRoot(), MachineMapCacheDir(), RealMapCacheDir(), StartMapCacheBuild);
 }
 
 double DisplayRefreshRate(HWND Window) {

@@ -125,6 +125,30 @@ TEST_F(TexturesTest, LoadsFromTheResourceFirstThenFromTheFile) {
   EXPECT_EQ(1, Log().Count("D3DXCreateTextureFromFileEx"));
 }
 
+TEST_F(TexturesTest, TheMediaSubstituteLearnsWhichItemAsks) {
+  // Two items named after two bodies share one file; a substitute may give each its own.
+  const std::string Shared = Tree.Touch("app/textures/red.jpg");
+  const std::string Own = Tree.Touch("other/io.jpg");
+  TWTexture* Io = Pool.WTextures().Add();
+  Io->SetName("Io");
+  Io->SetFileName("red.jpg");
+  TWTexture* Charon = Pool.WTextures().Add();
+  Charon->SetName("Charon");
+  Charon->SetFileName("red.jpg");
+  std::vector<std::string> Asked;
+  SetMediaSubstitute([&](const std::string& Found, const std::string& Item) {
+    Asked.push_back(Item + ":" + Found);
+    return Item == "Io" ? Own : std::string();
+  });
+  Io->LookInResource = Charon->LookInResource = false;
+  const HRESULT Result = Pool.InitDeviceObjects();
+  SetMediaSubstitute(nullptr);
+  ASSERT_EQ(S_OK, Result);
+  EXPECT_EQ(Own, Fake(Io)->LoadedFrom);
+  EXPECT_EQ(Shared, Fake(Charon)->LoadedFrom);
+  EXPECT_EQ((std::vector<std::string>{"Io:" + Shared, "Charon:" + Shared}), Asked);
+}
+
 TEST_F(TexturesTest, ColourKeyWrittenAsFullRedInTheGuiFormKeysOpaqueBlue) {
   Tree.Touch("app/textures/ring.bmp");
   TWTexture* Ring = Pool.WTextures().AddTexture("ring.bmp");

@@ -1,15 +1,21 @@
 // The saver's scene with other packages' maps, under Xvfb: a damaged installed map draws the
 // same frame as no map at all (the generated one), naming the file once on stderr; a good one
-// changes the picture.
+// changes the picture from the start after the one that found no cache, which draws the
+// generated maps while a process of its own converts the installed ones. A conversion killed
+// halfway leaves a cache that is whole or is not taken.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "registry/TempHive.h"
 
@@ -48,6 +54,20 @@ class RealMapsRun : public ::testing::Test {
     return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
   }
 
+  std::string UserCache() const { return Dir + "/cache/zelmar/maps"; }
+
+  // Waits for the conversion a start left running in the background for the maps under Root:
+  // its index names that folder, and its lock is gone.
+  bool WaitForBackgroundBuild(const std::string& Root) const {
+    for (int I = 0; I < 1200; ++I) {
+      if (Bytes(UserCache() + "/index").find("\n" + Root + "\n") != std::string::npos &&
+          !fs::exists(UserCache() + "/lock"))
+        return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
   void PutSun(const std::string& Root, bool Damaged) {
     const std::string Path = Root + "/stellarium/textures/sun.png";
     fs::create_directories(fs::path(Path).parent_path());
@@ -76,15 +96,70 @@ TEST_F(RealMapsRun, ADamagedMapDrawsTheGeneratedOneAndIsNamedOnceAGoodOneIsDrawn
   PutSun(Good, false);
 
   ASSERT_EQ(Snapshot(None, Dir + "/none.png"), 0) << Err;
+  EXPECT_FALSE(fs::exists(Dir + "/cache/zelmar")) << "nothing installed, nothing to convert";
+  // The first start finds no cache: it draws at once and converts in the background.
+  ASSERT_EQ(Snapshot(Damaged, Dir + "/damaged-first.png"), 0) << Err;
+  ASSERT_TRUE(WaitForBackgroundBuild(Damaged));
+  EXPECT_TRUE(Bytes(Dir + "/none.png") == Bytes(Dir + "/damaged-first.png"))
+      << "the pictures differ";
   ASSERT_EQ(Snapshot(Damaged, Dir + "/damaged.png"), 0) << Err;
   EXPECT_EQ(Occurrences(Err, Damaged + "/stellarium/textures/sun.png"), 1) << Err;
-  EXPECT_EQ(Bytes(Dir + "/none.png"), Bytes(Dir + "/damaged.png"));
+  EXPECT_TRUE(Bytes(Dir + "/none.png") == Bytes(Dir + "/damaged.png")) << "the pictures differ";
 
+  ASSERT_EQ(Snapshot(Good, Dir + "/good-first.png"), 0) << Err;
+  EXPECT_TRUE(Bytes(Dir + "/none.png") == Bytes(Dir + "/good-first.png")) << "the pictures differ";
+  ASSERT_TRUE(WaitForBackgroundBuild(Good));
   ASSERT_EQ(Snapshot(Good, Dir + "/good.png"), 0) << Err;
   EXPECT_EQ(Err.find("sun.png"), std::string::npos) << Err;
-  EXPECT_NE(Bytes(Dir + "/none.png"), Bytes(Dir + "/good.png"));
+  EXPECT_TRUE(Bytes(Dir + "/none.png") != Bytes(Dir + "/good.png")) << "the pictures are the same";
   // The middle of the Sun wears the green map.
   const QImage Shot(QString::fromStdString(Dir + "/good.png"));
   const QRgb Middle = Shot.pixel(160, 90);
   EXPECT_GT(qGreen(Middle), qRed(Middle) + 40);
+}
+
+TEST_F(RealMapsRun, AConversionKilledHalfwayLeavesAWholeCacheOrNone) {
+  // Large maps, so that the conversion is still running when it is killed.
+  const std::string Root = Dir + "/maps";
+  QImage Big(2048, 1024, QImage::Format_RGB32);
+  for (int Y = 0; Y < Big.height(); ++Y)
+    for (int X = 0; X < Big.width(); ++X) Big.setPixel(X, Y, qRgb(X & 255, Y & 255, (X ^ Y) & 255));
+  for (const char* Rel : {"stellarium/textures/sun.png", "stellarium/textures/mercury.png",
+                          "stellarium/textures/venus.png", "stellarium/textures/mars.png",
+                          "stellarium/textures/jupiter.png", "stellarium/textures/pluto.png"}) {
+    fs::create_directories(fs::path(Root + "/" + Rel).parent_path());
+    ASSERT_TRUE(Big.save(QString::fromStdString(Root + "/" + Rel), "png", 100));  // fast, large
+  }
+  const std::string Cache = Dir + "/killed";
+  const std::string Build =
+      "ZELMAR_MAP_ROOT='" + Root + "' " ZELMAR_EXE " --build-map-cache '" + Cache + "' 2>/dev/null";
+  const pid_t Child = fork();
+  ASSERT_GE(Child, 0);
+  if (Child == 0) {
+    execl("/bin/sh", "sh", "-c", ("exec " + Build).c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Killed once it has written its first file.
+  for (int I = 0; I < 600 && !fs::exists(Cache + "/High/sun.jpg"); ++I)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  kill(Child, SIGKILL);
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+
+  // Whatever it got to, an index names only files that are there and read as images.
+  if (fs::exists(Cache + "/index")) {
+    std::istringstream Index(Bytes(Cache + "/index"));
+    for (std::string Line; std::getline(Index, Line);) {
+      if (Line.rfind("map\t", 0) != 0) continue;
+      const std::string Media = Line.substr(4, Line.find('\t', 4) - 4);
+      for (const char* Q : {"High", "Medium", "Low"})
+        EXPECT_FALSE(QImage(QString::fromStdString(Cache + "/" + Q + "/" + Media)).isNull())
+            << Q << "/" << Media;
+    }
+  }
+  // A build run again, as the next start asks for it, makes it whole.
+  ASSERT_EQ(std::system(Build.c_str()), 0);
+  const std::string Text = Bytes(Cache + "/index");
+  EXPECT_EQ(Occurrences(Text, "\nmap\t"), 6) << Text;
+  EXPECT_FALSE(fs::exists(Cache + "/lock"));
 }

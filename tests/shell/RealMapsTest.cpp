@@ -1,13 +1,17 @@
 // Real planet maps from a folder laid out as the packages install them: the sharpest installed
 // map wins and is cached at each quality's size, never larger than its source; a body without
 // one, or whose map is damaged, keeps the generated map, and the damaged file is named once;
-// the ring keeps its strip's transparency; nothing installed changes nothing.
+// the ring keeps its strip's transparency; nothing installed changes nothing. A start takes
+// the machine's cache, else the user's, when current for the installed files; else it keeps
+// the generated maps and has the user's cache built for the next start, once at a time. A
+// file several bodies share wears a real map only on the body the map shows.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLockFile>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -45,6 +49,7 @@ class RealMaps : public ::testing::Test {
     Dir = mkdtemp(tmpl);
     Root = Dir + "/share";
     Cache = Dir + "/cache";
+    Machine = Dir + "/machine";
     Media = Dir + "/media/textures/";
     for (const char* q : {"High", "Low"})
       for (const char* f : {"earth.jpg", "mars.jpg", "jupiter.jpg", "saturnRings.tga"})
@@ -66,18 +71,37 @@ class RealMaps : public ::testing::Test {
   }
   // A map cut off halfway, as an interrupted download or a full disk leaves it.
   static void Truncate(const std::string& path) { fs::resize_file(path, fs::file_size(path) / 2); }
-  std::string Found(const std::string& quality, const std::string& file) const {
-    return FindMediaFile("", Media + quality, "", file).Path;
+  std::string Found(const std::string& quality, const std::string& file,
+                    const std::string& item = {}) const {
+    return FindMediaFile("", Media + quality, "", file, item).Path;
   }
-  TRealMapSet Use(std::string* err = nullptr) {
+  // One start of the saver; the builds it asks for are recorded, not run.
+  TRealMapSet Start(std::string* err = nullptr) {
     ::testing::internal::CaptureStderr();
-    TRealMapSet set = UseRealMaps(Root, Cache);
+    TRealMapSet set =
+        UseRealMaps(Root, Machine, Cache, [this](const std::string& root, const std::string& dir) {
+          Builds.push_back(root + " -> " + dir);
+          return true;
+        });
     const std::string text = ::testing::internal::GetCapturedStderr();
     if (err) *err = text;
     return set;
   }
+  // What --build-map-cache does; its messages are dropped.
+  std::string BuildCache(const std::string& dir) {
+    ::testing::internal::CaptureStderr();
+    std::string error = zelmar::BuildRealMapCache(Root, dir);
+    ::testing::internal::GetCapturedStderr();
+    return error;
+  }
+  // A start after the user's cache was built in the background.
+  TRealMapSet Use(std::string* err = nullptr) {
+    BuildCache(Cache);
+    return Start(err);
+  }
 
-  std::string Dir, Root, Cache, Media;
+  std::string Dir, Root, Cache, Machine, Media;
+  std::vector<std::string> Builds;
 };
 
 TEST_F(RealMaps, SharpestMapIsCachedAtEachQualityAndOthersKeepTheGeneratedOne) {
@@ -162,8 +186,9 @@ TEST_F(RealMaps, TheRingStripKeepsItsTransparency) {
 TEST_F(RealMaps, NothingInstalledChangesNothingAndWritesNothing) {
   fs::create_directories(Root + "/openuniverse/textures");
   std::string err;
-  EXPECT_TRUE(Use(&err).Maps.empty());
+  EXPECT_TRUE(Start(&err).Maps.empty());
   EXPECT_EQ(err, "");
+  EXPECT_TRUE(Builds.empty());
   EXPECT_FALSE(fs::exists(Cache));
   EXPECT_EQ(Found("High", "earth.jpg"), Media + "High/earth.jpg");
   EXPECT_NE(zelmar::RealMapCredits(Root).find("all generated"), std::string::npos);
@@ -176,6 +201,115 @@ TEST_F(RealMaps, ACacheThatCannotBeWrittenLeavesTheGeneratedMaps) {
   EXPECT_TRUE(Use(&err).Maps.empty());
   EXPECT_NE(err.find(Cache), std::string::npos) << err;
   EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RealMaps, ACurrentMachineCacheIsTakenAndAStaleOneIsPassedOver) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(512, 256, qRgb(200, 0, 0)), "jpeg");
+  ASSERT_EQ(BuildCache(Machine), "");
+  ASSERT_TRUE(fs::exists(Machine + "/index"));
+
+  // Current: every user starts with the machine's maps and builds nothing of their own.
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Machine + "/High/mars.jpg");
+  EXPECT_TRUE(Builds.empty());
+  EXPECT_FALSE(fs::exists(Cache));
+
+  // A maps package upgraded since (another map of the same name): the machine's cache is stale
+  // until the package's trigger rebuilds it. This start keeps the generated maps at once and
+  // asks for the user's cache, for the same folder of maps.
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, qRgb(0, 200, 0)), "jpeg");
+  std::string err;
+  EXPECT_TRUE(Start(&err).Maps.empty());
+  EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+  EXPECT_EQ(Builds, std::vector<std::string>{Root + " -> " + Cache});
+  EXPECT_NE(err.find(Cache), std::string::npos) << err;
+
+  // Once that build is done, the user's cache is taken, with the new map.
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Cache + "/High/mars.jpg");
+  EXPECT_EQ(SizeOf(Found("High", "mars.jpg")), QSize(256, 128));
+  EXPECT_EQ(Builds.size(), 1u);
+
+  // The machine's cache, rebuilt, comes first again.
+  ASSERT_EQ(BuildCache(Machine), "");
+  Start();
+  EXPECT_EQ(Found("High", "mars.jpg"), Machine + "/High/mars.jpg");
+}
+
+TEST_F(RealMaps, ACacheBuiltForAnotherFolderOfMapsIsNotTaken) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Machine), "");
+  const std::string other = Dir + "/other";
+  fs::create_directories(other);
+  fs::copy(Root, other, fs::copy_options::recursive);
+  Root = other;
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Builds.size(), 1u);
+}
+
+TEST_F(RealMaps, NoSecondBuildIsStartedWhileOneHoldsTheCache) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  fs::create_directories(Cache);
+  {
+    QLockFile building(QString::fromStdString(Cache + "/lock"));
+    ASSERT_TRUE(building.tryLock(0));
+    std::string err;
+    EXPECT_TRUE(Start(&err).Maps.empty());
+    EXPECT_TRUE(Builds.empty());
+    EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+  }
+  Start();
+  EXPECT_EQ(Builds.size(), 1u);
+}
+
+TEST_F(RealMaps, AnIndexWhoseFilesAreGoneIsNotTrusted) {
+  // A cache cut short or partly cleaned by hand: the index must not send the search to a file
+  // that is not there.
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Cache), "");
+  fs::remove(Cache + "/Low/mars.jpg");
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Found("Low", "mars.jpg"), Media + "Low/mars.jpg");
+  EXPECT_EQ(Builds.size(), 1u);
+  // The build asked for makes it whole again.
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("Low", "mars.jpg"), Cache + "/Low/mars.jpg");
+}
+
+TEST_F(RealMaps, AMachineCacheIsWrittenWithNoMapInstalled) {
+  fs::create_directories(Root);
+  ASSERT_EQ(BuildCache(Machine), "");
+  EXPECT_TRUE(fs::exists(Machine + "/index"));
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_TRUE(Builds.empty());
+}
+
+TEST_F(RealMaps, AFileSeveralBodiesShareWearsTheRealMapOnlyOnTheBodyItShows) {
+  for (const char* q : {"High", "Low"})
+    for (const char* f : {"red.jpg", "grey.jpg", "bluegreen.jpg"})
+      Put(Media + q + "/" + f, QImage(8, 4, QImage::Format_RGB32), "jpeg");
+  Put(Root + "/openuniverse/textures/io.jpg", Plain(256, 128, qRgb(250, 200, 0)), "jpeg");
+  Put(Root + "/openuniverse/textures/ganymede.jpg", Plain(256, 128, qRgb(90, 90, 90)), "jpeg");
+  Put(Root + "/openuniverse/textures/europa.jpg", Plain(256, 128, qRgb(200, 180, 150)), "jpeg");
+  Put(Root + "/openuniverse/textures/earth.jpg", Plain(256, 128, qRgb(0, 0, 200)), "jpeg");
+  ASSERT_EQ(Use().Maps.size(), 4u);
+
+  // The scene's textures are named after the bodies (the catalogue's texture names).
+  EXPECT_EQ(Found("High", "red.jpg", "Io"), Cache + "/High/red.jpg");
+  EXPECT_EQ(Found("High", "red.jpg", "Charon"), Media + "High/red.jpg");
+  EXPECT_EQ(Found("Low", "grey.jpg", "Ganymede"), Cache + "/Low/grey.jpg");
+  for (const char* other :
+       {"Callisto", "Titan", "Hyperion", "Iapetus", "Titania", "Oberon", "Triton"})
+    EXPECT_EQ(Found("Low", "grey.jpg", other), Media + "Low/grey.jpg") << other;
+  // A file of one body alone is its map whoever asks.
+  EXPECT_EQ(Found("High", "bluegreen.jpg", "Europa"), Cache + "/High/bluegreen.jpg");
+  EXPECT_EQ(Found("High", "earth.jpg"), Cache + "/High/earth.jpg");
 }
 
 }  // namespace
