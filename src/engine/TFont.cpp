@@ -59,7 +59,7 @@ void TFont::SetCharset(BYTE Value) {
 
 HFONT TFont::Handle() const {
   if (!FHandle) {
-    LOGFONTA LogFont;
+    LOGFONTA LogFont{};  // zero width and angles, a terminated name: a plain struct on Windows
     LogFont.lfHeight = FHeight;
     LogFont.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
     LogFont.lfItalic = (FStyle & fsItalic) ? 1 : 0;

@@ -105,10 +105,21 @@ TEST_F(FontsTest, TheFontCarriesItsSizeInPointsAndMakesItsOwnHandle) {
   EXPECT_STREQ("Arial", LogFont.lfFaceName);
   EXPECT_EQ(-16, LogFont.lfHeight);
   EXPECT_EQ(FW_BOLD, LogFont.lfWeight);
+  // The fields the font leaves alone are zero (the default width, no rotation).
+  EXPECT_EQ(0, LogFont.lfWidth);
+  EXPECT_EQ(0, LogFont.lfEscapement);
+  EXPECT_EQ(0, LogFont.lfOrientation);
+  EXPECT_EQ(0, LogFont.lfUnderline + LogFont.lfStrikeOut + LogFont.lfItalic);
 
   TFont Copy = Font;
   EXPECT_EQ(-16, Copy.Height());
   EXPECT_NE(First, Copy.Handle()) << "a copy never shares the handle";
+
+  // A name longer than GDI's 31 characters is cut, never left unterminated.
+  TFont Long;
+  Long.SetName(std::string(40, 'A'));
+  ASSERT_EQ(static_cast<int>(sizeof LogFont), GetObjectA(Long.Handle(), sizeof LogFont, &LogFont));
+  EXPECT_EQ(std::string(31, 'A'), LogFont.lfFaceName);
 
   TWFont* Item = AddFont("Arial", -29, true, fsBold);
   EXPECT_EQ("Arial, 22 (ID3DXFont)", Item->DisplayName());
