@@ -24,6 +24,17 @@ D3DXVECTOR3 Transform(const D3DXVECTOR3& p, const D3DXMATRIX& m, float* w = null
   return D3DXVECTOR3(r[0], r[1], r[2]);
 }
 
+// Default-constructed D3DX values are zero on both platforms (on Windows the structs beneath
+// them are plain C structs).
+TEST(D3DXMath, DefaultValuesAreZero) {
+  const D3DXVECTOR3 v;
+  EXPECT_EQ(v, D3DVECTOR{});
+  const D3DXCOLOR c;
+  EXPECT_EQ(static_cast<D3DCOLOR>(c), 0u);
+  const D3DXMATRIX m;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(m.m[i / 4][i % 4], 0.0f);
+}
+
 TEST(D3DXMath, ElementaryMatricesFollowD3DXLayout) {
   const float a = 0.3f, c = std::cos(a), s = std::sin(a);
   D3DXMATRIX m;
