@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <chrono>
-#include <cmath>
 
+#include "platform/window/IdlePacer.h"
 #include "platform/window/TWindow.h"
 #include "platform/window/WindowSystem.h"
 
@@ -18,34 +18,15 @@ TApplication* g_instance = nullptr;
 
 struct TApplication::Private {
   std::unique_ptr<QApplication> ownApp;
-  TIdleEvent onIdle;
+  IdlePacer idle;
   TMessageEvent onMessage;
   HWND mainWindow = 0;
   bool mainWindowChosen = false;
   QPointer<QObject> foreignWatch;  // context of the connection to a foreign main window
   bool terminated = false;
   int exitCode = 0;
-  bool inIdle = false;
-  // Pacing: the time between runs of the idle hook (zero: none), when the next one is due,
-  // and the timer that wakes the loop for it.
-  std::chrono::steady_clock::duration idleInterval{};
-  std::chrono::steady_clock::time_point idleDue{};
-  std::unique_ptr<QTimer> idleWake;
+  std::unique_ptr<QTimer> idleWake;  // wakes the loop when a paced idle run is due
 };
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The next run is due one interval after the one before, so that the timer's whole
-// milliseconds do not drift the rate; a run that comes later than an interval after it was due
-// starts the count again from there instead of catching up in a burst.
-Clock::time_point NextDue(Clock::time_point due, Clock::time_point started,
-                          Clock::duration interval) {
-  return started - due < interval ? due + interval : started + interval;
-}
-
-}  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : d_(std::make_unique<Private>()) {
   if (!QCoreApplication::instance()) d_->ownApp = std::make_unique<QApplication>(argc, argv);
@@ -65,23 +46,16 @@ TApplication* TApplication::Instance() {
 }
 
 void TApplication::SetOnIdle(TIdleEvent hook) {
-  d_->onIdle = std::move(hook);
+  d_->idle.SetHook(std::move(hook));
 }
 bool TApplication::HasOnIdle() const {
-  return static_cast<bool>(d_->onIdle);
+  return d_->idle.HasHook();
 }
 void TApplication::SetIdlePace(double perSecond) {
-  if (!(perSecond > 0.0) || !std::isfinite(perSecond)) {
-    d_->idleInterval = {};
-    return;
-  }
-  d_->idleInterval =
-      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / perSecond));
-  d_->idleDue = Clock::now();
+  d_->idle.SetPace(perSecond);
 }
 double TApplication::IdlePace() const {
-  if (d_->idleInterval == Clock::duration{}) return 0.0;
-  return 1.0 / std::chrono::duration<double>(d_->idleInterval).count();
+  return d_->idle.Pace();
 }
 void TApplication::SetOnMessage(TMessageEvent hook) {
   d_->onMessage = std::move(hook);
@@ -140,9 +114,8 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleMessage() {
   ProcessMessages();
   if (d_->terminated) return;
-  const bool paced = d_->idleInterval != Clock::duration{};
-  const Clock::time_point started = Clock::now();
-  if (paced && d_->onIdle && !d_->inIdle && started < d_->idleDue) {
+  const IdlePacer::Clock::time_point started = IdlePacer::Clock::now();
+  if (const auto untilDue = d_->idle.Wait(started); untilDue > IdlePacer::Clock::duration{}) {
     // Not due yet: sleep until it is, or until an event comes first (the next pass handles it
     // and looks at the time again).
     if (!d_->idleWake) {
@@ -150,19 +123,12 @@ void TApplication::HandleMessage() {
       d_->idleWake->setSingleShot(true);
       d_->idleWake->setTimerType(Qt::PreciseTimer);
     }
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(d_->idleDue - started);
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(untilDue);
     d_->idleWake->start(static_cast<int>(wait.count()));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return;
   }
-  bool done = true;
-  if (d_->onIdle && !d_->inIdle) {
-    d_->inIdle = true;
-    TIdleEvent hook = d_->onIdle;  // the hook may replace itself
-    hook(done);
-    d_->inIdle = false;
-    if (paced && !done) d_->idleDue = NextDue(d_->idleDue, started, d_->idleInterval);
-  }
+  const bool done = d_->idle.Run(started);
   if (d_->terminated || !done) return;
   // Nothing more to do: sleep in the toolkit until an event (input, timer, posted) arrives.
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

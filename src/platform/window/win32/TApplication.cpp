@@ -3,34 +3,22 @@
 #include "platform/window/TApplication.h"
 
 #include <chrono>
-#include <cmath>
+
+#include "platform/window/IdlePacer.h"
 
 namespace {
 
 TApplication* g_instance = nullptr;
 
-using Clock = std::chrono::steady_clock;
-
-// As on the other platforms: the next run is due one interval after the one before; a late run
-// starts the count again instead of catching up in a burst.
-Clock::time_point NextDue(Clock::time_point due, Clock::time_point started,
-                          Clock::duration interval) {
-  return started - due < interval ? due + interval : started + interval;
-}
-
 }  // namespace
 
 struct TApplication::Private {
-  TIdleEvent onIdle;
+  IdlePacer idle;
   TMessageEvent onMessage;
   HWND mainWindow = 0;
   bool mainWindowChosen = false;
   bool terminated = false;
   int exitCode = 0;
-  bool inIdle = false;
-  // Pacing: the time between runs of the idle hook (zero: none) and when the next one is due.
-  Clock::duration idleInterval{};
-  Clock::time_point idleDue{};
 };
 
 TApplication::TApplication(int&, char**) : d_(std::make_unique<Private>()) {
@@ -46,23 +34,16 @@ TApplication* TApplication::Instance() {
 }
 
 void TApplication::SetOnIdle(TIdleEvent hook) {
-  d_->onIdle = std::move(hook);
+  d_->idle.SetHook(std::move(hook));
 }
 bool TApplication::HasOnIdle() const {
-  return static_cast<bool>(d_->onIdle);
+  return d_->idle.HasHook();
 }
 void TApplication::SetIdlePace(double perSecond) {
-  if (!(perSecond > 0.0) || !std::isfinite(perSecond)) {
-    d_->idleInterval = {};
-    return;
-  }
-  d_->idleInterval =
-      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / perSecond));
-  d_->idleDue = Clock::now();
+  d_->idle.SetPace(perSecond);
 }
 double TApplication::IdlePace() const {
-  if (d_->idleInterval == Clock::duration{}) return 0.0;
-  return 1.0 / std::chrono::duration<double>(d_->idleInterval).count();
+  return d_->idle.Pace();
 }
 void TApplication::SetOnMessage(TMessageEvent hook) {
   d_->onMessage = std::move(hook);
@@ -116,22 +97,14 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleMessage() {
   ProcessMessages();
   if (d_->terminated) return;
-  const bool paced = d_->idleInterval != Clock::duration{};
-  const Clock::time_point started = Clock::now();
-  if (paced && d_->onIdle && !d_->inIdle && started < d_->idleDue) {
+  const IdlePacer::Clock::time_point started = IdlePacer::Clock::now();
+  if (const auto untilDue = d_->idle.Wait(started); untilDue > IdlePacer::Clock::duration{}) {
     // Not due yet: sleep until it is, or until a message comes first.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(d_->idleDue - started);
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(untilDue);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
     return;
   }
-  bool done = true;
-  if (d_->onIdle && !d_->inIdle) {
-    d_->inIdle = true;
-    TIdleEvent hook = d_->onIdle;  // the hook may replace itself
-    hook(done);
-    d_->inIdle = false;
-    if (paced && !done) d_->idleDue = NextDue(d_->idleDue, started, d_->idleInterval);
-  }
+  const bool done = d_->idle.Run(started);
   if (d_->terminated || !done) return;
   // Nothing more to do: sleep until a message arrives. The main window may have gone without a
   // message to us (a host destroyed it), so the sleep is bounded.
