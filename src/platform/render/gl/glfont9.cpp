@@ -48,27 +48,11 @@ HRESULT GLFont9::Create(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc
 HRESULT GLFont9::BuildAtlas() {
   const QFont font = FontOf(desc_);
   const QFontMetrics metrics(font);
-  lineHeight_ = metrics.height();
   const int pad = std::max(1, metrics.height() / 8);  // room for italic and antialiasing overhang
-  const int rowWidth = 512;
-  int x = 0, y = 0;
-  struct Cell {
-    int x, y;
-  } cells[256] = {};
-  for (int c = 32; c < 256; ++c) {
-    const auto u = static_cast<char16_t>(Windows1252ToUnicode(static_cast<unsigned char>(c)));
-    if (!u) continue;
-    Glyph& g = glyphs_[c];
-    g.advance = metrics.horizontalAdvance(QChar(u));
-    g.pad = pad;
-    g.cellWidth = g.advance + 2 * pad;
-    if (x + g.cellWidth > rowWidth) x = 0, y += lineHeight_;
-    cells[c] = {x, y};
-    x += g.cellWidth;
-  }
-  const UINT width = rowWidth;
-  UINT height = 1;
-  while (height < static_cast<UINT>(y + lineHeight_)) height <<= 1;
+  glyphs_.Arrange(metrics.height(), pad, [&](unsigned char c) {
+    return metrics.horizontalAdvance(QChar(static_cast<char16_t>(Windows1252ToUnicode(c))));
+  });
+  const UINT width = glyphs_.Width(), height = glyphs_.Height();
   QImage image(static_cast<int>(width), static_cast<int>(height),
                QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -77,14 +61,11 @@ HRESULT GLFont9::BuildAtlas() {
     painter.setFont(font);
     painter.setPen(Qt::white);
     for (int c = 32; c < 256; ++c) {
-      const auto u = static_cast<char16_t>(Windows1252ToUnicode(static_cast<unsigned char>(c)));
-      if (!u) continue;
-      painter.drawText(cells[c].x + pad, cells[c].y + metrics.ascent(), QString(QChar(u)));
-      Glyph& g = glyphs_[c];
-      g.u0 = static_cast<float>(cells[c].x) / static_cast<float>(width);
-      g.v0 = static_cast<float>(cells[c].y) / static_cast<float>(height);
-      g.u1 = static_cast<float>(cells[c].x + g.cellWidth) / static_cast<float>(width);
-      g.v1 = static_cast<float>(cells[c].y + lineHeight_) / static_cast<float>(height);
+      const auto code = static_cast<unsigned char>(c);
+      if (!GlyphAtlas::HasCell(code)) continue;
+      const auto u = static_cast<char16_t>(Windows1252ToUnicode(code));
+      const GlyphAtlas::Glyph& g = glyphs_[code];
+      painter.drawText(g.cellX + pad, g.cellY + metrics.ascent(), QString(QChar(u)));
     }
   }
   image = image.convertToFormat(QImage::Format_ARGB32);
@@ -123,29 +104,12 @@ HRESULT GLFont9::OnResetDevice() {
 INT GLFont9::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Format, D3DCOLOR Color) {
   if (!pString || !pRect || lost_) return 0;
   const std::size_t length = Count < 0 ? std::strlen(pString) : static_cast<std::size_t>(Count);
-  int advances[256];
-  for (int c = 0; c < 256; ++c) advances[c] = glyphs_[c].advance;
-  const TextLayout layout =
-      LayOutText(std::string_view(pString, length), *pRect, Format, advances, lineHeight_);
+  const TextLayout layout = glyphs_.LayOut(std::string_view(pString, length), *pRect, Format);
   if (Format & DT_CALCRECT) {
     *pRect = layout.Bounds;
     return layout.Height;
   }
-  std::vector<GLOverlayVertex> vertices;
-  for (const TextLine& line : layout.Lines) {
-    LONG x = line.X;
-    for (unsigned char c : line.Text) {
-      const Glyph& g = glyphs_[c];
-      if (g.cellWidth > 0 && c != ' ') {
-        const float x0 = static_cast<float>(x - g.pad), x1 = x0 + static_cast<float>(g.cellWidth);
-        const float y0 = static_cast<float>(line.Y), y1 = y0 + static_cast<float>(lineHeight_);
-        const GLOverlayVertex a{x0, y0, g.u0, g.v0, Color}, b{x1, y0, g.u1, g.v0, Color},
-            cc{x0, y1, g.u0, g.v1, Color}, d{x1, y1, g.u1, g.v1, Color};
-        vertices.insert(vertices.end(), {a, b, cc, b, d, cc});
-      }
-      x += g.advance;
-    }
-  }
+  const std::vector<GLOverlayVertex> vertices = glyphs_.Quads<GLOverlayVertex>(layout, Color);
   const GLuint id = atlas_ ? static_cast<GLTexture9*>(atlas_.Get())->Id() : 0;
   device_->DrawOverlay(id, false, vertices, (Format & DT_NOCLIP) ? nullptr : pRect);
   return layout.Height;

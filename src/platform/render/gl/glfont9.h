@@ -6,6 +6,7 @@
 #include <QFont>
 #include <string>
 
+#include "platform/render/GlyphAtlas.h"
 #include "platform/render/d3dx9.h"
 #include "platform/render/gl/gldevice.h"
 
@@ -24,12 +25,6 @@ class GLFont9 final : public ID3DXFont {
   static QFont FontOf(const D3DXFONT_DESCA& desc);
 
  private:
-  struct Glyph {
-    float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
-    int cellWidth = 0;  // the painted cell, overhang included
-    int advance = 0;
-    int pad = 0;
-  };
   explicit GLFont9(const Ref<GLDevice9>& device, const D3DXFONT_DESCA& desc);
   HRESULT BuildAtlas();
 
@@ -37,6 +32,5 @@ class GLFont9 final : public ID3DXFont {
   D3DXFONT_DESCA desc_;
   bool lost_ = false;
   Ref<IDirect3DTexture9> atlas_;
-  Glyph glyphs_[256];
-  int lineHeight_ = 0;
+  GlyphAtlas glyphs_;
 };

@@ -38,29 +38,14 @@ HRESULT Win32Font9::BuildAtlas() {
   HGDIOBJ oldFont = SelectObject(dc, font);
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc, &metrics);
-  lineHeight_ = metrics.tmHeight;
   const int pad = std::max(1, static_cast<int>(metrics.tmHeight) / 8);  // italic overhang
-  const int rowWidth = 512;
-  int x = 0, y = 0;
-  struct Cell {
-    int x, y;
-  } cells[256] = {};
-  for (int c = 32; c < 256; ++c) {
-    if (!Windows1252ToUnicode(static_cast<unsigned char>(c))) continue;
+  glyphs_.Arrange(metrics.tmHeight, pad, [&](unsigned char c) {
     const char ch = static_cast<char>(c);
     SIZE size{};
     GetTextExtentPoint32A(dc, &ch, 1, &size);
-    Glyph& g = glyphs_[c];
-    g.advance = size.cx;
-    g.pad = pad;
-    g.cellWidth = g.advance + 2 * pad;
-    if (x + g.cellWidth > rowWidth) x = 0, y += lineHeight_;
-    cells[c] = {x, y};
-    x += g.cellWidth;
-  }
-  const UINT width = rowWidth;
-  UINT height = 1;
-  while (height < static_cast<UINT>(y + lineHeight_)) height <<= 1;
+    return static_cast<int>(size.cx);
+  });
+  const UINT width = glyphs_.Width(), height = glyphs_.Height();
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -79,14 +64,10 @@ HRESULT Win32Font9::BuildAtlas() {
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     for (int c = 32; c < 256; ++c) {
-      if (!Windows1252ToUnicode(static_cast<unsigned char>(c))) continue;
+      const auto code = static_cast<unsigned char>(c);
+      if (!GlyphAtlas::HasCell(code)) continue;
       const char ch = static_cast<char>(c);
-      TextOutA(dc, cells[c].x + pad, cells[c].y, &ch, 1);
-      Glyph& g = glyphs_[c];
-      g.u0 = static_cast<float>(cells[c].x) / static_cast<float>(width);
-      g.v0 = static_cast<float>(cells[c].y) / static_cast<float>(height);
-      g.u1 = static_cast<float>(cells[c].x + g.cellWidth) / static_cast<float>(width);
-      g.v1 = static_cast<float>(cells[c].y + lineHeight_) / static_cast<float>(height);
+      TextOutA(dc, glyphs_[code].cellX + pad, glyphs_[code].cellY, &ch, 1);
     }
     GdiFlush();
     hr = device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &atlas_,
@@ -142,29 +123,12 @@ INT Win32Font9::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD For
                           D3DCOLOR Color) {
   if (!pString || !pRect || lost_) return 0;
   const std::size_t length = Count < 0 ? std::strlen(pString) : static_cast<std::size_t>(Count);
-  int advances[256];
-  for (int c = 0; c < 256; ++c) advances[c] = glyphs_[c].advance;
-  const TextLayout layout =
-      LayOutText(std::string_view(pString, length), *pRect, Format, advances, lineHeight_);
+  const TextLayout layout = glyphs_.LayOut(std::string_view(pString, length), *pRect, Format);
   if (Format & DT_CALCRECT) {
     *pRect = layout.Bounds;
     return layout.Height;
   }
-  std::vector<OverlayVertex> vertices;
-  for (const TextLine& line : layout.Lines) {
-    LONG x = line.X;
-    for (unsigned char c : line.Text) {
-      const Glyph& g = glyphs_[c];
-      if (g.cellWidth > 0 && c != ' ') {
-        const float x0 = static_cast<float>(x - g.pad), x1 = x0 + static_cast<float>(g.cellWidth);
-        const float y0 = static_cast<float>(line.Y), y1 = y0 + static_cast<float>(lineHeight_);
-        const OverlayVertex a{x0, y0, g.u0, g.v0, Color}, b{x1, y0, g.u1, g.v0, Color},
-            cc{x0, y1, g.u0, g.v1, Color}, d{x1, y1, g.u1, g.v1, Color};
-        vertices.insert(vertices.end(), {a, b, cc, b, d, cc});
-      }
-      x += g.advance;
-    }
-  }
+  const std::vector<OverlayVertex> vertices = glyphs_.Quads<OverlayVertex>(layout, Color);
   if (FAILED(DrawOverlay(device_, atlas_, false, vertices, (Format & DT_NOCLIP) ? nullptr : pRect)))
     return 0;
   return layout.Height;

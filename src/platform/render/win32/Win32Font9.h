@@ -1,9 +1,10 @@
 // The D3DX font on Windows: the font's glyphs for Windows-1252 codes 32 to 255 are painted once
-// with GDI into a texture, and DrawTextA lays out lines as every backend's font does
-// (TextLayout.h) and draws one quad per glyph through the overlay path, leaving the device's
-// states untouched: the GL backend's font, glyph for glyph, on the real device.
+// with GDI into the cells of a glyph atlas, and DrawTextA lays out lines and draws one quad per
+// glyph as every backend's font does (GlyphAtlas.h), through the overlay path, leaving the
+// device's states untouched: the GL backend's font, glyph for glyph, on the real device.
 #pragma once
 
+#include "platform/render/GlyphAtlas.h"
 #include "platform/render/d3dx9.h"
 
 class Win32Font9 final : public ID3DXFont {
@@ -19,12 +20,6 @@ class Win32Font9 final : public ID3DXFont {
   HRESULT OnResetDevice() override;
 
  private:
-  struct Glyph {
-    float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
-    int cellWidth = 0;  // the painted cell, overhang included
-    int advance = 0;
-    int pad = 0;
-  };
   Win32Font9(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc);
   HRESULT BuildAtlas();
 
@@ -32,6 +27,5 @@ class Win32Font9 final : public ID3DXFont {
   D3DXFONT_DESCA desc_;
   bool lost_ = false;
   IDirect3DTexture9* atlas_ = nullptr;  // managed: it outlives a Reset
-  Glyph glyphs_[256];
-  int lineHeight_ = 0;
+  GlyphAtlas glyphs_;
 };
