@@ -27,7 +27,7 @@ class GlyphAtlas {
   // either side, and sizes the texture (its height a power of two). Replaces an earlier layout.
   void Arrange(int lineHeight, int pad, const std::function<int(unsigned char code)>& advance);
 
-  // Whether the code has a cell (a character of Windows-1252 from 32 up).
+  // Whether the code has a cell: every code from 32 up (control codes draw nothing).
   static bool HasCell(unsigned char code);
   const Glyph& operator[](unsigned char code) const { return glyphs_[code]; }
   unsigned Width() const { return kWidth; }
