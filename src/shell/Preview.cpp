@@ -13,15 +13,11 @@
 #include <ctime>
 #include <vector>
 
-#include "scene/Random.h"
 #include "shell/AppIcon.h"
-#include "shell/RunMode.h"
 
 namespace zelmar {
 
 namespace {
-
-constexpr int kIconSize = kPreviewIconSize;
 
 // X reports errors asynchronously; a window the host destroys under us must not end the
 // process, so errors are only noted.
@@ -101,10 +97,6 @@ struct PixelFormat {
 // its screen, so memory stays bounded (about kBandBytes) however large the host's window is.
 constexpr std::size_t kBandBytes = std::size_t{4} << 20;
 
-struct Star {
-  int x, y;
-};
-
 struct Rect {
   int left, top, right, bottom;  // right and bottom exclusive
 };
@@ -120,35 +112,6 @@ Rect VisiblePart(Display* dpy, Window host, const XWindowAttributes& attr, int w
   if (!GetAttributes(dpy, attr.root, root)) return {0, 0, 0, 0};
   return {std::max(0, -rootX), std::max(0, -rootY), std::min(width, root.width - rootX),
           std::min(height, root.height - rootY)};
-}
-
-// One band of the frame, rows [top, top + rows) and columns [left, left + columns): black,
-// the stars that fall in it, and the part of the icon over it.
-void ComposeBand(std::vector<std::uint32_t>& band, int left, int top, int columns, int rows,
-                 const std::vector<Star>& stars, const std::vector<std::uint32_t>& icon,
-                 int iconLeft, int iconTop) {
-  std::fill(band.begin(), band.begin() + static_cast<std::ptrdiff_t>(columns) * rows, 0u);
-  for (const Star& s : stars)
-    if (s.x >= left && s.x < left + columns && s.y >= top && s.y < top + rows)
-      band[static_cast<std::size_t>(s.y - top) * columns + (s.x - left)] = 0xFFFFFF;
-  for (int iy = 0; iy < kIconSize; ++iy) {
-    const int y = iconTop + iy - top;
-    if (y < 0 || y >= rows) continue;
-    for (int ix = 0; ix < kIconSize; ++ix) {
-      const int x = iconLeft + ix - left;
-      if (x < 0 || x >= columns) continue;
-      const std::uint32_t src = icon[iy * kIconSize + ix];
-      const std::uint32_t a = src >> 24;
-      if (a == 0) continue;
-      std::uint32_t& dst = band[static_cast<std::size_t>(y) * columns + x];
-      std::uint32_t out = 0;
-      for (int shift = 0; shift <= 16; shift += 8) {
-        const std::uint32_t sc = (src >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
-        out |= ((sc * a + dc * (255 - a) + 127) / 255) << shift;
-      }
-      dst = out;
-    }
-  }
 }
 
 int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
@@ -170,14 +133,8 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
   const int height = geometry.Height;
   const int iconTop = geometry.IconTop;
 
-  std::vector<Star> stars;
-  Randomize();
-  for (int i = 0; i < 100; ++i) {
-    const int y = Random(height);
-    const int x = Random(width);
-    stars.push_back({x, y});
-  }
-  const std::vector<std::uint32_t> icon = DrawAppIcon(kIconSize);
+  const std::vector<TPreviewStar> stars = PreviewStars(width, height);
+  const std::vector<std::uint32_t> icon = DrawAppIcon(kPreviewIconSize);
 
   // A band is as wide as the screen can show and as tall as kBandBytes allows.
   XWindowAttributes root;
@@ -216,7 +173,7 @@ int PreviewLoop(Display* dpy, Window host, const OwnWindow* own) {
       const int columns = std::min(bandColumns, visible.right - left);
       for (int top = visible.top; top < visible.bottom; top += bandRows) {
         const int rows = std::min(bandRows, visible.bottom - top);
-        ComposeBand(band, left, top, columns, rows, stars, icon, x, iconTop);
+        ComposePreview(band.data(), left, top, columns, rows, stars, icon, x, iconTop);
         for (int y = 0; y < rows; ++y) {
           const std::uint32_t* row = &band[static_cast<std::size_t>(y) * columns];
           if (direct) {
@@ -256,15 +213,7 @@ Display* OpenDisplay() {
 
 int RunPreview(const std::string& handle) {
   unsigned long id = 0;
-  if (!ParseWindowHandle(handle, id)) {
-    if (handle.empty())
-      std::fprintf(stderr, "zelmar: /p needs the host window's handle, as in: zelmar /p 12345\n");
-    else
-      std::fprintf(stderr,
-                   "zelmar: /p: '%s' is not a window handle (decimal, or hexadecimal with 0x)\n",
-                   handle.c_str());
-    return 2;
-  }
+  if (!ParsePreviewHandle(handle, id)) return 2;
   Display* dpy = OpenDisplay();
   if (!dpy) return 2;
   XWindowAttributes attr;

@@ -1,14 +1,12 @@
 // The preview on Windows: the star field and the gliding icon drawn with GDI straight into the
 // host's window, composed in a bitmap of our own and copied over whole each pass.
-#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "platform/window/winuser.h"
-#include "scene/Random.h"
 #include "shell/AppIcon.h"
 #include "shell/Preview.h"
-#include "shell/RunMode.h"
 
 namespace zelmar {
 
@@ -20,29 +18,6 @@ void PumpMessages() {
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
-  }
-}
-
-// The icon over the star field at (left, top), blended by its alpha.
-void DrawIcon(std::uint32_t* frame, int width, int height, const std::vector<std::uint32_t>& icon,
-              int left, int top) {
-  for (int iy = 0; iy < kPreviewIconSize; ++iy) {
-    const int y = top + iy;
-    if (y < 0 || y >= height) continue;
-    for (int ix = 0; ix < kPreviewIconSize; ++ix) {
-      const int x = left + ix;
-      if (x < 0 || x >= width) continue;
-      const std::uint32_t src = icon[static_cast<std::size_t>(iy) * kPreviewIconSize + ix];
-      const std::uint32_t a = src >> 24;
-      if (a == 0) continue;
-      std::uint32_t& dst = frame[static_cast<std::size_t>(y) * width + x];
-      std::uint32_t out = 0;
-      for (int shift = 0; shift <= 16; shift += 8) {
-        const std::uint32_t sc = (src >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
-        out |= ((sc * a + dc * (255 - a) + 127) / 255) << shift;
-      }
-      dst = out;
-    }
   }
 }
 
@@ -59,14 +34,7 @@ int PreviewLoop(HWND host) {
   const TPreviewGeometry geometry = PreviewGeometry(r.right - r.left, r.bottom - r.top);
   const int width = geometry.Width, height = geometry.Height;
 
-  // The star field: black, and 100 white stars (the row of each drawn before its column).
-  std::vector<std::uint32_t> stars(static_cast<std::size_t>(width) * height, 0u);
-  Randomize();
-  for (int i = 0; i < 100; ++i) {
-    const int y = Random(height);
-    const int x = Random(width);
-    stars[static_cast<std::size_t>(y) * width + x] = 0xFFFFFF;
-  }
+  const std::vector<TPreviewStar> stars = PreviewStars(width, height);
   const std::vector<std::uint32_t> icon = DrawAppIcon(kPreviewIconSize);
 
   HDC hostDc = GetDC(host);
@@ -90,8 +58,7 @@ int PreviewLoop(HWND host) {
   auto* frame = static_cast<std::uint32_t*>(bits);
   int x = -33;
   while (IsWindowVisible(host)) {
-    std::copy(stars.begin(), stars.end(), frame);
-    DrawIcon(frame, width, height, icon, x, geometry.IconTop);
+    ComposePreview(frame, 0, 0, width, height, stars, icon, x, geometry.IconTop);
     GdiFlush();
     BitBlt(hostDc, 0, 0, width - 1, height - 1, memoryDc, 0, 0, SRCCOPY);
     GdiFlush();
@@ -111,15 +78,7 @@ int PreviewLoop(HWND host) {
 
 int RunPreview(const std::string& handle) {
   unsigned long id = 0;
-  if (!ParseWindowHandle(handle, id)) {
-    if (handle.empty())
-      std::fprintf(stderr, "zelmar: /p needs the host window's handle, as in: zelmar /p 12345\n");
-    else
-      std::fprintf(stderr,
-                   "zelmar: /p: '%s' is not a window handle (decimal, or hexadecimal with 0x)\n",
-                   handle.c_str());
-    return 2;
-  }
+  if (!ParsePreviewHandle(handle, id)) return 2;
   HWND host = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id));
   if (!IsWindow(host)) {
     std::fprintf(stderr, "zelmar: /p: there is no window %lu (0x%lx)\n", id, id);
