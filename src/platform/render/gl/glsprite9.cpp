@@ -7,7 +7,7 @@ GLSprite9::GLSprite9(const Ref<GLDevice9>& device) : device_(device) {
 }
 
 GLSprite9::~GLSprite9() {
-  if (!lost_) --device_->Core()->unlostD3DXObjects;
+  if (!state_.Lost()) --device_->Core()->unlostD3DXObjects;
 }
 
 HRESULT GLSprite9::GetDevice(IDirect3DDevice9** ppDevice) {
@@ -17,27 +17,22 @@ HRESULT GLSprite9::GetDevice(IDirect3DDevice9** ppDevice) {
 }
 
 HRESULT GLSprite9::Begin() {
-  if (begun_ || lost_) return D3DERR_INVALIDCALL;
-  begun_ = true;
-  return D3D_OK;
+  return state_.Begin();
 }
 
 HRESULT GLSprite9::End() {
-  if (!begun_) return D3DERR_INVALIDCALL;
-  begun_ = false;
-  return D3D_OK;
+  return state_.End();
 }
 
 HRESULT GLSprite9::OnLostDevice() {
-  if (!lost_) --device_->Core()->unlostD3DXObjects;
-  lost_ = true;
-  begun_ = false;
+  if (!state_.Lost()) --device_->Core()->unlostD3DXObjects;
+  state_.Lose();
   return D3D_OK;
 }
 
 HRESULT GLSprite9::OnResetDevice() {
-  if (lost_) ++device_->Core()->unlostD3DXObjects;
-  lost_ = false;
+  if (state_.Lost()) ++device_->Core()->unlostD3DXObjects;
+  state_.Reset();
   return D3D_OK;
 }
 
@@ -45,31 +40,19 @@ HRESULT GLSprite9::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
                         const D3DXVECTOR2* pScaling, const D3DXVECTOR2* pRotationCenter,
                         float Rotation, const D3DXVECTOR2* pTranslation, D3DCOLOR Color) {
   // Like every draw, a sprite draw needs the device's scene; outside it nothing is drawn.
-  if (lost_ || !device_->InScene()) return D3DERR_INVALIDCALL;
+  if (state_.Lost() || !device_->InScene()) return D3DERR_INVALIDCALL;
   auto* texture = dynamic_cast<GLTexture9*>(pSrcTexture);
   if (pSrcTexture && !texture) return D3DERR_INVALIDCALL;
-  D3DSURFACE_DESC desc;
+  D3DSURFACE_DESC desc{};
   if (texture) texture->GetLevelDesc(0, &desc);
-  // Without a texture the quad is one pixel of Color before scaling, so a scaled sprite still
-  // covers what it would have covered with a one-texel texture.
-  RECT src{0, 0, texture ? static_cast<LONG>(desc.Width) : 1,
-           texture ? static_cast<LONG>(desc.Height) : 1};
-  if (pSrcRect) src = *pSrcRect;
-  if (src.right <= src.left || src.bottom <= src.top) return D3DERR_INVALIDCALL;
-  D3DXMATRIX m;
-  D3DXMatrixTransformation2D(&m, nullptr, 0.0f, pScaling, pRotationCenter, Rotation, pTranslation);
-  const float w = static_cast<float>(src.right - src.left),
-              h = static_cast<float>(src.bottom - src.top);
-  const float tw = texture ? static_cast<float>(desc.Width) : 1.0f;
-  const float th = texture ? static_cast<float>(desc.Height) : 1.0f;
-  auto corner = [&](float x, float y, float u, float v) {
-    return GLOverlayVertex{x * m._11 + y * m._21 + m._41, x * m._12 + y * m._22 + m._42, u, v,
-                           Color};
+  SpriteState::Corner q[4];
+  if (!SpriteState::Quad(desc.Width, desc.Height, pSrcRect, pScaling, pRotationCenter, Rotation,
+                         pTranslation, q))
+    return D3DERR_INVALIDCALL;
+  auto vertex = [&](const SpriteState::Corner& k) {
+    return GLOverlayVertex{k.x, k.y, k.u, k.v, Color};
   };
-  const float u0 = static_cast<float>(src.left) / tw, u1 = static_cast<float>(src.right) / tw;
-  const float v0 = static_cast<float>(src.top) / th, v1 = static_cast<float>(src.bottom) / th;
-  const GLOverlayVertex a = corner(0, 0, u0, v0), b = corner(w, 0, u1, v0),
-                        c = corner(0, h, u0, v1), d = corner(w, h, u1, v1);
+  const GLOverlayVertex a = vertex(q[0]), b = vertex(q[1]), c = vertex(q[2]), d = vertex(q[3]);
   device_->DrawOverlay(texture ? texture->Id() : 0, true, {a, b, c, b, d, c}, nullptr);
   return D3D_OK;
 }

@@ -3,6 +3,7 @@
 // device's overlay path, blended over what is there, leaving the Direct3D state untouched.
 #pragma once
 
+#include "platform/render/SpriteState.h"
 #include "platform/render/d3dx9.h"
 #include "platform/render/gl/gldevice.h"
 
@@ -22,6 +23,5 @@ class GLSprite9 final : public ID3DXSprite {
 
  private:
   Ref<GLDevice9> device_;
-  bool begun_ = false;
-  bool lost_ = false;
+  SpriteState state_;
 };

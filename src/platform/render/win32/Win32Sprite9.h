@@ -2,6 +2,7 @@
 // as the GL backend's sprite places it.
 #pragma once
 
+#include "platform/render/SpriteState.h"
 #include "platform/render/d3dx9.h"
 
 class Win32Sprite9 final : public ID3DXSprite {
@@ -20,6 +21,5 @@ class Win32Sprite9 final : public ID3DXSprite {
 
  private:
   IDirect3DDevice9* device_;
-  bool begun_ = false;
-  bool lost_ = false;
+  SpriteState state_;
 };
