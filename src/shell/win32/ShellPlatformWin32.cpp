@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/render/ref.h"
 #include "platform/window/TApplication.h"
 #include "shell/Settings.h"
 #include "shell/SettingsOptions.h"
@@ -56,16 +57,6 @@ std::string ErrorText(DWORD code) {
   return s.empty() ? std::string(code16) : s + " (" + code16 + ")";
 }
 
-template <class T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
-
 std::wstring Wide(const std::string& s) {
   const int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
   std::wstring w(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
@@ -77,16 +68,16 @@ std::wstring Wide(const std::string& s) {
 HRESULT EncodePng(const std::wstring& path, const TFramePicture& picture) {
   // The thread stays in its apartment: image loading uses it too.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  Com<IWICImagingFactory> factory;
-  Com<IWICStream> stream;
-  Com<IWICBitmapEncoder> encoder;
-  Com<IWICBitmapFrameEncode> frame;
+  Ref<IWICImagingFactory> factory;
+  Ref<IWICStream> stream;
+  Ref<IWICBitmapEncoder> encoder;
+  Ref<IWICBitmapFrameEncode> frame;
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory));
   if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
   if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
   if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.p, WICBitmapEncoderNoCache);
+  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
   if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
   if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
   const UINT w = static_cast<UINT>(picture.Width), h = static_cast<UINT>(picture.Height);

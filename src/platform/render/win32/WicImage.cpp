@@ -7,20 +7,10 @@
 #include <fstream>
 
 #include "platform/render/gl/glimageheader.h"
+#include "platform/render/ref.h"
 #include "platform/render/win32/TargaReader.h"
 
 namespace {
-
-// A COM pointer released on scope exit.
-template <class T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
 
 IWICImagingFactory* Factory() {
   // Apartment-threaded like the rest of the user interface; a thread that already chose another
@@ -39,13 +29,13 @@ IWICImagingFactory* Factory() {
 bool DecodeWic(const std::uint8_t* data, std::size_t size, DecodedImage32& out) {
   IWICImagingFactory* factory = Factory();
   if (!factory || size > 0xFFFFFFFFu) return false;
-  Com<IWICStream> stream;
-  Com<IWICBitmapDecoder> decoder;
-  Com<IWICBitmapFrameDecode> frame;
-  Com<IWICFormatConverter> converter;
+  Ref<IWICStream> stream;
+  Ref<IWICBitmapDecoder> decoder;
+  Ref<IWICBitmapFrameDecode> frame;
+  Ref<IWICFormatConverter> converter;
   if (FAILED(factory->CreateStream(&stream)) ||
       FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
-      FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad,
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad,
                                               &decoder)) ||
       FAILED(decoder->GetFrame(0, &frame)))
     return false;
@@ -53,16 +43,17 @@ bool DecodeWic(const std::uint8_t* data, std::size_t size, DecodedImage32& out) 
   WICPixelFormatGUID format{};
   if (FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&format)))
     return false;
-  Com<IWICComponentInfo> info;
-  Com<IWICPixelFormatInfo> formatInfo;
+  Ref<IWICComponentInfo> info;
+  Ref<IWICPixelFormatInfo> formatInfo;
   UINT bits = 32;
   if (SUCCEEDED(factory->CreateComponentInfo(format, &info)) &&
       SUCCEEDED(
           info->QueryInterface(IID_IWICPixelFormatInfo, reinterpret_cast<void**>(&formatInfo))))
     formatInfo->GetBitsPerPixel(&bits);
   if (FAILED(factory->CreateFormatConverter(&converter)) ||
-      FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                                   nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA,
+                                   WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom)))
     return false;
   Image32 image(width, height);
   // BGRA bytes are A8R8G8B8 words on a little-endian machine.
