@@ -1,19 +1,33 @@
 ; Zelmar's Windows installer (makensis, as scripts/package-windows runs it). Puts zelmar.scr in
 ; the system folder, where the Screen Saver Settings list finds it, and the textures in the
 ; installation folder, which it records as Install_Dir in the machine's settings; the uninstaller
-; takes all of it away again. /S installs (and uninstalls) without asking.
+; takes all of it away again. Pages: welcome, licence, folder, progress, and a finish page whose
+; "Use Zelmar as my screen saver" (ticked) makes it the installing user's saver.
+;
+; Silent: "zelmar-setup.exe /S" installs without asking; "/S /SETSAVER" also makes Zelmar the
+; installing user's screen saver, as the finish page's box does. "uninstall.exe /S" uninstalls.
 ;
 ; Defines: SCR (the built zelmar.scr), MEDIA (the media tree: textures\, tabletextures\),
-; VERSION, OUTFILE.
+; LICENSE (the licence text), VERSION, OUTFILE.
 
-!ifndef SCR | MEDIA | VERSION | OUTFILE
-  !error "run through scripts/package-windows (SCR, MEDIA, VERSION and OUTFILE are needed)"
+!ifndef SCR | MEDIA | LICENSE | VERSION | OUTFILE
+  !error "run through scripts/package-windows (SCR, MEDIA, LICENSE, VERSION and OUTFILE are needed)"
 !endif
 
 ; A 64-bit installer for a 64-bit program: $SYSDIR is then the real System32 and the registry
 ; the 64-bit view that zelmar.scr reads, with no redirection to undo.
 Target amd64-unicode
 SetCompressor /SOLID lzma
+
+; With SIGN (a program that signs the file it is given in place), the uninstaller is signed
+; before it goes into the installer.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelmar"
 !define SETTINGS_KEY "SOFTWARE\Zelmar"
@@ -30,12 +44,30 @@ VIAddVersionKey "ProductName" "Zelmar"
 VIAddVersionKey "FileDescription" "Zelmar screen saver setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "The Zelmar team"
+VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 The Zelmar developers"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Zelmar ${VERSION}, a 3D screen saver of the solar \
+system, and list it in Windows' Screen Saver Settings.$\r$\n$\r$\nA copy of Zelmar that is \
+running (the screen saver or its preview in the settings) is ended before it is replaced.$\r$\n$\r$\n\
+$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; The finish page's box runs its function when ticked; it is ticked unless the user clears it.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Use Zelmar as my screen saver"
+!define MUI_FINISHPAGE_RUN_FUNCTION UseAsScreenSaverAndShow
+!insertmacro MUI_PAGE_FINISH
+
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Zelmar will be removed. A copy of it that is running (the \
+screen saver or its preview in the settings) is ended first; if it is still Windows' screen \
+saver, Windows goes back to none."
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
   SetRegView 64
@@ -45,6 +77,28 @@ Function un.onInit
   SetRegView 64
 FunctionEnd
 
+; Running copies hold zelmar.scr open: end them (a preview is enough to block a replace).
+!macro EndRunningSavers
+  DetailPrint "Ending any running copy of Zelmar"
+  nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM zelmar.scr'
+  Pop $0
+!macroend
+
+; Zelmar as the saver of the user who installs: the value Windows' settings page writes, and
+; the system told at once.
+!macro UseAsScreenSaver
+  WriteRegStr HKCU "Control Panel\Desktop" "SCRNSAVE.EXE" "$SYSDIR\zelmar.scr"
+  WriteRegStr HKCU "Control Panel\Desktop" "ScreenSaveActive" "1"
+  ; SPI_SETSCREENSAVEACTIVE, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
+  System::Call 'user32::SystemParametersInfoW(i 17, i 1, p 0, i 3)'
+!macroend
+
+Function UseAsScreenSaverAndShow
+  !insertmacro UseAsScreenSaver
+  ; The settings page, opened on Zelmar, so the user sees what was chosen.
+  Exec '"$SYSDIR\rundll32.exe" desk.cpl,InstallScreenSaver $SYSDIR\zelmar.scr'
+FunctionEnd
+
 Section "Zelmar"
   SetOutPath "$INSTDIR"
   File /r "${MEDIA}\textures"
@@ -52,7 +106,25 @@ Section "Zelmar"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetOutPath "$SYSDIR"
-  File "/oname=zelmar.scr" "${SCR}"
+  !insertmacro EndRunningSavers
+  ; Beside the old one first; a copy that could not be ended keeps its file until Windows
+  ; restarts, when the new one takes its place.
+  File "/oname=zelmar.scr.new" "${SCR}"
+  StrCpy $1 0
+  ${Do}
+    Delete "$SYSDIR\zelmar.scr"
+    ${IfNot} ${FileExists} "$SYSDIR\zelmar.scr"
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    Sleep 250
+  ${LoopUntil} $1 >= 20
+  ${If} ${FileExists} "$SYSDIR\zelmar.scr"
+    Rename /REBOOTOK "$SYSDIR\zelmar.scr.new" "$SYSDIR\zelmar.scr"
+    DetailPrint "zelmar.scr is in use: it is replaced when Windows restarts"
+  ${Else}
+    Rename "$SYSDIR\zelmar.scr.new" "$SYSDIR\zelmar.scr"
+  ${EndIf}
 
   ; The one value the program does not write itself; the rest take their defaults until a user
   ; saves the dialog (into that user's own key).
@@ -68,10 +140,44 @@ Section "Zelmar"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; In KB, as Apps & features shows it: the textures and the saver.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ${GetSize} "$SYSDIR" "/M=zelmar.scr /S=0K /G=0" $3 $1 $2
+  IntOp $0 $0 + $3
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ; A silent install takes /SETSAVER for the finish page's box.
+  ${If} ${Silent}
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/SETSAVER" $1
+    ${IfNot} ${Errors}
+      !insertmacro UseAsScreenSaver
+    ${EndIf}
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
-  Delete "$SYSDIR\zelmar.scr"
+  !insertmacro EndRunningSavers
+  StrCpy $1 0
+  ${Do}
+    Delete "$SYSDIR\zelmar.scr"
+    ${IfNot} ${FileExists} "$SYSDIR\zelmar.scr"
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    Sleep 250
+  ${LoopUntil} $1 >= 20
+  ${If} ${FileExists} "$SYSDIR\zelmar.scr"
+    Delete /REBOOTOK "$SYSDIR\zelmar.scr"
+    DetailPrint "zelmar.scr is in use: it goes when Windows restarts"
+  ${EndIf}
+  ; Windows' saver no longer names a file that is gone (any spelling of the path to it).
+  ReadRegStr $0 HKCU "Control Panel\Desktop" "SCRNSAVE.EXE"
+  ${GetFileName} $0 $1
+  ${If} $1 == "zelmar.scr"
+    DeleteRegValue HKCU "Control Panel\Desktop" "SCRNSAVE.EXE"
+  ${EndIf}
   ; Only what the installer put there: a folder the user chose may hold other files.
   RMDir /r "$INSTDIR\textures"
   RMDir /r "$INSTDIR\tabletextures"

@@ -95,6 +95,14 @@ void SetClosedHeight(HWND combo, int height) {
   }
 }
 
+// The system's DPI: the primary monitor's, as a DPI-aware program is told it.
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
 }  // namespace
 
 HBITMAP LoadDialogPicture() {
@@ -145,12 +153,12 @@ HBITMAP LoadDialogPicture() {
   return bitmap;
 }
 
-TCfgFrm::TCfgFrm(HWND owner) {
+TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : SystemDpi()) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   cream_ = CreateSolidBrush(kCream);
-  font_ = DialogFont("MS Sans Serif", -11);
-  titleFont_ = DialogFont("Arial Black", -21);
+  font_ = DialogFont("MS Sans Serif", -Scaled(11));
+  titleFont_ = DialogFont("Arial Black", -Scaled(21));
   picture_ = LoadDialogPicture();
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -167,17 +175,27 @@ TCfgFrm::TCfgFrm(HWND owner) {
   // A dialog frame with the system menu and its close box only: no resizing, no minimise.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  const int clientWidth = Scaled(kClientWidth), clientHeight = Scaled(kClientHeight);
+  RECT frame{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   hwnd_ = CreateWindowExA(exStyle, kClassName, "Configuration", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                           instance, this);
   if (!hwnd_) return;
+  // The frame's metrics follow the system's DPI, which need not be the dialog's: the client
+  // area is made exactly the layout's.
+  RECT window{}, client{};
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + clientWidth - client.right,
+               window.bottom - window.top + clientHeight - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
   FormCreate();
 }
 
 TCfgFrm::~TCfgFrm() {
+  ReleaseOwner();
   if (hwnd_) DestroyWindow(hwnd_);
   for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{font_, titleFont_, cream_, picture_})
     if (object) DeleteObject(object);
@@ -189,8 +207,10 @@ void TCfgFrm::CreateControls() {
   // Children are made in the form's tab order (their stacking order, which the dialog manager's
   // Tab follows); a group box's controls belong to the form at the box's offset, so that their
   // notifications reach the form, and the boxes and labels come last, beneath the controls.
-  auto make = [&](const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
-                  int h) {
+  // Places in the layout's pixels at 96 DPI, scaled to the dialog's; a label's measured size is
+  // in pixels already.
+  auto makeAt = [&](const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
+                    int h) {
     HWND child =
         CreateWindowExA(0, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, x, y, w, h, hwnd_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
@@ -198,6 +218,10 @@ void TCfgFrm::CreateControls() {
     SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = child;
     return child;
+  };
+  auto make = [&](const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
+                  int h) {
+    return makeAt(cls, text, style, id, Scaled(x), Scaled(y), Scaled(w), Scaled(h));
   };
   const DWORD visible = WS_VISIBLE;
   const DWORD tab = WS_VISIBLE | WS_TABSTOP;
@@ -207,7 +231,7 @@ void TCfgFrm::CreateControls() {
     for (const char* item : items)
       SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-    SetClosedHeight(box, 21);
+    SetClosedHeight(box, Scaled(21));
     return box;
   };
   auto checkBox = [&](int id, const char* text, int x, int y, int w, int checked) {
@@ -223,7 +247,7 @@ void TCfgFrm::CreateControls() {
     SendMessageA(bar, TBM_SETTICFREQ, 1, 0);
     SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 2);
-    SendMessageA(bar, TBM_SETTHUMBLENGTH, 15, 0);
+    SendMessageA(bar, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scaled(15)), 0);
     SendMessageA(bar, TBM_SETPOS, TRUE, position);
     return bar;
   };
@@ -233,8 +257,8 @@ void TCfgFrm::CreateControls() {
   auto label = [&](const char* text, int x, int y, int w = 0, int h = 0) {
     if (w == 0) {  // sized to its text
       const SIZE size = TextSize(font_, text);
-      w = size.cx;
-      h = size.cy;
+      return makeAt(WC_STATICA, text, visible | SS_LEFT | SS_NOPREFIX, idLabel, Scaled(x),
+                    Scaled(y), size.cx, size.cy);
     }
     return make(WC_STATICA, text, visible | SS_LEFT | SS_NOPREFIX, idLabel, x, y, w, h);
   };
@@ -351,8 +375,20 @@ void TCfgFrm::Open() {
   SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
                area.top + (area.bottom - area.top - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Modal to the settings page that asked, as Windows' own savers' dialogs are: the page waits
+  // behind it until it closes.
+  if (owner_ && IsWindowEnabled(owner_)) {
+    EnableWindow(owner_, FALSE);
+    ownerDisabled_ = true;
+  }
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
+}
+
+void TCfgFrm::ReleaseOwner() {
+  if (!ownerDisabled_) return;
+  ownerDisabled_ = false;
+  if (IsWindow(owner_)) EnableWindow(owner_, TRUE);
 }
 
 bool TCfgFrm::SaveSettings() {
@@ -408,6 +444,8 @@ void TCfgFrm::PreviewClick() {
 }
 
 void TCfgFrm::Close() {
+  // The owner first: Windows then gives it the activation when the dialog goes.
+  ReleaseOwner();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -512,6 +550,8 @@ LRESULT CALLBACK TCfgFrm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
       self->cancelBtnClick();
       return 0;
     case WM_NCDESTROY:
+      // However the dialog went, the page behind it is usable again.
+      self->ReleaseOwner();
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
       // A click sent from another thread closes the dialog without anything posted; the loop

@@ -15,8 +15,10 @@ class TCfgFrm {
  public:
   // Builds the window and its controls (hidden) and loads them from the store (FormCreate). A
   // missing or mistyped value stops the load; LoadProblem() then holds the store's message,
-  // which Open() shows. owner, when given, is the host's window that the dialog stays above.
-  explicit TCfgFrm(HWND owner = nullptr);
+  // which Open() shows. owner, when given, is the host's window that the dialog stays above;
+  // Open() disables it until the dialog closes. The layout is the table's at 96 DPI, scaled to
+  // dpi (by default the system's: the primary monitor's, where the dialog opens).
+  explicit TCfgFrm(HWND owner = nullptr, int dpi = 0);
   ~TCfgFrm();
   TCfgFrm(const TCfgFrm&) = delete;
   TCfgFrm& operator=(const TCfgFrm&) = delete;
@@ -25,6 +27,9 @@ class TCfgFrm {
   void Open();
 
   HWND Handle() const { return hwnd_; }
+  // The dialog's DPI, and a length of the layout table at it.
+  int Dpi() const { return dpi_; }
+  int Scaled(int length) const { return MulDiv(length, dpi_, 96); }
   // True once OK or Cancel (or the close box) has closed the dialog.
   bool Closed() const { return hwnd_ == nullptr; }
 
@@ -70,8 +75,13 @@ class TCfgFrm {
   void ShowValues(const TCfgSettings& values);
   void Command(int id, int code);
   void Close();
+  void ReleaseOwner();
 
   HWND hwnd_ = nullptr;
+  // The host's window, disabled while the dialog is open (as a modal dialog's owner is).
+  HWND owner_ = nullptr;
+  bool ownerDisabled_ = false;
+  int dpi_ = 96;
   HFONT font_ = nullptr;
   HFONT titleFont_ = nullptr;
   HBRUSH cream_ = nullptr;

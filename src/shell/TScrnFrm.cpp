@@ -29,6 +29,8 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
   // In a host's window: a child that takes no input, black at once while the renderer starts.
   // Else a dialog frame with a system menu, centred on the screen.
   FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height, false, Run.Host);
+  // The saver's window has its full-screen shape before it is first shown.
+  if (Run.Saver && !Run.Host) PrepareSaverWindow(FWindow);
   SetHandle(FWindow);
   FPrevProc = SubclassWindow(Handle(), [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return WindowProc(hwnd, Msg, wParam, lParam);
@@ -80,6 +82,7 @@ TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(
 
 TScrnFrm::~TScrnFrm() {
   FSeenWatch.reset();
+  FSaverWindow.reset();
   if (Handle()) KillTimer(Handle(), kMoveTimer);
   // The hooks hold this form; the system-wide state goes back as the user had it.
   FormHide();
@@ -114,6 +117,8 @@ void TScrnFrm::Show() {
 void TScrnFrm::Close() {
   if (FClosing) return;
   FClosing = true;
+  // Out of sight before the device goes, so that nothing but the picture is ever seen.
+  if (FRun.Saver) HideSaverWindow(Handle());
   FormCloseQuery();
   if (FSaverRunning) FormClose();
   ShowWindow(Handle(), SW_HIDE);
@@ -156,6 +161,9 @@ void TScrnFrm::FormShow() {
       App->SetOnMessage([this](MSG& Msg, bool& Handled) { DeactivateScrnSaver(Msg, Handled); });
     if (!FFilterArmed) ShowCursor(FALSE);
     FFilterArmed = true;
+    if (!FSaverWindow)
+      FSaverWindow = WatchSaverWindow(
+          Handle(), {[this](bool Seen) { SeenChanged(Seen); }, [this] { ActivationChanged(); }});
   }
   Scene->FormShow();
   if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
@@ -210,12 +218,22 @@ void TScrnFrm::DeactivateScrnSaver(MSG& Msg, bool& /*Handled*/) {
   Close();
 }
 
+void TScrnFrm::ActivationChanged() {
+  if (!FFilterArmed || SkipMessages > 0 || FClosing || FEndingOnInput) return;
+  // It comes in the middle of another window's activation: the saver closes once that is
+  // done, through its own queue.
+  FEndingOnInput = true;
+  PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
 void TScrnFrm::MoveTimerTimer() {
   Scene->MoveTimerTimer();
 }
 
 void TScrnFrm::FormCloseQuery() {
   FSeenWatch.reset();
+  // Ahead of the framework's window procedure: it goes before the framework unhooks.
+  FSaverWindow.reset();
   WDirectX->Stop();
   InvalidateRect(Handle(), nullptr, TRUE);
 }

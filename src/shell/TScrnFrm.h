@@ -27,6 +27,7 @@ namespace zelmar {
 
 class TZelmarScene;
 class TMonitorCover;
+class TSaverWindow;
 
 class TScrnFrm : public TForm {
  public:
@@ -79,6 +80,9 @@ class TScrnFrm : public TForm {
   // messages, input that ends the saver (see SaverInput.h) switches back to windowed mode and
   // closes the form. The message itself goes on as usual.
   void DeactivateScrnSaver(MSG& Msg, bool& Handled);
+  // A change of activation that reached the window without passing the message hook (see
+  // TSaverWindowEvents): after the first SkipMessages messages it ends the saver too.
+  void ActivationChanged();
   void MoveTimerTimer();
   // Stops the framework (releasing every device object) and allows closing.
   void FormCloseQuery();
@@ -131,6 +135,8 @@ class TScrnFrm : public TForm {
   HWND FWindow = 0;
   // As the saver: black over the other monitors.
   std::unique_ptr<TMonitorCover> FBlanks;
+  // As the saver: what the platform adds to its window (display and session state, activation).
+  std::unique_ptr<TSaverWindow> FSaverWindow;
   WindowProcedure FPrevProc;
   bool FClosing = false;
   bool FEndingOnInput = false;

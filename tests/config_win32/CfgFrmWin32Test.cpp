@@ -7,12 +7,15 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/registry/TRegistry.h"
+#include "shell/ShellPlatform.h"
 #include "shell/TCfgFrmWin32.h"
 
 using zelmar::TCfgFrm;
@@ -96,8 +99,8 @@ class CfgFrmWin32 : public ::testing::Test {
     RegDeleteTreeA(HKEY_CURRENT_USER, kUserKey);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMachineKey);
   }
-  TCfgFrm& OpenDialog() {
-    dialog = std::make_unique<TCfgFrm>();
+  TCfgFrm& OpenDialog(int dpi = 0) {
+    dialog = std::make_unique<TCfgFrm>(nullptr, dpi);
     dialog->Open();
     Pump();
     return *dialog;
@@ -121,14 +124,57 @@ class CfgFrmWin32 : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(CfgFrmWin32, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
-  TCfgFrm& d = OpenDialog();
+// The dialog's client area as it is on the screen, as a PNG file in ZELMAR_DIALOG_SHOTS when
+// that names a folder (the pictures of the README).
+void SaveShot(HWND dialog, const std::string& name) {
+  const char* folder = std::getenv("ZELMAR_DIALOG_SHOTS");
+  if (!folder || !*folder) return;
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  zelmar::TFramePicture picture;
+  picture.Width = client.right;
+  picture.Height = client.bottom;
+  HDC dc = GetDC(dialog);
+  HDC memory = CreateCompatibleDC(dc);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.Width;
+  info.bmiHeader.biHeight = -picture.Height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, picture.Width, picture.Height, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  picture.Pixels.assign(p, p + static_cast<std::size_t>(picture.Width) * picture.Height);
+  for (auto& px : picture.Pixels) px |= 0xFF000000u;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(dialog, dc);
+  EXPECT_EQ(zelmar::WritePng(std::string(folder) + "\\" + name, picture), "");
+}
+
+// The layout table is in pixels at 96 DPI; at another DPI every place and size is the table's
+// scaled by DPI / 96 (rounded), and the labels fit their texts in the scaled font.
+class CfgFrmWin32Layout : public CfgFrmWin32, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
+  const int dpi = GetParam();
+  TCfgFrm& d = OpenDialog(dpi);
   ASSERT_TRUE(d.Handle());
+  ASSERT_EQ(d.Dpi(), dpi);
+  const auto S = [dpi](int length) { return MulDiv(length, dpi, 96); };
+  EXPECT_EQ(S(545), dpi == 96 ? 545 : 818);  // 144 DPI: x1.5, halves rounded up
   EXPECT_EQ(Text(d.Handle()), "Configuration");
   RECT client{};
   GetClientRect(d.Handle(), &client);
-  EXPECT_EQ(client.right, 545);
-  EXPECT_EQ(client.bottom, 422);
+  EXPECT_EQ(client.right, S(545));
+  EXPECT_EQ(client.bottom, S(422));
 
   struct Place {
     HWND w;
@@ -176,11 +222,11 @@ TEST_F(CfgFrmWin32, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
     RECT r{};
     GetWindowRect(p.w, &r);
     MapWindowPoints(nullptr, d.Handle(), reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, p.x);
-    EXPECT_EQ(r.top, p.y);
+    EXPECT_EQ(r.left, S(p.x));
+    EXPECT_EQ(r.top, S(p.y));
     if (p.width) {
-      EXPECT_EQ(r.right - r.left, p.width);
-      EXPECT_EQ(r.bottom - r.top, p.height);
+      EXPECT_EQ(r.right - r.left, S(p.width));
+      EXPECT_EQ(r.bottom - r.top, S(p.height));
     }
     if (p.text) {
       EXPECT_EQ(Text(p.w), p.text);
@@ -213,7 +259,17 @@ TEST_F(CfgFrmWin32, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.TextureQual, FALSE), d.plandata);
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.moveSpd, FALSE), d.Corona);
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.Glare, FALSE), d.zelmarType);
+
+  // A label sized to its text grows with the font.
+  RECT label{};
+  GetClientRect(d.Label4, &label);
+  if (dpi > 96) {
+    EXPECT_GT(label.bottom, 13);
+  }
+  SaveShot(d.Handle(), "dialog-windows-" + std::to_string(dpi) + "dpi.png");
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, CfgFrmWin32Layout, ::testing::Values(96, 144));
 
 TEST_F(CfgFrmWin32, OpensWithTheUsersValuesOverTheMachinesAndCancelKeepsTheRegistry) {
   Store(HKEY_LOCAL_MACHINE, kMachineKey, kMachine);

@@ -92,7 +92,11 @@ class ConfigModeWin32 : public ::testing::Test {
       DWORD owner = 0;
       if (dialog) GetWindowThreadProcessId(dialog, &owner);
       if (dialog && owner == process.dwProcessId && IsWindowVisible(dialog)) return dialog;
-      if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
+      // The dialog disables its owner here (a message this thread must take) before it shows.
+      if (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+        return nullptr;
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     return nullptr;
   }
@@ -133,6 +137,8 @@ TEST_F(ConfigModeWin32, VeryHighAndApplyWriteThePresetToTheCurrentUser) {
   HWND dialog = Start("/c:" + std::to_string(reinterpret_cast<std::uintptr_t>(host)));
   ASSERT_TRUE(dialog) << "no configuration dialog";
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), host);
+  // Modal to the page: the page takes no input while the dialog is open.
+  EXPECT_FALSE(IsWindowEnabled(host));
 
   HWND apply = Control(dialog, "Apply");
   ASSERT_TRUE(apply);
@@ -153,5 +159,6 @@ TEST_F(ConfigModeWin32, VeryHighAndApplyWriteThePresetToTheCurrentUser) {
   SendMessageA(dialog, WM_CLOSE, 0, 0);
   EXPECT_EQ(Ended(), 0);
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kUserKey), expected);
+  EXPECT_TRUE(IsWindowEnabled(host)) << "the page stayed disabled after the dialog closed";
   DestroyWindow(host);
 }

@@ -1,6 +1,7 @@
-// The preview on Windows, in this process: it draws the star field and the icon into a host
-// window the test makes, and ends when the host goes. Read back here, where the host's window
-// surface lives (a drawing from another process need not reach this one's read-back under Wine).
+// The preview on Windows, in this process: it draws the star field and the icon into a child
+// of a host window the test makes, and ends when the host goes or the child is closed. Read back
+// here, where the host's window surface lives (a drawing from another process need not reach this
+// one's read-back under Wine).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -70,6 +71,14 @@ TEST(PreviewWin32, DrawsStarsAndTheIconIntoTheHostAndEndsWhenItGoes) {
   auto preview = std::async(std::launch::async, [&] { return zelmar::RunPreview(handle); });
   // Long enough for the icon to be well inside the picture: a pass takes about 10 ms.
   Pump(800);
+  // A window of the preview's own, the host's one child, covering its client area.
+  HWND child = GetWindow(host, GW_CHILD);
+  ASSERT_TRUE(child);
+  EXPECT_FALSE(GetWindow(child, GW_HWNDNEXT));
+  RECT covered{};
+  GetClientRect(child, &covered);
+  EXPECT_EQ(covered.right, width);
+  EXPECT_EQ(covered.bottom, height);
   const std::vector<std::uint32_t> pixels = ReadBack(host, width, height);
   int white = 0, coloured = 0;
   for (std::uint32_t p : pixels) {
@@ -85,6 +94,28 @@ TEST(PreviewWin32, DrawsStarsAndTheIconIntoTheHostAndEndsWhenItGoes) {
   DestroyWindow(host);
   ASSERT_EQ(preview.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(preview.get(), 0);
+}
+
+TEST(PreviewWin32, EndsWhenItsWindowIsClosedWhileTheHostStays) {
+  HWND host = MakeHost(152, 112);
+  ASSERT_TRUE(host);
+  const std::string handle = std::to_string(reinterpret_cast<std::uintptr_t>(host));
+  auto preview = std::async(std::launch::async, [&] { return zelmar::RunPreview(handle); });
+  HWND child = nullptr;
+  for (int i = 0; i < 500 && !child; ++i) {
+    Pump(10);
+    child = GetWindow(host, GW_CHILD);
+  }
+  ASSERT_TRUE(child);
+  PostMessageA(child, WM_CLOSE, 0, 0);
+  for (int i = 0;
+       i < 1000 && preview.wait_for(std::chrono::seconds(0)) != std::future_status::ready; ++i)
+    Pump(10);
+  ASSERT_EQ(preview.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+  EXPECT_EQ(preview.get(), 0);
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_TRUE(IsWindow(host));
+  DestroyWindow(host);
 }
 
 TEST(PreviewWin32, BadHandlesAreRefusedWithoutWaiting) {

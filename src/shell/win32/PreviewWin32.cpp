@@ -1,5 +1,7 @@
-// The preview on Windows: the star field and the gliding icon drawn with GDI straight into the
-// host's window, composed in a bitmap of our own and copied over whole each pass.
+// The preview on Windows: a child window of ours covering the host's client area, as the
+// Screen Saver Settings page expects (it ends a preview by closing or destroying that child, or
+// by destroying its own window with it). The star field and the gliding icon are drawn with
+// GDI, composed in a bitmap of our own and copied over whole each pass.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -12,13 +14,53 @@ namespace zelmar {
 
 namespace {
 
-// Our own messages (a preview in a window of our own); the host's are its own business.
+constexpr const char* kPreviewClass = "ZelmarPreviewChild";
+
+// Our own messages (the child's, and a window of our own); the host's are its own business.
 void PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+LRESULT CALLBACK PreviewProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the next pass covers it all
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, msg, wParam, lParam);
+  }
+}
+
+// The child over the host's client area; null when the host takes none.
+HWND MakePreviewChild(HWND host) {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PreviewProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kPreviewClass;
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  RECT r{};
+  GetClientRect(host, &r);
+  // No parent notification: made or destroyed, the child waits on no reply from the host's
+  // thread.
+  return CreateWindowExA(WS_EX_NOPARENTNOTIFY, kPreviewClass, "Zelmar preview",
+                         WS_CHILD | WS_VISIBLE, 0, 0, r.right - r.left, r.bottom - r.top, host,
+                         nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 int PreviewLoop(HWND host) {
@@ -29,16 +71,23 @@ int PreviewLoop(HWND host) {
     PumpMessages();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
   }
+  HWND child = MakePreviewChild(host);
+  if (!child) {
+    if (!IsWindow(host)) return 0;
+    std::fprintf(stderr, "zelmar: /p: cannot make the preview's window in window 0x%lx\n",
+                 static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(host)));
+    return 2;
+  }
   RECT r{};
-  GetWindowRect(host, &r);
+  GetClientRect(child, &r);
   const TPreviewGeometry geometry = PreviewGeometry(r.right - r.left, r.bottom - r.top);
   const int width = geometry.Width, height = geometry.Height;
 
   const std::vector<TPreviewStar> stars = PreviewStars(width, height);
   const std::vector<std::uint32_t> icon = DrawAppIcon(kPreviewIconSize);
 
-  HDC hostDc = GetDC(host);
-  HDC memoryDc = CreateCompatibleDC(hostDc);
+  HDC childDc = GetDC(child);
+  HDC memoryDc = CreateCompatibleDC(childDc);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -47,30 +96,37 @@ int PreviewLoop(HWND host) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP frameBitmap = CreateDIBSection(hostDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP frameBitmap = CreateDIBSection(childDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!frameBitmap) {
     std::fprintf(stderr, "zelmar: cannot create a %d x %d bitmap for the preview\n", width, height);
     DeleteDC(memoryDc);
-    ReleaseDC(host, hostDc);
+    ReleaseDC(child, childDc);
+    DestroyWindow(child);
     return 2;
   }
   HGDIOBJ old = SelectObject(memoryDc, frameBitmap);
   auto* frame = static_cast<std::uint32_t*>(bits);
   int x = -33;
-  while (IsWindowVisible(host)) {
+  // Until the child goes (closed or destroyed by the host, or with the host's window) or the
+  // host hides it.
+  while (IsWindow(child) && IsWindowVisible(host)) {
     ComposePreview(frame, 0, 0, width, height, stars, icon, x, geometry.IconTop);
     GdiFlush();
-    BitBlt(hostDc, 0, 0, width - 1, height - 1, memoryDc, 0, 0, SRCCOPY);
+    BitBlt(childDc, 0, 0, width - 1, height - 1, memoryDc, 0, 0, SRCCOPY);
     GdiFlush();
-    Sleep(10);
+    // A close or destroy sent to the child is taken at once, not after the pause.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     PumpMessages();
     x = NextIconColumn(x, width);
   }
   SelectObject(memoryDc, old);
   DeleteObject(frameBitmap);
   DeleteDC(memoryDc);
-  // The host's device context goes with a window that is gone already.
-  if (IsWindow(host)) ReleaseDC(host, hostDc);
+  // The device context goes with a window that is gone already.
+  if (IsWindow(child)) {
+    ReleaseDC(child, childDc);
+    DestroyWindow(child);
+  }
   return 0;
 }
 

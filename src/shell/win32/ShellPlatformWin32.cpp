@@ -17,13 +17,30 @@ namespace zelmar {
 namespace {
 
 constexpr const char* kFormClass = "ZelmarForm";
+// Set on a saver's window that has been hidden for good (HideSaverWindow).
+constexpr const char* kKeepHidden = "ZelmarKeepHidden";
 
 // A form may be smaller than Windows' least size of a captioned window (the saver window's
-// client area is 104 pixels wide).
+// client area is 104 pixels wide). A form hidden for good refuses to be shown again, whether
+// by SetWindowPos or by its style.
 LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_GETMINMAXINFO) {
-    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
-    return 0;
+  switch (msg) {
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {1, 1};
+      return 0;
+    case WM_WINDOWPOSCHANGING:
+      if (GetPropA(window, kKeepHidden))
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      break;
+    case WM_STYLECHANGING:
+      if (wParam == static_cast<WPARAM>(GWL_STYLE) && GetPropA(window, kKeepHidden))
+        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew &= ~static_cast<DWORD>(WS_VISIBLE);
+      break;
+    case WM_NCDESTROY:
+      RemovePropA(window, kKeepHidden);
+      break;
+    default:
+      break;
   }
   return DefWindowProcA(window, msg, wParam, lParam);
 }
@@ -172,12 +189,13 @@ double DisplayRefreshRate(HWND Window) {
   return mode.dmDisplayFrequency > 1 ? static_cast<double>(mode.dmDisplayFrequency) : 0.0;
 }
 
-// The saver's window is made to cover the primary monitor; the others keep their picture.
-std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND) {
-  return nullptr;
-}
-
 void UseInstalledMaps() {}  // no packages bring planet maps on Windows
+
+void HideSaverWindow(HWND Window) {
+  if (!IsWindow(Window)) return;
+  SetPropA(Window, kKeepHidden, reinterpret_cast<HANDLE>(1));
+  ShowWindow(Window, SW_HIDE);
+}
 
 void DestroyFormWindow(HWND Window) {
   if (Window && IsWindow(Window)) DestroyWindow(Window);

@@ -1,0 +1,16 @@
+// The saver's window on Linux: the window layer makes it full screen with nothing else shown,
+// queues activation changes through the message hook, and the shell watches the window's
+// visibility itself (THostWindow): nothing to add.
+#include "shell/ShellPlatform.h"
+
+namespace zelmar {
+
+void PrepareSaverWindow(HWND) {}
+
+std::unique_ptr<TSaverWindow> WatchSaverWindow(HWND, TSaverWindowEvents) {
+  return nullptr;
+}
+
+void HideSaverWindow(HWND) {}
+
+}  // namespace zelmar
