@@ -157,7 +157,9 @@ TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : Syst
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   cream_ = CreateSolidBrush(kCream);
-  font_ = DialogFont("MS Sans Serif", -Scaled(11));
+  // MS Sans Serif is a bitmap font of a few sizes: at another DPI its TrueType successor, which
+  // Windows itself puts in its place, scales with the layout.
+  font_ = DialogFont(dpi_ == 96 ? "MS Sans Serif" : "Microsoft Sans Serif", -Scaled(11));
   titleFont_ = DialogFont("Arial Black", -Scaled(21));
   picture_ = LoadDialogPicture();
 
