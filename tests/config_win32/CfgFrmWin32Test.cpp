@@ -7,15 +7,12 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/registry/TRegistry.h"
-#include "shell/ShellPlatform.h"
 #include "shell/TCfgFrmWin32.h"
 
 using zelmar::TCfgFrm;
@@ -124,41 +121,6 @@ class CfgFrmWin32 : public ::testing::Test {
 
 }  // namespace
 
-// The dialog's client area as it is on the screen, as a PNG file in ZELMAR_DIALOG_SHOTS when
-// that names a folder (the pictures of the README).
-void SaveShot(HWND dialog, const std::string& name) {
-  const char* folder = std::getenv("ZELMAR_DIALOG_SHOTS");
-  if (!folder || !*folder) return;
-  RedrawWindow(dialog, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT client{};
-  GetClientRect(dialog, &client);
-  zelmar::TFramePicture picture;
-  picture.Width = client.right;
-  picture.Height = client.bottom;
-  HDC dc = GetDC(dialog);
-  HDC memory = CreateCompatibleDC(dc);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width;
-  info.bmiHeader.biHeight = -picture.Height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, picture.Width, picture.Height, dc, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  picture.Pixels.assign(p, p + static_cast<std::size_t>(picture.Width) * picture.Height);
-  for (auto& px : picture.Pixels) px |= 0xFF000000u;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(dialog, dc);
-  EXPECT_EQ(zelmar::WritePng(std::string(folder) + "\\" + name, picture), "");
-}
-
 // The layout table is in pixels at 96 DPI; at another DPI every place and size is the table's
 // scaled by DPI / 96 (rounded), and the labels fit their texts in the scaled font.
 class CfgFrmWin32Layout : public CfgFrmWin32, public ::testing::WithParamInterface<int> {};
@@ -266,7 +228,6 @@ TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
   if (dpi > 96) {
     EXPECT_GT(label.bottom, 13);
   }
-  SaveShot(d.Handle(), "dialog-windows-" + std::to_string(dpi) + "dpi.png");
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, CfgFrmWin32Layout, ::testing::Values(96, 144));
