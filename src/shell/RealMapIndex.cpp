@@ -45,8 +45,8 @@ std::optional<std::string> WriteRealMapIndex(const std::string& signature,
                                              const TRealMapIndex& index) {
   std::string text = std::string(kHeader) + signature + std::string(kEnd);
   for (const TCachedMap& m : index.Maps) {
-    if (m.Media.empty() || m.Source.empty() || !Plain(m.Media) || !Plain(m.Source) ||
-        m.Width < 1 || m.Width > kMaxWidth)
+    if (m.Media.empty() || m.Source.empty() || !Plain(m.Media) || !Plain(m.Source) || m.Width < 1 ||
+        m.Width > kMaxWidth)
       return std::nullopt;
     text += "map\t" + m.Media + "\t" + m.Source + "\t" + std::to_string(m.Width);
     for (std::int64_t bytes : m.Bytes) {
@@ -98,8 +98,8 @@ std::optional<TRealMapIndex> ParseRealMapIndex(std::string_view text, std::strin
         return std::nullopt;
       index.Maps.push_back(std::move(m));
     } else if (f.size() == 5 && f[0] == "damaged" && !f[1].empty()) {
-      index.Damaged.push_back({std::string(f[1]), std::string(f[2]), std::string(f[3]),
-                               std::string(f[4])});
+      index.Damaged.push_back(
+          {std::string(f[1]), std::string(f[2]), std::string(f[3]), std::string(f[4])});
     } else {
       return std::nullopt;
     }

@@ -445,11 +445,10 @@ bool IsTemporaryOf(const std::string& entry, const std::string& name) {
   if (entry.size() != name.size() + 1 + kTempSuffix || entry.compare(0, name.size(), name) != 0 ||
       entry[name.size()] != '.')
     return false;
-  return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(name.size() + 1), entry.end(),
-                     [](char c) {
-                       return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                              (c >= 'a' && c <= 'z');
-                     });
+  return std::all_of(
+      entry.begin() + static_cast<std::ptrdiff_t>(name.size() + 1), entry.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      });
 }
 
 // What the cache keeps in its folder, and may therefore replace or remove: its index, its lock
@@ -557,10 +556,9 @@ std::optional<std::string> ReadIndexText(int top) {
   struct stat opened;
   if (!fd || fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return std::nullopt;
   // The file may grow while it is read; no more than the limit is read whatever it does.
-  std::string text(std::min<std::size_t>(static_cast<std::size_t>(opened.st_size),
-                                         kMaxRealMapIndexBytes) +
-                       1,
-                   '\0');
+  std::string text(
+      std::min<std::size_t>(static_cast<std::size_t>(opened.st_size), kMaxRealMapIndexBytes) + 1,
+      '\0');
   std::size_t got = 0;
   for (;;) {
     if (got == text.size()) {
@@ -613,8 +611,8 @@ std::string DamagedMessage(const std::string& path, const std::string& why, cons
 
 // A cache as a start finds it.
 struct TCacheState {
-  bool Current = false;  // its index is of this format and made for the installed maps
-  TIndex Index;          // the maps whose files are whole, and the index's messages
+  bool Current = false;             // its index is of this format and made for the installed maps
+  TIndex Index;                     // the maps whose files are whole, and the index's messages
   std::vector<std::string> Broken;  // cached files missing, cut short or not plain files
 };
 
@@ -743,9 +741,9 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
       break;
     }
   }
-  for (int level = 0; level < 3; ++level) RemoveLeftovers(folders[level].Get(), IsOwnMapFile, written[level]);
-  RemoveLeftovers(
-      top, [](const std::string& name) { return IsTemporaryOf(name, "index"); }, {});
+  for (int level = 0; level < 3; ++level)
+    RemoveLeftovers(folders[level].Get(), IsOwnMapFile, written[level]);
+  RemoveLeftovers(top, [](const std::string& name) { return IsTemporaryOf(name, "index"); }, {});
   const std::optional<std::string> text = WriteRealMapIndex(signature, record);
   if (!text) {
     *error = "the index of the maps under " + root +
@@ -864,10 +862,10 @@ TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
   }
   const TFd top = OpenCacheFolder(userDir);
   // The lock is looked at only once nothing in its place can hang the start.
-  if (const std::string foreign = top ? ForeignEntry(top.Get(), userDir)
-                                      : "the folder " + userDir + " cannot be opened";
+  if (const std::string foreign =
+          top ? ForeignEntry(top.Get(), userDir) : "the folder " + userDir + " cannot be opened";
       !foreign.empty()) {
-    Say(foreign + "; the installed planet maps are not converted there");
+    Say(foreign + "; the installed planet maps are not converted there until it is removed");
     return set;
   }
   QLockFile lock(Q(userDir + "/lock"));
@@ -901,7 +899,8 @@ std::string BuildRealMapCache(const std::string& root, const std::string& dir) {
   // Only a folder of the cache's own files (or an empty one) is written: a build replaces and
   // removes files. Looked at again under the lock, which a wait may have been long for.
   const auto refused = [&dir](const std::string& foreign) {
-    return foreign + "; nothing in " + dir + " was changed (name a new or empty folder)";
+    return foreign + "; nothing in " + dir +
+           " was changed (remove it, or name a new or empty folder)";
   };
   if (const std::string foreign = ForeignEntry(top.Get(), dir); !foreign.empty())
     return refused(foreign);

@@ -439,8 +439,7 @@ TEST_F(RealMaps, NothingIsWrittenOrRemovedThroughALinkInTheCache) {
     const auto before = Contents(elsewhere);
 
     const std::string error = BuildCache(Cache);
-    EXPECT_NE(error.find(Cache + "/" + p.Link + " is a symbolic link"), std::string::npos)
-        << error;
+    EXPECT_NE(error.find(Cache + "/" + p.Link + " is a symbolic link"), std::string::npos) << error;
     EXPECT_EQ(Contents(elsewhere), before);
     EXPECT_TRUE(fs::is_symlink(Cache + "/" + p.Link));
 
