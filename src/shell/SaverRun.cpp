@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "engine/TW9DirectX.h"
 #include "platform/window/TApplication.h"
@@ -19,6 +20,7 @@ int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseRenderPlatform();
+  const std::unique_ptr<TProcessEnd> End = WatchProcessEnd(App);
   int Code = 1;
   {
     TScrnFrm::TRun Run;

@@ -313,13 +313,16 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
   UseXDisplay(O.Settings);
-  if (!PrepareDisplay()) return 1;
+  // A signal ends a window's run as its close does; a picture or figures cut short are a
+  // failure.
+  if (!PrepareDisplay(O.Kind == TSceneRunOptions::rkWindow ? 0 : 1)) return 1;
   // The toolkit reads options of its own from the command line (among them --display); ours
   // are parsed already, so it gets the program's name alone.
   int AppArgc = 1;
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseRenderPlatform();
+  const std::unique_ptr<TProcessEnd> End = WatchProcessEnd(App);
   switch (O.Kind) {
     case TSceneRunOptions::rkWindow:
       return RunWindow(O, App);

@@ -1,0 +1,19 @@
+// What the program says on stderr about how a run goes (settings it cannot use, media it
+// cannot find, the display it lost) goes through here: one line per cause, "zelmar: " before
+// it. A screen-saver daemon logs our stderr; there a run says at most one line.
+#pragma once
+
+#include <string>
+
+namespace zelmar {
+
+// Says Text on one line (line breaks become spaces) unless a line of the same Cause (Text
+// itself when Cause is empty) was said in this run, or any line was once SetOneWarningPerRun
+// asked for one line a run. True when it was said.
+bool Warn(const std::string& Text, const std::string& Cause = {});
+void SetOneWarningPerRun(bool One);
+// The same for a last line before the process ends, from anywhere (a signal handler too): it
+// takes no lock and allocates nothing.
+void WarnLast(const char* Text);
+
+}  // namespace zelmar
