@@ -90,6 +90,7 @@ class LostDisplay : public ::testing::Test {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
     if (pid == 0) {
       dup2(fds[1], 2);
       close(fds[0]);
