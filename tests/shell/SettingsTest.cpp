@@ -72,7 +72,10 @@ TEST(Settings, ReadsEveryValueIntoTheRecordAndTheTextureFolder) {
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.02f);
 }
 
-TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
+// Values the dialog cannot give: the display, order and object quality keep their fields as
+// they were; a texture quality with no folder of its own is named and takes its default, as the
+// whole scene would otherwise go untextured.
+TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAloneButTheTextureQualityIsNamed) {
   TempHive hive;
   WriteSettings("/opt/zelmar", -1, 7);
   registry::TRegistry reg;
@@ -84,12 +87,21 @@ TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
   s.RandomSelect = true;
   s.ObjectQuality = 1;
   std::string path = "textures/";
-  EXPECT_EQ(GetSettings(s, path), "");
-  EXPECT_EQ(path, "textures/");
+  EXPECT_EQ(GetSettings(s, path), "Texture_Quality -1 is outside 0 to 2; using 1");
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
   EXPECT_TRUE(s.BrassModel);
   EXPECT_TRUE(s.RandomSelect);
   EXPECT_EQ(s.ObjectQuality, 1);
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);  // Brass kept, so no division by 100
+
+  reg.WriteInteger("Texture_Quality", 7);
+  reg.WriteString("Corona", "not a number");  // a value it cannot read, named as well
+  EXPECT_EQ(GetSettings(s, path),
+            "Invalid data type for 'Corona' in HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar (" +
+                hive.Path() +
+                "); using the defaults for Corona, Planet_Speed, Move_Speed; Texture_Quality 7 "
+                "is outside 0 to 2; using 1");
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
 }
 
 TEST(Settings, ExtremeSpeedsScaleWithoutWrappingAround) {
