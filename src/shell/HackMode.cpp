@@ -72,8 +72,8 @@ std::string ParseHackOptions(const std::vector<std::string>& Args, THackOptions&
     } else if (Is(A, "window-id")) {
       unsigned long Id = 0;
       if (!HasValue || !ParseWindowHandle(Value, Id))
-        return "--window-id takes an X window id (decimal, or hexadecimal with 0x), not '" + Value +
-               "'";
+        return "--window-id takes an X window id (decimal, or hexadecimal with 0x), not " +
+               QuoteArgument(Value);
       O.WindowId = Id;
       ++I;
     } else if (Is(A, "visual")) {
@@ -93,7 +93,7 @@ unsigned long HackWindow(const THackOptions& O, const char* Variable, std::strin
   if (Variable && *Variable) {
     unsigned long Id = 0;
     if (ParseWindowHandle(Variable, Id)) return Id;
-    Problem = std::string("XSCREENSAVER_WINDOW is not an X window id: '") + Variable + "'";
+    Problem = "XSCREENSAVER_WINDOW is not an X window id: " + QuoteArgument(Variable);
   }
   return 0;
 }

@@ -271,18 +271,20 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       if (!SetKind(TSceneRunOptions::rkWindow)) return OneKind;
     } else if (A == "--size") {
       if (!HasValue || !ParseSize(Value, O.Width, O.Height))
-        return "--size takes WIDTHxHEIGHT (1 to 8192 each), such as 1280x720, not '" + Value + "'";
+        return "--size takes WIDTHxHEIGHT (1 to 8192 each), such as 1280x720, not " +
+               QuoteArgument(Value);
       ++I;
     } else if (A == "--seed") {
       std::uint32_t Seed = 0;
       if (!HasValue || !ParseSeed(Value, Seed))
-        return "--seed takes a whole number from 0 to 4294967295, not '" + Value + "'";
+        return "--seed takes a whole number from 0 to 4294967295, not " + QuoteArgument(Value);
       O.Seed = Seed;
       ++I;
     } else if (A == "--snapshot") {
       if (!SetKind(TSceneRunOptions::rkSnapshot)) return OneKind;
       if (!HasValue || !ParseSeconds(Value, kMaxSnapshotSeconds, true, O.Seconds))
-        return "--snapshot takes an application time in seconds (0 to 86400), not '" + Value + "'";
+        return "--snapshot takes an application time in seconds (0 to 86400), not " +
+               QuoteArgument(Value);
       if (I + 2 >= Args.size() || !EndsWithPng(Args[I + 2]))
         return "--snapshot takes a picture file name ending in .png after the time";
       O.File = Args[I + 2];
@@ -291,7 +293,8 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       if (!SetKind(TSceneRunOptions::rkBench)) return OneKind;
       if (HasValue && Value.rfind("-", 0) != 0) {
         if (!ParseSeconds(Value, kMaxBenchSeconds, false, O.Seconds))
-          return "--bench takes a length in seconds (above 0, at most 3600), not '" + Value + "'";
+          return "--bench takes a length in seconds (above 0, at most 3600), not " +
+                 QuoteArgument(Value);
         ++I;
       }
     } else {
@@ -302,7 +305,7 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
         case otRefused:
           return Problem;
         case otNotOurs:
-          return "unknown option '" + A + "'";
+          return "unknown option " + QuoteArgument(A);
       }
     }
   }

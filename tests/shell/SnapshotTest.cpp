@@ -257,3 +257,23 @@ TEST_F(SnapshotRun, LeavesNoRuntimeFolderBehind) {
     EXPECT_TRUE(fs::is_empty(Tmp));
   }
 }
+
+// An option the program does not know, wherever it stands, and a value it cannot take: one
+// line naming it, cut to a readable length however long it is, and exit code 2.
+TEST_F(SnapshotRun, AnUnknownOptionIsOneReadableLineInEveryPosition) {
+  const std::string Long = "--" + std::string(100000, 'x');
+  const std::string Png = Dir + "/a.png";
+  for (const std::string& Args :
+       {Long, "--window " + Long, Long + " --window", "/s " + Long, "--root " + Long,
+        "--window-id 1 " + Long, "--snapshot 1 " + Png + " " + Long,
+        "--snapshot 1 " + Png + " --size " + Long.substr(2), "/s --scene " + Long.substr(2),
+        "--preview-window " + Long.substr(2)}) {
+    SCOPED_TRACE(Args.substr(0, 40));
+    std::string Err;
+    EXPECT_EQ(ZelmarWith(Hive.Path(), Args, &Err), 2);
+    EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err.substr(0, 300);
+    EXPECT_LT(Err.size(), 200u) << Err.substr(0, 300);
+    EXPECT_NE(Err.find("xxxxxxxx"), std::string::npos) << Err.substr(0, 300);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Png));
+}
