@@ -1,6 +1,5 @@
 #include "shell/SaverRun.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -8,6 +7,7 @@
 #include "platform/window/TApplication.h"
 #include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -26,16 +26,15 @@ int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
     TScrnFrm::TRun Run;
     Run.Options = Options;
     TScrnFrm Form(Run);
-    if (!Form.SettingsProblem.empty())
-      std::fprintf(stderr, "zelmar: settings: %s\n", Form.SettingsProblem.c_str());
+    if (!Form.SettingsProblem.empty()) Warn("settings: " + Form.SettingsProblem);
     if (!Form.WDirectX->D3D) {
-      std::fprintf(stderr, "zelmar: no usable render device on this display\n");
+      Warn("no usable render device on this display");
       return 1;
     }
     App.SetMainWindow(Form.Handle());
     Form.Show();
     if (!Form.WDirectX->Started || Form.ClosedOnFailure) {
-      std::fprintf(stderr, "zelmar: the renderer could not start on this display\n");
+      Warn("the renderer could not start on this display");
       return 1;
     }
     Code = App.Run();

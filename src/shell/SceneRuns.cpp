@@ -15,6 +15,7 @@
 #include "shell/BareFrame.h"
 #include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -82,10 +83,7 @@ TScrnFrm::TRun RunFor(const TSceneRunOptions& O) {
 // Messages of the framework go to stderr: nobody is there to close a box.
 void MessagesToStderr() {
   SetMessageBoxHook([](HWND, const std::string& Text, const std::string&, UINT) {
-    std::string Line = Text;
-    for (char& C : Line)
-      if (C == '\r' || C == '\n') C = ' ';
-    std::fprintf(stderr, "zelmar: %s\n", Line.c_str());
+    Warn(Text);
     return IDOK;
   });
 }
@@ -94,8 +92,7 @@ void MessagesToStderr() {
 std::unique_ptr<TScrnFrm> StartForm(const TScrnFrm::TRun& Run, TApplication& App,
                                     std::shared_ptr<TWTimeSource> Clock = nullptr) {
   auto Form = std::make_unique<TScrnFrm>(Run, std::move(Clock));
-  if (!Form->SettingsProblem.empty())
-    std::fprintf(stderr, "zelmar: settings: %s\n", Form->SettingsProblem.c_str());
+  if (!Form->SettingsProblem.empty()) Warn("settings: " + Form->SettingsProblem);
   if (!Form->WDirectX->D3D) {
     std::fprintf(stderr, "zelmar: no usable render device on this display\n");
     return nullptr;

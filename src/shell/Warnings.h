@@ -16,4 +16,11 @@ void SetOneWarningPerRun(bool One);
 // takes no lock and allocates nothing.
 void WarnLast(const char* Text);
 
+// Textures the scene could not use are gathered from here on, one line per cause ("28
+// textures missing under /usr/share/zelmar/textures/Medium (a.jpg, b.tga, c.jpg, ...); drawing
+// without them"; a single file is named with its path), said by SayMediaProblems once the
+// renderer has started (it loads them all then); a cause first met later is said at once.
+void HoldMediaProblems();
+void SayMediaProblems();
+
 }  // namespace zelmar

@@ -460,6 +460,29 @@ TEST_F(HackMode, SignalsSentBeforeItCouldCatchThem) {
   }
 }
 
+// The daemon logs the saver's stderr: at most one line a run however many things go wrong,
+// and one line for all the textures that are missing (here: the media folder is gone).
+TEST_F(HackMode, SaysAtMostOneLine) {
+  std::string hive = ReadFile(hive_);
+  const std::string media = ZELMAR_MEDIA;
+  hive.replace(hive.find(media), media.size(), (dir_ / "moved").string());
+  for (const bool badSpeed : {false, true}) {
+    if (badSpeed)
+      hive.replace(hive.find("\"Move_Speed\"=dword:00000005"), 27, "\"Move_Speed\"=dword:00000063");
+    std::ofstream(hive_, std::ios::binary) << hive;
+    Start({"--window-id", HostId()});
+    ASSERT_TRUE(WaitForFrames(3)) << Stderr();
+    Signal(SIGTERM);
+    EXPECT_EQ(WaitForExit(), 0);
+    const std::string err = Stderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    if (!badSpeed) {
+      EXPECT_NE(err.find("textures missing under " + (dir_ / "moved").string()), std::string::npos)
+          << err;
+    }
+  }
+}
+
 TEST_F(HackMode, RefusesWhatItCannotUse) {
   Start({"--window-id", "0x7fffff0"});
   EXPECT_EQ(WaitForExit(), 2);
