@@ -114,6 +114,10 @@ void SayMediaProblems() {
   for (const auto& [What, Paths] : Media) Warn(MediaLine(What, Paths), "texture " + What);
 }
 
+bool OneWarningPerRun() {
+  return Warnings().OnePerRun;
+}
+
 void WarnLast(const char* Text) {
   TWarnings& W = Warnings();
   if (W.OnePerRun && W.AnySaid.exchange(true)) return;

@@ -12,6 +12,8 @@ namespace zelmar {
 // asked for one line a run. True when it was said.
 bool Warn(const std::string& Text, const std::string& Cause = {});
 void SetOneWarningPerRun(bool One);
+// Whether a run says one line at most: a helper process this one starts should then say nothing.
+bool OneWarningPerRun();
 // The same for a last line before the process ends, from anywhere (a signal handler too): it
 // takes no lock and allocates nothing.
 void WarnLast(const char* Text);
