@@ -83,6 +83,8 @@ add_custom_command(
   DEPENDS ${ZELMAR_PACKAGING_DIR}/zelmar.6 ${ZELMAR_PACKAGING_DIR}/changelog
   COMMENT "Compressing the manual page and the change log")
 add_custom_target(zelmar-manual ALL DEPENDS ${zelmar_man} ${zelmar_changelog})
+# Whoever builds only the program still gets everything the install rules need.
+add_dependencies(zelmar zelmar-manual)
 install(FILES ${zelmar_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
 install(FILES ${ZELMAR_PACKAGING_DIR}/copyright ${zelmar_changelog}
