@@ -62,7 +62,7 @@ namespace {
 struct TMediaProblems {
   std::mutex Lock;
   std::set<std::string> Reported;
-  std::function<void(const std::string&)> Hook;
+  std::function<void(const std::string&, const std::string&)> Hook;
 };
 
 TMediaProblems& MediaProblems() {
@@ -77,14 +77,14 @@ void ReportMediaProblem(const std::string& Path, const std::string& What) {
   std::lock_guard<std::mutex> Guard(P.Lock);
   // A device reset loads every texture again; the file was named the first time.
   if (!P.Reported.insert(Path).second) return;
-  const std::string Message = "texture " + Path + " " + What + "; drawing without it";
   if (P.Hook)
-    P.Hook(Message);
+    P.Hook(Path, What);
   else
-    std::fprintf(stderr, "zelmar: %s\n", Message.c_str());
+    std::fprintf(stderr, "zelmar: texture %s %s; drawing without it\n", Path.c_str(), What.c_str());
 }
 
-void SetMediaProblemHook(std::function<void(const std::string& Message)> Hook) {
+void SetMediaProblemHook(
+    std::function<void(const std::string& Path, const std::string& What)> Hook) {
   TMediaProblems& P = MediaProblems();
   std::lock_guard<std::mutex> Guard(P.Lock);
   P.Hook = std::move(Hook);

@@ -32,9 +32,11 @@ std::string MediaPathInFolder(const std::string& SubDir, const std::string& File
 
 // Says on stderr that a media file is missing or cannot be loaded ("zelmar: texture
 // /usr/share/zelmar/textures/Medium/stars.jpg is missing; drawing without it"), once per file
-// and run however often it is loaded again. A hook, when set, takes the messages instead.
+// and run however often it is loaded again. A hook, when set, takes the file and What ("is
+// missing", "cannot be loaded") instead, so that the program may say them together.
 void ReportMediaProblem(const std::string& Path, const std::string& What);
-void SetMediaProblemHook(std::function<void(const std::string& Message)> Hook);
+void SetMediaProblemHook(
+    std::function<void(const std::string& Path, const std::string& What)> Hook);
 
 // The program's own directory, with a trailing separator. The engine cannot ask the platform
 // itself, so the shell sets it at start-up; until then it is empty (the working directory).

@@ -2,18 +2,14 @@
 #include "shell/HackMode.h"
 
 #include <QGuiApplication>
-#include <QSocketNotifier>
 #include <QtGui/qguiapplication_platform.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
+
+#include <xcb/xcb.h>
 
 #include "engine/TW9DirectX.h"
 #include "platform/render/gl/glbackend.h"
@@ -21,7 +17,9 @@
 #include "platform/window/TApplication.h"
 #include "shell/RunMode.h"
 #include "shell/SettingsOptions.h"
+#include "shell/TProcessWatch.h"
 #include "shell/TScrnFrm.h"
+#include "shell/Warnings.h"
 
 #include <X11/Xlib.h>  // last: its macros (Bool, Status, None...) break Qt headers after it
 // clang-format on
@@ -32,75 +30,22 @@ namespace {
 
 // XScreenSaver's own GL savers run at about this rate; several may run at once, one a monitor.
 constexpr int kHackMaxFps = 30;
-// A signal ends the loop at once; should the loop be busy (textures still loading), the process
-// ends anyway this long after the signal, without tearing anything down.
-constexpr int kSignalGraceMs = 800;
-
-int SignalPipe[2] = {-1, -1};
-// The runtime folder made for the toolkit when the session has none, removed however we end.
-char RuntimeDir[4096] = {};
-
-void RemoveRuntimeDir() {
-  if (RuntimeDir[0]) rmdir(RuntimeDir);
-}
-
-void OnEndSignal(int) {
-  const char Byte = 1;
-  if (write(SignalPipe[1], &Byte, 1) < 0) _exit(0);
-  const itimerval Grace{{0, 0}, {0, kSignalGraceMs * 1000}};
-  setitimer(ITIMER_REAL, &Grace, nullptr);
-}
-
-void OnGraceOver(int) {
-  RemoveRuntimeDir();
-  _exit(0);
-}
-
-// Without XDG_RUNTIME_DIR the toolkit makes (and leaves) runtime-USER in the temporary folder;
-// every run of a saver would leave one behind. A private folder of our own goes with us.
-void MakeRuntimeDir() {
-  const char* Existing = std::getenv("XDG_RUNTIME_DIR");
-  if (Existing && *Existing) return;
-  const char* Tmp = std::getenv("TMPDIR");
-  std::snprintf(RuntimeDir, sizeof RuntimeDir, "%s/zelmar-XXXXXX", Tmp && *Tmp ? Tmp : "/tmp");
-  if (!mkdtemp(RuntimeDir)) {
-    RuntimeDir[0] = '\0';
-    return;
-  }
-  setenv("XDG_RUNTIME_DIR", RuntimeDir, 1);
-}
-
-void CatchEndSignals() {
-  if (pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  struct sigaction Action {};
-  sigemptyset(&Action.sa_mask);
-  Action.sa_handler = OnGraceOver;
-  sigaction(SIGALRM, &Action, nullptr);
-  Action.sa_handler = OnEndSignal;
-  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(Signal, &Action, nullptr);
-}
 
 // The daemon logs our stderr: one line at most, the first thing worth saying.
 void Say(const std::string& Text) {
-  static bool Said = false;
-  if (Said) return;
-  Said = true;
-  std::string Line = Text;
-  for (char& C : Line)
-    if (C == '\r' || C == '\n') C = ' ';
-  std::fprintf(stderr, "zelmar: %s\n", Line.c_str());
+  Warn(Text);
 }
 
-// The toolkit's warnings (a window gone under it, a lost connection) are not for the daemon's
-// log; our own line says what matters.
-void QuietToolkit(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-// The X server went away (it ended, or the daemon's session did): nothing is left to draw on
-// or to tidy there.
-int OnConnectionLost(Display*) {
-  Say("lost the connection to the X server");
-  RemoveRuntimeDir();
-  _exit(1);
+// Asks the X server, not the events that may still be on their way, whether the window is there.
+bool WindowExists(HWND Window) {
+  auto* X11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* C = X11 ? X11->connection() : nullptr;
+  if (!C) return false;
+  const auto W = static_cast<xcb_window_t>(Window);
+  xcb_get_window_attributes_reply_t* Reply =
+      xcb_get_window_attributes_reply(C, xcb_get_window_attributes(C, W), nullptr);
+  std::free(Reply);
+  return Reply != nullptr;
 }
 
 // Takes the option at Args[I] with one dash or two; Name without dashes.
@@ -127,8 +72,8 @@ std::string ParseHackOptions(const std::vector<std::string>& Args, THackOptions&
     } else if (Is(A, "window-id")) {
       unsigned long Id = 0;
       if (!HasValue || !ParseWindowHandle(Value, Id))
-        return "--window-id takes an X window id (decimal, or hexadecimal with 0x), not '" + Value +
-               "'";
+        return "--window-id takes an X window id (decimal, or hexadecimal with 0x), not " +
+               QuoteArgument(Value);
       O.WindowId = Id;
       ++I;
     } else if (Is(A, "visual")) {
@@ -148,12 +93,15 @@ unsigned long HackWindow(const THackOptions& O, const char* Variable, std::strin
   if (Variable && *Variable) {
     unsigned long Id = 0;
     if (ParseWindowHandle(Variable, Id)) return Id;
-    Problem = std::string("XSCREENSAVER_WINDOW is not an X window id: '") + Variable + "'";
+    Problem = "XSCREENSAVER_WINDOW is not an X window id: " + QuoteArgument(Variable);
   }
   return 0;
 }
 
 int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
+  // Before anything else: a daemon may end us the moment it started us.
+  SetOneWarningPerRun(true);
+  TProcessWatch::Begin(0, true);
   THackOptions O;
   TSettingsOptions Settings;
   std::string Problem = ParseHackOptions(Args, O);
@@ -184,17 +132,6 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
     Say(std::string("cannot open the X display '") + X + "'");
     return 1;
   }
-  qInstallMessageHandler(QuietToolkit);
-  CatchEndSignals();
-  MakeRuntimeDir();
-  // The toolkit ends the process itself when it finds the X connection broken.
-  std::atexit(RemoveRuntimeDir);
-  struct TRuntimeDirGuard {
-    ~TRuntimeDirGuard() {
-      std::error_code Ignored;
-      if (RuntimeDir[0]) std::filesystem::remove_all(RuntimeDir, Ignored);
-    }
-  } RuntimeDirGuard;
   SetMessageBoxHook([](HWND, const std::string& Text, const std::string&, UINT) {
     Say(Text);
     return IDOK;
@@ -204,22 +141,23 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   char* AppArgv[] = {const_cast<char*>(ProgramName), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseGLDirect3DBackend();
-  XSetIOErrorHandler(OnConnectionLost);
-  std::unique_ptr<QSocketNotifier> SignalWatch;
-  if (SignalPipe[0] >= 0) {
-    SignalWatch = std::make_unique<QSocketNotifier>(SignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(SignalWatch.get(), &QSocketNotifier::activated, [&App] { App.Terminate(0); });
-  }
+  const TProcessWatch Watch(App);
 
   auto* X11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   const bool OnRoot = Target == 0;
   const HWND Host = OnRoot ? static_cast<HWND>(DefaultRootWindow(X11->display())) : Target;
-  // A first look at the window: its size, and whether it is there at all.
+  // Watched from the first look to the end: the daemon may destroy the window at any moment,
+  // while the renderer starts as well as while it draws.
   std::unique_ptr<THostWindow> Look = THostWindow::Open(Host, Problem);
   if (!Look) {
     Say(Problem);
     return 2;
   }
+  bool HostGone = false;
+  Look->OnDestroyed = [&App, &HostGone] {
+    HostGone = true;
+    App.Terminate(0);
+  };
   TScrnFrm::TRun Run;
   Run.Saver = false;
   Run.Host = Host;
@@ -227,19 +165,21 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   Run.DefaultMaxFps = kHackMaxFps;
   Run.Width = std::max(1, Look->Width());
   Run.Height = std::max(1, Look->Height());
-  Look.reset();
+  // A failure to draw into a window that went away is the window's end, not a fault.
+  auto Gone = [&] { return HostGone || !WindowExists(Host); };
 
   int Code = 0;
   {
     TScrnFrm Form(Run);
     if (!Form.SettingsProblem.empty()) Say("settings: " + Form.SettingsProblem);
     if (!Form.WDirectX->D3D) {
+      if (Gone()) return 0;
       Say("no usable render device on this display");
       return 1;
     }
     App.SetMainWindow(Form.Handle());
     Form.Show();
-    if (App.Terminated()) return 0;
+    if (App.Terminated() || Gone()) return 0;
     if (!Form.WDirectX->Started) {
       Say("the renderer could not start on this display");
       return 1;
@@ -248,21 +188,17 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
     if (OnRoot)
       SetWindowPos(Form.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (THostWindow* Watch = Form.SeenWatch()) {
-      const HWND Child = Form.Handle();
-      Watch->OnResize = [Child](int W, int H) {
-        SetWindowPos(Child, 0, 0, 0, std::max(1, W), std::max(1, H), SWP_NOZORDER | SWP_NOACTIVATE);
-      };
-      Watch->OnDestroyed = [&App] { App.Terminate(0); };
-      if (Watch->Destroyed()) App.Terminate(0);
-      // It may have changed size while the renderer started.
-      if (Watch->Width() != Run.Width || Watch->Height() != Run.Height)
-        Watch->OnResize(Watch->Width(), Watch->Height());
-    }
+    const HWND Child = Form.Handle();
+    Look->OnResize = [Child](int W, int H) {
+      SetWindowPos(Child, 0, 0, 0, std::max(1, W), std::max(1, H), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    // It may have changed size while the renderer started.
+    if (Look->Width() != Run.Width || Look->Height() != Run.Height)
+      Look->OnResize(Look->Width(), Look->Height());
     Code = App.Run();
-    if (Form.ClosedOnFailure) Code = 1;
+    if (Form.ClosedOnFailure && !Gone()) Code = 1;
   }
-  return Code;
+  return HostGone ? 0 : Code;
 }
 
 }  // namespace zelmar

@@ -5,6 +5,7 @@
 #include "scene/Random.h"
 #include "shell/Preview.h"
 #include "shell/RunMode.h"
+#include "shell/SettingsOptions.h"
 
 namespace zelmar {
 
@@ -25,8 +26,8 @@ bool ParsePreviewHandle(const std::string& handle, unsigned long& id) {
     std::fprintf(stderr, "zelmar: /p needs the host window's handle, as in: zelmar /p 12345\n");
   else
     std::fprintf(stderr,
-                 "zelmar: /p: '%s' is not a window handle (decimal, or hexadecimal with 0x)\n",
-                 handle.c_str());
+                 "zelmar: /p: %s is not a window handle (decimal, or hexadecimal with 0x)\n",
+                 QuoteArgument(handle).c_str());
   return false;
 }
 

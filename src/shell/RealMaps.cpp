@@ -1,8 +1,10 @@
 #include "shell/RealMaps.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,19 +16,24 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLockFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "engine/FindMediaFile.h"
 #include "platform/render/gl/glimageheader.h"
 #include "scene/Catalogue.h"
+#include "shell/RealMapIndex.h"
 #include "shell/Settings.h"
 
 extern char** environ;
@@ -159,7 +166,6 @@ constexpr const char* kQualities[3] = {"High", "Medium", "Low"};
 // edge of the outer ring (140,390 km), which is the edge of our ring's square.
 constexpr double kRingInner = 74510.0 / 140390.0;
 
-constexpr const char* kIndexHeader = "zelmar real maps 1";
 // A build holds the lock for seconds; one held longer than this by a process that cannot be
 // asked (another host's, on a shared home) is taken as left behind.
 constexpr int kStaleLockMs = 10 * 60 * 1000;
@@ -360,18 +366,228 @@ QByteArray Encode(const QImage& img, bool png) {
   return bytes;
 }
 
-bool WriteAtomically(const QString& path, const QByteArray& bytes, std::string* error) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    *error = "cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+// A file descriptor, closed with its owner.
+class TFd {
+ public:
+  explicit TFd(int fd = -1) : Fd(fd) {}
+  TFd(TFd&& other) noexcept : Fd(std::exchange(other.Fd, -1)) {}
+  TFd& operator=(TFd&& other) noexcept {
+    if (this != &other) {
+      Close();
+      Fd = std::exchange(other.Fd, -1);
+    }
+    return *this;
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  ~TFd() { Close(); }
+  int Get() const { return Fd; }
+  explicit operator bool() const { return Fd >= 0; }
+  // False when closing reports an error (a write that did not reach the disk).
+  bool Close() {
+    const int fd = std::exchange(Fd, -1);
+    return fd < 0 || close(fd) == 0;
+  }
+
+ private:
+  int Fd;
+};
+
+// Inside a cache folder every name is looked up relative to its folder's descriptor and no
+// symbolic link is followed: a link planted there never leads a build to write or remove
+// elsewhere. Nothing but a plain file is opened (a FIFO would wait for a writer for ever). The
+// cache folder itself is opened as named: a machine may keep it on another disk through a link.
+TFd OpenCacheFolder(const std::string& dir) {
+  return TFd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+}
+
+TFd OpenFolderAt(int at, const char* name) {
+  return TFd(openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+}
+
+std::optional<struct stat> StatAt(int at, const std::string& name) {
+  struct stat st;
+  if (at < 0 || fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return st;
+}
+
+std::string KindOf(mode_t mode) {
+  if (S_ISLNK(mode)) return "a symbolic link";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISDIR(mode)) return "a folder";
+  return "a plain file";
+}
+
+// Calls f with each name in the folder until it returns false; false when the folder cannot
+// be read. A descriptor of its own keeps at's reading position untouched.
+bool ForEachEntry(int at, const std::function<bool(const std::string&)>& f) {
+  const int fd = openat(at, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* d = fdopendir(fd);
+  if (!d) {
+    close(fd);
     return false;
   }
+  while (const dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != ".." && !f(name)) break;
+  }
+  closedir(d);
   return true;
+}
+
+constexpr std::size_t kTempSuffix = 6;
+
+// A temporary file of a write of name: "<name>." and six letters or digits.
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+  if (entry.size() != name.size() + 1 + kTempSuffix || entry.compare(0, name.size(), name) != 0 ||
+      entry[name.size()] != '.')
+    return false;
+  return std::all_of(
+      entry.begin() + static_cast<std::ptrdiff_t>(name.size() + 1), entry.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      });
+}
+
+// What the cache keeps in its folder, and may therefore replace or remove: its index, its lock
+// (and the lock's own lock while a stale one is taken away), the quality folders, and in
+// those the cached maps; with the temporary files of their writes.
+bool IsOwnTopFile(const std::string& name) {
+  return name == "index" || name == "lock" || name == "lock.rmlock" || IsTemporaryOf(name, "index");
+}
+
+bool IsQualityFolder(const std::string& name) {
+  return std::any_of(std::begin(kQualities), std::end(kQualities),
+                     [&](const char* q) { return name == q; });
+}
+
+bool IsOwnMapFile(const std::string& name) {
+  return std::any_of(Entries().begin(), Entries().end(), [&](const TEntry& e) {
+    return name == CachedName(e) || IsTemporaryOf(name, CachedName(e));
+  });
+}
+
+// The first thing in the cache folder that is not the cache's own, or not of the kind it makes
+// (a link or a FIFO in a file's place); empty when there is none. A folder named by mistake
+// (a media folder, a home folder) is thus left as it is.
+std::string ForeignEntry(int top, const std::string& dir) {
+  std::string problem;
+  auto check = [&](int at, const std::string& folder, const std::string& name, bool own,
+                   bool isFolder) {
+    const auto st = StatAt(at, name);
+    if (!st) return true;  // gone meanwhile
+    const std::string path = folder + "/" + name;
+    if (!own)
+      problem = path + " is not part of a planet map cache";
+    else if (isFolder ? !S_ISDIR(st->st_mode) : !S_ISREG(st->st_mode))
+      problem = path + " is " + KindOf(st->st_mode) + ", not the " +
+                (isFolder ? "folder" : "plain file") + " the map cache keeps there";
+    return problem.empty();
+  };
+  if (!ForEachEntry(top, [&](const std::string& name) {
+        const bool quality = IsQualityFolder(name);
+        return check(top, dir, name, quality || IsOwnTopFile(name), quality);
+      }))
+    return "the folder " + dir + " cannot be read";
+  for (const char* q : kQualities) {
+    if (!problem.empty()) break;
+    const TFd sub = OpenFolderAt(top, q);
+    if (!sub) continue;
+    const std::string folder = dir + "/" + q;
+    if (!ForEachEntry(sub.Get(), [&](const std::string& name) {
+          return check(sub.Get(), folder, name, IsOwnMapFile(name), false);
+        }))
+      return "the folder " + folder + " cannot be read";
+  }
+  return problem;
+}
+
+// Writes a file of the cache whole: a temporary file beside it, renamed over it. The rename
+// replaces whatever entry holds the name, a planted link included, and never writes through it.
+bool WriteCacheFile(int at, const std::string& folder, const std::string& name,
+                    const QByteArray& bytes, std::string* error) {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string path = folder + "/" + name;
+  auto fail = [&](int err) {
+    *error = "cannot write " + path + ": " + std::strerror(err);
+    return false;
+  };
+  std::string temp;
+  TFd fd;
+  for (int attempt = 0; attempt < 100 && !fd; ++attempt) {
+    temp = name + ".";
+    for (std::size_t i = 0; i < kTempSuffix; ++i)
+      temp += kChars[QRandomGenerator::global()->bounded(62)];
+    fd = TFd(openat(at, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd && errno != EEXIST) break;
+  }
+  if (!fd) return fail(errno);
+  const char* p = bytes.constData();
+  std::size_t left = static_cast<std::size_t>(bytes.size());
+  int err = 0;
+  while (left > 0 && err == 0) {
+    const ssize_t n = write(fd.Get(), p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      err = n < 0 ? errno : EIO;
+    } else {
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+  }
+  if (err == 0 && fsync(fd.Get()) != 0) err = errno;
+  if (!fd.Close() && err == 0) err = errno;
+  if (err == 0 && renameat(at, temp.c_str(), at, name.c_str()) != 0) err = errno;
+  if (err == 0) return true;
+  unlinkat(at, temp.c_str(), 0);
+  return fail(err);
+}
+
+// The index's text; nothing when it is absent, not a plain file, or larger than any index a
+// build writes (a huge file is never read whole).
+std::optional<std::string> ReadIndexText(int top) {
+  const auto st = StatAt(top, "index");
+  if (!st || !S_ISREG(st->st_mode) ||
+      static_cast<unsigned long long>(st->st_size) > kMaxRealMapIndexBytes)
+    return std::nullopt;
+  const TFd fd(openat(top, "index", O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat opened;
+  if (!fd || fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return std::nullopt;
+  // The file may grow while it is read; no more than the limit is read whatever it does.
+  std::string text(
+      std::min<std::size_t>(static_cast<std::size_t>(opened.st_size), kMaxRealMapIndexBytes) + 1,
+      '\0');
+  std::size_t got = 0;
+  for (;;) {
+    if (got == text.size()) {
+      if (got > kMaxRealMapIndexBytes) return std::nullopt;
+      text.resize(kMaxRealMapIndexBytes + 1);
+    }
+    const ssize_t n = read(fd.Get(), text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  text.resize(got);
+  return text;
 }
 
 const TEntry* FindEntry(const std::string& media) {
   for (const TEntry& e : Entries())
     if (media == e.Media) return &e;
+  return nullptr;
+}
+
+// The entry's source that the installed file is, whatever folder the maps were under.
+const TSource* FindSource(const TEntry& e, const std::string& path) {
+  for (const TSource& src : e.Sources) {
+    const std::string rel = src.Path;
+    if (path.size() >= rel.size() && path.compare(path.size() - rel.size(), rel.size(), rel) == 0)
+      return &src;
+  }
   return nullptr;
 }
 
@@ -381,17 +597,6 @@ TRealMapChoice MakeChoice(const TEntry& e, const TCandidate& c) {
 
 std::string Instead(const std::vector<TCandidate>& list, std::size_t failed) {
   return failed + 1 < list.size() ? list[failed + 1].Path : std::string("its generated map");
-}
-
-// The index: the signature it was built for, then what each cached file came from and which
-// installed files were passed over.
-std::string IndexText(const std::string& signature, const TRealMapSet& set,
-                      const std::vector<std::string>& damagedLines) {
-  std::string text = std::string(kIndexHeader) + "\n" + signature + "--\n";
-  for (const TRealMapChoice& c : set.Maps)
-    text += "map\t" + c.Media + "\t" + c.Source + "\t" + std::to_string(c.Width) + "\n";
-  for (const std::string& d : damagedLines) text += "damaged\t" + d + "\n";
-  return text;
 }
 
 struct TIndex {
@@ -404,49 +609,78 @@ std::string DamagedMessage(const std::string& path, const std::string& why, cons
   return "the installed map " + path + " " + why + "; " + body + " wears " + instead + " instead";
 }
 
-std::optional<TIndex> ReadIndex(const std::string& cacheDir, const std::string& signature) {
-  QFile file(Q(cacheDir + "/index"));
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const std::string text = file.readAll().toStdString();
-  const std::string head = std::string(kIndexHeader) + "\n" + signature + "--\n";
-  if (text.compare(0, head.size(), head) != 0) return std::nullopt;
-  TIndex index;
-  std::istringstream lines(text.substr(head.size()));
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    for (std::string v; std::getline(fields, v, '\t');) f.push_back(v);
-    if (f.size() == 4 && f[0] == "map") {
-      const TEntry* e = FindEntry(f[1]);
-      if (!e) return std::nullopt;
-      for (const TSource& src : e->Sources)
-        if (f[2].size() >= std::string(src.Path).size() &&
-            f[2].compare(f[2].size() - std::string(src.Path).size(), std::string::npos, src.Path) ==
-                0)
-          index.Set.Maps.push_back(
-              {e->Media, e->Body, f[2], src.Package, src.Credit, std::atoi(f[3].c_str())});
-      for (const char* q : kQualities)
-        if (!QFileInfo(Q(cacheDir + "/" + q + "/" + CachedName(*e))).isFile()) return std::nullopt;
-    } else if (f.size() == 5 && f[0] == "damaged") {
-      index.Set.Damaged.push_back(f[1]);
-      index.Messages.push_back(DamagedMessage(f[1], f[2], f[3], f[4]));
-    } else {
-      return std::nullopt;
+// A cache as a start finds it.
+struct TCacheState {
+  bool Current = false;             // its index is of this format and made for the installed maps
+  TIndex Index;                     // the maps whose files are whole, and the index's messages
+  std::vector<std::string> Broken;  // cached files missing, cut short or not plain files
+};
+
+TCacheState ReadCache(int top, const std::string& dir, const std::string& signature) {
+  TCacheState state;
+  const std::optional<std::string> text = ReadIndexText(top);
+  if (!text) return state;
+  const std::optional<TRealMapIndex> index = ParseRealMapIndex(*text, signature);
+  if (!index) return state;
+  TFd folders[3];
+  for (int level = 0; level < 3; ++level) folders[level] = OpenFolderAt(top, kQualities[level]);
+  for (const TCachedMap& m : index->Maps) {
+    const TEntry* e = FindEntry(m.Media);
+    const TSource* src = e ? FindSource(*e, m.Source) : nullptr;
+    if (!src) return {};  // not an index this program wrote
+    // A file cut short reads as a picture of its own (Earth all white); only the length the
+    // build wrote is taken, and the body wears its generated map until the cache is rebuilt.
+    bool whole = true;
+    for (int level = 0; level < 3; ++level) {
+      const auto st = StatAt(folders[level].Get(), CachedName(*e));
+      if (!st || !S_ISREG(st->st_mode) || st->st_size != m.Bytes[level]) {
+        whole = false;
+        state.Broken.push_back(dir + "/" + kQualities[level] + "/" + CachedName(*e));
+      }
     }
+    if (whole)
+      state.Index.Set.Maps.push_back(
+          {e->Media, e->Body, m.Source, src->Package, src->Credit, m.Width});
   }
-  return index;
+  for (const TPassedOverMap& d : index->Damaged) {
+    state.Index.Set.Damaged.push_back(d.Path);
+    state.Index.Messages.push_back(DamagedMessage(d.Path, d.Why, d.Body, d.Instead));
+  }
+  state.Current = true;
+  return state;
+}
+
+// Removes what a build no longer writes (maps of packages since removed) and temporary files of
+// writes that were killed; only the cache's own names, only plain files. Called under the lock.
+void RemoveLeftovers(int folder, const std::function<bool(const std::string&)>& own,
+                     const std::set<std::string>& written) {
+  std::vector<std::string> names;
+  ForEachEntry(folder, [&](const std::string& name) {
+    if (own(name) && !written.count(name)) names.push_back(name);
+    return true;
+  });
+  for (const std::string& name : names)
+    if (const auto st = StatAt(folder, name); st && S_ISREG(st->st_mode))
+      unlinkat(folder, name.c_str(), 0);
 }
 
 // Converts every installed map into the cache and writes the index last, so that a build cut
 // short leaves the old index (or none) and the next start builds again.
-std::optional<TIndex> Build(const std::string& root, const std::string& cacheDir,
+std::optional<TIndex> Build(const std::string& root, int top, const std::string& cacheDir,
                             const std::string& signature, std::string* error) {
   TIndex index;
-  std::vector<std::string> damagedLines;
-  std::map<std::string, bool> written;
-  for (const char* q : kQualities) {
-    if (!QDir().mkpath(Q(cacheDir + "/" + q))) {
-      *error = "cannot create the folder " + cacheDir + "/" + q;
+  TRealMapIndex record;
+  TFd folders[3];
+  std::set<std::string> written[3];
+  for (int level = 0; level < 3; ++level) {
+    const char* q = kQualities[level];
+    if (mkdirat(top, q, 0777) != 0 && errno != EEXIST) {
+      *error = "cannot create the folder " + cacheDir + "/" + q + ": " + std::strerror(errno);
+      return std::nullopt;
+    }
+    folders[level] = OpenFolderAt(top, q);
+    if (!folders[level]) {
+      *error = "cannot open the folder " + cacheDir + "/" + q + ": " + std::strerror(errno);
       return std::nullopt;
     }
   }
@@ -454,7 +688,7 @@ std::optional<TIndex> Build(const std::string& root, const std::string& cacheDir
                          const std::string& instead) {
     index.Set.Damaged.push_back(path);
     index.Messages.push_back(DamagedMessage(path, why, body, instead));
-    damagedLines.push_back(path + "\t" + why + "\t" + body + "\t" + instead);
+    record.Damaged.push_back({path, why, body, instead});
   };
   for (const TEntry& e : Entries()) {
     const std::vector<TCandidate> list = Candidates(root, e);
@@ -479,6 +713,7 @@ std::optional<TIndex> Build(const std::string& root, const std::string& cacheDir
       }
       const std::vector<TRingSample> profile =
           ring ? RingProfile(d.Image) : std::vector<TRingSample>();
+      TCachedMap cached{e.Media, c.Path, std::max(0, c.Width), {}};
       for (int level = 0; level < 3; ++level) {
         QImage img;
         if (ring) {
@@ -490,23 +725,32 @@ std::optional<TIndex> Build(const std::string& root, const std::string& cacheDir
                                   : high.scaled(w, std::max(1, w * high.height() / high.width()),
                                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }
-        const std::string path = cacheDir + "/" + kQualities[level] + "/" + CachedName(e);
-        if (!WriteAtomically(Q(path), Encode(img, ring), error)) return std::nullopt;
-        written[std::string(kQualities[level]) + "/" + CachedName(e)] = true;
+        const QByteArray bytes = Encode(img, ring);
+        const std::string folder = cacheDir + "/" + kQualities[level];
+        if (bytes.isEmpty()) {
+          *error = "cannot encode " + folder + "/" + CachedName(e);
+          return std::nullopt;
+        }
+        if (!WriteCacheFile(folders[level].Get(), folder, CachedName(e), bytes, error))
+          return std::nullopt;
+        cached.Bytes[level] = bytes.size();
+        written[level].insert(CachedName(e));
       }
+      record.Maps.push_back(cached);
       index.Set.Maps.push_back(MakeChoice(e, c));
       break;
     }
   }
-  // Maps of packages since removed must not be taken.
-  for (const char* q : kQualities) {
-    QDir dir(Q(cacheDir + "/" + q));
-    for (const QString& name : dir.entryList(QDir::Files))
-      if (!written.count(std::string(q) + "/" + name.toStdString())) dir.remove(name);
+  for (int level = 0; level < 3; ++level)
+    RemoveLeftovers(folders[level].Get(), IsOwnMapFile, written[level]);
+  RemoveLeftovers(top, [](const std::string& name) { return IsTemporaryOf(name, "index"); }, {});
+  const std::optional<std::string> text = WriteRealMapIndex(signature, record);
+  if (!text) {
+    *error = "the index of the maps under " + root +
+             " cannot be written (a path holds a tab or a line break, or is too long)";
+    return std::nullopt;
   }
-  if (!WriteAtomically(Q(cacheDir + "/index"),
-                       QByteArray::fromStdString(IndexText(signature, index.Set, damagedLines)),
-                       error))
+  if (!WriteCacheFile(top, cacheDir, "index", QByteArray::fromStdString(*text), error))
     return std::nullopt;
   return index;
 }
@@ -577,54 +821,105 @@ TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
   bool any = false;
   const std::string signature = Signature(root, &any);
   if (!any) return {};
+  auto read = [&](const std::string& dir) {
+    if (dir.empty()) return TCacheState();
+    const TFd top = OpenCacheFolder(dir);
+    return ReadCache(top.Get(), dir, signature);
+  };
   auto use = [&](const std::string& dir, const TIndex& index) {
     for (const std::string& m : index.Messages) Say(m);
     Install(dir, index.Set);
     return index.Set;
   };
-  if (!machineDir.empty())
-    if (auto index = ReadIndex(machineDir, signature)) return use(machineDir, *index);
+  const TCacheState machine = read(machineDir);
+  if (machine.Current && machine.Broken.empty()) return use(machineDir, machine.Index);
+  const TCacheState user = read(userDir);
+  if (user.Current && user.Broken.empty()) return use(userDir, user.Index);
+
+  // Neither cache is whole and current. The whole maps of a current one are drawn at once,
+  // every other body wears its generated map, and the user's cache is brought up to date for
+  // the next start.
+  TRealMapSet set;
+  const TCacheState* partial = nullptr;
+  if (machine.Current) {
+    set = use(machineDir, machine.Index);
+    partial = &machine;
+  } else if (user.Current) {
+    set = use(userDir, user.Index);
+    partial = &user;
+  }
   if (userDir.empty()) {
     Say("no cache folder (neither XDG_CACHE_HOME nor HOME is set); the installed planet maps "
         "are not used");
-    return {};
+    return set;
   }
-  if (auto index = ReadIndex(userDir, signature)) return use(userDir, *index);
-
-  // Converting the maps takes seconds: this start draws at once with the generated maps and a
-  // process of its own converts them for the next. A build under way already (another screen's
-  // instance started it) is not started twice.
+  // Converting the maps takes seconds: this start draws at once and a process of its own
+  // converts them for the next. A build under way already (another screen's instance started
+  // it) is not started twice.
   if (!QDir().mkpath(Q(userDir))) {
     Say("cannot create the map cache " + userDir + "; the generated planet maps are used");
-    return {};
+    return set;
+  }
+  const TFd top = OpenCacheFolder(userDir);
+  // The lock is looked at only once nothing in its place can hang the start.
+  if (const std::string foreign =
+          top ? ForeignEntry(top.Get(), userDir) : "the folder " + userDir + " cannot be opened";
+      !foreign.empty()) {
+    Say(foreign + "; the installed planet maps are not converted there until it is removed");
+    return set;
   }
   QLockFile lock(Q(userDir + "/lock"));
   lock.setStaleLockTime(kStaleLockMs);
-  if (!lock.tryLock(0)) return {};
+  if (!lock.tryLock(0)) return set;
   lock.unlock();
   if (!builder || !builder(root, userDir)) {
     Say("cannot start converting the installed planet maps into " + userDir +
         "; the generated planet maps are used");
-    return {};
+    return set;
   }
-  Say("converting the installed planet maps into " + userDir +
-      " in the background; they are drawn from the next start on");
-  return {};
+  if (partial && !partial->Broken.empty()) {
+    const std::size_t more = partial->Broken.size() - 1;
+    Say("the cached map " + partial->Broken.front() +
+        (more ? " (and " + std::to_string(more) + " more)" : std::string()) +
+        " is missing or damaged; its body wears its generated map while the installed maps are "
+        "converted again into " +
+        userDir + " in the background");
+  } else {
+    Say("converting the installed planet maps into " + userDir +
+        " in the background; they are drawn from the next start on");
+  }
+  return set;
 }
 
 std::string BuildRealMapCache(const std::string& root, const std::string& dir) {
   if (dir.empty()) return "no cache folder was given";
   if (!QDir().mkpath(Q(dir))) return "cannot create the folder " + dir;
+  const TFd top = OpenCacheFolder(dir);
+  if (!top) return "cannot open the folder " + dir + ": " + std::strerror(errno);
+  // Only a folder of the cache's own files (or an empty one) is written: a build replaces and
+  // removes files. Looked at again under the lock, which a wait may have been long for.
+  const auto refused = [&dir](const std::string& foreign) {
+    return foreign + "; nothing in " + dir +
+           " was changed (remove it, or name a new or empty folder)";
+  };
+  if (const std::string foreign = ForeignEntry(top.Get(), dir); !foreign.empty())
+    return refused(foreign);
   // Instances started together (one per screen) build the cache once; the others wait for it.
   QLockFile lock(Q(dir + "/lock"));
   lock.setStaleLockTime(kStaleLockMs);
   if (!lock.tryLock(kLockWaitMs))
     return "the map cache " + dir + " stays locked by another build (" + dir + "/lock)";
+  if (const std::string foreign = ForeignEntry(top.Get(), dir); !foreign.empty())
+    return refused(foreign);
   bool any = false;
   const std::string signature = Signature(root, &any);
-  std::optional<TIndex> index = ReadIndex(dir, signature);
+  TCacheState state = ReadCache(top.Get(), dir, signature);
+  std::optional<TIndex> index;
   std::string error;
-  if (!index) index = Build(root, dir, signature, &error);
+  if (state.Current && state.Broken.empty())
+    index = std::move(state.Index);
+  else
+    index = Build(root, top.Get(), dir, signature, &error);
   if (!index) return error;
   for (const std::string& m : index->Messages) Say(m);
   return {};

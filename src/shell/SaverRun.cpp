@@ -1,12 +1,13 @@
 #include "shell/SaverRun.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "engine/TW9DirectX.h"
 #include "platform/window/TApplication.h"
 #include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -19,21 +20,21 @@ int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseRenderPlatform();
+  const std::unique_ptr<TProcessEnd> End = WatchProcessEnd(App);
   int Code = 1;
   {
     TScrnFrm::TRun Run;
     Run.Options = Options;
     TScrnFrm Form(Run);
-    if (!Form.SettingsProblem.empty())
-      std::fprintf(stderr, "zelmar: settings: %s\n", Form.SettingsProblem.c_str());
+    if (!Form.SettingsProblem.empty()) Warn("settings: " + Form.SettingsProblem);
     if (!Form.WDirectX->D3D) {
-      std::fprintf(stderr, "zelmar: no usable render device on this display\n");
+      Warn("no usable render device on this display");
       return 1;
     }
     App.SetMainWindow(Form.Handle());
     Form.Show();
     if (!Form.WDirectX->Started || Form.ClosedOnFailure) {
-      std::fprintf(stderr, "zelmar: the renderer could not start on this display\n");
+      Warn("the renderer could not start on this display");
       return 1;
     }
     Code = App.Run();

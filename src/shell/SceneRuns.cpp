@@ -15,6 +15,7 @@
 #include "shell/BareFrame.h"
 #include "shell/ShellPlatform.h"
 #include "shell/TScrnFrm.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -82,10 +83,7 @@ TScrnFrm::TRun RunFor(const TSceneRunOptions& O) {
 // Messages of the framework go to stderr: nobody is there to close a box.
 void MessagesToStderr() {
   SetMessageBoxHook([](HWND, const std::string& Text, const std::string&, UINT) {
-    std::string Line = Text;
-    for (char& C : Line)
-      if (C == '\r' || C == '\n') C = ' ';
-    std::fprintf(stderr, "zelmar: %s\n", Line.c_str());
+    Warn(Text);
     return IDOK;
   });
 }
@@ -94,8 +92,7 @@ void MessagesToStderr() {
 std::unique_ptr<TScrnFrm> StartForm(const TScrnFrm::TRun& Run, TApplication& App,
                                     std::shared_ptr<TWTimeSource> Clock = nullptr) {
   auto Form = std::make_unique<TScrnFrm>(Run, std::move(Clock));
-  if (!Form->SettingsProblem.empty())
-    std::fprintf(stderr, "zelmar: settings: %s\n", Form->SettingsProblem.c_str());
+  if (!Form->SettingsProblem.empty()) Warn("settings: " + Form->SettingsProblem);
   if (!Form->WDirectX->D3D) {
     std::fprintf(stderr, "zelmar: no usable render device on this display\n");
     return nullptr;
@@ -271,18 +268,20 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       if (!SetKind(TSceneRunOptions::rkWindow)) return OneKind;
     } else if (A == "--size") {
       if (!HasValue || !ParseSize(Value, O.Width, O.Height))
-        return "--size takes WIDTHxHEIGHT (1 to 8192 each), such as 1280x720, not '" + Value + "'";
+        return "--size takes WIDTHxHEIGHT (1 to 8192 each), such as 1280x720, not " +
+               QuoteArgument(Value);
       ++I;
     } else if (A == "--seed") {
       std::uint32_t Seed = 0;
       if (!HasValue || !ParseSeed(Value, Seed))
-        return "--seed takes a whole number from 0 to 4294967295, not '" + Value + "'";
+        return "--seed takes a whole number from 0 to 4294967295, not " + QuoteArgument(Value);
       O.Seed = Seed;
       ++I;
     } else if (A == "--snapshot") {
       if (!SetKind(TSceneRunOptions::rkSnapshot)) return OneKind;
       if (!HasValue || !ParseSeconds(Value, kMaxSnapshotSeconds, true, O.Seconds))
-        return "--snapshot takes an application time in seconds (0 to 86400), not '" + Value + "'";
+        return "--snapshot takes an application time in seconds (0 to 86400), not " +
+               QuoteArgument(Value);
       if (I + 2 >= Args.size() || !EndsWithPng(Args[I + 2]))
         return "--snapshot takes a picture file name ending in .png after the time";
       O.File = Args[I + 2];
@@ -291,7 +290,8 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
       if (!SetKind(TSceneRunOptions::rkBench)) return OneKind;
       if (HasValue && Value.rfind("-", 0) != 0) {
         if (!ParseSeconds(Value, kMaxBenchSeconds, false, O.Seconds))
-          return "--bench takes a length in seconds (above 0, at most 3600), not '" + Value + "'";
+          return "--bench takes a length in seconds (above 0, at most 3600), not " +
+                 QuoteArgument(Value);
         ++I;
       }
     } else {
@@ -302,7 +302,7 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
         case otRefused:
           return Problem;
         case otNotOurs:
-          return "unknown option '" + A + "'";
+          return "unknown option " + QuoteArgument(A);
       }
     }
   }
@@ -313,13 +313,16 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
 
 int RunScene(const TSceneRunOptions& O, int argc, char** argv) {
   UseXDisplay(O.Settings);
-  if (!PrepareDisplay()) return 1;
+  // A signal ends a window's run as its close does; a picture or figures cut short are a
+  // failure.
+  if (!PrepareDisplay(O.Kind == TSceneRunOptions::rkWindow ? 0 : 1)) return 1;
   // The toolkit reads options of its own from the command line (among them --display); ours
   // are parsed already, so it gets the program's name alone.
   int AppArgc = 1;
   char* AppArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("zelmar"), nullptr};
   TApplication App(AppArgc, AppArgv);
   UseRenderPlatform();
+  const std::unique_ptr<TProcessEnd> End = WatchProcessEnd(App);
   switch (O.Kind) {
     case TSceneRunOptions::rkWindow:
       return RunWindow(O, App);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/registry/TRegistry.h"
@@ -118,6 +119,17 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures,
   else if (selectPlanet == 1)
     settings.RandomSelect = true;
 
+  // Each quality has its own texture folder; any other value would send the search to the
+  // program's own folder and draw nothing textured. Named, and the default taken, as an
+  // out-of-range camera speed is.
+  std::string outOfRange;
+  if (textureQuality < 0 || textureQuality > 2) {
+    const int fallback = InstallDefault("Texture_Quality");
+    outOfRange = "Texture_Quality " + std::to_string(textureQuality) +
+                 " is outside 0 to 2; using " + std::to_string(fallback);
+    textureQuality = fallback;
+  }
+
   const std::string base =
       PlatformPath(installDir) + (settings.BrassModel ? "/tabletextures/" : "/textures/");
   if (textureQuality == 0)
@@ -132,15 +144,16 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures,
 
   if (!settings.BrassModel) settings.PlanetSpeed = settings.PlanetSpeed / 100.0f;
 
-  if (problem.empty()) return {};
-  if (read == std::size(kReadOrder)) return problem;
+  if (problem.empty()) return outOfRange;
+  if (!outOfRange.empty()) outOfRange = "; " + outOfRange;
+  if (read == std::size(kReadOrder)) return problem + outOfRange;
   std::string defaults;
   for (std::size_t i = read; i < std::size(kReadOrder); ++i) {
     defaults += defaults.empty() ? "" : ", ";
     defaults += kReadOrder[i];
   }
   return problem + "; using the defaults for " + defaults +
-         (read == 0 ? " (Install_Dir: " + installDir + ")" : std::string());
+         (read == 0 ? " (Install_Dir: " + installDir + ")" : std::string()) + outOfRange;
 }
 
 std::string KeepMoveSpeedInRange(TSettings& settings) {

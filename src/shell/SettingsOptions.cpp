@@ -114,7 +114,7 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
     const bool On = Name == S.Name;
     if (!On && Name != std::string("no-") + S.Name) continue;
     if (Inline) {
-      Problem = "--" + Name + " takes no value, not '" + *Inline + "'";
+      Problem = "--" + Name + " takes no value, not " + QuoteArgument(*Inline);
       return otRefused;
     }
     O.*S.Field = On;
@@ -168,7 +168,7 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
     Expected = "the name of an X display, such as :0";
   }
   if (Ok) return otTaken;
-  Problem = "--" + Name + " takes " + Expected + ", not '" + Value + "'";
+  Problem = "--" + Name + " takes " + Expected + ", not " + QuoteArgument(Value);
   return otRefused;
 }
 
@@ -181,10 +181,30 @@ std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettings
       case otRefused:
         return Problem;
       case otNotOurs:
-        return "unknown option '" + Args[I] + "'";
+        return "unknown option " + QuoteArgument(Args[I]);
     }
   }
   return {};
+}
+
+std::string QuoteArgument(const std::string& Arg) {
+  constexpr std::size_t kShown = 60;
+  std::size_t End = Arg.size();
+  if (Arg.size() > kShown) {
+    // Whole UTF-8 characters only.
+    End = 0;
+    while (End < Arg.size()) {
+      const auto C = static_cast<unsigned char>(Arg[End]);
+      const std::size_t Length = (C >> 5) == 6 ? 2 : (C >> 4) == 14 ? 3 : (C >> 3) == 30 ? 4 : 1;
+      if (End + Length > kShown) break;
+      End += Length;
+    }
+  }
+  std::string Shown = Arg.substr(0, End);
+  for (char& C : Shown)
+    if (static_cast<unsigned char>(C) < 0x20 || C == 0x7F) C = '?';
+  if (End == Arg.size()) return "'" + Shown + "'";
+  return "'" + Shown + "...' (" + std::to_string(Arg.size()) + " bytes)";
 }
 
 }  // namespace zelmar

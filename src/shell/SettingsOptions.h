@@ -51,4 +51,8 @@ void UseXDisplay(const TSettingsOptions& Options);
 // One line per option for the usage text.
 extern const char* const kSettingsOptionsUsage;
 
+// An argument as a message quotes it: between single quotes, cut to a readable length (a
+// command line may carry anything, up to megabytes), control characters shown as '?'.
+std::string QuoteArgument(const std::string& Arg);
+
 }  // namespace zelmar

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "shell/SettingsDefaults.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -23,8 +24,7 @@ TSettingsStore::TSettingsStore()
       registry::HivePath(HKEY_CURRENT_USER) != registry::HivePath(HKEY_LOCAL_MACHINE);
   if (!user_.OpenKey(kUserSettingsKey, false) && user_.LastStatus() != ERROR_FILE_NOT_FOUND &&
       ownFile && !userProblemShown.exchange(true))
-    std::fprintf(stderr, "zelmar: your settings cannot be read (%s); using the machine's\n",
-                 registry::RegLastProblem().c_str());
+    Warn("your settings cannot be read (" + registry::RegLastProblem() + "); using the machine's");
   if (!machine_.OpenKey(kSettingsKey, false) && machine_.LastStatus() != ERROR_FILE_NOT_FOUND)
     problem_ = "cannot read HKEY_LOCAL_MACHINE" + std::string(kSettingsKey) + ": " +
                registry::RegLastProblem();

@@ -52,6 +52,9 @@ class TSettingsStore {
   // The key that holds the value first, or null when neither does.
   registry::TRegistry* Holder(const char* name);
 
+  // First: every value of one store comes from one version of each file, however many
+  // saves replace it while the store reads.
+  registry::TReadSnapshot snapshot_;
   registry::TRegistry user_;
   registry::TRegistry machine_;
   std::string problem_;

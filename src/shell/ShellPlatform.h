@@ -12,6 +12,8 @@
 #include "platform/render/d3d9.h"
 #include "platform/window/winuser.h"
 
+class TApplication;
+
 namespace zelmar {
 
 // Lets a program of the windowed kind (Windows' GUI subsystem) write to the console it was
@@ -27,9 +29,19 @@ std::string InstalledMapCredits();
 bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramName, int& Code);
 // Why no window can be shown here (no display to draw on), or empty when one can.
 std::string DisplayProblem();
-// Readies the process for drawing before the application object exists; false, with a message
-// on stderr naming the display and what to do, when there is nothing to draw on.
-bool PrepareDisplay();
+// Readies the process for drawing before the application object exists (on Linux: the signals
+// that end it end it with SignalExitCode and nothing left behind, and a runtime folder of its
+// own for the toolkit); false, with a message on stderr naming the display and what to do, when
+// there is nothing to draw on.
+bool PrepareDisplay(int SignalExitCode = 0);
+// While it lives, once the application object exists: a signal ends the application's loop,
+// and the loss of the display ends the process with exit code 1 and one line on stderr. Null
+// where the platform needs nothing of the kind.
+class TProcessEnd {
+ public:
+  virtual ~TProcessEnd() = default;
+};
+std::unique_ptr<TProcessEnd> WatchProcessEnd(TApplication& App);
 // Chooses the render platform that Direct3DCreate9 yields; once, after the application object.
 void UseRenderPlatform();
 

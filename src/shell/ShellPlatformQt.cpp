@@ -24,6 +24,7 @@
 #include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
 #include "shell/TMonitorBlanks.h"
+#include "shell/TProcessWatch.h"
 #include "shell/XDisplay.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xlib.h>
@@ -33,9 +34,11 @@ namespace zelmar {
 namespace {
 
 // The form windows, owned here so that DestroyWindow leaves the window for its owner to delete.
+// Never destroyed: a window left at exit must not be torn down by a static destructor after
+// the toolkit's own state (its GL contexts' thread storage) is gone.
 std::map<HWND, std::unique_ptr<TWindow>>& FormWindows() {
-  static std::map<HWND, std::unique_ptr<TWindow>> windows;
-  return windows;
+  static auto* windows = new std::map<HWND, std::unique_ptr<TWindow>>;
+  return *windows;
 }
 
 }  // namespace
@@ -102,8 +105,23 @@ bool RunPlatformMode(const std::vector<std::string>& Args, const char* ProgramNa
   return true;
 }
 
-bool PrepareDisplay() {
+bool PrepareDisplay(int SignalExitCode) {
+  TProcessWatch::Begin(SignalExitCode);
   return PrepareXDisplay();
+}
+
+namespace {
+
+class TQtProcessEnd : public TProcessEnd {
+ public:
+  explicit TQtProcessEnd(TApplication& App) : Watch(App) {}
+  TProcessWatch Watch;
+};
+
+}  // namespace
+
+std::unique_ptr<TProcessEnd> WatchProcessEnd(TApplication& App) {
+  return std::make_unique<TQtProcessEnd>(App);
 }
 
 std::string DisplayProblem() {

@@ -12,6 +12,7 @@
 #include "shell/SaverInput.h"
 #include "shell/Settings.h"
 #include "shell/ShellPlatform.h"
+#include "shell/Warnings.h"
 
 namespace zelmar {
 
@@ -27,6 +28,8 @@ constexpr double kUnknownRefreshRate = 60.0;
 std::int32_t TScrnFrm::SkipMessages = 0;
 
 TScrnFrm::TScrnFrm(const TRun& Run, std::shared_ptr<TWTimeSource> Clock) : FRun(Run) {
+  // Textures that cannot be used are said together once the renderer has loaded them all.
+  HoldMediaProblems();
   // In a host's window: a child that takes no input, black at once while the renderer starts.
   // Else a dialog frame with a system menu, centred on the screen.
   FWindow = CreateFormWindow("ScrnFrm", Run.Width, Run.Height, false, Run.Host);
@@ -186,6 +189,7 @@ void TScrnFrm::FormShow() {
     FFilterArmed = true;
   }
   Scene->FormShow();
+  SayMediaProblems();
   if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
 }
 

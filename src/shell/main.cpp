@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
   if (raw1 == "--preview-window") {
     int w = 152, h = 112;
     if (!raw2.empty() && !zelmar::ParseSize(raw2, w, h)) {
-      std::fprintf(stderr, "zelmar: --preview-window takes a size such as 152x112, not '%s'\n",
-                   raw2.c_str());
+      std::fprintf(stderr, "zelmar: --preview-window takes a size such as 152x112, not %s\n",
+                   zelmar::QuoteArgument(raw2).c_str());
       return 2;
     }
     return zelmar::RunPreviewInOwnWindow(w, h);
@@ -108,8 +108,9 @@ int main(int argc, char** argv) {
     return zelmar::RunScene(options, argc, argv);
   }
   if (raw1.rfind("--", 0) == 0) {
-    std::fprintf(stderr, "zelmar: unknown option '%s'\n%s%s%s", raw1.c_str(), kUsage,
-                 zelmar::kSettingsOptionsUsage, zelmar::PlatformEnvironmentHelp().c_str());
+    // One line, as after any other option: the usage is --help's.
+    std::fprintf(stderr, "zelmar: unknown option %s (see --help)\n",
+                 zelmar::QuoteArgument(raw1).c_str());
     return 2;
   }
 

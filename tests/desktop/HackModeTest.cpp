@@ -97,6 +97,7 @@ class HackMode : public ::testing::Test {
     XMapWindow(dpy_, host_);
     XSync(dpy_, False);
     topLevelsBefore_ = ViewableTopLevels();
+    sigemptyset(&blockedAtStart_);
   }
 
   void TearDown() override {
@@ -118,7 +119,12 @@ class HackMode : public ::testing::Test {
   void Start(const std::vector<std::string>& args, bool viaVariable = false) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
+    // A starter may hand its blocked signals down; blocked before the fork, so that a signal
+    // sent at once waits for the program.
+    sigset_t old;
+    sigprocmask(SIG_BLOCK, &blockedAtStart_, &old);
     pid_ = fork();
+    if (pid_ != 0) sigprocmask(SIG_SETMASK, &old, nullptr);
     if (pid_ == 0) {
       dup2(fds[1], 2);
       close(fds[0]);
@@ -142,6 +148,26 @@ class HackMode : public ::testing::Test {
     fcntl(errFd_, F_SETFL, O_NONBLOCK);
   }
 
+  // Waits until zelmar watches the window (it asks for its structure events): its first look.
+  bool WaitUntilWatched(Window w) {
+    for (int i = 0; i < kStartSteps * 10 && Alive(); ++i) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(dpy_, w, &a) && (a.all_event_masks & VisibilityChangeMask))
+        return true;
+      usleep(1000);
+    }
+    return false;
+  }
+
+  // What a run left in the temporary folder, for messages (empty when nothing), cleared so
+  // that the next run is judged on its own.
+  std::string LeftInTmp() {
+    std::string left;
+    for (const auto& e : fs::directory_iterator(dir_ / "tmp")) left += e.path().string() + " ";
+    for (const auto& e : fs::directory_iterator(dir_ / "tmp")) fs::remove_all(e.path());
+    return left;
+  }
+
   bool Alive() {
     if (pid_ <= 0) return false;
     int status = 0;
@@ -149,6 +175,12 @@ class HackMode : public ::testing::Test {
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     pid_ = -1;
     return false;
+  }
+
+  // Signals the program while it runs; nothing once it has ended (its pid is then forgotten, and
+  // kill() with -1 would signal every process of the user).
+  void Signal(int sig) {
+    if (pid_ > 0) kill(pid_, sig);
   }
 
   int WaitForExit() {
@@ -238,6 +270,7 @@ class HackMode : public ::testing::Test {
   pid_t pid_ = -1;
   int errFd_ = -1;
   int exitCode_ = -1;
+  sigset_t blockedAtStart_ = {};
 };
 
 TEST_F(HackMode, DrawsIntoTheHostFollowsItsSizeIgnoresInputAndStopsWhileUnseen) {
@@ -300,7 +333,7 @@ TEST_F(HackMode, DrawsIntoTheHostFollowsItsSizeIgnoresInputAndStopsWhileUnseen) 
 
   // SIGTERM: exit 0, at once.
   const auto termAt = Clock::now();
-  kill(pid_, SIGTERM);
+  Signal(SIGTERM);
   EXPECT_EQ(WaitForExit(), 0);
   const double toEnd = std::chrono::duration<double>(Clock::now() - termAt).count();
   RecordProperty("seconds_from_sigterm_to_exit", std::to_string(toEnd));
@@ -351,7 +384,8 @@ TEST_F(HackMode, SeveralSideBySide) {
     while (i++ < kStartSteps && ReadFile(count).empty()) usleep(10000);
     EXPECT_FALSE(ReadFile(count).empty()) << count << " shows no frame";
   }
-  for (pid_t pid : pids) kill(pid, SIGTERM);
+  for (pid_t pid : pids)
+    if (pid > 0) kill(pid, SIGTERM);
   for (pid_t pid : pids) {
     int status = 0;
     waitpid(pid, &status, 0);
@@ -360,12 +394,92 @@ TEST_F(HackMode, SeveralSideBySide) {
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
 }
 
+// The daemon may destroy its window at any moment: before the renderer has started as well as
+// after. From the moment zelmar first looks at the window, its end is zelmar's end (exit 0),
+// with nothing left behind.
+TEST_F(HackMode, EndsWithTheHostWhenEverItGoes) {
+  const int delaysMs[] = {0,   2,   5,   10,  15,  20,  30,  45,  60,  80,
+                          100, 125, 150, 200, 250, 300, 400, 500, 700, 1000};
+  for (int delay : delaysMs) {
+    SCOPED_TRACE("destroyed " + std::to_string(delay) + " ms after the first look");
+    const Window host = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 320, 200, 0,
+                                            BlackPixel(dpy_, 0), BlackPixel(dpy_, 0));
+    XMapWindow(dpy_, host);
+    XSync(dpy_, False);
+    Start({"--window-id", std::to_string(host)});
+    ASSERT_TRUE(WaitUntilWatched(host)) << Stderr();
+    usleep(static_cast<useconds_t>(delay) * 1000);
+    XDestroyWindow(dpy_, host);
+    XSync(dpy_, False);
+    EXPECT_EQ(WaitForExit(), 0) << Stderr();
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+    EXPECT_EQ(LeftInTmp(), "");
+    close(errFd_);
+    errFd_ = -1;
+  }
+}
+
+// What a daemon, a shell or a session's end sends: exit 0 and nothing left behind, while it
+// starts as well as while it draws. SIGPIPE (a reader of a pipe went away) ends nothing.
 TEST_F(HackMode, SignalsEndItEvenWhileStarting) {
-  for (int sig : {SIGINT, SIGHUP, SIGTERM}) {
+  for (int sig : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
     Start({"--window-id", HostId()});
     usleep(200000);
-    kill(pid_, sig);
+    Signal(sig);
+    EXPECT_EQ(WaitForExit(), 0) << "signal " << sig << " while starting: " << Stderr();
+    EXPECT_EQ(LeftInTmp(), "") << "signal " << sig;
+    Start({"--window-id", HostId()});
+    ASSERT_TRUE(WaitForFrames(2)) << Stderr();
+    Signal(sig);
+    EXPECT_EQ(WaitForExit(), 0) << "signal " << sig << " while drawing: " << Stderr();
+    EXPECT_EQ(LeftInTmp(), "") << "signal " << sig;
+  }
+  Start({"--window-id", HostId()});
+  ASSERT_TRUE(WaitForFrames(2)) << Stderr();
+  Signal(SIGPIPE);
+  EXPECT_TRUE(WaitForFrames(3)) << "SIGPIPE ended it: " << Stderr();
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitForExit(), 0);
+  EXPECT_EQ(LeftInTmp(), "");
+}
+
+// A signal sent before the program could catch it (here: blocked by its starter, so that it
+// waits) still ends it cleanly, as one sent in its first milliseconds must.
+TEST_F(HackMode, SignalsSentBeforeItCouldCatchThem) {
+  for (int sig : {SIGTERM, SIGUSR1}) {
+    sigemptyset(&blockedAtStart_);
+    sigaddset(&blockedAtStart_, sig);
+    Start({"--window-id", HostId()});
+    Signal(sig);
     EXPECT_EQ(WaitForExit(), 0) << "signal " << sig << ": " << Stderr();
+    EXPECT_EQ(LeftInTmp(), "") << "signal " << sig;
+  }
+}
+
+// The daemon logs the saver's stderr: at most one line a run however many things go wrong,
+// and one line for all the textures that are missing (here: the media folder is gone).
+TEST_F(HackMode, SaysAtMostOneLine) {
+  std::string hive = ReadFile(hive_);
+  const std::string media = ZELMAR_MEDIA;
+  hive.replace(hive.find(media), media.size(), (dir_ / "moved").string());
+  for (const bool badSpeed : {false, true}) {
+    if (badSpeed)
+      hive.replace(hive.find("\"Move_Speed\"=dword:00000005"), 27, "\"Move_Speed\"=dword:00000063");
+    std::ofstream(hive_, std::ios::binary) << hive;
+    Start({"--window-id", HostId()});
+    ASSERT_TRUE(WaitForFrames(3)) << Stderr();
+    Signal(SIGTERM);
+    EXPECT_EQ(WaitForExit(), 0);
+    const std::string err = Stderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    if (!badSpeed) {
+      EXPECT_NE(err.find("textures missing under " + (dir_ / "moved").string()), std::string::npos)
+          << err;
+    }
   }
 }
 

@@ -8,6 +8,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/TRegistry.h"
 #include "registry/ChildProcess.h"
@@ -217,6 +219,61 @@ TEST(HiveFile, TheNextWriterRemovesTemporaryFilesOfAKilledOne) {
             (std::vector<std::string>{"other.reg.Ab3xYz", "zelmar.reg", "zelmar.reg.Ab3xYz7",
                                       "zelmar.reg.Zz9Zz9", "zelmar.reg.backup", "zelmar.reg.bak",
                                       "zelmar.reg.lock", "zelmar.reg.rpmnew"}));
+}
+
+// A settings file reached through symbolic links (dotfiles kept in a repository) as well as by
+// its own name: every path takes the file's one lock, so that writers on different paths still
+// take turns, none removes another's new file as a killed writer's, and nothing is lost.
+TEST(HiveFile, EveryPathToOneFileTakesOneLock) {
+  TempHive hive;
+  hive.Write(kSettings);
+  const std::string dir = Folder(hive);
+  const std::string file = dir + "/dotfiles/zelmar.reg";
+  fs::create_directory(dir + "/dotfiles");
+  fs::rename(hive.Path(), file);
+  fs::create_symlink("dotfiles/zelmar.reg", hive.Path());
+  fs::create_symlink(hive.Path(), dir + "/second.reg");  // a link to the link
+  const std::string paths[] = {hive.Path(), file, dir + "/second.reg"};
+  constexpr int kWrites = 40;
+  std::vector<pid_t> writers;
+  for (int w = 0; w < 3; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setenv("ZELMAR_HIVE", paths[w].c_str(), 1);
+      HKEY key = 0;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        _exit(2);
+      for (int i = 0; i < kWrites; ++i) {
+        const std::string name = "Writer" + std::to_string(w) + "_" + std::to_string(i);
+        const DWORD value = static_cast<DWORD>(i);
+        if (RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                           4) != ERROR_SUCCESS)
+          _exit(1);
+      }
+      _exit(0);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed: " << status;
+  }
+  HiveError error;
+  const std::optional<Hive> written = LoadHive(file, error);
+  ASSERT_TRUE(written) << error.Text();
+  const HiveKey* key = written->FindKey(std::string("HKEY_LOCAL_MACHINE") + kKey);
+  ASSERT_TRUE(key);
+  int lost = 0;
+  for (int w = 0; w < 3; ++w)
+    for (int i = 0; i < kWrites; ++i)
+      lost += Hive::FindValue(*key, "Writer" + std::to_string(w) + "_" + std::to_string(i)) ? 0 : 1;
+  EXPECT_EQ(lost, 0);
+  EXPECT_TRUE(fs::is_symlink(hive.Path()));
+  EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"dotfiles", "second.reg", "zelmar.reg"}));
+  EXPECT_EQ(FolderNames(dir + "/dotfiles"),
+            (std::vector<std::string>{"zelmar.reg", "zelmar.reg.lock"}));
 }
 
 TEST(HiveFile, AWriteKeepsTheFilesPermissions) {

@@ -615,7 +615,7 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
       std::filesystem::copy_file(E.path(), Folder + "/" + E.path().filename().string(),
                                  std::filesystem::copy_options::skip_existing);
   std::vector<std::string> Named;
-  SetMediaProblemHook([&](const std::string& M) { Named.push_back(M); });
+  SetMediaProblemHook([&](const std::string& Path, const std::string&) { Named.push_back(Path); });
 
   Build(Everything(false), 7, Media);
   LookAtTheSun({0, 60, -500});

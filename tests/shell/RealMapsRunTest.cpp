@@ -163,3 +163,24 @@ TEST_F(RealMapsRun, AConversionKilledHalfwayLeavesAWholeCacheOrNone) {
   EXPECT_EQ(Occurrences(Text, "\nmap\t"), 6) << Text;
   EXPECT_FALSE(fs::exists(Cache + "/lock"));
 }
+
+TEST_F(RealMapsRun, ABuildIntoAFolderOfOtherFilesIsRefusedOnOneLineAndChangesNothing) {
+  const std::string Root = Dir + "/maps";
+  PutSun(Root, false);
+  const std::string Folder = Dir + "/music";
+  fs::create_directories(Folder + "/High");
+  std::ofstream(Folder + "/High/song.ogg") << "la la";
+  std::ofstream(Folder + "/notes.txt") << "mine";
+  const std::string Build = "ZELMAR_MAP_ROOT='" + Root + "' " ZELMAR_EXE " --build-map-cache '" +
+                            Folder + "' 2>'" + Dir + "/err'";
+  const int Status = std::system(Build.c_str());
+  ASSERT_TRUE(WIFEXITED(Status));
+  EXPECT_EQ(WEXITSTATUS(Status), 1);
+  const std::string Err = Bytes(Dir + "/err");
+  EXPECT_EQ(Occurrences(Err, "\n"), 1) << Err;
+  EXPECT_NE(Err.find(Folder + "/"), std::string::npos) << Err;
+  EXPECT_EQ(Bytes(Folder + "/High/song.ogg"), "la la");
+  EXPECT_EQ(Bytes(Folder + "/notes.txt"), "mine");
+  EXPECT_FALSE(fs::exists(Folder + "/index"));
+  EXPECT_FALSE(fs::exists(Folder + "/Low"));
+}

@@ -5,16 +5,24 @@
 // the machine's cache, else the user's, when current for the installed files; else it keeps
 // the generated maps and has the user's cache built for the next start, once at a time. A
 // file several bodies share wears a real map only on the body the map shows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QLockFile>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+#include <thread>
 
 #include "engine/FindMediaFile.h"
 #include "shell/RealMaps.h"
@@ -310,6 +318,249 @@ TEST_F(RealMaps, AFileSeveralBodiesShareWearsTheRealMapOnlyOnTheBodyItShows) {
   // A file of one body alone is its map whoever asks.
   EXPECT_EQ(Found("High", "bluegreen.jpg", "Europa"), Cache + "/High/bluegreen.jpg");
   EXPECT_EQ(Found("High", "earth.jpg"), Cache + "/High/earth.jpg");
+}
+
+}  // namespace
+
+// The cache folder as a careless user or a hostile neighbour may leave it: files of others, links
+// planted in it, FIFOs in its files' places, maps cut short, an index grown huge. A build changes
+// only the cache's own plain files and refuses any other folder; a start never waits on a FIFO,
+// never takes a cached map that is not whole, and never reads a huge index.
+namespace {
+
+std::string Text(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+  return file.readAll().toStdString();
+}
+
+void PutText(const std::string& path, const std::string& text) {
+  fs::create_directories(fs::path(path).parent_path());
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path;
+  file.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// Every file below a folder with its contents, links named as links: what must not change.
+std::map<std::string, std::string> Contents(const std::string& dir) {
+  std::map<std::string, std::string> all;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    const std::string rel = fs::relative(e.path(), dir).string();
+    if (e.is_symlink())
+      all[rel] = "-> " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file())
+      all[rel] = Text(e.path().string());
+    else
+      all[rel] = "folder";
+  }
+  return all;
+}
+
+// Stands for the writer a FIFO waits for. A process that opens the FIFO to read would wait for
+// ever; the watch opens the other end, counts that reader and lets it go with nothing to read.
+class FifoWatch {
+ public:
+  explicit FifoWatch(const std::string& path) : Path(path) {
+    fs::create_directories(fs::path(path).parent_path());
+    EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
+    Thread = std::thread([this] {
+      while (!Stop) {
+        const int fd = open(Path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st;
+        if (fd >= 0 && fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) ++Readers;
+        if (fd >= 0) close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    });
+  }
+  ~FifoWatch() {
+    Stop = true;
+    Thread.join();
+  }
+  std::string Path;
+  std::atomic<int> Readers{0};
+
+ private:
+  std::atomic<bool> Stop{false};
+  std::thread Thread;
+};
+
+TEST_F(RealMaps, ABuildRefusesAFolderThatHoldsFilesNotItsOwn) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  // A cache folder with a file of someone else's beside the maps; and the media folder, which
+  // has quality folders of the same names, given by mistake.
+  ASSERT_EQ(BuildCache(Cache), "");
+  PutText(Cache + "/High/notes.txt", "mine");
+  PutText(Cache + "/photo.jpg", "mine too");
+  const std::string mediaFolder = Dir + "/media/textures";
+  for (const std::string& dir : {Cache, mediaFolder}) {
+    const auto before = Contents(dir);
+    const std::string error = BuildCache(dir);
+    EXPECT_NE(error.find("is not part of a planet map cache"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    EXPECT_EQ(Contents(dir), before) << dir;
+  }
+
+  // Its own folder is rebuilt: a map of a package since removed and a temporary file of a
+  // killed write go, and nothing else is touched.
+  fs::remove(Cache + "/High/notes.txt");
+  fs::remove(Cache + "/photo.jpg");
+  Put(Root + "/openuniverse/textures/venus.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_TRUE(fs::exists(Cache + "/Low/venus.jpg"));
+  fs::remove(Root + "/openuniverse/textures/venus.jpg");
+  PutText(Cache + "/Medium/mars.jpg.Ab12Cd", "half a write");
+  PutText(Cache + "/index.x9Y8z7", "half an index");
+  ASSERT_EQ(BuildCache(Cache), "");
+  EXPECT_FALSE(fs::exists(Cache + "/Low/venus.jpg"));
+  EXPECT_FALSE(fs::exists(Cache + "/Medium/mars.jpg.Ab12Cd"));
+  EXPECT_FALSE(fs::exists(Cache + "/index.x9Y8z7"));
+  EXPECT_TRUE(fs::exists(Cache + "/Low/mars.jpg"));
+}
+
+TEST_F(RealMaps, NothingIsWrittenOrRemovedThroughALinkInTheCache) {
+  Put(Root + "/openuniverse/textures/earth.jpg", Plain(256, 128, qRgb(0, 0, 200)), "jpeg");
+  const std::string elsewhere = Dir + "/elsewhere";
+  PutText(elsewhere + "/precious", "keep me");
+  PutText(elsewhere + "/earth.jpg", "not a map");
+  const struct {
+    const char* Link;
+    std::string Target;
+  } planted[] = {{"High/earth.jpg", elsewhere + "/precious"},
+                 {"index", elsewhere + "/precious"},
+                 {"Low", elsewhere}};
+  int n = 0;
+  for (const auto& p : planted) {
+    SCOPED_TRACE(p.Link);
+    // A link in the place of one of the cache's parts, before the build.
+    Cache = Dir + "/cache" + std::to_string(n++);
+    fs::create_directories(Cache + "/High");
+    fs::create_symlink(p.Target, Cache + "/" + p.Link);
+    const auto before = Contents(elsewhere);
+
+    const std::string error = BuildCache(Cache);
+    EXPECT_NE(error.find(Cache + "/" + p.Link + " is a symbolic link"), std::string::npos) << error;
+    EXPECT_EQ(Contents(elsewhere), before);
+    EXPECT_TRUE(fs::is_symlink(Cache + "/" + p.Link));
+
+    // A start draws, takes nothing through the link, and asks for no build that would be
+    // refused; it says why, on one line.
+    Builds.clear();
+    std::string err;
+    EXPECT_TRUE(Start(&err).Maps.empty());
+    EXPECT_TRUE(Builds.empty());
+    EXPECT_EQ(Occurrences(err, "\n"), 1) << err;
+    EXPECT_NE(err.find(Cache + "/" + p.Link + " is a symbolic link"), std::string::npos) << err;
+    EXPECT_EQ(Found("High", "earth.jpg"), Media + "High/earth.jpg");
+    EXPECT_EQ(Contents(elsewhere), before);
+  }
+}
+
+TEST_F(RealMaps, AFifoInTheCacheIsPassedOverAndNothingWaitsOnIt) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  for (const std::string name : {"index", "lock"}) {
+    SCOPED_TRACE(name);
+    Cache = Dir + "/cache-" + name;
+    Builds.clear();
+    FifoWatch fifo(Cache + "/" + name);
+    std::string err;
+    EXPECT_TRUE(Start(&err).Maps.empty());
+    EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+    EXPECT_TRUE(Builds.empty());
+    EXPECT_NE(err.find(Cache + "/" + name + " is a FIFO"), std::string::npos) << err;
+    const std::string error = BuildCache(Cache);
+    EXPECT_NE(error.find(Cache + "/" + name + " is a FIFO"), std::string::npos) << error;
+    EXPECT_EQ(fifo.Readers, 0) << "something waited on the FIFO";
+  }
+  // The machine's index a FIFO: passed over for the user's cache.
+  Cache = Dir + "/cache";
+  Builds.clear();
+  FifoWatch machineIndex(Machine + "/index");
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Builds.size(), 1u);
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(machineIndex.Readers, 0) << "something waited on the FIFO";
+}
+
+TEST_F(RealMaps, ACachedMapCutShortIsNotTakenAndTheCacheIsRebuilt) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, qRgb(200, 0, 0)), "jpeg");
+  Put(Root + "/openuniverse/textures/jupiter.jpg", Plain(256, 128, qRgb(0, 200, 0)), "jpeg");
+  ASSERT_EQ(Use().Maps.size(), 2u);
+  Builds.clear();
+  Truncate(Cache + "/High/mars.jpg");
+
+  // Mars wears its generated map at every quality at once; Jupiter keeps its real one; a
+  // build is asked for, and the file is named once.
+  std::string err;
+  const TRealMapSet set = Start(&err);
+  ASSERT_EQ(set.Maps.size(), 1u);
+  EXPECT_EQ(set.Maps[0].Media, "jupiter.jpg");
+  EXPECT_EQ(Found("High", "mars.jpg"), Media + "High/mars.jpg");
+  EXPECT_EQ(Found("Low", "mars.jpg"), Media + "Low/mars.jpg");
+  EXPECT_EQ(Found("High", "jupiter.jpg"), Cache + "/High/jupiter.jpg");
+  EXPECT_EQ(Builds.size(), 1u);
+  EXPECT_EQ(Occurrences(err, Cache + "/High/mars.jpg"), 1) << err;
+  EXPECT_EQ(Occurrences(err, "\n"), 1) << err;
+
+  // The build a start asks for finds the damage, though the installed maps did not change.
+  ASSERT_EQ(BuildCache(Cache), "");
+  ASSERT_EQ(Start().Maps.size(), 2u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Cache + "/High/mars.jpg");
+  EXPECT_EQ(SizeOf(Cache + "/High/mars.jpg"), QSize(256, 128));
+
+  // A damaged machine cache: its whole maps are drawn and the user's cache, whole, wins.
+  ASSERT_EQ(BuildCache(Machine), "");
+  Truncate(Machine + "/Low/jupiter.jpg");
+  Start();
+  EXPECT_EQ(Found("Low", "jupiter.jpg"), Cache + "/Low/jupiter.jpg");
+  fs::remove_all(Cache);
+  Builds.clear();
+  ASSERT_EQ(Start().Maps.size(), 1u);
+  EXPECT_EQ(Found("High", "mars.jpg"), Machine + "/High/mars.jpg");
+  EXPECT_EQ(Found("Low", "jupiter.jpg"), Media + "Low/jupiter.jpg");
+  EXPECT_EQ(Builds.size(), 1u);
+}
+
+TEST_F(RealMaps, AnIndexLargerThanAnyBuildWritesIsNotTaken) {
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Cache), "");
+  EXPECT_LT(fs::file_size(Cache + "/index"), 8192u);
+  // Lines of the index's own kind, past any length a build writes.
+  {
+    std::ofstream index(Cache + "/index", std::ios::app);
+    const std::string line = "damaged\t" + Root + "/x.jpg\tis damaged\tMars\tno map\n";
+    for (std::size_t n = 0; n <= (2u << 20) / line.size(); ++n) index << line;
+  }
+  std::string err;
+  EXPECT_TRUE(Start(&err).Maps.empty());
+  EXPECT_EQ(Builds.size(), 1u);
+  EXPECT_EQ(Occurrences(err, "\n"), 1) << err.substr(0, 1000);
+  ASSERT_EQ(BuildCache(Cache), "");
+  EXPECT_LT(fs::file_size(Cache + "/index"), 8192u);
+  EXPECT_EQ(Start().Maps.size(), 1u);
+}
+
+TEST_F(RealMaps, AnIndexOfTheFormerFormatLeadsToARebuild) {
+  // The former index recorded no file lengths: its maps are not taken until the cache is
+  // rebuilt.
+  Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
+  ASSERT_EQ(BuildCache(Cache), "");
+  std::string former = Text(Cache + "/index");
+  ASSERT_EQ(former.compare(0, 18, "zelmar real maps 2"), 0) << former;
+  former[17] = '1';
+  const auto map = former.find("\nmap\t") + 1;
+  auto end = former.find('\n', map);
+  for (int field = 0; field < 3; ++field) {
+    const auto tab = former.rfind('\t', end - 1);
+    former.erase(tab, end - tab);
+    end = tab;
+  }
+  PutText(Cache + "/index", former);
+  EXPECT_TRUE(Start().Maps.empty());
+  EXPECT_EQ(Builds.size(), 1u);
+  ASSERT_EQ(BuildCache(Cache), "");
+  EXPECT_EQ(Start().Maps.size(), 1u);
 }
 
 }  // namespace

@@ -123,3 +123,13 @@ TEST(SettingsOptions, TheCallersOwnOptionsAreLeftToIt) {
   EXPECT_EQ(O.ZelmarType, 1);
   EXPECT_EQ(O.Glare, false);
 }
+
+TEST(SettingsOptions, AnArgumentIsQuotedCutToAReadableLength) {
+  EXPECT_EQ(QuoteArgument("--fast"), "'--fast'");
+  EXPECT_EQ(QuoteArgument("a\nb\tc"), "'a?b?c'");
+  const std::string Quoted = QuoteArgument(std::string(131072, 'x'));
+  EXPECT_EQ(Quoted, "'" + std::string(60, 'x') + "...' (131072 bytes)");
+  // Never half a character: 59 letters and then a two-byte one across the cut.
+  EXPECT_EQ(QuoteArgument(std::string(59, 'a') + "\xc3\xa9" + std::string(10, 'b')),
+            "'" + std::string(59, 'a') + "...' (71 bytes)");
+}

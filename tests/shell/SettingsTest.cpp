@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,6 +10,7 @@
 #include "platform/registry/TRegistry.h"
 #include "registry/TempHive.h"
 #include "scene/Random.h"
+#include "shell/CfgSettings.h"
 #include "shell/Settings.h"
 #include "shell/SettingsDefaults.h"
 
@@ -68,7 +72,10 @@ TEST(Settings, ReadsEveryValueIntoTheRecordAndTheTextureFolder) {
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 0.02f);
 }
 
-TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
+// Values the dialog cannot give: the display, order and object quality keep their fields as
+// they were; a texture quality with no folder of its own is named and takes its default, as the
+// whole scene would otherwise go untextured.
+TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAloneButTheTextureQualityIsNamed) {
   TempHive hive;
   WriteSettings("/opt/zelmar", -1, 7);
   registry::TRegistry reg;
@@ -80,12 +87,21 @@ TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAlone) {
   s.RandomSelect = true;
   s.ObjectQuality = 1;
   std::string path = "textures/";
-  EXPECT_EQ(GetSettings(s, path), "");
-  EXPECT_EQ(path, "textures/");
+  EXPECT_EQ(GetSettings(s, path), "Texture_Quality -1 is outside 0 to 2; using 1");
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
   EXPECT_TRUE(s.BrassModel);
   EXPECT_TRUE(s.RandomSelect);
   EXPECT_EQ(s.ObjectQuality, 1);
   EXPECT_FLOAT_EQ(s.PlanetSpeed, 10.0f);  // Brass kept, so no division by 100
+
+  reg.WriteInteger("Texture_Quality", 7);
+  reg.WriteString("Corona", "not a number");  // a value it cannot read, named as well
+  EXPECT_EQ(GetSettings(s, path),
+            "Invalid data type for 'Corona' in HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar (" +
+                hive.Path() +
+                "); using the defaults for Corona, Planet_Speed, Move_Speed; Texture_Quality 7 "
+                "is outside 0 to 2; using 1");
+  EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
 }
 
 TEST(Settings, ExtremeSpeedsScaleWithoutWrappingAround) {
@@ -351,4 +367,44 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
   o.Glare = true;
   EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);
   EXPECT_TRUE(s.ShowGlare);
+}
+
+// The dialog loads while other programs save (another dialog, the install step): every load
+// shows the values of one save, never some of one and some of another.
+TEST(Settings, ALoadDuringSavesShowsOneSave) {
+  TempHive hive;
+  TCfgSettings low, high;
+  for (int v = 0; v < cvCount; ++v) {
+    low[static_cast<TCfgValue>(v)] = 0;
+    high[static_cast<TCfgValue>(v)] = 1;
+  }
+  ASSERT_EQ(low.Save(), TCfgSave::Saved);
+  int stop[2];
+  ASSERT_EQ(pipe(stop), 0);
+  const pid_t saver = fork();
+  ASSERT_GE(saver, 0);
+  if (saver == 0) {
+    close(stop[1]);
+    fcntl(stop[0], F_SETFL, O_NONBLOCK);
+    char c;
+    // Until the test closes its end of the pipe: read() then gives 0.
+    for (int i = 0; read(stop[0], &c, 1) < 0; ++i)
+      if ((i % 2 ? low : high).Save() != TCfgSave::Saved) _exit(1);
+    _exit(0);
+  }
+  close(stop[0]);
+  int mixed = 0;
+  constexpr int kLoads = 300;
+  for (int i = 0; i < kLoads; ++i) {
+    TCfgSettings loaded;
+    ASSERT_EQ(loaded.Load(), "");
+    int ones = 0;
+    for (int v = 0; v < cvCount; ++v) ones += loaded[static_cast<TCfgValue>(v)];
+    if (ones != 0 && ones != cvCount) ++mixed;
+  }
+  close(stop[1]);
+  int status = 0;
+  waitpid(saver, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed";
+  EXPECT_EQ(mixed, 0) << "of " << kLoads << " loads";
 }

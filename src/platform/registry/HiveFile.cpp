@@ -265,6 +265,24 @@ bool ReplaceFile(const std::string& target, const std::string& text, HiveError& 
   return true;
 }
 
+// The file a path names in the end: symbolic links followed (also one to a file not yet made),
+// and the folders' own links resolved, so that every path to one file gives one name. A path
+// that cannot be resolved (a loop of links) is taken as it is.
+std::filesystem::path ResolveLinks(const std::filesystem::path& file) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path p = file;
+  // As the system's own limit on links in one lookup.
+  for (int hop = 0; hop < 40 && fs::is_symlink(p, ec); ++hop) {
+    const fs::path next = fs::read_symlink(p, ec);
+    if (ec) return file;
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  if (fs::is_symlink(p, ec)) return file;
+  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
+  return ec ? p.lexically_normal() : folder / p.filename();
+}
+
 }  // namespace
 
 std::optional<Hive> LoadHive(const std::string& path, HiveError& error) {
@@ -290,12 +308,17 @@ bool UpdateHive(const std::string& path, const std::function<bool(Hive&)>& chang
   std::error_code ec;
   const fs::path file = fs::absolute(path, ec);
   if (ec) return Fail(error, ec.value(), "cannot find the folder of the file");
-  fs::create_directories(file.parent_path(), ec);
-  if (ec) return Fail(error, ec.value(), "cannot create the folder " + file.parent_path().string());
+  // Written through a symbolic link to the file it names, as an editor would. The lock goes
+  // with the file itself, so that every path to one file (the link, the file, a second link)
+  // takes the same lock.
+  const fs::path target = ResolveLinks(file);
+  fs::create_directories(target.parent_path(), ec);
+  if (ec)
+    return Fail(error, ec.value(), "cannot create the folder " + target.parent_path().string());
 
   // The system drops this lock when its holder ends, however it ends, so a killed writer
   // never holds up the next one; the lock file itself stays.
-  const std::string lockPath = path + ".lock";
+  const std::string lockPath = target.string() + ".lock";
   Fd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
   if (lock.get() < 0 && (errno == EACCES || errno == EROFS))
     lock.Reset(open(lockPath.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
@@ -303,18 +326,12 @@ bool UpdateHive(const std::string& path, const std::function<bool(Hive&)>& chang
   while (flock(lock.get(), LOCK_EX) != 0)
     if (errno != EINTR) return Fail(error, errno, "cannot lock " + lockPath);
 
-  // Written through a symbolic link to the file it names, as an editor would.
-  std::string target = file.string();
-  if (fs::is_symlink(file, ec)) {
-    fs::path resolved = fs::canonical(file, ec);
-    if (!ec) target = resolved.string();
-  }
-  RemoveTemporaries(fs::path(target).parent_path().string(), fs::path(target).filename().string());
+  RemoveTemporaries(target.parent_path().string(), target.filename().string());
 
   std::optional<Hive> hive = LoadHive(path, error);
   if (!hive) return false;
   if (!change(*hive)) return true;
-  return ReplaceFile(target, hive->Serialize(), error);
+  return ReplaceFile(target.string(), hive->Serialize(), error);
 }
 
 }  // namespace zelmar::registry

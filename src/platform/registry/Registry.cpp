@@ -27,6 +27,32 @@ struct HeldWrite {
 // The writes an active TWriteBatch of this thread holds back; null without a batch.
 thread_local std::vector<HeldWrite>* heldWrites = nullptr;
 
+// The files an active TReadSnapshot of this thread has read, as they were then; null without
+// one.
+struct SnapshotFile {
+  std::optional<Hive> hive;
+  HiveError error;
+};
+thread_local std::map<std::string, SnapshotFile>* snapshot = nullptr;
+
+// Reads the file, or takes it from this thread's snapshot.
+std::optional<Hive> LoadForRead(const std::string& file, HiveError& error) {
+  if (!snapshot) return LoadHive(file, error);
+  auto it = snapshot->find(file);
+  if (it == snapshot->end()) {
+    SnapshotFile read;
+    read.hive = LoadHive(file, read.error);
+    it = snapshot->emplace(file, std::move(read)).first;
+  }
+  error = it->second.error;
+  return it->second.hive;
+}
+
+// After this thread wrote the file: its next read takes the new text.
+void Written(const std::string& file) {
+  if (snapshot) snapshot->erase(file);
+}
+
 struct OpenKey {
   std::string path;
   std::string file;  // the hive file that holds the key's root
@@ -156,6 +182,16 @@ LSTATUS NoteStatus(LSTATUS rc) {
   return rc;  // every failure of the hive has already said why
 }
 
+TReadSnapshot::TReadSnapshot() : active_(snapshot == nullptr) {
+  if (active_) snapshot = new std::map<std::string, SnapshotFile>;
+}
+
+TReadSnapshot::~TReadSnapshot() {
+  if (!active_) return;
+  delete snapshot;
+  snapshot = nullptr;
+}
+
 TWriteBatch::TWriteBatch() : active_(heldWrites == nullptr) {
   if (active_) heldWrites = new std::vector<HeldWrite>;
 }
@@ -186,6 +222,7 @@ LSTATUS TWriteBatch::Commit() {
           return true;
         },
         error);
+    Written(file);
     if (!ok) return WriteFailure(error);
   }
   return ERROR_SUCCESS;
@@ -203,7 +240,7 @@ LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* 
   if (path.empty()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   if (file.empty()) return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " (no home folder)");
   HiveError error;
-  std::optional<Hive> hive = LoadHive(file, error);
+  std::optional<Hive> hive = LoadForRead(file, error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
   if (!hive->FindKey(path)) return Problem(ERROR_FILE_NOT_FOUND, "no key " + path + " in " + file);
   *result = NewHandle(path, file, access);
@@ -240,6 +277,7 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSA
           return true;
         },
         error);
+    Written(file);
     if (!ok) return WriteFailure(error);
   }
   if (disposition) *disposition = how;
@@ -253,7 +291,7 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, B
   if (it == OpenKeys().end()) return Problem(ERROR_INVALID_HANDLE, "not an open key");
   if (data && !dataSize) return Problem(ERROR_INVALID_PARAMETER, "data without its size");
   HiveError error;
-  std::optional<Hive> hive = LoadHive(it->second.file, error);
+  std::optional<Hive> hive = LoadForRead(it->second.file, error);
   if (!hive) return Problem(ERROR_BADDB, error.Text());
   const HiveKey* k = hive->FindKey(it->second.path);
   const std::string name = valueName ? valueName : "";
@@ -300,6 +338,7 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
         return true;
       },
       error);
+  Written(file);
   return ok ? ERROR_SUCCESS : WriteFailure(error);
 }
 

@@ -118,4 +118,20 @@ class TWriteBatch {
   bool active_;
 };
 
+// Makes this thread's reads (RegOpenKeyExA, RegQueryValueExA) see each file as it was at its
+// first read while it lives, so that the values of one load come from one version of the file
+// however many writers replace it meanwhile. This thread's own writes are seen. Snapshots do
+// not nest: a second one on the same thread takes nothing of its own. On Windows the registry
+// keeps each value whole and there is no file to hold: it does nothing.
+class TReadSnapshot {
+ public:
+  TReadSnapshot();
+  ~TReadSnapshot();
+  TReadSnapshot(const TReadSnapshot&) = delete;
+  TReadSnapshot& operator=(const TReadSnapshot&) = delete;
+
+ private:
+  bool active_;
+};
+
 }  // namespace zelmar::registry

@@ -59,4 +59,8 @@ LSTATUS TWriteBatch::Commit() {
   return ERROR_SUCCESS;
 }
 
+TReadSnapshot::TReadSnapshot() : active_(false) {}
+
+TReadSnapshot::~TReadSnapshot() = default;
+
 }  // namespace zelmar::registry

@@ -129,8 +129,13 @@ bool RunPlatformMode(const std::vector<std::string>&, const char*, int&) {
   return false;
 }
 
-bool PrepareDisplay() {
+bool PrepareDisplay(int) {
   return true;
+}
+
+// Windows ends a screen saver with a message, not a signal, and has no display to lose.
+std::unique_ptr<TProcessEnd> WatchProcessEnd(TApplication&) {
+  return nullptr;
 }
 
 void UseRenderPlatform() {}  // Direct3DCreate9 is Windows' own
