@@ -35,6 +35,7 @@
 #include "scene/Catalogue.h"
 #include "shell/RealMapIndex.h"
 #include "shell/Settings.h"
+#include "shell/Warnings.h"
 
 extern char** environ;
 
@@ -791,8 +792,13 @@ void Install(const std::string& cacheDir, const TRealMapSet& set) {
   });
 }
 
+// Each message names its own cause; only a run that may say one line at most (the hack mode,
+// whose host logs our stderr) needs the shared sink's limit.
 void Say(const std::string& message) {
-  std::fprintf(stderr, "zelmar: %s\n", message.c_str());
+  if (OneWarningPerRun())
+    Warn(message);
+  else
+    std::fprintf(stderr, "zelmar: %s\n", message.c_str());
 }
 
 }  // namespace
@@ -941,6 +947,8 @@ bool StartMapCacheBuild(const std::string& root, const std::string& dir) {
   char* argv[] = {arg0.data(), option.data(), folder.data(), nullptr};
   const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (devNull < 0) return false;
+  // Where this run may say one line at most (a daemon's log), the conversion says nothing.
+  const bool quiet = OneWarningPerRun();
   // The conversion must not slow this start's first frame: it waits until this process ends
   // (the write end of the pipe, held here, closes) or kMapBuildDelayMs have passed.
   int saverAlive[2];
@@ -967,6 +975,7 @@ bool StartMapCacheBuild(const std::string& root, const std::string& dir) {
     }
     dup2(devNull, STDIN_FILENO);
     dup2(devNull, STDOUT_FILENO);
+    if (quiet) dup2(devNull, STDERR_FILENO);
     execve(argv[0], argv, envp.data());
     _exit(127);
   }
