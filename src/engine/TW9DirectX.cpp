@@ -696,6 +696,7 @@ HRESULT TW9DirectX::RestoreDeviceObjects() {
 }
 
 HRESULT TW9DirectX::InvalidateDeviceObjects() {
+  ReleaseSceneTarget();
   for (TWPool* pool : PoolsOf(Owner())) pool->InvalidateDeviceObjects();
   return Fire(OnInvalidateDeviceObjects, this);
 }
@@ -968,6 +969,67 @@ RECT TW9DirectX::GetScreenRect() const {
 RECT TW9DirectX::GetBackBufferRect() const {
   return RECT{0, 0, static_cast<LONG>(PresentParams.BackBufferWidth),
               static_cast<LONG>(PresentParams.BackBufferHeight)};
+}
+
+// --- Scene target ------------------------------------------------------------------------
+
+void TW9DirectX::SetSceneBudget(const TFrameBudget& Budget) {
+  FSceneBudget = Budget;
+  ReleaseSceneTarget();
+}
+
+// Made at the first frame after each restore (frames come only while the device's objects are
+// restored), so the target always has the size of the back buffer of the moment.
+void TW9DirectX::CreateSceneTarget() {
+  FSceneTargetTried = true;
+  const UINT Width = PresentParams.BackBufferWidth, Height = PresentParams.BackBufferHeight;
+  // A multisampled back buffer cannot take a stretched copy; it keeps the full-size scene.
+  if (!Device || !FSceneBudget.Reduces(Width, Height) ||
+      PresentParams.MultiSampleType != D3DMULTISAMPLE_NONE)
+    return;
+  UINT W = 0, H = 0;
+  FSceneBudget.SceneSize(Width, Height, W, H);
+  // Without the target the scene is drawn at full size: dearer, never wrong.
+  if (FAILED(Device->CreateRenderTarget(W, H, PresentParams.BackBufferFormat, D3DMULTISAMPLE_NONE,
+                                        0, FALSE, &FSceneTarget, nullptr)))
+    FSceneTarget = nullptr;
+  if (FSceneTarget) FSceneWidth = W, FSceneHeight = H;
+}
+
+void TW9DirectX::ReleaseSceneTarget() {
+  FSceneBackBuffer = nullptr;
+  FSceneTarget = nullptr;
+  FSceneWidth = FSceneHeight = 0;
+  FSceneTargetTried = false;
+}
+
+bool TW9DirectX::BeginSceneTarget() {
+  if (!Device) return false;
+  if (!FSceneTargetTried) CreateSceneTarget();
+  if (!FSceneTarget) return false;
+  if (FAILED(Device->GetRenderTarget(0, &FSceneBackBuffer)) ||
+      FAILED(Device->SetRenderTarget(0, FSceneTarget.Get()))) {
+    FSceneBackBuffer = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void TW9DirectX::EndSceneTarget() {
+  if (!Device || !FSceneBackBuffer) return;
+  Device->SetRenderTarget(0, FSceneBackBuffer.Get());
+  const bool Linear = (Caps.StretchRectFilterCaps & D3DPTFILTERCAPS_MINFLINEAR) &&
+                      (Caps.StretchRectFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR);
+  Device->StretchRect(FSceneTarget.Get(), nullptr, FSceneBackBuffer.Get(), nullptr,
+                      Linear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
+  // Held, the back buffer would keep the next Reset from proceeding.
+  FSceneBackBuffer = nullptr;
+}
+
+RECT TW9DirectX::GetSceneRect() const {
+  if (FSceneBackBuffer)
+    return RECT{0, 0, static_cast<LONG>(FSceneWidth), static_cast<LONG>(FSceneHeight)};
+  return GetBackBufferRect();
 }
 
 HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/TComponent.h"
+#include "engine/TFrameBudget.h"
 #include "engine/TWCursor.h"
 #include "engine/TWTimeSource.h"
 #include "engine/TWinControl.h"
@@ -99,6 +100,21 @@ class TW9DirectX : public TComponent {
   void Pause(bool Pause);
   RECT GetScreenRect() const;
   RECT GetBackBufferRect() const;
+
+  // The scene's size against the back buffer's (the frame budget's scale; its frame cap is the
+  // caller's to apply). When it gives a smaller scene, a render target of that size lives with
+  // the device's default-pool objects (made at the first frame after a restore, released with
+  // them); BeginSceneTarget sends drawing to it, EndSceneTarget
+  // stretches it onto the back buffer with linear filtering, so that what is drawn afterwards
+  // (the texts) has the back buffer's full resolution. Both are called outside
+  // BeginScene/EndScene. Without a target (full size, or it could not be made) they do nothing.
+  const TFrameBudget& SceneBudget() const { return FSceneBudget; }
+  void SetSceneBudget(const TFrameBudget& Budget);
+  // True when drawing now goes to the scene target.
+  bool BeginSceneTarget();
+  void EndSceneTarget();
+  // The rectangle the scene is drawn in now: the scene target's, else the back buffer's.
+  RECT GetSceneRect() const;
   // On Device, with no shared handle; E_FAIL with the buffer cleared when there is no device.
   HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
                              D3DPOOL Pool, DWORD FVF);
@@ -204,6 +220,16 @@ class TW9DirectX : public TComponent {
   HWND hHookedWindow = 0;
   HWND hOutputWindow = 0;
   WindowProcedure PrevWindowProc;
+
+  // The scene target while the device's objects are restored, and the back buffer while
+  // drawing goes to the target.
+  Ref<IDirect3DSurface9> FSceneTarget;
+  Ref<IDirect3DSurface9> FSceneBackBuffer;
+  TFrameBudget FSceneBudget;
+  UINT FSceneWidth = 0, FSceneHeight = 0;
+  bool FSceneTargetTried = false;
+  void CreateSceneTarget();
+  void ReleaseSceneTarget();
 
   // Frame statistics.
   int FrameCount = 0;

@@ -22,7 +22,8 @@ class TWGlare : public TWSprite {
   // halves to even, limited to 0 .. 255.
   static BYTE Alpha(const TD3DVector& Eye);
 
-  // Draws the veil for a camera at Eye. Leaves blending on and lighting off.
+  // Draws the veil for a camera at Eye. Leaves blending on and lighting off; a veil of alpha 0
+  // is not drawn and changes no state.
   void Render(const TD3DVector& Eye, TW9DirectX* DX);
 
   TWTexture* GlareTexture = nullptr;

@@ -71,11 +71,23 @@ TD3DVector TWLensFlare::ElementPosition(const TLayout& L, int I) const {
   return A + B * FlarePositions[I];
 }
 
+bool TWLensFlare::Invisible(float Opacity, bool AlphaTest) {
+  // MODULATE2X doubles the texture's alpha times the opacity; 8-bit alpha below 7.5 rounds to
+  // at most 7, which the test's reference of 8 rejects (7 leaves room for rounding).
+  return AlphaTest ? 2.0f * Opacity * 255.0f < 7.0f : Opacity <= 0.0f;
+}
+
 void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9DirectX* DX) {
   IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
   if (!Device) return;
   const TLayout L = Layout(Eye, Target);
   if (!L.Defined) return;
+  D3DCAPS9 Caps{};
+  const bool AlphaTest =
+      SUCCEEDED(Device->GetDeviceCaps(&Caps)) && (Caps.AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL);
+  // Close to the Sun or looking straight at it the flare fades out; its squares would then
+  // cost the whole of their area for no pixel.
+  if (Invisible(L.Opacity, AlphaTest)) return;
 
   Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
   // The elements live in a view of their own, five units in front of the camera; the
@@ -95,8 +107,7 @@ void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9Dir
   Device->SetRenderState(D3DRS_LIGHTING, TRUE);
   Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  D3DCAPS9 Caps{};
-  if (SUCCEEDED(Device->GetDeviceCaps(&Caps)) && (Caps.AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL)) {
+  if (AlphaTest) {
     Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     Device->SetRenderState(D3DRS_ALPHAREF, 8);
     Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);

@@ -22,7 +22,8 @@ class TWLensFlare {
   explicit TWLensFlare(TWPool* Pool);
 
   // Draws the flare for a camera at Eye looking at Target, the Sun at the origin. Leaves the
-  // flare's view transform, culling off, lighting on, blending on and its material set.
+  // flare's view transform, culling off, lighting on, blending on and its material set; a
+  // flare too faint to change a pixel is not drawn and changes no state.
   void Render(const TD3DVector& Eye, const TD3DVector& Target, TW9DirectX* DX);
 
   // Where the flare's elements sit and how opaque they are for one camera: the Sun's offset
@@ -35,6 +36,9 @@ class TWLensFlare {
     bool Defined = false;
   };
   static TLayout Layout(const TD3DVector& Eye, const TD3DVector& Target);
+  // True when no element of that opacity changes a pixel: its alpha (at most twice the
+  // opacity) stays below the alpha test's reference of 8, or is 0 without the test.
+  static bool Invisible(float Opacity, bool AlphaTest);
   // Element I's place in the flare's view for that layout.
   TD3DVector ElementPosition(const TLayout& L, int I) const;
 

@@ -274,7 +274,14 @@ bool TZelmarScene::SunOnScreen() {
 
 HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   IDirect3DDevice9* Device = DX->Device.Get();
-  if (!Device || FAILED(Device->BeginScene())) return S_OK;
+  if (!Device) return S_OK;
+  // Under a frame budget the world goes to a smaller target that is then stretched onto the
+  // back buffer; the texts come after, at the back buffer's own resolution.
+  const bool Reduced = DX->BeginSceneTarget();
+  if (FAILED(Device->BeginScene())) {
+    DX->EndSceneTarget();
+    return S_OK;
+  }
   const TD3DVector& Eye = Camera.CameraPos;
   const bool Brass = Settings.BrassModel;
 
@@ -343,6 +350,11 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
     if (Settings.ShowGlare && Glare) Glare->Render(Eye, DX);
   }
 
+  if (Reduced) {
+    Device->EndScene();
+    DX->EndSceneTarget();
+    if (FAILED(Device->BeginScene())) return S_OK;
+  }
   DrawDataPanel();
   DrawTitleOrFrameRate();
   Device->EndScene();

@@ -1,6 +1,9 @@
 #include "shell/SettingsOptions.h"
 
+#include <charconv>
 #include <cstdlib>
+
+#include "engine/TFrameBudget.h"
 
 namespace zelmar {
 
@@ -50,6 +53,19 @@ bool WholeNumber(const std::string& Text, int Low, int High, std::optional<int>&
   return true;
 }
 
+bool Fraction(const std::string& Text, float Low, float High, std::optional<float>& Out) {
+  if (Text.empty() || Text.size() > 12 ||
+      Text.find_first_not_of("0123456789.") != std::string::npos)
+    return false;
+  // Not strtod: the toolkit may have set a locale whose decimal point is a comma.
+  double V = 0.0;
+  const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), V);
+  if (Error != std::errc() || End != Text.data() + Text.size() || !(V >= Low && V <= High))
+    return false;
+  Out = static_cast<float>(V);
+  return true;
+}
+
 struct TSwitch {
   const char* Name;
   std::optional<bool> TSettingsOptions::*Field;
@@ -76,7 +92,11 @@ const char* const kSettingsOptionsUsage =
     "                                      show or hide the data panel, the frame rate, the\n"
     "                                      Sun's corona, lens flare and glare\n"
     "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
-    "                                      default: the display's refresh rate)\n"
+    "                                      default: the display's refresh rate; 30 on a\n"
+    "                                      software renderer)\n"
+    "  --render-scale F                    draw the scene at F times the window's size (0.25\n"
+    "                                      to 1), scaled up, the texts at full size (default:\n"
+    "                                      1; at most 1280x720 on a software renderer)\n"
     "  --display NAME                      the X display to draw on\n";
 
 TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t& I,
@@ -103,7 +123,8 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
 
   const bool Valued = Name == "scene" || Name == "order" || Name == "planet-speed" ||
                       Name == "move-speed" || Name == "object-quality" ||
-                      Name == "texture-quality" || Name == "max-fps" || Name == "display";
+                      Name == "texture-quality" || Name == "max-fps" || Name == "render-scale" ||
+                      Name == "display";
   if (!Valued) return otNotOurs;
   std::string Value;
   if (Inline) {
@@ -138,6 +159,9 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
   } else if (Name == "max-fps") {
     Ok = WholeNumber(Value, 1, kMaxFpsLimit, O.MaxFps);
     Expected = "a whole number from 1 to " + std::to_string(kMaxFpsLimit);
+  } else if (Name == "render-scale") {
+    Ok = Fraction(Value, TFrameBudget::kMinScale, TFrameBudget::kMaxScale, O.RenderScale);
+    Expected = "a number from 0.25 to 1";
   } else {  // display
     Ok = !Value.empty();
     if (Ok) O.XDisplay = Value;

@@ -22,8 +22,10 @@ struct TSettingsOptions {
   std::optional<bool> Corona;
   std::optional<bool> LensFlare;
   std::optional<bool> Glare;
-  // Not settings: the most frames a second to present, and the X display to draw on.
+  // Not settings: the most frames a second to present, the scene's share of the window's size
+  // (0.25 to 1), and the X display to draw on.
   std::optional<int> MaxFps;
+  std::optional<float> RenderScale;
   std::optional<std::string> XDisplay;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
@@ -138,13 +139,39 @@ double TScrnFrm::RefreshRate() const {
 double TScrnFrm::FrameCap() const {
   if (FRun.Options.MaxFps) return *FRun.Options.MaxFps;
   if (FRun.Uncapped) return 0.0;
-  if (FRun.DefaultMaxFps > 0) return FRun.DefaultMaxFps;
-  return RefreshRate();
+  double Cap = FRun.DefaultMaxFps > 0 ? FRun.DefaultMaxFps : RefreshRate();
+  if (FBudget.MaxFps > 0) Cap = std::min(Cap, static_cast<double>(FBudget.MaxFps));
+  return Cap;
+}
+
+void TScrnFrm::ChooseBudget() {
+  // The saver and the hack mode run for hours unattended; other runs are measured or looked at
+  // and keep the full picture unless asked.
+  const bool Budgeted = FRun.Saver || FRun.Host;
+  FBudget =
+      Budgeted ? TFrameBudget::ForDevice(WDirectX->d3dSettings().DeviceType()) : TFrameBudget();
+  if (FRun.Options.RenderScale) FBudget.OverrideScale(*FRun.Options.RenderScale);
+  WDirectX->SetSceneBudget(FBudget);
+}
+
+// Said by the saver only: in a host's window stderr is the daemon's, which may show it on the
+// screen, and the hack keeps it for trouble.
+void TScrnFrm::SayBudget() {
+  if (FBudgetSaid || !FRun.Saver || !WDirectX->Started) return;
+  FBudgetSaid = true;
+  const UINT Width = WDirectX->PresentParams.BackBufferWidth;
+  const UINT Height = WDirectX->PresentParams.BackBufferHeight;
+  UINT SceneWidth = 0, SceneHeight = 0;
+  FBudget.SceneSize(Width, Height, SceneWidth, SceneHeight);
+  std::fprintf(stderr, "zelmar: frame budget: %s (%s; the scene %ux%u of %ux%u)\n",
+               FBudget.Describe().c_str(), WDirectX->DeviceStats.c_str(), SceneWidth, SceneHeight,
+               Width, Height);
 }
 
 void TScrnFrm::FormShow() {
   // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
   // display (software rendering, virtual machines), and a saver must not hold a core.
+  if (!WDirectX->Started) ChooseBudget();
   const double Cap = FrameCap();
   if (TApplication* App = TApplication::Instance()) App->SetIdlePace(Cap);
   // Stepped runs (snapshots) choose their frames themselves.
@@ -152,6 +179,7 @@ void TScrnFrm::FormShow() {
   if (!WDirectX->Started) {
     WDirectX->Start();
     if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
+    SayBudget();
   }
   if (FRun.Saver && WDirectX->Started && !FClosing) {
     WaitUntilShown();

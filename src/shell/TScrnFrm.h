@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/TForm.h"
+#include "engine/TFrameBudget.h"
 #include "engine/TWTimeSource.h"
 #include "platform/window/HostWindow.h"
 #include "platform/window/winuser.h"
@@ -103,6 +104,10 @@ class TScrnFrm : public TForm {
   double FrameCap() const;
   // How often the display refreshes (60 when it does not say).
   double RefreshRate() const;
+  // What a frame may cost in this run: as the saver or in a host's window, the budget of the
+  // chosen device type (a software renderer's cap and smaller scene); --render-scale sets the
+  // scene's size in any run. Chosen when the form is shown.
+  const TFrameBudget& Budget() const { return FBudget; }
   // Frame moves a presented frame takes: the camera's glide steps once a frame, so under a cap
   // below the refresh rate each frame takes the steps of the frames it stands for, and the
   // camera keeps the speed it has at the display's rate (on average: 1.5 is one step, then
@@ -129,6 +134,8 @@ class TScrnFrm : public TForm {
   LRESULT WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam);
   void WaitUntilShown();
   void WatchSeen();
+  void ChooseBudget();
+  void SayBudget();
 
   static constexpr UINT_PTR kMoveTimer = 1;
   TRun FRun;
@@ -146,6 +153,8 @@ class TScrnFrm : public TForm {
   double FStepCredit = 0.0;
   std::unique_ptr<THostWindow> FSeenWatch;
   bool FUnseen = false;
+  TFrameBudget FBudget;
+  bool FBudgetSaid = false;
 };
 
 }  // namespace zelmar

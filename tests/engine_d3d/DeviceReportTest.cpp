@@ -33,6 +33,28 @@ TEST(DeviceReport, NamesAdaptersModesDevicesAndCombinations) {
   }
 }
 
+// The saver's frame budget follows the device it would choose: a hardware one when there is
+// one, else the software rasterizer's cap and smaller scene.
+TEST(DeviceReport, TellsTheFrameBudgetOfTheChosenDevice) {
+  FakeMachine both = FakeMachine::Typical();
+  both.Adapters[0].Devices.push_back(FakeMachine::SoftwareDevice(D3DDEVTYPE_REF));
+  std::ostringstream hardware;
+  EXPECT_EQ(PrintDeviceReport(MakeRef<FakeDirect3D9>(both), hardware), S_OK);
+  EXPECT_NE(hardware.str().find("Frame budget of the saver: hardware renderer: frames at the "
+                                "display's refresh rate, the scene drawn at the window's size\n"),
+            std::string::npos)
+      << hardware.str();
+
+  FakeMachine software = FakeMachine::Typical();
+  software.Adapters[0].Devices = {FakeMachine::SoftwareDevice(D3DDEVTYPE_REF)};
+  std::ostringstream out;
+  EXPECT_EQ(PrintDeviceReport(MakeRef<FakeDirect3D9>(software), out), S_OK);
+  EXPECT_NE(out.str().find("Frame budget of the saver: software renderer: at most 30 frames a "
+                           "second, the scene drawn at most 1280x720"),
+            std::string::npos)
+      << out.str();
+}
+
 TEST(DeviceReport, SaysWhenNothingIsUsable) {
   FakeMachine machine = FakeMachine::Typical();
   machine.Adapters[0].Modes = {{320, 200, 60, D3DFMT_X8R8G8B8}};

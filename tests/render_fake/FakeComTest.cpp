@@ -36,8 +36,8 @@ TEST_F(FakeCom, QueryInterfaceHandsOutTheObjectsInterfacesWithAReference) {
 
 TEST_F(FakeCom, MethodsBeyondTheContractAreRefusedAndNotRecorded) {
   Ref<IDirect3DSurface9> surface;
-  EXPECT_EQ(Device->CreateRenderTarget(16, 16, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                       &surface, nullptr),
+  EXPECT_EQ(Device->CreateDepthStencilSurface(16, 16, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                              &surface, nullptr),
             D3DERR_INVALIDCALL);
   EXPECT_FALSE(surface);
   Ref<IDirect3DVertexShader9> shader;

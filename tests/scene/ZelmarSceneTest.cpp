@@ -101,13 +101,14 @@ class SceneTest : public ::testing::Test {
     Scene->FormShow();
   }
 
-  // The camera settled at Eye looking at the Sun.
+  // The camera settled at Eye looking just beside the Sun (dead on, the lens flare fades out
+  // and is not drawn).
   void LookAtTheSun(const TD3DVector& Eye) {
     Scene->Camera.StartDelay = 0;
     Scene->Camera.DriftTicks = 0;
     Scene->Camera.BodyIndex = 0;
     Scene->Camera.CameraPos = Eye;
-    Scene->Camera.CameraTarget = {0, 0, 0};
+    Scene->Camera.CameraTarget = {150, 0, 0};
   }
 
   // One frame: move and render, with the device's draw record cleared first.
@@ -352,6 +353,18 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   // The overlay's glyph text comes last.
   while (!Drawn.empty() && Drawn.back().rfind("text ", 0) == 0) Drawn.pop_back();
   EXPECT_EQ(Drawn, Expected);
+
+  // Dead on the Sun the flare has faded out: its squares are left out, the rest is the same.
+  Scene->Camera.CameraTarget = {0, 0, 0};
+  Frame();
+  std::vector<std::string> Dead = DrawnNames();
+  while (!Dead.empty() && Dead.back().rfind("text ", 0) == 0) Dead.pop_back();
+  std::vector<std::string> NoFlare;
+  for (const std::string& Name : Expected)
+    if (Name.rfind("flare", 0) != 0) NoFlare.push_back(Name);
+  EXPECT_EQ(Dead, NoFlare);
+  Scene->Camera.CameraTarget = {150, 0, 0};
+  Frame();
 
   // Cleared once, to dark blue, with the depth buffer.
   ASSERT_EQ(Log().Count("Clear"), 1);
@@ -677,4 +690,41 @@ TEST_F(SceneTest, TheOverlayAndTheGlareFollowTheWindowNotTheScreen) {
   Extent(DrawsOf("Glare.tga"), Left, Top, Right, Bottom);
   ASSERT_LT(Left, Right) << "no glare drawn";
   EXPECT_NEAR(Right / Bottom, 320.0f / 200.0f, 0.01f);
+}
+
+// Under a software renderer's budget the world (glare included, sized to the smaller target)
+// goes to the scene target, and the data panel and the frame rate to the full-size back buffer.
+TEST_F(SceneTest, UnderABudgetTheWorldIsDrawnSmallerAndTheTextsAtFullSize) {
+  Build(Everything(false), 7, ZELMAR_TEST_MEDIA, 1920, 1080);
+  DX.FrameStats = "30.00 fps (1920x1080), X8R8G8B8 (D24S8)";
+  DX.SetSceneBudget(TFrameBudget::ForDevice(D3DDEVTYPE_REF));
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  ASSERT_TRUE(Scene->SunOnScreen());
+  ASSERT_EQ(1, Log().Count("CreateRenderTarget"));
+  EXPECT_EQ(0u, Log().CallsTo("CreateRenderTarget").at(0).Args.rfind("1280, 720, ", 0));
+  const std::vector<std::string> Names = DrawnNames();
+  ASSERT_EQ(Names.size(), Device()->Draws().size());
+  int World = 0, Texts = 0;
+  for (std::size_t I = 0; I < Names.size(); ++I) {
+    const bool Text = Names[I].rfind("text ", 0) == 0;
+    (Text ? Texts : World) += 1;
+    EXPECT_EQ(Text, Device()->Draws()[I].Target == "backbuffer") << Names[I];
+  }
+  EXPECT_GT(World, 20);
+  EXPECT_GT(Texts, 0);
+  // Stretched between two scenes: never inside BeginScene/EndScene.
+  const std::vector<std::string> Lines = Log().Lines();
+  int Open = 0;
+  for (const std::string& Line : Lines) {
+    if (Line.rfind("BeginScene", 0) == 0) ++Open;
+    if (Line.rfind("EndScene", 0) == 0) --Open;
+    if (Line.rfind("StretchRect", 0) == 0) {
+      EXPECT_EQ(Open, 0) << Log().Text();
+    }
+  }
+  EXPECT_EQ(Log().Count("StretchRect"), 1);
+  // The veil is scaled to the target's size, not the window's.
+  EXPECT_EQ(DrawsOf("Glare.tga").size(), 1u);
+  EXPECT_NE(Log().Text().find(", (1280,720), null, 0, (0,0), "), std::string::npos) << Log().Text();
 }

@@ -39,6 +39,8 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
                    "--no-glare",
                    "--max-fps",
                    "24",
+                   "--render-scale",
+                   "0.5",
                    "--display",
                    ":7"},
                   O),
@@ -55,13 +57,14 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_EQ(O.LensFlare, true);
   EXPECT_EQ(O.Glare, false);
   EXPECT_EQ(O.MaxFps, 24);
+  EXPECT_EQ(O.RenderScale, 0.5f);
   EXPECT_EQ(O.XDisplay, ":7");
 
   // Nothing given keeps every stored value.
   ASSERT_EQ(Parse({}, O), "");
   EXPECT_FALSE(O.ZelmarType || O.SelectPlanet || O.PlanetSpeed || O.MoveSpeed || O.ObjectQuality ||
                O.TextureQuality || O.PlanetaryData || O.Fps || O.Corona || O.LensFlare || O.Glare ||
-               O.MaxFps || O.XDisplay);
+               O.MaxFps || O.RenderScale || O.XDisplay);
 
   // One dash, a value after '=', any case of a word; the last of a repeated option wins.
   ASSERT_EQ(Parse({"-scene", "Random", "-no-fps", "--order=sequential", "-planet-speed=3",
@@ -75,6 +78,12 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_EQ(O.ObjectQuality, 1);
   EXPECT_EQ(O.Corona, false);
   EXPECT_EQ(O.Glare, true);
+
+  // The scale's ends are taken, in either spelling.
+  ASSERT_EQ(Parse({"--render-scale=0.25"}, O), "");
+  EXPECT_EQ(O.RenderScale, 0.25f);
+  ASSERT_EQ(Parse({"-render-scale", "1"}, O), "");
+  EXPECT_EQ(O.RenderScale, 1.0f);
 }
 
 TEST(SettingsOptions, OutOfRangeIsRefusedNamingTheOptionAndTheValue) {
@@ -84,6 +93,8 @@ TEST(SettingsOptions, OutOfRangeIsRefusedNamingTheOptionAndTheValue) {
       {"--planet-speed", "11"},      {"--move-speed", "-1"},       {"--move-speed", "5.5"},
       {"--object-quality", "ultra"}, {"--texture-quality", ""},    {"--max-fps", "0"},
       {"--max-fps", "1001"},         {"--max-fps", "99999999999"}, {"--display", ""},
+      {"--render-scale", "0.2"},     {"--render-scale", "1.5"},    {"--render-scale", "0,5"},
+      {"--render-scale", "-1"},      {"--render-scale", "half"},   {"--render-scale", "nan"},
   };
   for (const auto& Args : Bad) {
     const std::string Problem = Parse(Args, O);

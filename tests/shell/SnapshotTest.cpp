@@ -123,6 +123,48 @@ TEST_F(SnapshotRun, EverySettingGivenAsAnOptionChangesThePicture) {
   EXPECT_TRUE(Hive.Read() == Stored);
 }
 
+// --render-scale draws the scene smaller and scales it up, which smooths it, while the title
+// and the credits are drawn afterwards at the window's own resolution: their pixels of the
+// title's colour are those of the full-size picture. 1 is the full picture, byte for byte.
+TEST_F(SnapshotRun, AScaledSceneIsSmootherAndItsTextsStaySharp) {
+  const std::string Run = " --size 640x360 --seed 3";
+  const std::string Full = Dir + "/full.png", Half = Dir + "/half.png", One = Dir + "/one.png";
+  ASSERT_EQ(Zelmar("--snapshot 1 " + Full + Run), 0);
+  ASSERT_EQ(Zelmar("--snapshot 1 " + Half + Run + " --render-scale 0.5"), 0);
+  ASSERT_EQ(Zelmar("--snapshot 1 " + One + Run + " --render-scale=1"), 0);
+  EXPECT_TRUE(Bytes(One) == Bytes(Full));
+  EXPECT_TRUE(Bytes(Half) != Bytes(Full));
+  const QImage A(QString::fromStdString(Full)), B(QString::fromStdString(Half));
+  ASSERT_EQ(B.size(), A.size());
+
+  // The opening title "The Zelmar" and the first credit, from (200, 100) on.
+  const QRgb Title = 0xFF3D7CA3;
+  int TitleA = 0, Same = 0;
+  for (int Y = 95; Y < 175; ++Y)
+    for (int X = 195; X < 600; ++X)
+      if (A.pixel(X, Y) == Title) {
+        ++TitleA;
+        Same += B.pixel(X, Y) == Title;
+      }
+  EXPECT_GT(TitleA, 300) << "no title in the full picture";
+  EXPECT_GE(Same, TitleA * 95 / 100) << "the text was scaled with the scene";
+
+  // Neighbouring pixels differ less in the scaled-up scene (below the texts).
+  auto Roughness = [](const QImage& I) {
+    long Sum = 0;
+    for (int Y = 190; Y < 330; ++Y)
+      for (int X = 0; X + 1 < I.width(); ++X) {
+        const QRgb P = I.pixel(X, Y), Q = I.pixel(X + 1, Y);
+        Sum += std::abs(qRed(P) - qRed(Q)) + std::abs(qGreen(P) - qGreen(Q)) +
+               std::abs(qBlue(P) - qBlue(Q));
+      }
+    return Sum;
+  };
+  const long RoughA = Roughness(A), RoughB = Roughness(B);
+  EXPECT_GT(RoughA, 0);
+  EXPECT_LT(RoughB * 10, RoughA * 9) << RoughB << " against " << RoughA;
+}
+
 // No X server to reach: a message and exit 1 in every mode that draws, never the toolkit's
 // abort, also from a Wayland session (the saver draws through XWayland only).
 TEST_F(SnapshotRun, WithoutAnXServerEveryDrawingModeSaysSoAndExits1) {
@@ -160,6 +202,9 @@ TEST_F(SnapshotRun, BadOptionValuesExit2) {
   EXPECT_EQ(Zelmar("--bench -4"), 2);
   EXPECT_EQ(Zelmar("--window --planet-speed 11"), 2);
   EXPECT_EQ(Zelmar("--max-fps 0 --window"), 2);
+  EXPECT_EQ(Zelmar("--render-scale 0.1 --window"), 2);
+  EXPECT_EQ(Zelmar("/s --render-scale 2"), 2);
+  EXPECT_EQ(Zelmar("--snapshot 1 " + Dir + "/x.png --render-scale"), 2);
   EXPECT_EQ(Zelmar("/s --corona --object-quality ultra"), 2);
   EXPECT_EQ(Zelmar("/s --frobnicate"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/TFrameBudget.h"
 #include "engine/TW9DirectX.h"
 #include "engine/d3d/FormatFunctions.h"
 
@@ -218,6 +219,10 @@ HRESULT PrintDeviceReport(const Ref<IDirect3D9>& D3D, std::ostream& Out,
   }
   if (!foundFullscreen && !foundWindowed) {
     Out << "No compatible device was found: the saver cannot run on this display.\n";
+  } else {
+    const D3DDEVTYPE type = (foundFullscreen ? settings.FullscreenConfig : settings.WindowedConfig)
+                                .DeviceCombo.DeviceType;
+    Out << "Frame budget of the saver: " << TFrameBudget::ForDevice(type).Describe() << "\n";
   }
   return S_OK;
 }

@@ -120,7 +120,18 @@ class IDirect3DDevice9 : public RefCounted {
   // The back buffer as a surface (for its description; locking it is not supported).
   virtual HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                                 IDirect3DSurface9** ppBackBuffer) = 0;
+  // The surface drawing goes to now (the back buffer unless SetRenderTarget chose another).
   virtual HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) = 0;
+  // Drawing and Clear go to the surface (index 0 only; the back buffer or one of
+  // CreateRenderTarget's) from now on, and the viewport becomes the whole surface. The auto
+  // depth buffer serves a target no larger than the back buffer.
+  virtual HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) = 0;
+  // Copies a rectangle of one render target into one of another (null: the whole surface),
+  // scaled with D3DTEXF_POINT or D3DTEXF_LINEAR filtering; outside BeginScene and EndScene,
+  // as some drivers require.
+  virtual HRESULT StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                              IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                              D3DTEXTUREFILTERTYPE Filter) = 0;
 
   // ---- Device cursor --------------------------------------------------------------------------
   // Copies the surface's pixels (A8R8G8B8) as the cursor image; the surface can be released
@@ -143,6 +154,11 @@ class IDirect3DDevice9 : public RefCounted {
   virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                     IDirect3DIndexBuffer9** ppIndexBuffer,
                                     HANDLE* pSharedHandle) = 0;
+  // A default-pool surface to draw into with SetRenderTarget; released before Reset.
+  virtual HRESULT CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                                     D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+                                     BOOL Lockable, IDirect3DSurface9** ppSurface,
+                                     HANDLE* pSharedHandle) = 0;
   // A CPU-side image (used for the cursor); the D3DX surface loaders fill it.
   virtual HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
                                               D3DPOOL Pool, IDirect3DSurface9** ppSurface,

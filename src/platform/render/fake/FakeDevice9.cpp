@@ -220,6 +220,7 @@ HRESULT FakeDevice9::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
                                             : std::string("null"));
   if (call.Failed()) return call.Injected();
   if (FCondition == FakeDeviceCondition::Lost) return call.Return(D3DERR_DEVICELOST);
+  FRenderTarget = nullptr;  // the device's own binding goes with the reset
   if (!pPresentationParameters || FLink->DefaultPoolObjects > 0 || FUnreleasedDeviceObjects > 0) {
     return call.Return(D3DERR_INVALIDCALL);
   }
@@ -242,6 +243,7 @@ HRESULT FakeDevice9::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   *pPresentationParameters = params;
   FParams = params;
   FRecording = nullptr;
+  FRenderTarget = nullptr;
   FInScene = false;
   SetDefaultState();
   FCondition = FakeDeviceCondition::Operational;
@@ -278,7 +280,9 @@ HRESULT FakeDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUF
   desc.MultiSampleQuality = FParams.MultiSampleQuality;
   desc.Width = FParams.BackBufferWidth;
   desc.Height = FParams.BackBufferHeight;
-  *ppBackBuffer = MakeRef<FakeSurface9>(FLink, FRecorder, desc).Detach();
+  Ref<FakeSurface9> surface = MakeRef<FakeSurface9>(FLink, FRecorder, desc);
+  surface->BackBuffer = true;
+  *ppBackBuffer = surface.Detach();
   return call.Return(D3D_OK);
 }
 
@@ -287,7 +291,57 @@ HRESULT FakeDevice9::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9*
     if (ppRenderTarget) *ppRenderTarget = nullptr;
     return FRecorder->Enter("GetRenderTarget", FakeArgs(RenderTargetIndex)).Return(D3DERR_NOTFOUND);
   }
+  if (FRenderTarget && ppRenderTarget) {
+    auto call = FRecorder->Enter("GetRenderTarget", FakeArgs(RenderTargetIndex));
+    if (call.Failed()) return call.Injected();
+    *ppRenderTarget = FRenderTarget.Share();
+    return call.Return(D3D_OK);
+  }
   return GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, ppRenderTarget);
+}
+
+std::string FakeDevice9::TargetLabel() const {
+  return FRenderTarget ? FakeLabel(FRenderTarget.Get()) : std::string("backbuffer");
+}
+
+HRESULT FakeDevice9::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
+  auto* surface = dynamic_cast<FakeSurface9*>(pRenderTarget);
+  auto call = FRecorder->Enter(
+      "SetRenderTarget",
+      FakeArgs(RenderTargetIndex, surface && surface->BackBuffer ? std::string("backbuffer")
+                                                                 : FakeLabel(pRenderTarget)));
+  if (call.Failed()) return call.Injected();
+  D3DSURFACE_DESC desc{};
+  if (RenderTargetIndex != 0 || !surface || FAILED(surface->GetDesc(&desc)) ||
+      !(desc.Usage & D3DUSAGE_RENDERTARGET))
+    return call.Return(D3DERR_INVALIDCALL);
+  FRenderTarget = surface->BackBuffer ? nullptr : Ref<IDirect3DSurface9>(surface);
+  FState.Viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
+  return call.Return(D3D_OK);
+}
+
+HRESULT FakeDevice9::StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                                 IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                                 D3DTEXTUREFILTERTYPE Filter) {
+  auto name = [](IDirect3DSurface9* s) {
+    auto* fake = dynamic_cast<FakeSurface9*>(s);
+    return fake && fake->BackBuffer ? std::string("backbuffer") : FakeLabel(s);
+  };
+  auto rect = [](const RECT* r) {
+    return r ? FakeArgs(r->left, r->top, r->right, r->bottom) : std::string("null");
+  };
+  auto call = FRecorder->Enter("StretchRect",
+                               FakeArgs(name(pSourceSurface), rect(pSourceRect), name(pDestSurface),
+                                        rect(pDestRect), static_cast<DWORD>(Filter)));
+  if (call.Failed()) return call.Injected();
+  D3DSURFACE_DESC from{}, to{};
+  auto* source = dynamic_cast<FakeSurface9*>(pSourceSurface);
+  auto* dest = dynamic_cast<FakeSurface9*>(pDestSurface);
+  if (!source || !dest || source == dest || FAILED(source->GetDesc(&from)) ||
+      FAILED(dest->GetDesc(&to)) || !(from.Usage & D3DUSAGE_RENDERTARGET) ||
+      !(to.Usage & D3DUSAGE_RENDERTARGET) || Filter > D3DTEXF_LINEAR)
+    return call.Return(D3DERR_INVALIDCALL);
+  return call.Return(D3D_OK);
 }
 
 // ---- Cursor -------------------------------------------------------------------------------
@@ -386,6 +440,31 @@ HRESULT FakeDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFOR
   return call.Return(D3D_OK);
 }
 
+HRESULT FakeDevice9::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                                        D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+                                        BOOL Lockable, IDirect3DSurface9** ppSurface,
+                                        HANDLE* pSharedHandle) {
+  auto call = FRecorder->Enter(
+      "CreateRenderTarget",
+      FakeArgs(Width, Height, FakeFormatName(Format), static_cast<DWORD>(MultiSample),
+               MultisampleQuality, Lockable ? "TRUE" : "FALSE"));
+  if (ppSurface) *ppSurface = nullptr;
+  if (call.Failed()) return call.Injected();
+  if (!ppSurface || pSharedHandle || Width == 0 || Height == 0 || FRecorder->IsRejected(Format))
+    return call.Return(D3DERR_INVALIDCALL);
+  D3DSURFACE_DESC desc{};
+  desc.Format = Format;
+  desc.Type = D3DRTYPE_SURFACE;
+  desc.Usage = D3DUSAGE_RENDERTARGET;
+  desc.Pool = D3DPOOL_DEFAULT;
+  desc.MultiSampleType = MultiSample;
+  desc.MultiSampleQuality = MultisampleQuality;
+  desc.Width = Width;
+  desc.Height = Height;
+  *ppSurface = MakeRef<FakeSurface9>(FLink, FRecorder, desc).Detach();
+  return call.Return(D3D_OK);
+}
+
 // ---- Frame ----------------------------------------------------------------------------------
 
 HRESULT FakeDevice9::BeginScene() {
@@ -476,8 +555,12 @@ HRESULT FakeDevice9::SetViewport(const D3DVIEWPORT9* pViewport) {
                                           pViewport->Height, pViewport->MinZ, pViewport->MaxZ)
                                : std::string("null"));
   if (call.Failed()) return call.Injected();
-  if (!pViewport || pViewport->X + pViewport->Width > FParams.BackBufferWidth ||
-      pViewport->Y + pViewport->Height > FParams.BackBufferHeight) {
+  D3DSURFACE_DESC target{};
+  target.Width = FParams.BackBufferWidth;
+  target.Height = FParams.BackBufferHeight;
+  if (FRenderTarget) FRenderTarget->GetDesc(&target);
+  if (!pViewport || pViewport->X + pViewport->Width > target.Width ||
+      pViewport->Y + pViewport->Height > target.Height) {
     return call.Return(D3DERR_INVALIDCALL);
   }
   if (FRecording)
@@ -745,6 +828,7 @@ void FakeDevice9::RecordDraw(FakeDraw Draw) {
   Draw.View = FState.Transform(D3DTS_VIEW);
   Draw.Projection = FState.Transform(D3DTS_PROJECTION);
   Draw.Material = FState.Material;
+  Draw.Target = TargetLabel();
   FDraws.push_back(std::move(Draw));
 }
 

@@ -63,6 +63,7 @@ struct FakeDraw {
   D3DMATERIAL9 Material{};
   std::vector<BYTE> Vertices;  // the vertices drawn (for indexed draws, from the base vertex)
   std::vector<WORD> Indices;   // the indices drawn (16-bit index buffers)
+  std::string Target;          // label of the render target drawn into, or "backbuffer"
 };
 
 enum class FakeDeviceCondition { Operational, Lost, NotReset };
@@ -85,6 +86,8 @@ class FakeDevice9 : public FakeDevice9Base {
   const D3DPRESENT_PARAMETERS& PresentParameters() const { return FParams; }
   DWORD BehaviorFlags() const { return FBehaviorFlags; }
   int PresentCount() const { return FPresentCount; }
+  // Label of the surface drawing goes to, or "backbuffer".
+  std::string TargetLabel() const;
   bool InScene() const { return FInScene; }
   bool CursorVisible() const { return FCursorVisible; }
   POINT CursorPosition() const { return FCursorPosition; }
@@ -105,6 +108,10 @@ class FakeDevice9 : public FakeDevice9Base {
   HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                         IDirect3DSurface9** ppBackBuffer) override;
   HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
+  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+  HRESULT StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                      IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                      D3DTEXTUREFILTERTYPE Filter) override;
   HRESULT SetCursorProperties(UINT XHotSpot, UINT YHotSpot,
                               IDirect3DSurface9* pCursorBitmap) override;
   void SetCursorPosition(int X, int Y, DWORD Flags) override;
@@ -120,6 +127,10 @@ class FakeDevice9 : public FakeDevice9Base {
   HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                       IDirect3DSurface9** ppSurface,
                                       HANDLE* pSharedHandle) override;
+  HRESULT CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                             D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+                             BOOL Lockable, IDirect3DSurface9** ppSurface,
+                             HANDLE* pSharedHandle) override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -219,6 +230,8 @@ class FakeDevice9 : public FakeDevice9Base {
   D3DPRESENT_PARAMETERS FParams;
   FakeDeviceState FState;
   std::vector<FakeDraw> FDraws;
+  // The render target SetRenderTarget chose; null: the back buffer.
+  Ref<IDirect3DSurface9> FRenderTarget;
   FakeDeviceCondition FCondition = FakeDeviceCondition::Operational;
   int FLostTestsLeft = -1;
   bool FInScene = false;

@@ -30,6 +30,8 @@ class FakeSurface9 : public FakeSurface9Base {
   std::vector<BYTE>& Pixels();
   // What a D3DX loader put here: the source's name, or empty.
   std::string LoadedFrom;
+  // The device's back buffer (GetBackBuffer's), not a render target of its own.
+  bool BackBuffer = false;
 
  private:
   FakeResourceCore FCore;

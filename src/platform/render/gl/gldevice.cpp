@@ -451,6 +451,7 @@ HRESULT GLDevice9::Reset(D3DPRESENT_PARAMETERS* pp) {
   if (!target_) return D3DERR_DEVICELOST;
   // The device's own bindings go with the reset; what is left is held by the program.
   recording_ = nullptr;
+  renderTarget_ = nullptr;
   for (auto& t : state_.textures) t = nullptr;
   state_.stream = GLStream();
   state_.indices = nullptr;
@@ -530,7 +531,66 @@ HRESULT GLDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
 
 HRESULT GLDevice9::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
   if (RenderTargetIndex != 0) return D3DERR_NOTFOUND;
+  if (ppRenderTarget && renderTarget_) {
+    *ppRenderTarget = renderTarget_.Share();
+    return D3D_OK;
+  }
   return GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, ppRenderTarget);
+}
+
+GLuint GLDevice9::DrawFramebuffer() const {
+  if (renderTarget_) return renderTarget_->Framebuffer();
+  return msFbo_ ? msFbo_ : fbo_;
+}
+
+HRESULT GLDevice9::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
+  auto* surface = dynamic_cast<GLSurface9*>(pRenderTarget);
+  if (RenderTargetIndex != 0 || !surface || (!surface->IsBackBuffer() && !surface->Framebuffer()))
+    return D3DERR_INVALIDCALL;
+  renderTarget_ = surface->IsBackBuffer() ? nullptr : Ref<GLSurface9>(surface);
+  // As on Direct3D, the viewport becomes the whole of the new target.
+  state_.viewport = {0, 0, TargetWidth(), TargetHeight(), 0.0f, 1.0f};
+  ++miscVersion_;
+  InvalidateStateCache();
+  return D3D_OK;
+}
+
+HRESULT GLDevice9::StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                               IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                               D3DTEXTUREFILTERTYPE Filter) {
+  auto* from = dynamic_cast<GLSurface9*>(pSourceSurface);
+  auto* to = dynamic_cast<GLSurface9*>(pDestSurface);
+  auto usable = [](GLSurface9* s) { return s && (s->IsBackBuffer() || s->Framebuffer()); };
+  if (!usable(from) || !usable(to) || from == to ||
+      (Filter != D3DTEXF_NONE && Filter != D3DTEXF_POINT && Filter != D3DTEXF_LINEAR))
+    return D3DERR_INVALIDCALL;
+  auto whole = [](GLSurface9* s) {
+    return RECT{0, 0, static_cast<LONG>(s->Width()), static_cast<LONG>(s->Height())};
+  };
+  auto inside = [](const RECT& r, const RECT& bounds) {
+    return r.left >= bounds.left && r.top >= bounds.top && r.right <= bounds.right &&
+           r.bottom <= bounds.bottom && r.left < r.right && r.top < r.bottom;
+  };
+  const RECT src = pSourceRect ? *pSourceRect : whole(from);
+  const RECT dst = pDestRect ? *pDestRect : whole(to);
+  if (!inside(src, whole(from)) || !inside(dst, whole(to))) return D3DERR_INVALIDCALL;
+  // GL cannot scale into a multisampled buffer; Direct3D refuses it too.
+  if (to->IsBackBuffer() && msFbo_) return D3DERR_INVALIDCALL;
+  if (lost_) return D3D_OK;
+  if (!Drawable()) return D3DERR_DEVICELOST;
+  if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
+  auto* gl = core_->gl();
+  gl->glDisable(GL_SCISSOR_TEST);
+  if (from->IsBackBuffer() && msFbo_) ResolveInto(fbo_);
+  gl->glBindFramebuffer(GL_READ_FRAMEBUFFER, from->IsBackBuffer() ? fbo_ : from->Framebuffer());
+  gl->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to->IsBackBuffer() ? fbo_ : to->Framebuffer());
+  gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  // Both are stored top row first, so rectangles go over as they are.
+  gl->glBlitFramebuffer(src.left, src.top, src.right, src.bottom, dst.left, dst.top, dst.right,
+                        dst.bottom, GL_COLOR_BUFFER_BIT,
+                        Filter == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+  InvalidateStateCache();
+  return D3D_OK;
 }
 
 // ---- Cursor ---------------------------------------------------------------------------------
@@ -622,6 +682,26 @@ HRESULT GLDevice9::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMA
   if (pSharedHandle || Pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   GLSurface9* s = GLSurface9::Offscreen(core_, Width, Height, Format, Pool);
   if (!s) return D3DERR_INVALIDCALL;
+  *ppSurface = Ref<IDirect3DSurface9>(s).Detach();
+  return D3D_OK;
+}
+
+HRESULT GLDevice9::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                                      D3DMULTISAMPLE_TYPE MultiSample, DWORD, BOOL,
+                                      IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
+  if (!ppSurface) return D3DERR_INVALIDCALL;
+  *ppSurface = nullptr;
+  const UINT maxSize = static_cast<UINT>(std::max(ProbeGL().maxTextureSize, 1));
+  if (pSharedHandle || MultiSample != D3DMULTISAMPLE_NONE || Width == 0 || Height == 0 ||
+      Width > maxSize || Height > maxSize)
+    return D3DERR_INVALIDCALL;
+  const GLenum colorFormat = GLRenderbufferFormatOf(Format);
+  if (!colorFormat) return D3DERR_NOTAVAILABLE;
+  const GLenum depthFormat =
+      pp_.EnableAutoDepthStencil ? GLRenderbufferFormatOf(pp_.AutoDepthStencilFormat) : 0;
+  GLSurface9* s = GLSurface9::RenderTarget(core_, Width, Height, Format, colorFormat, depthFormat);
+  InvalidateStateCache();
+  if (!s) return D3DERR_OUTOFVIDEOMEMORY;
   *ppSurface = Ref<IDirect3DSurface9>(s).Detach();
   return D3D_OK;
 }
@@ -719,8 +799,8 @@ HRESULT GLDevice9::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
 
 HRESULT GLDevice9::SetViewport(const D3DVIEWPORT9* pViewport) {
   if (!pViewport || pViewport->Width == 0 || pViewport->Height == 0 ||
-      pViewport->X + pViewport->Width > pp_.BackBufferWidth ||
-      pViewport->Y + pViewport->Height > pp_.BackBufferHeight || pViewport->MinZ < 0.0f ||
+      pViewport->X + pViewport->Width > TargetWidth() ||
+      pViewport->Y + pViewport->Height > TargetHeight() || pViewport->MinZ < 0.0f ||
       pViewport->MaxZ > 1.0f || pViewport->MinZ > pViewport->MaxZ)
     return D3DERR_INVALIDCALL;
   if (recording_) {
@@ -1195,7 +1275,7 @@ void GLDevice9::UploadUniforms(FFProgram* p) {
 HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride) {
   auto* gl = core_->gl();
   if (!shadow_.known) {
-    gl->glBindFramebuffer(GL_FRAMEBUFFER, msFbo_ ? msFbo_ : fbo_);
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, DrawFramebuffer());
     gl->glBindVertexArray(vao_);
     gl->glBindSampler(0, sampler_);
     gl->glFrontFace(GL_CCW);
@@ -1440,8 +1520,8 @@ void GLDevice9::DrawOverlay(GLuint texture, bool linear,
   auto* gl = core_->gl();
   if (!shadow_.known) PrepareDraw(0, 0, 0, 0);
   gl->glUseProgram(overlayProgram_);
-  gl->glUniform2f(overlaySize_, static_cast<float>(pp_.BackBufferWidth),
-                  static_cast<float>(pp_.BackBufferHeight));
+  gl->glUniform2f(overlaySize_, static_cast<float>(TargetWidth()),
+                  static_cast<float>(TargetHeight()));
   gl->glUniform1i(overlayUseTexture_, texture ? 1 : 0);
   gl->glBindVertexArray(overlayVao_);
   gl->glBindBuffer(GL_ARRAY_BUFFER, overlayBuffer_);
@@ -1461,8 +1541,7 @@ void GLDevice9::DrawOverlay(GLuint texture, bool linear,
   gl->glDisable(GL_CULL_FACE);
   gl->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  gl->glViewport(0, 0, static_cast<GLsizei>(pp_.BackBufferWidth),
-                 static_cast<GLsizei>(pp_.BackBufferHeight));
+  gl->glViewport(0, 0, static_cast<GLsizei>(TargetWidth()), static_cast<GLsizei>(TargetHeight()));
   gl->glDepthRange(0.0, 1.0);
   if (clip) {
     gl->glEnable(GL_SCISSOR_TEST);

@@ -19,6 +19,7 @@
 #include "platform/render/d3d9.h"
 #include "platform/render/gl/glcore.h"
 #include "platform/render/gl/glfixedfunction.h"
+#include "platform/render/gl/glsurface9.h"
 
 class GLStateBlock9;
 
@@ -75,6 +76,10 @@ class GLDevice9 final : public IDirect3DDevice9 {
   HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                         IDirect3DSurface9** ppBackBuffer) override;
   HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
+  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+  HRESULT StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                      IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                      D3DTEXTUREFILTERTYPE Filter) override;
   HRESULT SetCursorProperties(UINT XHotSpot, UINT YHotSpot,
                               IDirect3DSurface9* pCursorBitmap) override;
   void SetCursorPosition(int X, int Y, DWORD Flags) override;
@@ -90,6 +95,10 @@ class GLDevice9 final : public IDirect3DDevice9 {
   HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                       IDirect3DSurface9** ppSurface,
                                       HANDLE* pSharedHandle) override;
+  HRESULT CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                             D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+                             BOOL Lockable, IDirect3DSurface9** ppSurface,
+                             HANDLE* pSharedHandle) override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -186,6 +195,12 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void BindTexture0(GLuint id);
   void ApplySampler0();
   void ResolveInto(GLuint targetFbo);
+  // Where drawing goes now: the render target's framebuffer, else the back buffer's.
+  GLuint DrawFramebuffer() const;
+  UINT TargetWidth() const { return renderTarget_ ? renderTarget_->Width() : pp_.BackBufferWidth; }
+  UINT TargetHeight() const {
+    return renderTarget_ ? renderTarget_->Height() : pp_.BackBufferHeight;
+  }
   void SyncChildWindow();
 
   Ref<IDirect3D9> d3d_;
@@ -200,6 +215,8 @@ class GLDevice9 final : public IDirect3DDevice9 {
   bool inScene_ = false;
   bool lost_ = false;
   Ref<GLStateBlock9> recording_;
+  // The render target SetRenderTarget chose; null: the back buffer.
+  Ref<GLSurface9> renderTarget_;
   std::unique_ptr<GLFixedFunction> ff_;
 
   // The back buffer: fbo_ with colour and depth; with multisampling drawing goes to msFbo_

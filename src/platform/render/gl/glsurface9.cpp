@@ -8,6 +8,12 @@ GLSurface9::GLSurface9(const Ref<GLCore>& core, Kind kind) : core_(core), kind_(
 
 GLSurface9::~GLSurface9() {
   if (kind_ != Kind::kTextureLevel && desc_.Pool == D3DPOOL_DEFAULT) --core_->defaultPoolObjects;
+  if (kind_ == Kind::kRenderTarget && core_->MakeCurrent()) {
+    auto* gl = core_->gl();
+    if (fbo_) gl->glDeleteFramebuffers(1, &fbo_);
+    for (GLuint* rb : {&colorRb_, &depthRb_})
+      if (*rb) gl->glDeleteRenderbuffers(1, rb);
+  }
 }
 
 GLSurface9* GLSurface9::Offscreen(const Ref<GLCore>& core, UINT width, UINT height,
@@ -39,6 +45,46 @@ GLSurface9* GLSurface9::BackBuffer(const Ref<GLCore>& core, const D3DSURFACE_DES
   // Held swap-chain surfaces keep Reset from proceeding, as on Direct3D.
   s->desc_.Pool = D3DPOOL_DEFAULT;
   ++core->defaultPoolObjects;
+  return s;
+}
+
+GLSurface9* GLSurface9::RenderTarget(const Ref<GLCore>& core, UINT width, UINT height,
+                                     D3DFORMAT format, GLenum colorFormat, GLenum depthFormat) {
+  if (width == 0 || height == 0 || !colorFormat || !core->MakeCurrent()) return nullptr;
+  auto* s = new GLSurface9(core, Kind::kRenderTarget);
+  s->desc_.Format = format;
+  s->desc_.Type = D3DRTYPE_SURFACE;
+  s->desc_.Usage = D3DUSAGE_RENDERTARGET;
+  s->desc_.Pool = D3DPOOL_DEFAULT;
+  s->desc_.MultiSampleType = D3DMULTISAMPLE_NONE;
+  s->desc_.MultiSampleQuality = 0;
+  s->desc_.Width = width;
+  s->desc_.Height = height;
+  ++core->defaultPoolObjects;
+  auto* gl = core->gl();
+  const auto w = static_cast<GLsizei>(width), h = static_cast<GLsizei>(height);
+  gl->glGenFramebuffers(1, &s->fbo_);
+  gl->glBindFramebuffer(GL_FRAMEBUFFER, s->fbo_);
+  gl->glGenRenderbuffers(1, &s->colorRb_);
+  gl->glBindRenderbuffer(GL_RENDERBUFFER, s->colorRb_);
+  gl->glRenderbufferStorage(GL_RENDERBUFFER, colorFormat, w, h);
+  gl->glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s->colorRb_);
+  // Direct3D lends the device's depth buffer to a smaller target; GL cannot attach a buffer
+  // of another size, so the target has one of its own that Clear and the depth test use alike.
+  if (depthFormat) {
+    gl->glGenRenderbuffers(1, &s->depthRb_);
+    gl->glBindRenderbuffer(GL_RENDERBUFFER, s->depthRb_);
+    gl->glRenderbufferStorage(GL_RENDERBUFFER, depthFormat, w, h);
+    gl->glFramebufferRenderbuffer(
+        GL_FRAMEBUFFER,
+        depthFormat == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+        GL_RENDERBUFFER, s->depthRb_);
+  }
+  const bool complete = gl->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (gl->glGetError() != GL_NO_ERROR || !complete) {
+    Ref<GLSurface9> drop(s);
+    return nullptr;
+  }
   return s;
 }
 

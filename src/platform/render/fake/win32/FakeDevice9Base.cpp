@@ -56,13 +56,6 @@ HRESULT STDMETHODCALLTYPE FakeDevice9Base::CreateCubeTexture(UINT, UINT, DWORD, 
   return Refused(ppCubeTexture);
 }
 
-HRESULT STDMETHODCALLTYPE FakeDevice9Base::CreateRenderTarget(UINT, UINT, D3DFORMAT,
-                                                              D3DMULTISAMPLE_TYPE, DWORD, BOOL,
-                                                              IDirect3DSurface9** ppSurface,
-                                                              HANDLE*) {
-  return Refused(ppSurface);
-}
-
 HRESULT STDMETHODCALLTYPE FakeDevice9Base::CreateDepthStencilSurface(UINT, UINT, D3DFORMAT,
                                                                      D3DMULTISAMPLE_TYPE, DWORD,
                                                                      BOOL,
@@ -90,17 +83,7 @@ HRESULT STDMETHODCALLTYPE FakeDevice9Base::GetFrontBufferData(UINT, IDirect3DSur
   return D3DERR_INVALIDCALL;
 }
 
-HRESULT STDMETHODCALLTYPE FakeDevice9Base::StretchRect(IDirect3DSurface9*, const RECT*,
-                                                       IDirect3DSurface9*, const RECT*,
-                                                       D3DTEXTUREFILTERTYPE) {
-  return D3DERR_INVALIDCALL;
-}
-
 HRESULT STDMETHODCALLTYPE FakeDevice9Base::ColorFill(IDirect3DSurface9*, const RECT*, D3DCOLOR) {
-  return D3DERR_INVALIDCALL;
-}
-
-HRESULT STDMETHODCALLTYPE FakeDevice9Base::SetRenderTarget(DWORD, IDirect3DSurface9*) {
   return D3DERR_INVALIDCALL;
 }
 
