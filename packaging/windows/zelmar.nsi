@@ -14,9 +14,12 @@
   !error "run through scripts/package-windows (SCR, MEDIA, LICENSE, VERSION and OUTFILE are needed)"
 !endif
 
-; A 64-bit installer for a 64-bit program: $SYSDIR is then the real System32 and the registry
-; the 64-bit view that zelmar.scr reads, with no redirection to undo.
-Target amd64-unicode
+; A 32-bit installer, so that on 32-bit Windows it runs and says plainly that Zelmar needs
+; 64-bit Windows (a 64-bit installer would only get the system's own "can't run on your PC").
+; On 64-bit Windows it turns off the file-system redirection of 32-bit programs in every thread
+; that touches $SYSDIR, and reads and writes the registry's 64-bit view, so that the 64-bit
+; saver goes into the real System32 and its settings where it reads them.
+Target x86-unicode
 SetCompressor /SOLID lzma
 
 ; With SIGN (a program that signs the file it is given in place), the uninstaller is signed
@@ -28,6 +31,7 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelmar"
 !define SETTINGS_KEY "SOFTWARE\Zelmar"
@@ -69,12 +73,22 @@ saver, Windows goes back to none."
 
 !insertmacro MUI_LANGUAGE "English"
 
-Function .onInit
+!macro RequireWindows64
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "Zelmar needs a 64-bit edition of Windows, and this Windows is \
+32-bit. Nothing was changed." /SD IDOK
+    Abort
+  ${EndIf}
+  ${DisableX64FSRedirection}
   SetRegView 64
+!macroend
+
+Function .onInit
+  !insertmacro RequireWindows64
 FunctionEnd
 
 Function un.onInit
-  SetRegView 64
+  !insertmacro RequireWindows64
 FunctionEnd
 
 ; Running copies hold zelmar.scr open: end them (a preview is enough to block a replace).
@@ -94,12 +108,16 @@ FunctionEnd
 !macroend
 
 Function UseAsScreenSaverAndShow
+  ; The finish page runs on the interface's thread, which has its own redirection.
+  ${DisableX64FSRedirection}
   !insertmacro UseAsScreenSaver
   ; The settings page, opened on Zelmar, so the user sees what was chosen.
   Exec '"$SYSDIR\rundll32.exe" desk.cpl,InstallScreenSaver $SYSDIR\zelmar.scr'
 FunctionEnd
 
 Section "Zelmar"
+  ; Sections run on a thread of their own, with the redirection on again.
+  ${DisableX64FSRedirection}
   SetOutPath "$INSTDIR"
   File /r "${MEDIA}\textures"
   File /r "${MEDIA}\tabletextures"
@@ -158,6 +176,7 @@ Section "Zelmar"
 SectionEnd
 
 Section "Uninstall"
+  ${DisableX64FSRedirection}
   !insertmacro EndRunningSavers
   StrCpy $1 0
   ${Do}
