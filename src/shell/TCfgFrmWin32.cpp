@@ -17,6 +17,7 @@ constexpr int kClientWidth = 545;
 constexpr int kClientHeight = 422;
 constexpr COLORREF kCream = 0x00F0FBFF;
 constexpr const char* kClassName = "ZelmarCfgFrm";
+constexpr UINT kWmDpiChanged = 0x02E0;  // WM_DPICHANGED, which older headers lack
 constexpr const char* kMessageCaption = "Zelmar";
 constexpr const char* kPictureResource = "DIALOG_PICTURE";
 
@@ -157,10 +158,7 @@ TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : Syst
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   cream_ = CreateSolidBrush(kCream);
-  // MS Sans Serif is a bitmap font of a few sizes: at another DPI its TrueType successor, which
-  // Windows itself puts in its place, scales with the layout.
-  font_ = DialogFont(dpi_ == 96 ? "MS Sans Serif" : "Microsoft Sans Serif", -Scaled(11));
-  titleFont_ = DialogFont("Arial Black", -Scaled(21));
+  MakeFonts();
   picture_ = LoadDialogPicture();
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -184,16 +182,54 @@ TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : Syst
                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                           instance, this);
   if (!hwnd_) return;
+  FitClientArea();
+  CreateControls();
+  FormCreate();
+}
+
+void TCfgFrm::FitClientArea() {
   // The frame's metrics follow the system's DPI, which need not be the dialog's: the client
   // area is made exactly the layout's.
   RECT window{}, client{};
   GetWindowRect(hwnd_, &window);
   GetClientRect(hwnd_, &client);
-  SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + clientWidth - client.right,
-               window.bottom - window.top + clientHeight - client.bottom,
+  SetWindowPos(hwnd_, nullptr, 0, 0,
+               window.right - window.left + Scaled(kClientWidth) - client.right,
+               window.bottom - window.top + Scaled(kClientHeight) - client.bottom,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  CreateControls();
-  FormCreate();
+}
+
+void TCfgFrm::MakeFonts() {
+  for (HFONT font : {font_, titleFont_})
+    if (font) DeleteObject(font);
+  // MS Sans Serif is a bitmap font of a few sizes: at another DPI its TrueType successor, which
+  // Windows itself puts in its place, scales with the layout.
+  font_ = DialogFont(dpi_ == 96 ? "MS Sans Serif" : "Microsoft Sans Serif", -Scaled(11));
+  titleFont_ = DialogFont("Arial Black", -Scaled(21));
+}
+
+void TCfgFrm::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_ || !hwnd_) return;
+  dpi_ = dpi;
+  MakeFonts();
+  for (const TPlaced& p : placed_) {
+    const HFONT font = p.Window == Label1 ? titleFont_ : font_;
+    SendMessageA(p.Window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    int w = Scaled(p.Width), h = Scaled(p.Height);
+    if (p.Width == 0) {
+      char text[128] = {};
+      GetWindowTextA(p.Window, text, sizeof text);
+      const SIZE size = TextSize(font, text);
+      w = size.cx;
+      h = size.cy;
+    }
+    SetWindowPos(p.Window, nullptr, Scaled(p.X), Scaled(p.Y), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (HWND combo : {TextureQual, selectplan, ObjQual, zelmarType})
+    SetClosedHeight(combo, Scaled(21));
+  for (HWND bar : {planSpd, moveSpd})
+    SendMessageA(bar, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scaled(15)), 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 TCfgFrm::~TCfgFrm() {
@@ -223,7 +259,9 @@ void TCfgFrm::CreateControls() {
   };
   auto make = [&](const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
                   int h) {
-    return makeAt(cls, text, style, id, Scaled(x), Scaled(y), Scaled(w), Scaled(h));
+    HWND child = makeAt(cls, text, style, id, Scaled(x), Scaled(y), Scaled(w), Scaled(h));
+    placed_.push_back({child, x, y, w, h});
+    return child;
   };
   const DWORD visible = WS_VISIBLE;
   const DWORD tab = WS_VISIBLE | WS_TABSTOP;
@@ -259,8 +297,10 @@ void TCfgFrm::CreateControls() {
   auto label = [&](const char* text, int x, int y, int w = 0, int h = 0) {
     if (w == 0) {  // sized to its text
       const SIZE size = TextSize(font_, text);
-      return makeAt(WC_STATICA, text, visible | SS_LEFT | SS_NOPREFIX, idLabel, Scaled(x),
-                    Scaled(y), size.cx, size.cy);
+      HWND child = makeAt(WC_STATICA, text, visible | SS_LEFT | SS_NOPREFIX, idLabel, Scaled(x),
+                          Scaled(y), size.cx, size.cy);
+      placed_.push_back({child, x, y, 0, 0});
+      return child;
     }
     return make(WC_STATICA, text, visible | SS_LEFT | SS_NOPREFIX, idLabel, x, y, w, h);
   };
@@ -548,6 +588,17 @@ LRESULT CALLBACK TCfgFrm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
           reinterpret_cast<HWND>(lParam) == self->moveSpd)
         self->EnableApply();
       return 0;
+    case kWmDpiChanged: {
+      // Moved to a monitor of another DPI: laid out again at it, in the place Windows suggests
+      // (which keeps the dialog under the pointer), the client area the layout's.
+      self->SetDpi(LOWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (suggested)
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      self->FitClientArea();
+      return 0;
+    }
     case WM_CLOSE:
       self->cancelBtnClick();
       return 0;

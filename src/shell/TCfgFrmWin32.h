@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/window/winuser.h"
 #include "shell/CfgSettings.h"
@@ -70,6 +71,11 @@ class TCfgFrm {
 
  private:
   void CreateControls();
+  // Lays the dialog out again at dpi (a move to a monitor of another DPI): fonts, every
+  // control's place and size, and the client area, as a dialog opened at that DPI has them.
+  void SetDpi(int dpi);
+  void MakeFonts();
+  void FitClientArea();
   void ApplyPreset(const TCfgPreset& preset);
   TCfgSettings Values() const;
   void ShowValues(const TCfgSettings& values);
@@ -87,6 +93,13 @@ class TCfgFrm {
   HBRUSH cream_ = nullptr;
   HBITMAP picture_ = nullptr;
   std::string loadProblem_;
+  // Each control's place in the layout table (pixels at 96 DPI); a width of 0 sizes it to its
+  // text in the dialog's font.
+  struct TPlaced {
+    HWND Window;
+    int X, Y, Width, Height;
+  };
+  std::vector<TPlaced> placed_;
 };
 
 // The dialog's picture from the program's resources (an RCDATA JPEG named DIALOG_PICTURE),

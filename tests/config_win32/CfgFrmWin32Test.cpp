@@ -232,6 +232,58 @@ TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, CfgFrmWin32Layout, ::testing::Values(96, 144));
 
+// Moved to a monitor of another DPI, the dialog lays itself out as one opened there: every
+// control's place and size, the client area and the fonts; and back again.
+TEST_F(CfgFrmWin32, ADpiChangeLaysTheDialogOutAsOneOpenedAtThatDpi) {
+  const auto layout = [](const TCfgFrm& d) {
+    std::vector<RECT> rects;
+    RECT client{};
+    GetClientRect(d.Handle(), &client);
+    rects.push_back(client);
+    for (HWND child = GetWindow(d.Handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT r{};
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, d.Handle(), reinterpret_cast<POINT*>(&r), 2);
+      rects.push_back(r);
+    }
+    return rects;
+  };
+  const auto same = [](const std::vector<RECT>& a, const std::vector<RECT>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (!EqualRect(&a[i], &b[i])) return false;
+    return true;
+  };
+  std::vector<RECT> at144;
+  {
+    TCfgFrm wide(nullptr, 144);
+    at144 = layout(wide);
+  }
+  const std::vector<RECT> at96 = layout(OpenDialog(96));
+  ASSERT_FALSE(same(at96, at144));
+
+  TCfgFrm& d = *dialog;
+  RECT window{};
+  GetWindowRect(d.Handle(), &window);
+  RECT suggested{window.left + 10, window.top + 20, window.left + 10 + 900, window.top + 20 + 700};
+  SendMessageA(d.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  EXPECT_EQ(d.Dpi(), 144);
+  EXPECT_TRUE(same(layout(d), at144));
+  GetWindowRect(d.Handle(), &window);
+  EXPECT_EQ(window.left, suggested.left);
+  EXPECT_EQ(window.top, suggested.top);
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(d.Label4, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(11, 144, 96));
+
+  SendMessageA(d.Handle(), 0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  EXPECT_TRUE(same(layout(d), at96));
+}
+
 TEST_F(CfgFrmWin32, OpensWithTheUsersValuesOverTheMachinesAndCancelKeepsTheRegistry) {
   Store(HKEY_LOCAL_MACHINE, kMachineKey, kMachine);
   Store(HKEY_CURRENT_USER, kUserKey, {{"Move_Speed", 2}, {"Corona", 1}});
