@@ -10,6 +10,8 @@
 
 #include "platform/render/d3d9defaults.h"
 #include "platform/render/d3dx9.h"
+#include "platform/render/gl/FixedFunctionKey.h"
+#include "platform/render/gl/GLVertexLayout.h"
 #include "platform/render/gl/glbackend.h"
 #include "platform/render/gl/gldirect3d9.h"
 #include "platform/render/gl/glfont9.h"
@@ -732,7 +734,7 @@ HRESULT GLDevice9::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     return D3DERR_INVALIDCALL;
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
   auto* gl = core_->gl();
-  if (!shadow_.known) PrepareDraw(0, 0, 0, 0);
+  if (!shadow_.known) PrepareFramebuffer();
   GLbitfield bits = 0;
   if (Flags & D3DCLEAR_TARGET) {
     float c[4];
@@ -1272,147 +1274,66 @@ void GLDevice9::UploadUniforms(FFProgram* p) {
   }
 }
 
-HRESULT GLDevice9::PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride) {
+void GLDevice9::ApplyContextSetup() {
   auto* gl = core_->gl();
-  if (!shadow_.known) {
-    gl->glBindFramebuffer(GL_FRAMEBUFFER, DrawFramebuffer());
-    gl->glBindVertexArray(vao_);
-    gl->glBindSampler(0, sampler_);
-    gl->glFrontFace(GL_CCW);
-    gl->glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading uses the first vertex
-    gl->glDisable(GL_SCISSOR_TEST);
-    gl->glDisable(GL_STENCIL_TEST);
-    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gl->glBindFramebuffer(GL_FRAMEBUFFER, DrawFramebuffer());
+  gl->glBindVertexArray(vao_);
+  gl->glBindSampler(0, sampler_);
+  gl->glFrontFace(GL_CCW);
+  gl->glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading uses the first vertex
+  gl->glDisable(GL_SCISSOR_TEST);
+  gl->glDisable(GL_STENCIL_TEST);
+  gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+void GLDevice9::PrepareFramebuffer() {
+  if (!shadow_.known) ApplyContextSetup();
+  ApplyFixedState(false);
+  shadow_.known = true;
+  shadow_.texture0 = 0xFFFFFFFF;
+  shadow_.program = 0xFFFFFFFF;
+  shadow_.vbo = 0xFFFFFFFF;
+  shadow_.ebo = 0xFFFFFFFF;
+}
+
+void GLDevice9::BindVertexLayout(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride) {
+  if (shadow_.known && vbo == shadow_.vbo && fvf == shadow_.fvf && stride == shadow_.stride &&
+      streamOffset == shadow_.offset)
+    return;
+  auto* gl = core_->gl();
+  auto* functions = core_->context()->functions();
+  gl->glBindBuffer(GL_ARRAY_BUFFER, vbo);
+  for (const GLVertexAttribute& a : VertexLayoutOf(fvf).attributes) {
+    if (a.enabled) {
+      gl->glEnableVertexAttribArray(a.location);
+      gl->glVertexAttribPointer(
+          a.location, a.size, a.type, a.normalized, static_cast<GLsizei>(stride),
+          reinterpret_cast<const void*>(static_cast<std::uintptr_t>(streamOffset + a.offset)));
+    } else {
+      gl->glDisableVertexAttribArray(a.location);
+      if (a.hasConstant)
+        functions->glVertexAttrib4f(a.location, a.constant[0], a.constant[1], a.constant[2],
+                                    a.constant[3]);
+    }
   }
-  if (vbo == 0) {  // Clear only wants the framebuffer bound
-    ApplyFixedState(false);
-    shadow_.known = true;
-    shadow_.texture0 = 0xFFFFFFFF;
-    shadow_.program = 0xFFFFFFFF;
-    shadow_.vbo = 0xFFFFFFFF;
-    shadow_.ebo = 0xFFFFFFFF;
-    return D3D_OK;
-  }
-  const DWORD* rs = state_.rs;
-  const bool pre = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
-  const bool hasDiffuse = (fvf & D3DFVF_DIFFUSE) != 0, hasSpecular = (fvf & D3DFVF_SPECULAR) != 0;
+  shadow_.vbo = vbo, shadow_.fvf = fvf, shadow_.stride = stride, shadow_.offset = streamOffset;
+}
+
+HRESULT GLDevice9::PrepareDraw(GLuint vbo, UINT streamOffset, UINT stride) {
+  if (!shadow_.known) ApplyContextSetup();
   auto* texture = dynamic_cast<GLTexture9*>(state_.textures[0].Get());
-
-  FFKey key{};
-  key.pretransformed = pre;
-  key.hasNormal = !pre && (fvf & D3DFVF_NORMAL);
-  key.hasDiffuse = hasDiffuse;
-  key.hasSpecular = hasSpecular;
-  key.hasTexCoord = ((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT) >= 1;
-  key.lighting = !pre && rs[D3DRS_LIGHTING];
-  key.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
-  if (key.lighting) {
-    int n = 0;
-    for (const auto& [index, slot] : state_.lights) n += slot.enabled;
-    key.lightCount = static_cast<std::uint8_t>(std::min(n, 8));
-    key.localViewer = rs[D3DRS_LOCALVIEWER] != FALSE;
-    key.normalize = rs[D3DRS_NORMALIZENORMALS] != FALSE;
-    // A material source takes a vertex colour only when colour vertex is on and the vertex
-    // has that colour; otherwise the material's own.
-    auto resolve = [&](DWORD src) -> std::uint8_t {
-      if (!rs[D3DRS_COLORVERTEX]) return D3DMCS_MATERIAL;
-      if (src == D3DMCS_COLOR1 && hasDiffuse) return D3DMCS_COLOR1;
-      if (src == D3DMCS_COLOR2 && hasSpecular) return D3DMCS_COLOR2;
-      return D3DMCS_MATERIAL;
-    };
-    key.diffuseSource = resolve(rs[D3DRS_DIFFUSEMATERIALSOURCE]);
-    key.ambientSource = resolve(rs[D3DRS_AMBIENTMATERIALSOURCE]);
-    key.specularSource = resolve(rs[D3DRS_SPECULARMATERIALSOURCE]);
-    key.emissiveSource = resolve(rs[D3DRS_EMISSIVEMATERIALSOURCE]);
-  }
-  const DWORD* t0 = state_.tss[0];
-  key.colorOp = static_cast<std::uint8_t>(t0[D3DTSS_COLOROP]);
-  key.colorArg1 = static_cast<std::uint8_t>(t0[D3DTSS_COLORARG1]);
-  key.colorArg2 = static_cast<std::uint8_t>(t0[D3DTSS_COLORARG2]);
-  key.alphaOp = static_cast<std::uint8_t>(t0[D3DTSS_ALPHAOP]);
-  key.alphaArg1 = static_cast<std::uint8_t>(t0[D3DTSS_ALPHAARG1]);
-  key.alphaArg2 = static_cast<std::uint8_t>(t0[D3DTSS_ALPHAARG2]);
-  key.textured = texture != nullptr && key.hasTexCoord;
-  if (!key.textured) {
-    // Nothing bound draws untextured: an operation that would read the texture passes the
-    // diffuse colour (and alpha) through instead.
-    auto readsTexture = [](std::uint8_t op, std::uint8_t a1, std::uint8_t a2) {
-      const bool t1 = (a1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE,
-                 t2 = (a2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-      if (op == D3DTOP_DISABLE) return false;
-      if (op == D3DTOP_SELECTARG1) return t1;
-      if (op == D3DTOP_SELECTARG2) return t2;
-      return t1 || t2 || op == D3DTOP_BLENDTEXTUREALPHA;
-    };
-    if (readsTexture(key.colorOp, key.colorArg1, key.colorArg2))
-      key.colorOp = D3DTOP_SELECTARG1, key.colorArg1 = D3DTA_DIFFUSE;
-    if (readsTexture(key.alphaOp, key.alphaArg1, key.alphaArg2))
-      key.alphaOp = D3DTOP_SELECTARG1, key.alphaArg1 = D3DTA_DIFFUSE;
-  }
-  key.alphaFunc = rs[D3DRS_ALPHATESTENABLE] ? static_cast<std::uint8_t>(rs[D3DRS_ALPHAFUNC]) : 0;
-  key.flatShade = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-
+  const FFKey key = FixedFunctionKey(state_, texture != nullptr);
   FFProgram* program = ff_->Program(key);
   if (!program) return D3DERR_DRIVERINTERNALERROR;
   if (!shadow_.known || shadow_.program != program->id) {
-    gl->glUseProgram(program->id);
+    core_->gl()->glUseProgram(program->id);
     shadow_.program = program->id;
   }
   UploadUniforms(program);
-  ApplyFixedState(pre);
+  ApplyFixedState(key.pretransformed);
   BindTexture0(key.textured ? texture->Id() : 0);
   ApplySampler0();
-
-  if (!shadow_.known || vbo != shadow_.vbo || fvf != shadow_.fvf || stride != shadow_.stride ||
-      streamOffset != shadow_.offset) {
-    gl->glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    auto at = [&](UINT offset) {
-      return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset));
-    };
-    const auto s = static_cast<GLsizei>(stride);
-    UINT offset = streamOffset;
-    gl->glEnableVertexAttribArray(kAttrPosition);
-    if (pre) {
-      gl->glVertexAttribPointer(kAttrPosition, 4, GL_FLOAT, GL_FALSE, s, at(offset));
-      offset += 16;
-    } else {
-      gl->glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, s, at(offset));
-      offset += D3DXGetFVFVertexSize(fvf & D3DFVF_POSITION_MASK);
-    }
-    if (fvf & D3DFVF_NORMAL) {
-      gl->glEnableVertexAttribArray(kAttrNormal);
-      gl->glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, s, at(offset));
-      offset += 12;
-    } else {
-      gl->glDisableVertexAttribArray(kAttrNormal);
-      core_->context()->functions()->glVertexAttrib3f(kAttrNormal, 0, 0, 0);
-    }
-    if (fvf & D3DFVF_PSIZE) offset += 4;
-    // Vertex colours are ARGB words, in memory the bytes B, G, R, A: GL's BGRA layout.
-    if (hasDiffuse) {
-      gl->glEnableVertexAttribArray(kAttrDiffuse);
-      gl->glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, at(offset));
-      offset += 4;
-    } else {
-      gl->glDisableVertexAttribArray(kAttrDiffuse);
-      core_->context()->functions()->glVertexAttrib4f(kAttrDiffuse, 1, 1, 1, 1);
-    }
-    if (hasSpecular) {
-      gl->glEnableVertexAttribArray(kAttrSpecular);
-      gl->glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, at(offset));
-      offset += 4;
-    } else {
-      gl->glDisableVertexAttribArray(kAttrSpecular);
-      core_->context()->functions()->glVertexAttrib4f(kAttrSpecular, 0, 0, 0, 0);
-    }
-    if (key.hasTexCoord) {
-      gl->glEnableVertexAttribArray(kAttrTexCoord);
-      gl->glVertexAttribPointer(kAttrTexCoord, 2, GL_FLOAT, GL_FALSE, s, at(offset));
-    } else {
-      gl->glDisableVertexAttribArray(kAttrTexCoord);
-    }
-    shadow_.vbo = vbo, shadow_.fvf = fvf, shadow_.stride = stride, shadow_.offset = streamOffset;
-  }
+  BindVertexLayout(state_.fvf, vbo, streamOffset, stride);
   shadow_.known = true;
   return D3D_OK;
 }
@@ -1436,7 +1357,7 @@ HRESULT GLDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
       D3DXGetFVFVertexSize(fvf);
   if (end > vb->Buffer().Length()) return D3DERR_INVALIDCALL;
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
-  if (HRESULT hr = PrepareDraw(fvf, vb->Buffer().Id(), state_.stream.offset, state_.stream.stride);
+  if (HRESULT hr = PrepareDraw(vb->Buffer().Id(), state_.stream.offset, state_.stream.stride);
       FAILED(hr))
     return hr;
   core_->gl()->glDrawArrays(mode, static_cast<GLint>(StartVertex), static_cast<GLsizei>(count));
@@ -1471,7 +1392,7 @@ HRESULT GLDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Base
   if (!fits(ib->WholeMaxIndex()) && !fits(ib->MaxIndex(StartIndex, count)))
     return D3DERR_INVALIDCALL;
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
-  if (HRESULT hr = PrepareDraw(fvf, vb->Buffer().Id(), state_.stream.offset, state_.stream.stride);
+  if (HRESULT hr = PrepareDraw(vb->Buffer().Id(), state_.stream.offset, state_.stream.stride);
       FAILED(hr))
     return hr;
   auto* gl = core_->gl();
@@ -1507,7 +1428,7 @@ HRESULT GLDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primitiv
   gl->glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(count) * VertexStreamZeroStride,
                    pVertexStreamZeroData, GL_STREAM_DRAW);
   shadow_.vbo = 0xFFFFFFFF;  // same buffer name, new contents: re-point the attributes
-  if (HRESULT hr = PrepareDraw(fvf, upBuffer_, 0, VertexStreamZeroStride); FAILED(hr)) return hr;
+  if (HRESULT hr = PrepareDraw(upBuffer_, 0, VertexStreamZeroStride); FAILED(hr)) return hr;
   gl->glDrawArrays(mode, 0, static_cast<GLsizei>(count));
   return D3D_OK;
 }
@@ -1518,7 +1439,7 @@ void GLDevice9::DrawOverlay(GLuint texture, bool linear,
                             const std::vector<GLOverlayVertex>& vertices, const RECT* clip) {
   if (vertices.empty() || !Drawable() || !core_->MakeCurrent()) return;
   auto* gl = core_->gl();
-  if (!shadow_.known) PrepareDraw(0, 0, 0, 0);
+  if (!shadow_.known) PrepareFramebuffer();
   gl->glUseProgram(overlayProgram_);
   gl->glUniform2f(overlaySize_, static_cast<float>(TargetWidth()),
                   static_cast<float>(TargetHeight()));

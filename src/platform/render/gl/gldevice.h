@@ -189,8 +189,17 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void ReleaseSurfaces();
   void ResetState();
   bool Drawable() const;
-  HRESULT PrepareDraw(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride);
+  // What the backend keeps constant in the context (framebuffer, vertex array, sampler,
+  // winding, provoking vertex), set again whenever the state cache is forgotten.
+  void ApplyContextSetup();
+  // Before a draw: the program for the state's fixed-function key, its uniforms, the fixed
+  // state, stage 0's texture and sampler, and the vertex layout of the state's FVF over vbo.
+  HRESULT PrepareDraw(GLuint vbo, UINT streamOffset, UINT stride);
+  // Before drawing that is not a Direct3D draw (Clear, the overlay): the framebuffer and the
+  // fixed state; program, texture and buffers are left for the next draw to bind.
+  void PrepareFramebuffer();
   void ApplyFixedState(bool pretransformed);
+  void BindVertexLayout(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride);
   void UploadUniforms(FFProgram* p);
   void BindTexture0(GLuint id);
   void ApplySampler0();
