@@ -30,7 +30,9 @@ Scene* MakeScene(int segments) {
   s->Window->show();
   while (!s->Window->isExposed()) QGuiApplication::processEvents(QEventLoop::WaitForMoreEvents);
   UseGLDirect3DBackend();
-  s->DX.D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  Ref<IDirect3D9> d3d;
+  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  s->DX.SetD3D(d3d);
   D3DPRESENT_PARAMETERS pp;
   pp.BackBufferWidth = 640;
   pp.BackBufferHeight = 480;
@@ -41,13 +43,15 @@ Scene* MakeScene(int segments) {
   pp.EnableAutoDepthStencil = TRUE;
   pp.AutoDepthStencilFormat = D3DFMT_D24S8;
   pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  if (!s->DX.D3D ||
-      FAILED(s->DX.D3D->CreateDevice(0, D3DDEVTYPE_REF, static_cast<HWND>(s->Window->winId()),
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &s->DX.Device))) {
+  Ref<IDirect3DDevice9> device;
+  D3DCAPS9 caps{};
+  if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_REF, static_cast<HWND>(s->Window->winId()),
+                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
     std::fprintf(stderr, "bench: no GL device\n");
     std::exit(1);
   }
-  s->DX.Started = true;
+  device->GetDeviceCaps(&caps);
+  s->DX.AttachDevice(device, pp, caps);
   s->Pool.SetDX(&s->DX);
   s->Pool.PathTextures = ZELMAR_BENCH_MEDIA;
   s->Texture = s->Pool.WTextures().AddTexture("jupiter.jpg");
@@ -71,7 +75,7 @@ Scene* MakeScene(int segments) {
 void BM_Frame(benchmark::State& state) {
   const int bodies = static_cast<int>(state.range(0));
   std::unique_ptr<Scene> s(MakeScene(static_cast<int>(state.range(1))));
-  IDirect3DDevice9* d = s->DX.Device.Get();
+  IDirect3DDevice9* d = s->DX.Device();
   D3DXMATRIX projection, view;
   D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 4, 640.0f / 480.0f, 0.5f, 200.0f);
   const D3DXVECTOR3 eye(0, 0, -30), at(0, 0, 0), up(0, 1, 0);

@@ -39,11 +39,10 @@ void TW9DirectX::SetIdleHandler(bool On) {
 
 TW9DirectX::TW9DirectX(TComponent* AOwner, std::shared_ptr<TWTimeSource> TimeSource)
     : TComponent(AOwner),
-      PauseCount(1),  // paused until Start
+      FClock(TimeSource ? std::move(TimeSource) : std::make_shared<TWSteadyTimeSource>()),
       Fd3dEnumeration(std::make_unique<TD3DEnumeration>()),
       FWCursor(std::make_unique<TWCursor>(this)),
-      Fd3dSettings(std::make_unique<TD3DSettings>()),
-      FTimeSource(TimeSource ? std::move(TimeSource) : std::make_shared<TWSteadyTimeSource>()) {
+      Fd3dSettings(std::make_unique<TD3DSettings>()) {
   FIdleNode = new TIdleNode{this, false, FIdleChain};
   FIdleChain = FIdleNode;
 }
@@ -142,7 +141,7 @@ void StoreChoice(TD3DConfig& Config, const TBestChoice& Best, bool UsesDepthBuff
 
 bool TW9DirectX::FindWindowedConfig(bool RequireHAL, bool RequireREF) {
   D3DDISPLAYMODE desktop{};
-  if (!D3D || FAILED(D3D->GetAdapterDisplayMode(0, &desktop))) return false;
+  if (!FD3D || FAILED(FD3D->GetAdapterDisplayMode(0, &desktop))) return false;
 
   TBestChoice best;
   // Returns as soon as a HAL combination renders in the desktop format itself.
@@ -176,7 +175,7 @@ bool TW9DirectX::FindWindowedConfig(bool RequireHAL, bool RequireREF) {
 }
 
 bool TW9DirectX::FindFullscreenConfig(bool RequireHAL, bool RequireREF) {
-  if (!D3D) return false;
+  if (!FD3D) return false;
 
   TBestChoice best;
   // Returns as soon as a HAL combination uses the desktop format for adapter and back buffer.
@@ -184,7 +183,7 @@ bool TW9DirectX::FindFullscreenConfig(bool RequireHAL, bool RequireREF) {
     for (const Td3dAdapterInfo& adapter : Fd3dEnumeration->AdapterInfos) {
       D3DDISPLAYMODE desktop{};
       // An adapter whose current mode cannot be read offers nothing to compare with.
-      if (FAILED(D3D->GetAdapterDisplayMode(adapter.AdapterOrdinal, &desktop))) continue;
+      if (FAILED(FD3D->GetAdapterDisplayMode(adapter.AdapterOrdinal, &desktop))) continue;
       for (const Td3dDeviceInfo& device : adapter.DeviceInfos) {
         if (!DeviceTypeAllowed(device.DeviceType, RequireHAL, RequireREF)) continue;
         for (const Td3dDeviceCombo& combo : device.DeviceCombos) {
@@ -228,8 +227,10 @@ bool TW9DirectX::FindFullscreenConfig(bool RequireHAL, bool RequireREF) {
 void TW9DirectX::BuildPresentParams() {
   const TD3DSettings& settings = *Fd3dSettings;
   const bool usesDepth = Fd3dEnumeration->AppUsesDepthBuffer;
-  D3DPRESENT_PARAMETERS& pp = PresentParams;
-  if (Windowed) {
+  D3DPRESENT_PARAMETERS& pp = FPresentParams;
+  // The settings' mode, which the device is about to take.
+  const bool windowed = settings.Windowed;
+  if (windowed) {
     pp.BackBufferWidth = static_cast<UINT>(OutputClient.right - OutputClient.left);
     pp.BackBufferHeight = static_cast<UINT>(OutputClient.bottom - OutputClient.top);
   } else {
@@ -242,32 +243,32 @@ void TW9DirectX::BuildPresentParams() {
   pp.MultiSampleQuality = settings.MultiSampleQuality();
   pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
   pp.hDeviceWindow = hDeviceWindow;
-  pp.Windowed = Windowed ? TRUE : FALSE;
+  pp.Windowed = windowed ? TRUE : FALSE;
   pp.EnableAutoDepthStencil = usesDepth ? TRUE : FALSE;
   if (usesDepth) pp.AutoDepthStencilFormat = settings.DepthStencilFormat();
   pp.Flags = usesDepth ? D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL : 0;
-  pp.FullScreen_RefreshRateInHz = Windowed ? 0 : settings.DisplayMode().RefreshRate;
+  pp.FullScreen_RefreshRateInHz = windowed ? 0 : settings.DisplayMode().RefreshRate;
   pp.PresentationInterval = settings.PresentInterval();
 }
 
 // --- Frame statistics --------------------------------------------------------------------
 
 void TW9DirectX::UpdateStats() {
-  ++FrameCount;
+  ++FFrameCount;
   const double now = Timer(tcGetAbsoluteTime);
-  if (now - LastStatsTime <= 1.0) return;
+  if (now - FLastStatsTime <= 1.0) return;
 
-  FPS = static_cast<float>(FrameCount / (now - LastStatsTime));
-  LastStatsTime = static_cast<float>(now);
-  FrameCount = 0;
+  FFPS = static_cast<float>(FFrameCount / (now - FLastStatsTime));
+  FLastStatsTime = static_cast<float>(now);
+  FFrameCount = 0;
 
   const TD3DSettings& settings = *Fd3dSettings;
   const D3DFORMAT modeFormat = settings.DisplayMode().Format;
   std::string colorText;
-  if (modeFormat == BackBufferDesc.Format) {
+  if (modeFormat == FBackBufferDesc.Format) {
     colorText = FormatName(modeFormat, false);
   } else {
-    colorText = "backbuf " + FormatName(BackBufferDesc.Format, false) + ", adapter " +
+    colorText = "backbuf " + FormatName(FBackBufferDesc.Format, false) + ", adapter " +
                 FormatName(modeFormat, false);
   }
   const std::string depthText =
@@ -281,125 +282,15 @@ void TW9DirectX::UpdateStats() {
   }
 
   char head[64];
-  std::snprintf(head, sizeof head, "%.02f fps (%dx%d), ", static_cast<double>(FPS),
-                static_cast<int>(BackBufferDesc.Width), static_cast<int>(BackBufferDesc.Height));
-  FrameStats = head + colorText + depthText + multiSampleText;
+  std::snprintf(head, sizeof head, "%.02f fps (%dx%d), ", static_cast<double>(FFPS),
+                static_cast<int>(FBackBufferDesc.Width), static_cast<int>(FBackBufferDesc.Height));
+  FFrameStats = head + colorText + depthText + multiSampleText;
 }
 
 // --- Frame clock -------------------------------------------------------------------------
 
 double TW9DirectX::Timer(TimerCommand Command) {
-  if (Command == tcInit) {
-    FClock = TFrameClock{};
-    std::int64_t frequency = 0;
-    if (FTimeSource->QueryPerformanceFrequency(&frequency) && frequency > 0) {
-      FClock.UsingQPF = true;
-      FClock.Frequency = frequency;
-    }
-    return 0.0;
-  }
-  return FClock.UsingQPF ? TimerWithCounter(Command) : TimerWithTicks(Command);
-}
-
-double TW9DirectX::TimerWithCounter(TimerCommand Command) {
-  TFrameClock& c = FClock;
-  std::int64_t now = 0;
-  // A stopped clock reads its stop time, except when starting again or asked the real time.
-  if (c.StopTime != 0 && Command != tcStart && Command != tcGetAbsoluteTime) {
-    now = c.StopTime;
-  } else {
-    FTimeSource->QueryPerformanceCounter(&now);
-  }
-  const auto seconds = [&](std::int64_t counts) {
-    return static_cast<double>(counts) / static_cast<double>(c.Frequency);
-  };
-
-  switch (Command) {
-    case tcReset:
-      c.BaseTime = now;
-      c.LastElapsedTime = now;
-      c.StopTime = 0;
-      c.Stopped = false;
-      return 0.0;
-    case tcStart:
-      if (c.Stopped) c.BaseTime += now - c.StopTime;
-      c.StopTime = 0;
-      c.LastElapsedTime = now;
-      c.Stopped = false;
-      return 0.0;
-    case tcStop:
-      c.StopTime = now;
-      c.LastElapsedTime = now;
-      c.Stopped = true;
-      return 0.0;
-    case tcAdvance:
-      c.StopTime += c.Frequency / 10;
-      return 0.0;
-    case tcGetAbsoluteTime:
-      return seconds(now);
-    case tcGetAppTime:
-      return seconds(now - c.BaseTime);
-    case tcGetElapsedTime: {
-      const double elapsed = seconds(now - c.LastElapsedTime);
-      c.LastElapsedTime = now;
-      return elapsed;
-    }
-    case tcInit:
-      break;
-  }
-  return 0.0;
-}
-
-void TW9DirectX::SkipAppTime(double Seconds) {
-  if (FClock.UsingQPF)
-    FClock.BaseTime += static_cast<std::int64_t>(Seconds * static_cast<double>(FClock.Frequency));
-  else
-    FClock.BaseSeconds += Seconds;
-}
-
-double TW9DirectX::TimerWithTicks(TimerCommand Command) {
-  TFrameClock& c = FClock;
-  double now = 0.0;
-  if (c.StopSeconds != 0.0 && Command != tcStart && Command != tcGetAbsoluteTime) {
-    now = c.StopSeconds;
-  } else {
-    now = FTimeSource->timeGetTime() * 0.001;
-  }
-
-  switch (Command) {
-    case tcReset:
-      c.BaseSeconds = now;
-      c.LastElapsedSeconds = now;
-      c.StopSeconds = 0.0;
-      c.Stopped = false;
-      return 0.0;
-    case tcStart:
-      if (c.Stopped) c.BaseSeconds += now - c.StopSeconds;
-      c.StopSeconds = 0.0;
-      c.LastElapsedSeconds = now;
-      c.Stopped = false;
-      return 0.0;
-    case tcStop:
-      c.StopSeconds = now;
-      c.LastElapsedSeconds = now;
-      c.Stopped = true;
-      return 0.0;
-    case tcAdvance:
-      c.StopSeconds += 0.1;
-      return 0.0;
-    case tcGetAbsoluteTime:
-      return now;
-    case tcGetAppTime:
-      return now - c.BaseSeconds;
-    case tcGetElapsedTime: {
-      const double elapsed = now - c.LastElapsedSeconds;
-      c.LastElapsedSeconds = now;
-      return elapsed;
-    }
-    case tcInit:
-      break;
-  }
-  return 0.0;
+  return FClock.Timer(Command);
 }
 
 // --- Loading and the owner ---------------------------------------------------------------
@@ -415,12 +306,12 @@ HWND TW9DirectX::OutputWindow() const {
 
 void TW9DirectX::Loaded() {
   TComponent::Loaded();
-  D3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!D3D) {
+  FD3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  if (!FD3D) {
     ShowError(D3DAPPERR_NODIRECT3D, ekFatal);
     return;
   }
-  Fd3dEnumeration->SetD3D(D3D);
+  Fd3dEnumeration->SetD3D(FD3D);
   Fd3dEnumeration->ConfirmDeviceCallback = [this](const D3DCAPS9& Caps, TVertexProcessingType Type,
                                                   D3DFORMAT AdapterFormat,
                                                   D3DFORMAT BackBufferFormat) {
@@ -429,7 +320,7 @@ void TW9DirectX::Loaded() {
   HRESULT hr = Fd3dEnumeration->Enumerate();
   if (SUCCEEDED(hr)) hr = ChooseInitialSettings();
   if (FAILED(hr)) {
-    D3D = nullptr;
+    FD3D = nullptr;
     ShowError(hr, ekFatal);
   }
 }
@@ -445,7 +336,7 @@ void TW9DirectX::SetOutputControl(TWinControl* Value) {
   if (FOutputControl) FOutputControl->RemoveFreeNotification(this);
   FOutputControl = Value;
   if (FOutputControl) FOutputControl->FreeNotification(this);
-  if (Started) {
+  if (FState.Started) {
     Stop();
     Start();
   }
@@ -454,12 +345,12 @@ void TW9DirectX::SetOutputControl(TWinControl* Value) {
 // --- Start and stop ----------------------------------------------------------------------
 
 HRESULT TW9DirectX::Start() {
-  if (Started) return S_OK;
+  if (FState.Started) return S_OK;
   hDeviceWindow = hFocusWindow = hHookedWindow = FormWindow();
   hOutputWindow = OutputWindow();
 
   HRESULT hr = D3DAPPERR_NODIRECT3D;
-  if (D3D) {
+  if (FD3D) {
     WindowStyle = GetWindowLongA(hDeviceWindow, GWL_STYLE);
     GetWindowRect(hDeviceWindow, &WindowBounds);
     GetClientRect(hDeviceWindow, &WindowClient);
@@ -471,26 +362,24 @@ HRESULT TW9DirectX::Start() {
     if (SUCCEEDED(hr)) hr = InitEnvironment();
   }
   if (FAILED(hr)) {
-    D3D = nullptr;
+    FD3D = nullptr;
     return ShowError(hr, ekFatal);
   }
 
   Pause(false);
-  PauseCount = 0;
-  FActive = true;
-  FPS = 0.0f;
-  FrameCount = 0;
-  LastStatsTime = 0.0f;
-  FrameStats.clear();
+  FState.PauseCount = 0;
+  FFPS = 0.0f;
+  FFrameCount = 0;
+  FLastStatsTime = 0.0f;
+  FFrameStats.clear();
   // A window minimised before an earlier Stop must not release a pause this start never took.
-  Minimized = false;
-  Maximized = false;
+  FState.Show = TWindowShow::Normal;
   SetIdleHandler(true);
   PrevWindowProc =
       SubclassWindow(hHookedWindow, [this](HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return WindowProc(hwnd, Msg, wParam, lParam);
       });
-  Started = true;
+  FState.Started = true;
 
   hr = FWCursor->Load();
   if (FAILED(hr)) return hr;
@@ -500,28 +389,53 @@ HRESULT TW9DirectX::Start() {
 }
 
 void TW9DirectX::Stop() {
-  if (!Started) return;
+  if (!FState.Started) return;
   SetIdleHandler(false);
   if (PrevWindowProc) SubclassWindow(hHookedWindow, PrevWindowProc);
   PrevWindowProc = nullptr;
   CleanupEnvironment();
   if (OnFinalCleanup) OnFinalCleanup(this);
   AdjustWindowStyle();
-  if (!Windowed) {
-    Windowed = true;
+  if (!FState.Windowed) {
+    FState.Windowed = true;
     Fd3dSettings->Windowed = true;
     AdjustWindowStyle();
     PlaceDeviceWindow();
   }
-  Started = false;
-  if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+  FState.Started = false;
+  if (OnSwitchedMode) OnSwitchedMode(this, FState.Windowed);
   if (OnAfterStop) OnAfterStop(this);
 }
 
 // --- Device life -------------------------------------------------------------------------
 
+void TW9DirectX::AttachDevice(Ref<IDirect3DDevice9> Value, const D3DPRESENT_PARAMETERS& Params,
+                              const D3DCAPS9& DeviceCaps) {
+  FDevice = std::move(Value);
+  FPresentParams = Params;
+  FCaps = DeviceCaps;
+  // The back buffer the parameters ask for.
+  FBackBufferDesc = D3DSURFACE_DESC{};
+  FBackBufferDesc.Format = Params.BackBufferFormat;
+  FBackBufferDesc.Type = D3DRTYPE_SURFACE;
+  FBackBufferDesc.Usage = D3DUSAGE_RENDERTARGET;
+  FBackBufferDesc.Pool = D3DPOOL_DEFAULT;
+  FBackBufferDesc.MultiSampleType = Params.MultiSampleType;
+  FBackBufferDesc.MultiSampleQuality = Params.MultiSampleQuality;
+  FBackBufferDesc.Width = Params.BackBufferWidth;
+  FBackBufferDesc.Height = Params.BackBufferHeight;
+  FState.Stage = FDevice ? TDeviceStage::Created : TDeviceStage::None;
+  FState.Started = true;
+}
+
+void TW9DirectX::DetachDevice() {
+  FDevice = nullptr;
+  FState.Stage = TDeviceStage::None;
+  FState.Started = false;
+}
+
 void TW9DirectX::PlaceDeviceWindow() {
-  if (Windowed) {
+  if (FState.Windowed) {
     SetWindowPos(hDeviceWindow, HWND_NOTOPMOST, WindowBounds.left, WindowBounds.top,
                  WindowBounds.right - WindowBounds.left, WindowBounds.bottom - WindowBounds.top,
                  SWP_SHOWWINDOW);
@@ -536,12 +450,12 @@ void TW9DirectX::PlaceDeviceWindow() {
 
 void TW9DirectX::AfterDeviceReady() {
   Ref<IDirect3DSurface9> backBuffer;
-  if (SUCCEEDED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer)
-    backBuffer->GetDesc(&BackBufferDesc);
-  if ((ShowCursorWhenFullscreen && !Windowed) || (ShowCursorWhenWindow && Windowed))
-    Device->ShowCursor(TRUE);
+  if (SUCCEEDED(FDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer)
+    backBuffer->GetDesc(&FBackBufferDesc);
+  if ((ShowCursorWhenFullscreen && !FState.Windowed) || (ShowCursorWhenWindow && FState.Windowed))
+    FDevice->ShowCursor(TRUE);
   if (ClipCursorWhenFullscreen) {
-    if (Windowed) {
+    if (FState.Windowed) {
       ClipCursor(nullptr);
     } else {
       RECT r{};
@@ -553,7 +467,7 @@ void TW9DirectX::AfterDeviceReady() {
 
 HRESULT TW9DirectX::InitEnvironment() {
   const TD3DSettings& settings = *Fd3dSettings;
-  Windowed = settings.Windowed;
+  FState.Windowed = settings.Windowed;
   AdjustWindowStyle();
   BuildPresentParams();
 
@@ -576,28 +490,29 @@ HRESULT TW9DirectX::InitEnvironment() {
       break;
   }
 
-  Device = nullptr;
-  HRESULT hr = D3D->CreateDevice(settings.AdapterOrdinal(), settings.DeviceType(), hFocusWindow,
-                                 flags, &PresentParams, &Device);
-  if (SUCCEEDED(hr) && Device) {
+  FDevice = nullptr;
+  HRESULT hr = FD3D->CreateDevice(settings.AdapterOrdinal(), settings.DeviceType(), hFocusWindow,
+                                  flags, &FPresentParams, &FDevice);
+  if (SUCCEEDED(hr) && FDevice) {
+    FState.Stage = TDeviceStage::Created;
     PlaceDeviceWindow();
-    Device->GetDeviceCaps(&Caps);
-    BehaviorFlags = flags;
+    FDevice->GetDeviceCaps(&FCaps);
+    FBehaviorFlags = flags;
 
     const D3DDEVTYPE type = settings.DeviceType();
     const bool hal = type == D3DDEVTYPE_HAL;
-    DeviceStats = type == D3DDEVTYPE_REF ? "REF" : hal ? "HAL" : type == D3DDEVTYPE_SW ? "SW" : "";
+    FDeviceStats = type == D3DDEVTYPE_REF ? "REF" : hal ? "HAL" : type == D3DDEVTYPE_SW ? "SW" : "";
     if ((flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) && (flags & D3DCREATE_PUREDEVICE))
-      DeviceStats += hal ? " (pure hw vp)" : " (simulated pure hw vp)";
+      FDeviceStats += hal ? " (pure hw vp)" : " (simulated pure hw vp)";
     else if (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)
-      DeviceStats += hal ? " (hw vp)" : " (simulated hw vp)";
+      FDeviceStats += hal ? " (hw vp)" : " (simulated hw vp)";
     else if (flags & D3DCREATE_MIXED_VERTEXPROCESSING)
-      DeviceStats += hal ? " (mixed vp)" : " (simulated mixed vp)";
+      FDeviceStats += hal ? " (mixed vp)" : " (simulated mixed vp)";
     else if (flags & D3DCREATE_SOFTWARE_VERTEXPROCESSING)
-      DeviceStats += " (sw vp)";
+      FDeviceStats += " (sw vp)";
     if (hal) {
       const char* description = settings.AdapterInfo().AdapterIdentifier.Description;
-      DeviceStats += ": " + std::string(description, strnlen(description, 512));
+      FDeviceStats += ": " + std::string(description, strnlen(description, 512));
     }
 
     AfterDeviceReady();
@@ -605,13 +520,13 @@ HRESULT TW9DirectX::InitEnvironment() {
     if (FAILED(hr)) {
       DeleteDeviceObjects();
     } else {
-      ObjectsInited = true;
+      FState.Stage = TDeviceStage::Inited;
       hr = RestoreDeviceObjects();
       if (FAILED(hr)) {
         InvalidateDeviceObjects();
       } else {
-        ObjectsRestored = true;
-        if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+        FState.Stage = TDeviceStage::Restored;
+        if (OnSwitchedMode) OnSwitchedMode(this, FState.Windowed);
         return S_OK;
       }
     }
@@ -620,7 +535,7 @@ HRESULT TW9DirectX::InitEnvironment() {
 
   if (hr != D3DAPPERR_MEDIANOTFOUND && settings.DeviceType() == D3DDEVTYPE_HAL &&
       FindWindowedConfig(false, true)) {
-    Windowed = true;
+    FState.Windowed = true;
     AdjustWindowStyle();
     PlaceDeviceWindow();
     ShowError(hr, ekSwitchedToRef);
@@ -630,24 +545,25 @@ HRESULT TW9DirectX::InitEnvironment() {
 }
 
 void TW9DirectX::CleanupEnvironment() {
-  if (!Device) return;
-  if (ObjectsRestored) {
-    ObjectsRestored = false;
+  if (!FDevice) return;
+  if (FState.Stage == TDeviceStage::Restored) {
+    FState.Stage = TDeviceStage::Inited;
     InvalidateDeviceObjects();
   }
-  if (ObjectsInited) {
-    ObjectsInited = false;
+  if (FState.Stage == TDeviceStage::Inited) {
+    FState.Stage = TDeviceStage::Created;
     DeleteDeviceObjects();
   }
-  Device = nullptr;
+  FDevice = nullptr;
+  FState.Stage = TDeviceStage::None;
 }
 
 HRESULT TW9DirectX::ResetEnvironment() {
-  if (ObjectsRestored) {
-    ObjectsRestored = false;
+  if (FState.Stage == TDeviceStage::Restored) {
+    FState.Stage = TDeviceStage::Inited;
     InvalidateDeviceObjects();
   }
-  HRESULT hr = Device->Reset(&PresentParams);
+  HRESULT hr = FDevice->Reset(&FPresentParams);
   if (FAILED(hr)) return hr;
   AfterDeviceReady();
   hr = RestoreDeviceObjects();
@@ -655,14 +571,14 @@ HRESULT TW9DirectX::ResetEnvironment() {
     InvalidateDeviceObjects();
     return hr;
   }
-  ObjectsRestored = true;
+  FState.Stage = TDeviceStage::Restored;
   if (!FFrameMoving) {
     // The paused scene is drawn once more with its time unchanged.
-    SingleStep = true;
+    FState.SingleStep = true;
     Timer(tcStart);
     Timer(tcStop);
   }
-  if (OnSwitchedMode) OnSwitchedMode(this, Windowed);
+  if (OnSwitchedMode) OnSwitchedMode(this, FState.Windowed);
   return S_OK;
 }
 
@@ -688,7 +604,7 @@ HRESULT TW9DirectX::InitDeviceObjects() {
 }
 
 HRESULT TW9DirectX::RestoreDeviceObjects() {
-  Device->GetViewport(&Viewport);
+  FDevice->GetViewport(&FViewport);
   HRESULT hr = FWCursor->Load();
   if (FAILED(hr)) return hr;
   for (TWPool* pool : PoolsOf(Owner())) pool->RestoreDeviceObjects();
@@ -709,24 +625,24 @@ HRESULT TW9DirectX::DeleteDeviceObjects() {
 // --- Frame loop --------------------------------------------------------------------------
 
 HRESULT TW9DirectX::RenderEnvironment() {
-  if (!Device) return E_FAIL;
-  if (DeviceLost) {
-    const HRESULT r = Device->TestCooperativeLevel();
+  if (!FDevice) return E_FAIL;
+  if (FState.Lost) {
+    const HRESULT r = FDevice->TestCooperativeLevel();
     if (FAILED(r)) {
       if (r == D3DERR_DEVICELOST) return S_OK;
       if (r != D3DERR_DEVICENOTRESET) return r;
-      if (Windowed) {
+      if (FState.Windowed) {
         D3DDISPLAYMODE mode{};
-        D3D->GetAdapterDisplayMode(Fd3dSettings->AdapterOrdinal(), &mode);
+        FD3D->GetAdapterDisplayMode(Fd3dSettings->AdapterOrdinal(), &mode);
         Fd3dSettings->WindowedConfig.DisplayMode = mode;
-        PresentParams.BackBufferFormat = mode.Format;
+        FPresentParams.BackBufferFormat = mode.Format;
       }
-      // Draws nothing: DeviceLost stays set, and the next pass finds the device usable. A
+      // Draws nothing: the device stays lost, and the next pass finds the device usable. A
       // device lost again before its reset is waited for like any lost device.
       const HRESULT hr = ResetEnvironment();
       return hr == D3DERR_DEVICELOST ? S_OK : hr;
     }
-    DeviceLost = false;
+    FState.Lost = false;
   }
 
   double t = Timer(tcGetAppTime);
@@ -735,35 +651,38 @@ HRESULT TW9DirectX::RenderEnvironment() {
   // A process that was stopped (SIGSTOP, a suspended machine) must not find its scene minutes
   // further on: time beyond one long frame is left out of the application's time.
   if (e > kMaxFrameStep) {
-    SkipAppTime(e - kMaxFrameStep);
+    FClock.SkipAppTime(e - kMaxFrameStep);
     t -= e - kMaxFrameStep;
     e = kMaxFrameStep;
   }
 
-  if (FFrameMoving || SingleStep) {
-    AppTime = static_cast<float>(t);
-    ElapsedTime = static_cast<float>(e);
+  if (FFrameMoving || FState.SingleStep) {
+    FAppTime = static_cast<float>(t);
+    FElapsedTime = static_cast<float>(e);
     const HRESULT hr = Fire(OnFrameMove, this);
     if (FAILED(hr)) return hr;
-    SingleStep = false;
-    if (!Device) return S_OK;
+    FState.SingleStep = false;
+    if (!FDevice) return S_OK;
   }
 
   bool defaultPresent = true;
   const HRESULT hr = OnRender ? OnRender(this, defaultPresent) : S_OK;
   if (FAILED(hr)) return hr;
   UpdateStats();
-  // A handler may have stopped the framework (closing the window), which released the device.
-  if (defaultPresent && Device &&
-      Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
-    DeviceLost = true;
+  if (defaultPresent) PresentFrame();
   return S_OK;
 }
 
+void TW9DirectX::PresentFrame() {
+  // A handler may have stopped the framework (closing the window), which released the device.
+  if (FDevice && FDevice->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
+    FState.Lost = true;
+}
+
 void TW9DirectX::IdleHandler(bool& Done) {
-  if (FActive) {
+  if (FState.Active()) {
     // A lost device is tested ten times a second instead of spinning.
-    if (DeviceLost) Sleep(100);
+    if (FState.Lost) Sleep(100);
     if (FAILED(RenderEnvironment())) SendMessageA(hHookedWindow, WM_CLOSE, 0, 0);
     Done = false;
   }
@@ -776,10 +695,9 @@ void TW9DirectX::IdleHandler(bool& Done) {
 }
 
 void TW9DirectX::Pause(bool P) {
-  PauseCount += P ? 1 : -1;
-  FActive = PauseCount == 0;
-  if (P && PauseCount == 1 && FFrameMoving) Timer(tcStop);
-  if (PauseCount == 0 && FFrameMoving) Timer(tcStart);
+  FState.PauseCount += P ? 1 : -1;
+  if (P && FState.PauseCount == 1 && FFrameMoving) Timer(tcStop);
+  if (FState.PauseCount == 0 && FFrameMoving) Timer(tcStart);
 }
 
 // --- Window --------------------------------------------------------------------------------
@@ -792,59 +710,55 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
     return prev ? CallWindowProcA(prev, hwnd, Msg, wParam, lParam)
                 : DefWindowProcA(hwnd, Msg, wParam, lParam);
   };
-  if (!Device) return previous();
+  if (!FDevice) return previous();
 
   switch (Msg) {
     case WM_SIZE:
-      if (Windowed) WindowStyle = GetWindowLongA(hwnd, GWL_STYLE);
+      if (FState.Windowed) WindowStyle = GetWindowLongA(hwnd, GWL_STYLE);
       if (wParam == SIZE_MINIMIZED) {
-        if (ClipCursorWhenFullscreen && !Windowed) ClipCursor(nullptr);
+        if (ClipCursorWhenFullscreen && !FState.Windowed) ClipCursor(nullptr);
         // One pause for the whole time minimised: the window layer reports a minimised
         // window again when its size changes, and the one restore releases only one pause.
-        if (!Minimized) Pause(true);
-        Minimized = true;
-        Maximized = false;
+        if (FState.Show != TWindowShow::Minimized) Pause(true);
+        FState.Show = TWindowShow::Minimized;
       } else if (wParam == SIZE_MAXIMIZED) {
-        if (Minimized) Pause(false);
-        Minimized = false;
-        Maximized = true;
+        if (FState.Show == TWindowShow::Minimized) Pause(false);
+        FState.Show = TWindowShow::Maximized;
         HandleSizeChange();
       } else if (wParam == SIZE_RESTORED) {
-        if (Maximized) {
-          Maximized = false;
+        if (FState.Show == TWindowShow::Maximized) {
+          FState.Show = TWindowShow::Normal;
           HandleSizeChange();
-        } else if (Minimized) {
+        } else if (FState.Show == TWindowShow::Minimized) {
           Pause(false);
-          Minimized = false;
+          FState.Show = TWindowShow::Normal;
           HandleSizeChange();
         }
       }
       break;
     case WM_PAINT:
-      if (Started && !FActive && Windowed && ObjectsInited && ObjectsRestored) {
+      if (FState.Started && !FState.Active() && FState.Windowed && FState.ObjectsRestored()) {
         bool defaultPresent = true;
         if (OnRender) OnRender(this, defaultPresent);
-        if (defaultPresent && Device &&
-            Device->Present(nullptr, nullptr, hOutputWindow, nullptr) == D3DERR_DEVICELOST)
-          DeviceLost = true;
+        if (defaultPresent) PresentFrame();
       }
       break;
     case WM_SETCURSOR:
-      if (FActive) {
-        if (Windowed) {
+      if (FState.Active()) {
+        if (FState.Windowed) {
           if (ShowCursorWhenWindow) {
-            Device->ShowCursor(TRUE);
+            FDevice->ShowCursor(TRUE);
             return TRUE;
           }
         } else {
           SetCursor(0);
-          if (ShowCursorWhenFullscreen) Device->ShowCursor(TRUE);
+          if (ShowCursorWhenFullscreen) FDevice->ShowCursor(TRUE);
           return TRUE;
         }
       }
       break;
     case WM_NCHITTEST:
-      if (!Windowed) return HTCLIENT;
+      if (!FState.Windowed) return HTCLIENT;
       break;
     case WM_SYSCOMMAND:
       // The low four bits of the command are the system's own.
@@ -854,16 +768,16 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
         case SC_MAXIMIZE:
         case SC_KEYMENU:
         case SC_MONITORPOWER:
-          if (!Windowed) return 1;
+          if (!FState.Windowed) return 1;
           break;
       }
       break;
     case WM_MOUSEMOVE:
-      if (FActive) {
+      if (FState.Active()) {
         POINT p{};
         GetCursorPos(&p);
-        if (!Windowed) ScreenToClient(hDeviceWindow, &p);
-        Device->SetCursorPosition(p.x, p.y, 0);
+        if (!FState.Windowed) ScreenToClient(hDeviceWindow, &p);
+        FDevice->SetCursorPosition(p.x, p.y, 0);
       }
       break;
     case WM_ENTERMENULOOP:
@@ -882,7 +796,7 @@ LRESULT TW9DirectX::WindowProc(HWND hwnd, UINT Msg, WPARAM wParam, LPARAM lParam
 }
 
 HRESULT TW9DirectX::HandleSizeChange() {
-  if (!PresentParams.Windowed || IgnoreSizeChange) return S_OK;
+  if (!FPresentParams.Windowed || FState.IgnoreSizeChange) return S_OK;
   const RECT old = OutputClient;
   GetWindowRect(hDeviceWindow, &WindowBounds);
   GetClientRect(hDeviceWindow, &WindowClient);
@@ -892,10 +806,10 @@ HRESULT TW9DirectX::HandleSizeChange() {
     return S_OK;
 
   Pause(true);
-  PresentParams.BackBufferWidth = static_cast<UINT>(OutputClient.right - OutputClient.left);
-  PresentParams.BackBufferHeight = static_cast<UINT>(OutputClient.bottom - OutputClient.top);
+  FPresentParams.BackBufferWidth = static_cast<UINT>(OutputClient.right - OutputClient.left);
+  FPresentParams.BackBufferHeight = static_cast<UINT>(OutputClient.bottom - OutputClient.top);
   HRESULT hr = S_OK;
-  if (Device) {
+  if (FDevice) {
     hr = ResetEnvironment();
     if (FAILED(hr)) {
       if (hr != D3DERR_OUTOFVIDEOMEMORY) hr = D3DAPPERR_RESETFAILED;
@@ -907,36 +821,36 @@ HRESULT TW9DirectX::HandleSizeChange() {
 }
 
 HRESULT TW9DirectX::ToggleFullscreen() {
-  if (!Started) {
+  if (!FState.Started) {
     Fd3dSettings->Windowed = !Fd3dSettings->Windowed;
     return S_OK;
   }
   const UINT ordinal = Fd3dSettings->AdapterOrdinal();
   const D3DDEVTYPE type = Fd3dSettings->DeviceType();
   Pause(true);
-  IgnoreSizeChange = true;
-  Windowed = !Windowed;
-  Fd3dSettings->Windowed = Windowed;
+  FState.IgnoreSizeChange = true;
+  FState.Windowed = !FState.Windowed;
+  Fd3dSettings->Windowed = FState.Windowed;
   AdjustWindowStyle();
 
   HRESULT hr;
   if (Fd3dSettings->AdapterOrdinal() == ordinal && Fd3dSettings->DeviceType() == type) {
     BuildPresentParams();
     hr = ResetEnvironment();
-    if (SUCCEEDED(hr) && !Windowed) PlaceDeviceWindow();
+    if (SUCCEEDED(hr) && !FState.Windowed) PlaceDeviceWindow();
   } else {
     CleanupEnvironment();
     hr = InitEnvironment();
   }
 
-  IgnoreSizeChange = false;
+  FState.IgnoreSizeChange = false;
   if (SUCCEEDED(hr)) {
-    if (Windowed) PlaceDeviceWindow();
+    if (FState.Windowed) PlaceDeviceWindow();
     Pause(false);
     return S_OK;
   }
-  if (!Windowed) {
-    Windowed = true;
+  if (!FState.Windowed) {
+    FState.Windowed = true;
     Fd3dSettings->Windowed = true;
     AdjustWindowStyle();
     PlaceDeviceWindow();
@@ -946,7 +860,7 @@ HRESULT TW9DirectX::ToggleFullscreen() {
 }
 
 void TW9DirectX::AdjustWindowStyle() {
-  if (Windowed) {
+  if (FState.Windowed) {
     SetWindowLongA(hDeviceWindow, GWL_STYLE, WindowStyle);
     if (SavedMenu) {
       SetMenu(hDeviceWindow, SavedMenu);
@@ -967,8 +881,8 @@ RECT TW9DirectX::GetScreenRect() const {
 }
 
 RECT TW9DirectX::GetBackBufferRect() const {
-  return RECT{0, 0, static_cast<LONG>(PresentParams.BackBufferWidth),
-              static_cast<LONG>(PresentParams.BackBufferHeight)};
+  return RECT{0, 0, static_cast<LONG>(FPresentParams.BackBufferWidth),
+              static_cast<LONG>(FPresentParams.BackBufferHeight)};
 }
 
 // --- Scene target ------------------------------------------------------------------------
@@ -982,16 +896,16 @@ void TW9DirectX::SetSceneBudget(const TFrameBudget& Budget) {
 // restored), so the target always has the size of the back buffer of the moment.
 void TW9DirectX::CreateSceneTarget() {
   FSceneTargetTried = true;
-  const UINT Width = PresentParams.BackBufferWidth, Height = PresentParams.BackBufferHeight;
+  const UINT Width = FPresentParams.BackBufferWidth, Height = FPresentParams.BackBufferHeight;
   // A multisampled back buffer cannot take a stretched copy; it keeps the full-size scene.
-  if (!Device || !FSceneBudget.Reduces(Width, Height) ||
-      PresentParams.MultiSampleType != D3DMULTISAMPLE_NONE)
+  if (!FDevice || !FSceneBudget.Reduces(Width, Height) ||
+      FPresentParams.MultiSampleType != D3DMULTISAMPLE_NONE)
     return;
   UINT W = 0, H = 0;
   FSceneBudget.SceneSize(Width, Height, W, H);
   // Without the target the scene is drawn at full size: dearer, never wrong.
-  if (FAILED(Device->CreateRenderTarget(W, H, PresentParams.BackBufferFormat, D3DMULTISAMPLE_NONE,
-                                        0, FALSE, &FSceneTarget, nullptr)))
+  if (FAILED(FDevice->CreateRenderTarget(W, H, FPresentParams.BackBufferFormat, D3DMULTISAMPLE_NONE,
+                                         0, FALSE, &FSceneTarget, nullptr)))
     FSceneTarget = nullptr;
   if (FSceneTarget) FSceneWidth = W, FSceneHeight = H;
 }
@@ -1004,11 +918,11 @@ void TW9DirectX::ReleaseSceneTarget() {
 }
 
 bool TW9DirectX::BeginSceneTarget() {
-  if (!Device) return false;
+  if (!FDevice) return false;
   if (!FSceneTargetTried) CreateSceneTarget();
   if (!FSceneTarget) return false;
-  if (FAILED(Device->GetRenderTarget(0, &FSceneBackBuffer)) ||
-      FAILED(Device->SetRenderTarget(0, FSceneTarget.Get()))) {
+  if (FAILED(FDevice->GetRenderTarget(0, &FSceneBackBuffer)) ||
+      FAILED(FDevice->SetRenderTarget(0, FSceneTarget.Get()))) {
     FSceneBackBuffer = nullptr;
     return false;
   }
@@ -1016,12 +930,12 @@ bool TW9DirectX::BeginSceneTarget() {
 }
 
 void TW9DirectX::EndSceneTarget() {
-  if (!Device || !FSceneBackBuffer) return;
-  Device->SetRenderTarget(0, FSceneBackBuffer.Get());
-  const bool Linear = (Caps.StretchRectFilterCaps & D3DPTFILTERCAPS_MINFLINEAR) &&
-                      (Caps.StretchRectFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR);
-  Device->StretchRect(FSceneTarget.Get(), nullptr, FSceneBackBuffer.Get(), nullptr,
-                      Linear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
+  if (!FDevice || !FSceneBackBuffer) return;
+  FDevice->SetRenderTarget(0, FSceneBackBuffer.Get());
+  const bool Linear = (FCaps.StretchRectFilterCaps & D3DPTFILTERCAPS_MINFLINEAR) &&
+                      (FCaps.StretchRectFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR);
+  FDevice->StretchRect(FSceneTarget.Get(), nullptr, FSceneBackBuffer.Get(), nullptr,
+                       Linear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
   // Held, the back buffer would keep the next Reset from proceeding.
   FSceneBackBuffer = nullptr;
 }
@@ -1034,20 +948,20 @@ RECT TW9DirectX::GetSceneRect() const {
 
 HRESULT TW9DirectX::CreateVertexBuffer(UINT Length, DWORD Usage, IDirect3DVertexBuffer9** Buffer,
                                        D3DPOOL Pool, DWORD FVF) {
-  if (!Device) {
+  if (!FDevice) {
     if (Buffer) *Buffer = nullptr;
     return E_FAIL;
   }
-  return Device->CreateVertexBuffer(Length, Usage, FVF, Pool, Buffer, nullptr);
+  return FDevice->CreateVertexBuffer(Length, Usage, FVF, Pool, Buffer, nullptr);
 }
 
 HRESULT TW9DirectX::CreateIndexBuffer(UINT Length, DWORD Usage, IDirect3DIndexBuffer9** Buffer,
                                       D3DPOOL Pool, D3DFORMAT Format) {
-  if (!Device) {
+  if (!FDevice) {
     if (Buffer) *Buffer = nullptr;
     return E_FAIL;
   }
-  return Device->CreateIndexBuffer(Length, Usage, Format, Pool, Buffer, nullptr);
+  return FDevice->CreateIndexBuffer(Length, Usage, Format, Pool, Buffer, nullptr);
 }
 
 // --- Messages ------------------------------------------------------------------------------
@@ -1084,7 +998,7 @@ std::string TW9DirectX::ErrorText(HRESULT Code) {
              "hardware\r\naccelerator with the current desktop display\r\nsettings.\r\nPress F2 "
              "while the app is running to see a\r\nlist of available devices and modes.";
     case 0x8200000Au:
-      return "A D3D object has a non-zero reference\r\ncount (meaning things were not properly\r\n"
+      return "A FD3D object has a non-zero reference\r\ncount (meaning things were not properly\r\n"
              "cleaned up).";
     case 0x8200000Bu:
     case 2u:
@@ -1107,10 +1021,10 @@ std::string TW9DirectX::ErrorText(HRESULT Code) {
 }
 
 HRESULT TW9DirectX::ShowError(HRESULT Code, TErrorKind Kind) {
-  if (FatalErrorShown) return Code;
+  if (FState.FatalErrorShown) return Code;
   std::string text = ErrorText(Code);
   if (Kind == ekFatal || Code == D3DERR_DRIVERINTERNALERROR) {
-    FatalErrorShown = true;
+    FState.FatalErrorShown = true;
     MessageBoxA(hHookedWindow, text.c_str(), Caption.c_str(), MB_ICONERROR | MB_OK);
     if (hHookedWindow) SendMessageA(hHookedWindow, WM_CLOSE, 0, 0);
   } else {

@@ -6,15 +6,15 @@
 // own events.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "engine/TComponent.h"
+#include "engine/TDeviceState.h"
 #include "engine/TFrameBudget.h"
 #include "engine/TWCursor.h"
-#include "engine/TWTimeSource.h"
+#include "engine/TWFrameClock.h"
 #include "engine/TWinControl.h"
 #include "engine/d3d/TD3DEnumeration.h"
 #include "engine/d3d/TD3DSettings.h"
@@ -34,17 +34,6 @@ constexpr HRESULT D3DAPPERR_NONZEROREFCOUNT = static_cast<HRESULT>(0x8200000Au);
 constexpr HRESULT D3DAPPERR_MEDIANOTFOUND = static_cast<HRESULT>(0x8200000Bu);
 constexpr HRESULT D3DAPPERR_RESETFAILED = static_cast<HRESULT>(0x8200000Cu);
 constexpr HRESULT D3DAPPERR_NULLREFDEVICE = static_cast<HRESULT>(0x8200000Du);
-
-enum TimerCommand {
-  tcInit = 0,
-  tcReset = 1,
-  tcStart = 2,
-  tcStop = 3,
-  tcAdvance = 4,
-  tcGetAbsoluteTime = 5,
-  tcGetAppTime = 6,
-  tcGetElapsedTime = 7,
-};
 
 class TW9DirectX;
 
@@ -81,9 +70,10 @@ class TW9DirectX : public TComponent {
   bool ShowCursorWhenWindow = false;
   bool StartFullscreen = false;
   bool ClipCursorWhenFullscreen = true;
+  // Caption of the framework's message boxes.
+  std::string Caption;
   bool FrameMoving() const { return FFrameMoving; }
   void SetFrameMoving(bool Value);
-  bool Active() const { return FActive; }
   TWCursor& WCursor() { return *FWCursor; }
   // The window to present into; none means the owner form.
   TWinControl* OutputControl() const { return FOutputControl; }
@@ -155,7 +145,7 @@ class TW9DirectX : public TComponent {
   bool FindFullscreenConfig(bool RequireHAL, bool RequireREF);
   void BuildPresentParams();
 
-  // Frame clock: seconds for tcGetAbsoluteTime, tcGetAppTime and tcGetElapsedTime, else 0.
+  // The frame clock (TWFrameClock::Timer), on the time source given at construction.
   double Timer(TimerCommand Command);
   virtual void AdjustWindowStyle();
   virtual void UpdateStats();
@@ -165,25 +155,56 @@ class TW9DirectX : public TComponent {
   HRESULT RenderEnvironment();
   static constexpr double kMaxFrameStep = 0.5;
 
-  // State other parts read.
-  Ref<IDirect3D9> D3D;
-  Ref<IDirect3DDevice9> Device;
-  D3DCAPS9 Caps{};
-  D3DPRESENT_PARAMETERS PresentParams{};
-  D3DSURFACE_DESC BackBufferDesc{};
-  D3DVIEWPORT9 Viewport{};
-  float AppTime = 0.0f;
-  float ElapsedTime = 0.0f;
-  float FPS = 0.0f;
-  std::string FrameStats;
-  std::string DeviceStats;
-  bool Windowed = true;
-  bool Started = false;
-  // Caption of the framework's message boxes.
-  std::string Caption;
-  DWORD BehaviorFlags = 0;
+  // ---- State others read; the framework alone writes it ----
+  IDirect3D9* D3D() const { return FD3D.Get(); }
+  IDirect3DDevice9* Device() const { return FDevice.Get(); }
+  const D3DCAPS9& Caps() const { return FCaps; }
+  const D3DPRESENT_PARAMETERS& PresentParams() const { return FPresentParams; }
+  const D3DSURFACE_DESC& BackBufferDesc() const { return FBackBufferDesc; }
+  const D3DVIEWPORT9& Viewport() const { return FViewport; }
+  DWORD BehaviorFlags() const { return FBehaviorFlags; }
+  const TDeviceState& DeviceState() const { return FState; }
+  bool Started() const { return FState.Started; }
+  bool Active() const { return FState.Active(); }
+  bool Windowed() const { return FState.Windowed; }
+  // The frame's application time and the time since the frame before, in seconds.
+  float AppTime() const { return FAppTime; }
+  float ElapsedTime() const { return FElapsedTime; }
+  // Frames a second and its line with the back buffer's size and formats, once a second.
+  float FPS() const { return FFPS; }
+  const std::string& FrameStats() const { return FFrameStats; }
+  // The device type, its vertex processing and the adapter.
+  const std::string& DeviceStats() const { return FDeviceStats; }
+
+  // ---- Outside Start and the frame loop: the device report, benchmarks and tests ----
+  // The platform object to enumerate and choose on; Loaded makes its own.
+  void SetD3D(Ref<IDirect3D9> Value) { FD3D = std::move(Value); }
+  // Holds a device made elsewhere, with the parameters it was made with and the caps it
+  // reports, as a started framework holds its own: no window is hooked, no frame loop runs and
+  // the device objects' phases are the caller's to run. Again, it replaces device, parameters
+  // and caps (a smaller window, a device without a capability).
+  void AttachDevice(Ref<IDirect3DDevice9> Value, const D3DPRESENT_PARAMETERS& Params,
+                    const D3DCAPS9& DeviceCaps);
+  // Lets the attached device go: no device, not started.
+  void DetachDevice();
+  // The application time of a frame moved outside the frame loop (a snapshot's last frame, a
+  // fixed time); the loop's next frame reads the clock again.
+  void SetAppTime(float Seconds) { FAppTime = Seconds; }
 
  protected:
+  // Where the device sits: the window handles and rectangles read at Start.
+  LONG WindowStyle = 0;
+  RECT WindowBounds{};
+  RECT WindowClient{};
+  RECT OutputClient{};
+  HMENU SavedMenu = 0;
+  HWND hDeviceWindow = 0;
+  HWND hFocusWindow = 0;
+  HWND hHookedWindow = 0;
+  HWND hOutputWindow = 0;
+  WindowProcedure PrevWindowProc;
+
+ private:
   HRESULT InitEnvironment();
   void CleanupEnvironment();
   HRESULT ResetEnvironment();
@@ -198,28 +219,22 @@ class TW9DirectX : public TComponent {
   void PlaceDeviceWindow();
   // After a create or reset: back-buffer description, device cursor and cursor clipping.
   void AfterDeviceReady();
+  // Present, noting a lost device.
+  void PresentFrame();
 
-  int PauseCount = 0;
-  bool FActive = false;
-  bool DeviceLost = false;
-  bool Minimized = false;
-  bool Maximized = false;
-  bool IgnoreSizeChange = false;
-  bool ObjectsInited = false;
-  bool ObjectsRestored = false;
-  bool SingleStep = false;
-  bool FatalErrorShown = false;
+  struct TIdleNode;
+  static TIdleNode* FIdleChain;
+  static void SelectIdleHook();
+  void SetIdleHandler(bool On);
 
-  LONG WindowStyle = 0;
-  RECT WindowBounds{};
-  RECT WindowClient{};
-  RECT OutputClient{};
-  HMENU SavedMenu = 0;
-  HWND hDeviceWindow = 0;
-  HWND hFocusWindow = 0;
-  HWND hHookedWindow = 0;
-  HWND hOutputWindow = 0;
-  WindowProcedure PrevWindowProc;
+  Ref<IDirect3D9> FD3D;
+  Ref<IDirect3DDevice9> FDevice;
+  D3DCAPS9 FCaps{};
+  D3DPRESENT_PARAMETERS FPresentParams{};
+  D3DSURFACE_DESC FBackBufferDesc{};
+  D3DVIEWPORT9 FViewport{};
+  DWORD FBehaviorFlags = 0;
+  TDeviceState FState;
 
   // The scene target while the device's objects are restored, and the back buffer while
   // drawing goes to the target.
@@ -231,38 +246,20 @@ class TW9DirectX : public TComponent {
   void CreateSceneTarget();
   void ReleaseSceneTarget();
 
+  TWFrameClock FClock;
+  bool FFrameMoving = true;
+  float FAppTime = 0.0f;
+  float FElapsedTime = 0.0f;
   // Frame statistics.
-  int FrameCount = 0;
-  float LastStatsTime = 0.0f;
-
- private:
-  struct TFrameClock {
-    bool UsingQPF = false;
-    bool Stopped = false;
-    std::int64_t Frequency = 0;
-    std::int64_t StopTime = 0;
-    std::int64_t LastElapsedTime = 0;
-    std::int64_t BaseTime = 0;
-    double StopSeconds = 0.0;
-    double LastElapsedSeconds = 0.0;
-    double BaseSeconds = 0.0;
-  };
-  double TimerWithCounter(TimerCommand Command);
-  double TimerWithTicks(TimerCommand Command);
-  // Moves the application time's origin on, so that the time reads Seconds less.
-  void SkipAppTime(double Seconds);
-
-  struct TIdleNode;
-  static TIdleNode* FIdleChain;
-  static void SelectIdleHook();
-  void SetIdleHandler(bool On);
+  int FFrameCount = 0;
+  float FLastStatsTime = 0.0f;
+  float FFPS = 0.0f;
+  std::string FFrameStats;
+  std::string FDeviceStats;
 
   std::unique_ptr<TD3DEnumeration> Fd3dEnumeration;
   std::unique_ptr<TWCursor> FWCursor;
   TWinControl* FOutputControl = nullptr;
   TIdleNode* FIdleNode = nullptr;
   std::unique_ptr<TD3DSettings> Fd3dSettings;
-  std::shared_ptr<TWTimeSource> FTimeSource;
-  TFrameClock FClock;
-  bool FFrameMoving = true;
 };

@@ -135,7 +135,7 @@ void TWBillboard::FaceCamera(const D3DXVECTOR3& Target, const D3DXVECTOR3& Eye) 
 
 void TWBillboard::Render() {
   TW9DirectX* DX = Billboards()->DX;
-  IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = DX ? DX->Device() : nullptr;
   if (!VertexBuffer || !Device) return;
   Device->SetStreamSource(0, VertexBuffer.Get(), 0, sizeof(TBillboardVertex));
   Device->SetFVF(D3DFVF_TBILLBOARDVERTEX);

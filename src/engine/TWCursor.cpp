@@ -32,7 +32,7 @@ void TWCursor::SetColorKey(TColor Value) {
 
 HRESULT TWCursor::LoadWith(const std::string& Source, bool FromResource, bool& Found) {
   Found = false;
-  IDirect3DDevice9* device = FDX->Device.Get();
+  IDirect3DDevice9* device = FDX->Device();
   if (!device) return E_FAIL;
   const D3DCOLOR key = FColorKey | 0xFF000000u;
   auto load = [&](IDirect3DSurface9* surface, D3DXIMAGE_INFO* info) {
@@ -65,8 +65,8 @@ HRESULT TWCursor::LoadWith(const std::string& Source, bool FromResource, bool& F
 }
 
 HRESULT TWCursor::Load() {
-  if (!FDX->Started) return S_OK;
-  if (FDX->Windowed ? !FDX->ShowCursorWhenWindow : !FDX->ShowCursorWhenFullscreen) return S_OK;
+  if (!FDX->Started()) return S_OK;
+  if (FDX->Windowed() ? !FDX->ShowCursorWhenWindow : !FDX->ShowCursorWhenFullscreen) return S_OK;
 
   bool found = false;
   const HRESULT fromResource = LoadWith(ExtractFileStem(ExtractFileName(FFilename)), true, found);

@@ -37,7 +37,7 @@ TWFonts* TWFont::Fonts() const {
 
 IDirect3DDevice9* TWFont::Device() const {
   const TW9DirectX* DX = Fonts()->DX;
-  return DX ? DX->Device.Get() : nullptr;
+  return DX ? DX->Device() : nullptr;
 }
 
 const TGlyphCoords& TWFont::GlyphCoords(BYTE Character) const {
@@ -270,10 +270,10 @@ HRESULT TWFont::RestoreDeviceObjects() {
     D3DSURFACE_DESC Desc{};
     Target->GetDesc(&Desc);
     const TW9DirectX* DX = Fonts()->DX;
-    if (DX->D3D && FAILED(DX->D3D->CheckDeviceFormat(
-                       DX->Caps.AdapterOrdinal, DX->Caps.DeviceType, Mode.Format,
-                       D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING,
-                       D3DRTYPE_SURFACE, Desc.Format)))
+    if (DX->D3D() && FAILED(DX->D3D()->CheckDeviceFormat(
+                         DX->Caps().AdapterOrdinal, DX->Caps().DeviceType, Mode.Format,
+                         D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING,
+                         D3DRTYPE_SURFACE, Desc.Format)))
       AlphaBlend = false;
     Target = nullptr;
   }

@@ -8,7 +8,7 @@
 namespace {
 
 IDirect3DDevice9* DeviceOf(const TWLights* Lights) {
-  return Lights->DX ? Lights->DX->Device.Get() : nullptr;
+  return Lights->DX ? Lights->DX->Device() : nullptr;
 }
 
 }  // namespace

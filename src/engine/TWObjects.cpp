@@ -462,7 +462,7 @@ void TWObject::GenerateEllipse(TEmitter& Emit, bool Tube) {
 
 void TWObject::Render() {
   if (!FVertexBuffer) return;
-  IDirect3DDevice9* Device = FDX ? FDX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = FDX ? FDX->Device() : nullptr;
   if (!Device) return;
   Device->SetStreamSource(0, FVertexBuffer.Get(), 0, sizeof(TD3DVertex));
   Device->SetFVF(D3DFVF_TD3DVERTEX);

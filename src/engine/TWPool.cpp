@@ -90,7 +90,7 @@ void TWPool::SetActive(bool Value) {
 
 void TWPool::Activate() {
   if (!FDX) return;
-  if (FDX->Started) {
+  if (FDX->Started()) {
     InitDeviceObjects();
     RestoreDeviceObjects();
   }

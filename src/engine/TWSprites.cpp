@@ -12,7 +12,7 @@ TWSprites* TWSprite::Sprites() const {
 HRESULT TWSprite::RestoreDeviceObjects() {
   Sprite = nullptr;
   TW9DirectX* DX = Sprites()->DX;
-  return D3DXCreateSprite(DX ? DX->Device.Get() : nullptr, &Sprite);
+  return D3DXCreateSprite(DX ? DX->Device() : nullptr, &Sprite);
 }
 
 HRESULT TWSprite::InvalidateDeviceObjects() {

@@ -28,7 +28,7 @@ HRESULT TWTexture::InitDeviceObjects() {
   const D3DCOLOR Key = ColorKeyCreate ? (ColorKeyColor & 0x00FFFFFFu) | 0xFF000000u : 0;
   FTexture = nullptr;
   TW9DirectX* DX = Textures()->DX;
-  IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = DX ? DX->Device() : nullptr;
   if (!Device) return D3DERR_INVALIDCALL;
 
   if (LookInResource) {

@@ -74,13 +74,13 @@ TD3DVector TWCamera::ViewEye() const {
 
 void TWCamera::FrameMove(TW9DirectX* DX, const TD3DMatrix& OrbitRotation, float Distance,
                          float ViewRadius) {
-  if (DX->Device) {
+  if (DX->Device()) {
     TD3DMatrix Projection;
     D3DXMatrixPerspectiveFovLH(
         &Projection, static_cast<float>(M_PI) / 4.0f,
-        Aspect(DX->PresentParams.BackBufferWidth, DX->PresentParams.BackBufferHeight), 1.0f,
+        Aspect(DX->PresentParams().BackBufferWidth, DX->PresentParams().BackBufferHeight), 1.0f,
         10000000.0f);
-    DX->Device->SetTransform(D3DTS_PROJECTION, &Projection);
+    DX->Device()->SetTransform(D3DTS_PROJECTION, &Projection);
   }
 
   if (Drifting()) {
@@ -91,7 +91,7 @@ void TWCamera::FrameMove(TW9DirectX* DX, const TD3DMatrix& OrbitRotation, float 
     // A point at ViewRadius from the body's centre, level with it, circling it once every
     // 2 pi / 0.1 seconds: (D + R sin phi, 0, R cos phi) turned by the orbit, with z mirrored.
     const TD3DMatrix& M = OrbitRotation;
-    const float Phi = 0.1f * DX->AppTime;
+    const float Phi = 0.1f * DX->AppTime();
     const TD3DVector V{Distance + ViewRadius * std::sin(Phi), 0.0f, ViewRadius * std::cos(Phi)};
     EyeGoal = {V.x * M._11 + V.y * M._12 + V.z * M._13, V.x * M._21 + V.y * M._22 + V.z * M._23,
                -(V.x * M._31 + V.y * M._32 + V.z * M._33)};

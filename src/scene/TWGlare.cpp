@@ -21,7 +21,7 @@ BYTE TWGlare::Alpha(const TD3DVector& Eye) {
 }
 
 void TWGlare::Render(const TD3DVector& Eye, TW9DirectX* DX) {
-  IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = DX ? DX->Device() : nullptr;
   // Without its picture the glare would be a white sheet over the screen: left out.
   if (!Device || !GlareTexture || !GlareTexture->Texture()) return;
   // A veil of alpha 0 blends to the very pixels below it: far from the Sun it costs a whole

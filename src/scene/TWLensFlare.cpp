@@ -78,7 +78,7 @@ bool TWLensFlare::Invisible(float Opacity, bool AlphaTest) {
 }
 
 void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9DirectX* DX) {
-  IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = DX ? DX->Device() : nullptr;
   if (!Device) return;
   const TLayout L = Layout(Eye, Target);
   if (!L.Defined) return;

@@ -116,7 +116,7 @@ TWPlanet::TWPlanet(TWObjects* Objects, float Speed, std::uint8_t Quality, bool A
 }
 
 float TWPlanet::OrbitAngle(TW9DirectX* DX) const {
-  return DX->AppTime * OrbitRate + Phase;
+  return DX->AppTime() * OrbitRate + Phase;
 }
 
 TD3DMatrix TWPlanet::OrbitRotation(TW9DirectX* DX) const {
@@ -130,7 +130,7 @@ TD3DMatrix TWPlanet::SpinAndAxis(float t, float Orbit) const {
 
 TD3DMatrix TWPlanet::WorldMatrix(TW9DirectX* DX) const {
   const float Theta = OrbitAngle(DX);
-  return SpinAndAxis(DX->AppTime, Theta) * MatrixTranslation(Distance, 0.0f, 0.0f) *
+  return SpinAndAxis(DX->AppTime(), Theta) * MatrixTranslation(Distance, 0.0f, 0.0f) *
          MatrixRotationY(Theta);
 }
 
@@ -158,7 +158,7 @@ TWObject* TWPlanet::MeshForDistance(float d) const {
 }
 
 void TWPlanet::Draw(TW9DirectX* DX, const TD3DVector& Eye) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   if (!Device) return;
   Device->SetTexture(0, PlatformTexture(Texture));
   const D3DMATERIAL9 m = Material({1, 1, 1, 1}, {0.8f, 0.8f, 0.8f, 0}, 25.0f);
@@ -176,7 +176,7 @@ float TWPlanet::ShadowAlpha(const TD3DVector& Eye) const {
 }
 
 void TWPlanet::DrawShadow(TW9DirectX* DX, const TD3DVector& Eye) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   if (!Device) return;
   Device->SetTexture(0, PlatformTexture(ShadowTexture));
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -184,7 +184,7 @@ void TWPlanet::DrawShadow(TW9DirectX* DX, const TD3DVector& Eye) {
   Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   Device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  if (DX->Caps.AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
+  if (DX->Caps().AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
     Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     Device->SetRenderState(D3DRS_ALPHAREF, 8);
     Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
@@ -231,7 +231,7 @@ void TWPlanet::MakeBrass(TWPool* Pool) {
 }
 
 void TWPlanet::DrawRod(TW9DirectX* DX, const D3DCOLORVALUE& Specular, float Power) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   const D3DMATERIAL9 m = Material({1, 1, 1, 1}, Specular, Power);
   Device->SetMaterial(&m);
   Device->SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -240,11 +240,11 @@ void TWPlanet::DrawRod(TW9DirectX* DX, const D3DCOLORVALUE& Specular, float Powe
 }
 
 void TWPlanet::DrawMount(TW9DirectX* DX) {
-  if (!OnMount || !DX->Device) return;
+  if (!OnMount || !DX->Device()) return;
   DrawRod(DX, {0.8f, 0.8f, 0.8f, 0}, 25.0f);
   const TD3DMatrix Arm = OrbitRotation(DX);
-  DX->Device->SetTransform(D3DTS_WORLD, &Arm);
-  DX->Device->SetTexture(0, PlatformTexture(ArmTexture));
+  DX->Device()->SetTransform(D3DTS_WORLD, &Arm);
+  DX->Device()->SetTexture(0, PlatformTexture(ArmTexture));
   if (ArmMesh) ArmMesh->Render();
 }
 

@@ -47,7 +47,7 @@ TD3DMatrix TWRing::WorldMatrix(TW9DirectX* DX) const {
 }
 
 void TWRing::Draw(TW9DirectX* DX, const TD3DVector& Eye) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   if (!Device) return;
   Device->SetTexture(0, Texture ? Texture->Texture() : nullptr);
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -56,7 +56,7 @@ void TWRing::Draw(TW9DirectX* DX, const TD3DVector& Eye) {
   Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   Device->SetRenderState(D3DRS_LIGHTING, FALSE);
   // Nearly transparent texels are not drawn at all where the device can test alpha.
-  if (DX->Caps.AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
+  if (DX->Caps().AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
     Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     Device->SetRenderState(D3DRS_ALPHAREF, 8);
     Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);

@@ -19,7 +19,7 @@ TD3DMatrix ParentOrbit(const TWPlanet* Parent, TW9DirectX* DX) {
 }  // namespace
 
 float TWSattelite::MoonAngle(TW9DirectX* DX) const {
-  return DX->AppTime * OrbitRate;
+  return DX->AppTime() * OrbitRate;
 }
 
 TD3DMatrix TWSattelite::MoonOrbit(TW9DirectX* DX) const {
@@ -28,7 +28,7 @@ TD3DMatrix TWSattelite::MoonOrbit(TW9DirectX* DX) const {
 }
 
 TD3DMatrix TWSattelite::WorldMatrix(TW9DirectX* DX) const {
-  return SpinAndAxis(DX->AppTime, OrbitAngle(DX)) * MoonOrbit(DX) * ParentOrbit(Parent, DX);
+  return SpinAndAxis(DX->AppTime(), OrbitAngle(DX)) * MoonOrbit(DX) * ParentOrbit(Parent, DX);
 }
 
 TD3DVector TWSattelite::Centre(TW9DirectX* DX) const {
@@ -36,13 +36,13 @@ TD3DVector TWSattelite::Centre(TW9DirectX* DX) const {
 }
 
 void TWSattelite::DrawMount(TW9DirectX* DX) {
-  if (!OnMount || !DX->Device) return;
+  if (!OnMount || !DX->Device()) return;
   DrawRod(DX, {0, 0, 0, 0}, 40.0f);
   const TD3DMatrix Arm = MatrixRotationY(MoonAngle(DX)) *
                          MatrixTranslation(ParentDistance(Parent), 0.0f, 0.0f) *
                          ParentOrbit(Parent, DX);
-  DX->Device->SetTransform(D3DTS_WORLD, &Arm);
-  DX->Device->SetTexture(0, ArmTexture ? ArmTexture->Texture() : nullptr);
+  DX->Device()->SetTransform(D3DTS_WORLD, &Arm);
+  DX->Device()->SetTexture(0, ArmTexture ? ArmTexture->Texture() : nullptr);
   if (ArmMesh) ArmMesh->Render();
 }
 

@@ -89,7 +89,7 @@ void TWSpace::CreateStars(TWPool* Pool) {
 }
 
 void TWSpace::Render(TW9DirectX* DX, const TD3DVector& CameraPos) {
-  IDirect3DDevice9* Device = DX ? DX->Device.Get() : nullptr;
+  IDirect3DDevice9* Device = DX ? DX->Device() : nullptr;
   if (!Device) return;
   const D3DMATERIAL9 White = DefaultMaterial(1, 1, 1);
   Device->SetMaterial(&White);

@@ -197,7 +197,7 @@ HRESULT TZelmarScene::WDirectXInitDeviceObjects(TW9DirectX*) {
 }
 
 HRESULT TZelmarScene::WDirectXRestoreDeviceObjects(TW9DirectX*) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   if (!Device) return S_OK;
   Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -273,7 +273,7 @@ bool TZelmarScene::SunOnScreen() {
 }
 
 HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   if (!Device) return S_OK;
   // Under a frame budget the world goes to a smaller target that is then stretched onto the
   // back buffer; the texts come after, at the back buffer's own resolution.
@@ -306,7 +306,7 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
     Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     Device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    if (DX->Caps.AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
+    if (DX->Caps().AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
       Device->SetRenderState(D3DRS_ALPHAREF, 8);
       Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
     }
@@ -394,7 +394,7 @@ void TZelmarScene::DrawTitleOrFrameRate() {
     Fonts.Items(0)->DrawText(200, 140, kTitleColor, kCredit1, 0);
     Fonts.Items(3)->DrawText(Screen.right - 180, Screen.bottom - 20, kTitleColor, kCredit2, 0);
   } else if (Settings.ShowFPS) {
-    const std::string Text = FrameRateText(DX->FrameStats);
+    const std::string Text = FrameRateText(DX->FrameStats());
     Fonts.Items(2)->DrawText(Screen.right - 5 * static_cast<int>(Text.size()), Screen.bottom - 20,
                              kTitleColor, Text, 0);
   }

@@ -172,7 +172,7 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
   {
     TScrnFrm Form(Run);
     if (!Form.SettingsProblem.empty()) Say("settings: " + Form.SettingsProblem);
-    if (!Form.WDirectX->D3D) {
+    if (!Form.WDirectX->D3D()) {
       if (Gone()) return 0;
       Say("no usable render device on this display");
       return 1;
@@ -180,7 +180,7 @@ int RunHackMode(const std::vector<std::string>& Args, const char* ProgramName) {
     App.SetMainWindow(Form.Handle());
     Form.Show();
     if (App.Terminated() || Gone()) return 0;
-    if (!Form.WDirectX->Started) {
+    if (!Form.WDirectX->Started()) {
       Say("the renderer could not start on this display");
       return 1;
     }

@@ -27,13 +27,13 @@ int RunSaver(const TSettingsOptions& Options, int argc, char** argv) {
     Run.Options = Options;
     TScrnFrm Form(Run);
     if (!Form.SettingsProblem.empty()) Warn("settings: " + Form.SettingsProblem);
-    if (!Form.WDirectX->D3D) {
+    if (!Form.WDirectX->D3D()) {
       Warn("no usable render device on this display");
       return 1;
     }
     App.SetMainWindow(Form.Handle());
     Form.Show();
-    if (!Form.WDirectX->Started || Form.ClosedOnFailure) {
+    if (!Form.WDirectX->Started() || Form.ClosedOnFailure) {
       Warn("the renderer could not start on this display");
       return 1;
     }

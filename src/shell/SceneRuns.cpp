@@ -93,13 +93,13 @@ std::unique_ptr<TScrnFrm> StartForm(const TScrnFrm::TRun& Run, TApplication& App
                                     std::shared_ptr<TWTimeSource> Clock = nullptr) {
   auto Form = std::make_unique<TScrnFrm>(Run, std::move(Clock));
   if (!Form->SettingsProblem.empty()) Warn("settings: " + Form->SettingsProblem);
-  if (!Form->WDirectX->D3D) {
+  if (!Form->WDirectX->D3D()) {
     std::fprintf(stderr, "zelmar: no usable render device on this display\n");
     return nullptr;
   }
   App.SetMainWindow(Form->Handle());
   Form->FormShow();
-  if (!Form->WDirectX->Started) {
+  if (!Form->WDirectX->Started()) {
     std::fprintf(stderr, "zelmar: the renderer did not start\n");
     return nullptr;
   }
@@ -147,12 +147,12 @@ int RunSnapshot(const TSceneRunOptions& O, TApplication& App) {
   TicksUntil(Target);
   // The last frame is drawn by hand: at time 0 the framework would skip a frame that took no
   // time.
-  DX->AppTime = static_cast<float>(static_cast<double>(Target) / 1e6);
+  DX->SetAppTime(static_cast<float>(static_cast<double>(Target) / 1e6));
   Form->Scene->WDirectXFrameMove(DX);
   bool DefaultPresent = true;
   Render(DX, DefaultPresent);
   TFramePicture Shot;
-  const bool Read = ReadBackFrame(DX->Device.Get(), Shot);
+  const bool Read = ReadBackFrame(DX->Device(), Shot);
   Form.reset();
 
   if (!Read) {

@@ -157,31 +157,31 @@ void TScrnFrm::ChooseBudget() {
 // Said by the saver only: in a host's window stderr is the daemon's, which may show it on the
 // screen, and the hack keeps it for trouble.
 void TScrnFrm::SayBudget() {
-  if (FBudgetSaid || !FRun.Saver || !WDirectX->Started) return;
+  if (FBudgetSaid || !FRun.Saver || !WDirectX->Started()) return;
   FBudgetSaid = true;
-  const UINT Width = WDirectX->PresentParams.BackBufferWidth;
-  const UINT Height = WDirectX->PresentParams.BackBufferHeight;
+  const UINT Width = WDirectX->PresentParams().BackBufferWidth;
+  const UINT Height = WDirectX->PresentParams().BackBufferHeight;
   UINT SceneWidth = 0, SceneHeight = 0;
   FBudget.SceneSize(Width, Height, SceneWidth, SceneHeight);
   std::fprintf(stderr, "zelmar: frame budget: %s (%s; the scene %ux%u of %ux%u)\n",
-               FBudget.Describe().c_str(), WDirectX->DeviceStats.c_str(), SceneWidth, SceneHeight,
+               FBudget.Describe().c_str(), WDirectX->DeviceStats().c_str(), SceneWidth, SceneHeight,
                Width, Height);
 }
 
 void TScrnFrm::FormShow() {
   // Frames are paced by sleeping in the message loop: the driver's vsync is not there on every
   // display (software rendering, virtual machines), and a saver must not hold a core.
-  if (!WDirectX->Started) ChooseBudget();
+  if (!WDirectX->Started()) ChooseBudget();
   const double Cap = FrameCap();
   if (TApplication* App = TApplication::Instance()) App->SetIdlePace(Cap);
   // Stepped runs (snapshots) choose their frames themselves.
   if (FRun.TimerRuns && Cap > 0.0) StepsPerFrame = std::max(1.0, RefreshRate() / Cap);
-  if (!WDirectX->Started) {
+  if (!WDirectX->Started()) {
     WDirectX->Start();
-    if (FRun.Saver && WDirectX->Started) WDirectX->ToggleFullscreen();
+    if (FRun.Saver && WDirectX->Started()) WDirectX->ToggleFullscreen();
     SayBudget();
   }
-  if (FRun.Saver && WDirectX->Started && !FClosing) {
+  if (FRun.Saver && WDirectX->Started() && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
     if (!FBlanks) FBlanks = CoverOtherMonitors(Handle());
@@ -198,7 +198,7 @@ void TScrnFrm::FormShow() {
   }
   Scene->FormShow();
   SayMediaProblems();
-  if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started && !FClosing) WatchSeen();
+  if (FRun.TimerRuns && !FRun.Uncapped && WDirectX->Started() && !FClosing) WatchSeen();
 }
 
 void TScrnFrm::WatchSeen() {
@@ -212,7 +212,7 @@ void TScrnFrm::WatchSeen() {
 }
 
 void TScrnFrm::SeenChanged(bool Seen) {
-  if (Seen == !FUnseen || FClosing || !WDirectX->Started) return;
+  if (Seen == !FUnseen || FClosing || !WDirectX->Started()) return;
   FUnseen = !Seen;
   WDirectX->Pause(FUnseen);
   if (!FRun.TimerRuns) return;

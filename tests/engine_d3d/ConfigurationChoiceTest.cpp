@@ -16,7 +16,7 @@ class ConfigurationChoice : public ::testing::Test {
  protected:
   void Start(const FakeMachine& Machine) {
     D3D = MakeRef<FakeDirect3D9>(Machine);
-    Framework.D3D = D3D;
+    Framework.SetD3D(D3D);
     Framework.OutputClient = {0, 0, 800, 600};
     Framework.hDeviceWindow = FakeHandle<HWND>(0x1234);
     TD3DEnumeration& enumeration = Framework.d3dEnumeration();
@@ -301,9 +301,9 @@ TEST_F(ConfigurationChoice, PresentParamsForWindowAndFullScreen) {
   Start(FakeMachine::Typical());
   ASSERT_EQ(Framework.ChooseInitialSettings(), S_OK);
 
-  Framework.Windowed = true;
+  Framework.d3dSettings().Windowed = true;
   Framework.BuildPresentParams();
-  const D3DPRESENT_PARAMETERS& pp = Framework.PresentParams;
+  const D3DPRESENT_PARAMETERS& pp = Framework.PresentParams();
   EXPECT_EQ(pp.BackBufferWidth, 800u);
   EXPECT_EQ(pp.BackBufferHeight, 600u);
   EXPECT_EQ(pp.BackBufferFormat, D3DFMT_X8R8G8B8);
@@ -322,7 +322,6 @@ TEST_F(ConfigurationChoice, PresentParamsForWindowAndFullScreen) {
   Framework.d3dSettings().FullscreenConfig.DisplayMode = {1280, 1024, 75, D3DFMT_X8R8G8B8};
   Framework.d3dSettings().FullscreenConfig.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
   Framework.d3dSettings().FullscreenConfig.MultiSampleQuality = 0;
-  Framework.Windowed = false;
   Framework.BuildPresentParams();
   EXPECT_EQ(pp.BackBufferWidth, 1280u);
   EXPECT_EQ(pp.BackBufferHeight, 1024u);
@@ -342,11 +341,11 @@ TEST_F(ConfigurationChoice, ChosenParametersCreateADevice) {
   Start(FakeMachine::Typical());
   ASSERT_EQ(Framework.ChooseInitialSettings(), S_OK);
   Framework.BuildPresentParams();
+  D3DPRESENT_PARAMETERS Params = Framework.PresentParams();
   Ref<IDirect3DDevice9> device;
-  ASSERT_EQ(D3D->CreateDevice(Settings().AdapterOrdinal(), Settings().DeviceType(),
-                              FakeHandle<HWND>(0x1234),
-                              D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE,
-                              &Framework.PresentParams, &device),
+  ASSERT_EQ(D3D->CreateDevice(
+                Settings().AdapterOrdinal(), Settings().DeviceType(), FakeHandle<HWND>(0x1234),
+                D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE, &Params, &device),
             S_OK);
   EXPECT_TRUE(D3D->Recorder().Contains(
       "CreateDevice(0, HAL, 0x00001234, 0x00000050, {800x600 X8R8G8B8 x1, NONE q0, swap 1, "

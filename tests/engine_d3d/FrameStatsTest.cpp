@@ -4,6 +4,7 @@
 
 #include "engine/TW9DirectX.h"
 #include "engine_d3d/FakeTimeSource.h"
+#include "platform/render/fake/FakeDirect3D9.h"
 
 namespace {
 
@@ -21,9 +22,23 @@ class FrameStatsTest : public ::testing::Test {
     settings.Windowed = true;
     settings.WindowedConfig.DisplayMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
     settings.WindowedConfig.DepthStencilFormat = D3DFMT_D24S8;
-    Framework->BackBufferDesc.Format = D3DFMT_X8R8G8B8;
-    Framework->BackBufferDesc.Width = 800;
-    Framework->BackBufferDesc.Height = 600;
+    BackBuffer(D3DFMT_X8R8G8B8, 800, 600);
+  }
+
+  // The framework holds a device with a back buffer of this format and size.
+  void BackBuffer(D3DFORMAT Format, UINT Width, UINT Height) {
+    D3DPRESENT_PARAMETERS Params{};
+    Params.Windowed = TRUE;
+    Params.BackBufferFormat = Format;
+    Params.BackBufferWidth = Width;
+    Params.BackBufferHeight = Height;
+    Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    if (!Device) {
+      D3DPRESENT_PARAMETERS Made = Params;
+      ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
+                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &Made, &Device));
+    }
+    Framework->AttachDevice(Device, Params, D3DCAPS9{});
   }
 
   // Counts Frames frames spread evenly over Seconds.
@@ -32,9 +47,11 @@ class FrameStatsTest : public ::testing::Test {
       Time->Advance(Seconds / Frames);
       Framework->UpdateStats();
     }
-    return Framework->FrameStats;
+    return Framework->FrameStats();
   }
 
+  Ref<FakeDirect3D9> D3D = MakeRef<FakeDirect3D9>(FakeMachine::Typical());
+  Ref<IDirect3DDevice9> Device;
   std::shared_ptr<FakeTimeSource> Time;
   std::unique_ptr<TW9DirectX> Framework;
 };
@@ -45,35 +62,35 @@ TEST_F(FrameStatsTest, LineNamesModeDepthAndRate) {
   Framework->UpdateStats();
   // Then 50 frames over 1.25 seconds.
   EXPECT_EQ(StatsAfter(50, 1.25), "40.00 fps (800x600), X8R8G8B8D24S8");
-  EXPECT_FLOAT_EQ(Framework->FPS, 40.0f);
+  EXPECT_FLOAT_EQ(Framework->FPS(), 40.0f);
 }
 
 TEST_F(FrameStatsTest, NotRebuiltAtExactlyOneSecond) {
   Time->Advance(2.0);
   Framework->UpdateStats();
-  const std::string first = Framework->FrameStats;
+  const std::string first = Framework->FrameStats();
   Time->Advance(1.0);
   Framework->UpdateStats();
-  EXPECT_EQ(Framework->FrameStats, first);
+  EXPECT_EQ(Framework->FrameStats(), first);
   Time->Advance(0.001);
   Framework->UpdateStats();
-  EXPECT_NE(Framework->FrameStats, first);
+  EXPECT_NE(Framework->FrameStats(), first);
   // Two frames over 1.001 seconds.
-  EXPECT_NEAR(Framework->FPS, 2.0 / 1.001, 1e-3);
+  EXPECT_NEAR(Framework->FPS(), 2.0 / 1.001, 1e-3);
 }
 
 TEST_F(FrameStatsTest, DifferentBackBufferFormatNamesBoth) {
-  Framework->BackBufferDesc.Format = D3DFMT_A8R8G8B8;
+  BackBuffer(D3DFMT_A8R8G8B8, 800, 600);
   Time->Advance(2.0);
   Framework->UpdateStats();
-  EXPECT_EQ(Framework->FrameStats, "0.50 fps (800x600), backbuf A8R8G8B8, adapter X8R8G8B8D24S8");
+  EXPECT_EQ(Framework->FrameStats(), "0.50 fps (800x600), backbuf A8R8G8B8, adapter X8R8G8B8D24S8");
 }
 
 TEST_F(FrameStatsTest, NoDepthTextWithoutDepthBuffer) {
   Framework->d3dEnumeration().AppUsesDepthBuffer = false;
   Time->Advance(4.0);
   Framework->UpdateStats();
-  EXPECT_EQ(Framework->FrameStats, "0.25 fps (800x600), X8R8G8B8");
+  EXPECT_EQ(Framework->FrameStats(), "0.25 fps (800x600), X8R8G8B8");
 }
 
 TEST_F(FrameStatsTest, MultisampleText) {
@@ -92,7 +109,7 @@ TEST_F(FrameStatsTest, MultisampleText) {
         static_cast<D3DMULTISAMPLE_TYPE>(c.Type);
     Time->Advance(2.0);
     Framework->UpdateStats();
-    EXPECT_EQ(Framework->FrameStats, std::string("0.50 fps (800x600), X8R8G8B8D24S8") + c.Text)
+    EXPECT_EQ(Framework->FrameStats(), std::string("0.50 fps (800x600), X8R8G8B8D24S8") + c.Text)
         << "multisample type " << c.Type;
   }
 }
@@ -102,13 +119,10 @@ TEST_F(FrameStatsTest, ReadsTheCurrentHalfOfTheSettings) {
   settings.Windowed = false;
   settings.FullscreenConfig.DisplayMode = {1280, 1024, 75, D3DFMT_R5G6B5};
   settings.FullscreenConfig.DepthStencilFormat = D3DFMT_D16;
-  Framework->BackBufferDesc = {};
-  Framework->BackBufferDesc.Format = D3DFMT_R5G6B5;
-  Framework->BackBufferDesc.Width = 1280;
-  Framework->BackBufferDesc.Height = 1024;
+  BackBuffer(D3DFMT_R5G6B5, 1280, 1024);
   Time->Advance(2.0);
   Framework->UpdateStats();
-  EXPECT_EQ(Framework->FrameStats, "0.50 fps (1280x1024), R5G6B5D16");
+  EXPECT_EQ(Framework->FrameStats(), "0.50 fps (1280x1024), R5G6B5D16");
 }
 
 }  // namespace

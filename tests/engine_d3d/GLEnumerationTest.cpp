@@ -24,7 +24,7 @@ TEST(GLEnumeration, SaverFindsAConfigurationOnThisDisplay) {
   ASSERT_TRUE(d3d);
 
   TW9DirectX framework;
-  framework.D3D = d3d;
+  framework.SetD3D(d3d);
   TD3DEnumeration& enumeration = framework.d3dEnumeration();
   enumeration.AppUsesDepthBuffer = true;
   enumeration.SetD3D(d3d);

@@ -42,9 +42,9 @@ class FontsPixelTest : public ::testing::Test {
   }
 
   void BeginFrame() {
-    ASSERT_EQ(D3D_OK, DX.Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground,
-                                       1.0f, 0));
-    ASSERT_EQ(D3D_OK, DX.Device->BeginScene());
+    ASSERT_EQ(D3D_OK, DX.Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER,
+                                         kBackground, 1.0f, 0));
+    ASSERT_EQ(D3D_OK, DX.Device()->BeginScene());
   }
 
   QImage EndFrame(const char* Name) { return EndFrameAndGrab(DX, Name); }

@@ -37,8 +37,10 @@ class FontsTest : public PoolFixture {
   }
   void CreateDevice() {
     PoolFixture::CreateDevice();
-    DX.D3D = D3D;
-    Device()->GetDeviceCaps(&DX.Caps);
+    DX.SetD3D(D3D);
+    D3DCAPS9 Caps{};
+    Device()->GetDeviceCaps(&Caps);
+    Reattach(DX.PresentParams(), Caps);
   }
 
   TWFont* AddFont(const char* Name, int Height, bool Glyphs, TFontStyles Style = 0) {
@@ -206,8 +208,10 @@ TEST_F(FontsTest, FontObjectModeMakesItsObjectAtRestoreAndPassesTextThrough) {
   EXPECT_EQ(0, Desc.CharSet) << "the font object keeps the item's character set";
   EXPECT_EQ(0, Log().Count("CreateVertexBuffer"));
 
-  DX.PresentParams.BackBufferWidth = 800;
-  DX.PresentParams.BackBufferHeight = 600;
+  D3DPRESENT_PARAMETERS Window = DX.PresentParams();
+  Window.BackBufferWidth = 800;
+  Window.BackBufferHeight = 600;
+  Reattach(Window, DX.Caps());
   Log().Clear();
   EXPECT_EQ(24, Font->DrawText(10.5f, 11.5f, 0x80FF0000, "Jupiter", DT_RIGHT));
   const std::string Label = static_cast<FakeFont*>(Font->D3DXFont())->Label();
@@ -295,7 +299,7 @@ TEST_F(FontsTest, RestoreRecordsTheSavedAndTheDrawingStatesAlike) {
 TEST_F(FontsTest, DrawTextAppliesItsStatesAndPutsTheCallersBack) {
   TWFont* Font = AddFont("Arial", -13, true);
   Ready();
-  IDirect3DDevice9* Dev = DX.Device.Get();
+  IDirect3DDevice9* Dev = DX.Device();
   Dev->SetRenderState(D3DRS_ZENABLE, TRUE);
   Dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   Dev->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -419,7 +423,7 @@ TEST_F(FontsTest, CentringMeasuresTheFirstLineAndFilteringSwitchesToLinear) {
   TWFont* Font = AddFont("Arial", -13, true);
   Ready();
   D3DVIEWPORT9 Viewport{0, 0, 640, 480, 0.0f, 1.0f};
-  DX.Device->SetViewport(&Viewport);
+  DX.Device()->SetViewport(&Viewport);
 
   ASSERT_EQ(S_OK, Font->DrawText(7, 9, 0xFFFFFFFF, "AB\nWWWWWWWW", fdCenterX | fdCenterY));
   const std::vector<TVertex> C = Corners();

@@ -62,7 +62,7 @@ TEST_F(FrameworkTest, FailedToggleReturnsToWindowedWithOneMessage) {
   LoadAndStart();
   Log().FailCall("Reset", D3DERR_INVALIDCALL);
   EXPECT_EQ(D3DAPPERR_RESETFAILED, DX->ToggleFullscreen());
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_TRUE(DX->d3dSettings().Windowed);
   EXPECT_FALSE(DX->Active()) << "the toggle's pause stays while the window closes";
   ASSERT_EQ(1u, Boxes.size());
@@ -116,9 +116,9 @@ TEST_F(FrameworkTest, CreationFailureOnHalFallsBackToTheReferenceDevice) {
   ASSERT_EQ(2u, Creations.size());
   EXPECT_EQ(0, Creations[0].Args.find("0, HAL,")) << Creations[0].Args;
   EXPECT_EQ(0, Creations[1].Args.find("0, REF,")) << Creations[1].Args;
-  EXPECT_EQ(0, DX->DeviceStats.rfind("REF", 0)) << DX->DeviceStats;
+  EXPECT_EQ(0, DX->DeviceStats().rfind("REF", 0)) << DX->DeviceStats();
   EXPECT_EQ(D3DDEVTYPE_REF, DX->d3dSettings().DeviceType());
-  EXPECT_TRUE(DX->Started);
+  EXPECT_TRUE(DX->Started());
   EXPECT_EQ(S_OK, Frame());
   EXPECT_EQ(1, Device()->PresentCount());
 }
@@ -137,7 +137,7 @@ TEST_F(FrameworkTest, FailedInitOnHalIsUndoneBeforeTheReferenceDeviceIsTried) {
                       "switched windowed", "after start", "frame move"}),
             Journal);
   EXPECT_EQ(1u, D3D->Devices().size()) << "the HAL device is released";
-  EXPECT_EQ(0, DX->DeviceStats.rfind("REF", 0)) << DX->DeviceStats;
+  EXPECT_EQ(0, DX->DeviceStats().rfind("REF", 0)) << DX->DeviceStats();
 }
 
 TEST_F(FrameworkTest, FailedRestoreOnHalIsUndoneBeforeTheReferenceDeviceIsTried) {
@@ -165,9 +165,9 @@ TEST_F(FrameworkTest, MissingMediaDoesNotFallBackAndEndsTheStart) {
   EXPECT_EQ("Could not load required media.", Boxes[0].Text);
   EXPECT_EQ(kErrorBox, Boxes[0].Type);
   EXPECT_EQ(1, Log().Count("CreateDevice"));
-  EXPECT_FALSE(DX->Started);
-  EXPECT_FALSE(DX->D3D);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_FALSE(DX->D3D());
+  EXPECT_FALSE(DX->Device());
   EXPECT_TRUE(D3D->Devices().empty());
   EXPECT_FALSE(App().HasOnIdle()) << "a failed start installs no idle hook";
 }
@@ -179,7 +179,7 @@ TEST_F(FrameworkTest, CreationFailureWithoutReferenceDeviceIsFatal) {
   ASSERT_EQ(1u, Boxes.size());
   EXPECT_EQ(kGeneric, Boxes[0].Text);
   EXPECT_EQ(1, Seen(WM_CLOSE));
-  EXPECT_FALSE(DX->D3D);
+  EXPECT_FALSE(DX->D3D());
 
   // Without the platform object a second start fails at once, silently.
   EXPECT_EQ(D3DAPPERR_NODIRECT3D, DX->Start());
@@ -199,7 +199,7 @@ TEST_F(FrameworkTest, LoadingWithoutCompatibleDevicesShowsWhyWithoutClosing) {
   FakeMachine Machine = FakeMachine::Typical();
   Machine.Adapters[0].Devices.clear();
   Load(Machine);
-  EXPECT_FALSE(DX->D3D);
+  EXPECT_FALSE(DX->D3D());
   ASSERT_EQ(1u, Boxes.size());
   EXPECT_EQ("Could not find any compatible Direct3D\r\ndevices.", Boxes[0].Text);
   EXPECT_EQ(0, Seen(WM_CLOSE)) << "nothing is hooked while loading";
@@ -208,7 +208,7 @@ TEST_F(FrameworkTest, LoadingWithoutCompatibleDevicesShowsWhyWithoutClosing) {
 TEST_F(FrameworkTest, LoadingWithoutPlatformShowsTheInitializeMessage) {
   SetDirect3DBackend([] { return Ref<IDirect3D9>(); });
   Form->Loaded();
-  EXPECT_FALSE(DX->D3D);
+  EXPECT_FALSE(DX->D3D());
   ASSERT_EQ(1u, Boxes.size());
   EXPECT_EQ(0, Boxes[0].Text.rfind("Could not initialize Direct3D. You may\r\n", 0));
   EXPECT_EQ(D3DAPPERR_NODIRECT3D, DX->Start());

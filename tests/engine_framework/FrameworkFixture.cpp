@@ -101,9 +101,9 @@ void FrameworkTest::Load(const FakeMachine& Machine) {
 
 void FrameworkTest::LoadAndStart(const FakeMachine& Machine) {
   Load(Machine);
-  ASSERT_TRUE(DX->D3D);
+  ASSERT_TRUE(DX->D3D());
   ASSERT_EQ(S_OK, DX->Start());
-  ASSERT_TRUE(DX->Started);
+  ASSERT_TRUE(DX->Started());
   Journal.clear();
   Renders = FrameMoves = 0;
 }

@@ -51,10 +51,11 @@ class FrameworkGLTest : public ::testing::Test {
     DX->d3dEnumeration().AppUsesDepthBuffer = true;
     DX->OnRender = [this](TW9DirectX* Sender, bool&) {
       ++Frames;
-      return Sender->Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, Color, 1.0f, 0);
+      return Sender->Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, Color, 1.0f,
+                                     0);
     };
     Form->Loaded();
-    ASSERT_TRUE(DX->D3D);
+    ASSERT_TRUE(DX->D3D());
     ASSERT_EQ(S_OK, DX->Start());
   }
 
@@ -105,8 +106,8 @@ class FrameworkGLTest : public ::testing::Test {
 };
 
 TEST_F(FrameworkGLTest, IdleFramesReachTheWindow) {
-  EXPECT_FALSE(DX->DeviceStats.empty());
-  EXPECT_EQ(240u, DX->BackBufferDesc.Width);
+  EXPECT_FALSE(DX->DeviceStats().empty());
+  EXPECT_EQ(240u, DX->BackBufferDesc().Width);
   EXPECT_TRUE(ShowsColorAt(120, 80));
   EXPECT_TRUE(ShowsColorAt(2, 2));
   EXPECT_TRUE(ShowsColorAt(237, 157));
@@ -118,8 +119,8 @@ TEST_F(FrameworkGLTest, SizeChangeResetsAndFillsTheNewClientArea) {
   ASSERT_TRUE(ShowsColorAt(120, 80));
   SetWindowPos(Window->Handle(), HWND_TOP, 100, 80, 400, 300, SWP_SHOWWINDOW);
   ASSERT_EQ(S_OK, DX->HandleSizeChange());
-  EXPECT_EQ(400u, DX->BackBufferDesc.Width);
-  EXPECT_EQ(300u, DX->BackBufferDesc.Height);
+  EXPECT_EQ(400u, DX->BackBufferDesc().Width);
+  EXPECT_EQ(300u, DX->BackBufferDesc().Height);
   Color = 0xFFC04020;
   EXPECT_TRUE(ShowsColorAt(390, 290));
   EXPECT_TRUE(Messages.empty());
@@ -137,29 +138,29 @@ TEST_F(FrameworkGLTest, LostDeviceIsResetAndDrawsAgain) {
     ++Restored;
     return S_OK;
   };
-  GLLoseDevice(DX->Device.Get());
+  GLLoseDevice(DX->Device());
   Color = 0xFF20C040;
   EXPECT_TRUE(ShowsColorAt(120, 80));
   EXPECT_EQ(1, Invalidated);
   EXPECT_EQ(1, Restored);
   EXPECT_TRUE(Messages.empty());
-  EXPECT_TRUE(DX->Started);
+  EXPECT_TRUE(DX->Started());
 }
 
 TEST_F(FrameworkGLTest, FullScreenAndBack) {
   ASSERT_TRUE(ShowsColorAt(120, 80));
   ASSERT_EQ(S_OK, DX->ToggleFullscreen());
-  EXPECT_FALSE(DX->Windowed);
+  EXPECT_FALSE(DX->Windowed());
   const QSize Screen = QGuiApplication::primaryScreen()->size();
-  EXPECT_EQ(static_cast<UINT>(Screen.width()), DX->BackBufferDesc.Width);
-  EXPECT_EQ(static_cast<UINT>(Screen.height()), DX->BackBufferDesc.Height);
+  EXPECT_EQ(static_cast<UINT>(Screen.width()), DX->BackBufferDesc().Width);
+  EXPECT_EQ(static_cast<UINT>(Screen.height()), DX->BackBufferDesc().Height);
   Color = 0xFFE0E020;
   EXPECT_TRUE(ShowsColorAt(Screen.width() - 3, Screen.height() - 3));
   SaveShot("fullscreen.png");
 
   ASSERT_EQ(S_OK, DX->ToggleFullscreen());
-  EXPECT_TRUE(DX->Windowed);
-  EXPECT_EQ(240u, DX->BackBufferDesc.Width);
+  EXPECT_TRUE(DX->Windowed());
+  EXPECT_EQ(240u, DX->BackBufferDesc().Width);
   Color = 0xFF8020A0;
   EXPECT_TRUE(ShowsColorAt(120, 80));
   EXPECT_TRUE(Messages.empty());

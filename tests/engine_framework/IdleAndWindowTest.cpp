@@ -229,8 +229,8 @@ TEST_F(FrameworkTest, HandlersThatStopTheFrameworkEndTheFrameQuietly) {
     return S_OK;
   };
   EXPECT_EQ(Frame(), S_OK);
-  EXPECT_FALSE(DX->Started);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_FALSE(DX->Device());
 
   // The same from the frame-move handler, after starting again.
   DX->OnRender = nullptr;
@@ -240,5 +240,5 @@ TEST_F(FrameworkTest, HandlersThatStopTheFrameworkEndTheFrameQuietly) {
     return S_OK;
   };
   EXPECT_EQ(Frame(), S_OK);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_FALSE(DX->Device());
 }

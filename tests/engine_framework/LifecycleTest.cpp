@@ -15,24 +15,24 @@ TJournal Concat(std::initializer_list<TJournal> Parts) {
 
 TEST_F(FrameworkTest, PhasesRunPoolsFirstThroughStartResetsAndStop) {
   Load();
-  ASSERT_TRUE(DX->D3D);
+  ASSERT_TRUE(DX->D3D());
   EXPECT_TRUE(Journal.empty()) << "loading creates no device";
   ASSERT_EQ(S_OK, DX->Start());
   EXPECT_EQ(Concat({{"one-time init", "pool1 init", "pool2 init", "form init"},
                     kRestore,
                     {"switched windowed", "after start", "frame move"}}),
             Journal);
-  EXPECT_TRUE(DX->Started);
+  EXPECT_TRUE(DX->Started());
   EXPECT_TRUE(DX->Active());
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_EQ(1, Log().Count("CreateDevice"));
   EXPECT_EQ(Window(), Device()->PresentParameters().hDeviceWindow);
   // The back buffer takes the output window's client size.
-  EXPECT_EQ(320u, DX->PresentParams.BackBufferWidth);
-  EXPECT_EQ(240u, DX->PresentParams.BackBufferHeight);
-  EXPECT_EQ(320u, DX->BackBufferDesc.Width);
-  EXPECT_EQ(0, DX->DeviceStats.rfind("HAL (pure hw vp): Fake display adapter", 0))
-      << DX->DeviceStats;
+  EXPECT_EQ(320u, DX->PresentParams().BackBufferWidth);
+  EXPECT_EQ(240u, DX->PresentParams().BackBufferHeight);
+  EXPECT_EQ(320u, DX->BackBufferDesc().Width);
+  EXPECT_EQ(0, DX->DeviceStats().rfind("HAL (pure hw vp): Fake display adapter", 0))
+      << DX->DeviceStats();
 
   // Two size changes: each is one reset with invalidate before and restore after.
   for (int Width : {400, 320}) {
@@ -52,8 +52,8 @@ TEST_F(FrameworkTest, PhasesRunPoolsFirstThroughStartResetsAndStop) {
                     {"pool1 delete", "pool2 delete", "form delete", "final cleanup",
                      "switched windowed", "after stop"}}),
             Journal);
-  EXPECT_FALSE(DX->Started);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_FALSE(DX->Device());
   EXPECT_TRUE(D3D->Devices().empty()) << "the device is released";
   EXPECT_TRUE(Boxes.empty());
   EXPECT_EQ(0, Seen(WM_CLOSE));
@@ -95,7 +95,7 @@ TEST_F(FrameworkTest, FramesMoveRenderAndPresentIntoTheOutputWindow) {
   EXPECT_TRUE(
       Log().Contains("Present(null, null, " + FakeHex(static_cast<DWORD>(Window())) + ", null)"))
       << Log().Text();
-  EXPECT_FLOAT_EQ(0.1f, DX->ElapsedTime);
+  EXPECT_FLOAT_EQ(0.1f, DX->ElapsedTime());
 
   // No time has passed: the frame is skipped while frame moving.
   Journal.clear();
@@ -107,15 +107,15 @@ TEST_F(FrameworkTest, FramesMoveRenderAndPresentIntoTheOutputWindow) {
 TEST_F(FrameworkTest, ALongStopMovesTheSceneOnByOneLongFrameOnly) {
   LoadAndStart();
   EXPECT_EQ(S_OK, Frame());
-  const float Before = DX->AppTime;
+  const float Before = DX->AppTime();
   // Ten minutes stopped (SIGSTOP, a suspended machine), then the next frame.
   Clock->Advance(600.0);
   EXPECT_EQ(S_OK, DX->RenderEnvironment());
-  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep, DX->AppTime, 1e-4);
-  EXPECT_NEAR(TW9DirectX::kMaxFrameStep, DX->ElapsedTime, 1e-6);
+  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep, DX->AppTime(), 1e-4);
+  EXPECT_NEAR(TW9DirectX::kMaxFrameStep, DX->ElapsedTime(), 1e-6);
   // The time goes on from there at its own pace, and frames below the bound keep theirs.
   EXPECT_EQ(S_OK, Frame());
-  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep + 0.1, DX->AppTime, 1e-4);
+  EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep + 0.1, DX->AppTime(), 1e-4);
   EXPECT_NEAR(Before + TW9DirectX::kMaxFrameStep + 0.1, DX->Timer(tcGetAppTime), 1e-4);
 }
 
@@ -202,12 +202,12 @@ TEST_F(FrameworkTest, DeviceLostAgainDuringItsResetKeepsWaiting) {
 TEST_F(FrameworkTest, StoppedFrameMovingRendersWithoutMovingAndStepsOnceAfterReset) {
   LoadAndStart();
   EXPECT_EQ(S_OK, Frame());
-  const float Frozen = DX->AppTime;
+  const float Frozen = DX->AppTime();
   DX->SetFrameMoving(false);
   Journal.clear();
   for (int I = 0; I < 3; ++I) EXPECT_EQ(S_OK, Frame());
   EXPECT_EQ((TJournal{"render", "render", "render"}), Journal);
-  EXPECT_EQ(Frozen, DX->AppTime);
+  EXPECT_EQ(Frozen, DX->AppTime());
   // Even without time passing every pass renders.
   EXPECT_EQ(S_OK, DX->RenderEnvironment());
   EXPECT_EQ(5, Renders);
@@ -218,7 +218,7 @@ TEST_F(FrameworkTest, StoppedFrameMovingRendersWithoutMovingAndStepsOnceAfterRes
   for (int I = 0; I < 3; ++I) EXPECT_EQ(S_OK, Frame());
   EXPECT_EQ(1, FrameMoves) << "exactly one frame move after the reset";
   // The single step does not let the paused time into the animation.
-  EXPECT_NEAR(Frozen, DX->AppTime, 1e-4);
+  EXPECT_NEAR(Frozen, DX->AppTime(), 1e-4);
 }
 
 TEST_F(FrameworkTest, RenderWithoutDefaultPresentCountsForTheStatistics) {
@@ -229,8 +229,8 @@ TEST_F(FrameworkTest, RenderWithoutDefaultPresentCountsForTheStatistics) {
   EXPECT_EQ(0, Device()->PresentCount());
   EXPECT_EQ(0, Log().Count("Present"));
   // Rebuilt once, after the tenth frame ended the first second.
-  EXPECT_NEAR(10.0, DX->FPS, 0.01);
-  EXPECT_EQ(0, DX->FrameStats.rfind("10.00 fps (320x240), X8R8G8B8", 0)) << DX->FrameStats;
+  EXPECT_NEAR(10.0, DX->FPS(), 0.01);
+  EXPECT_EQ(0, DX->FrameStats().rfind("10.00 fps (320x240), X8R8G8B8", 0)) << DX->FrameStats();
 }
 
 TEST_F(FrameworkTest, SizeChangeToTheSameSizeDoesNotReset) {
@@ -247,7 +247,7 @@ TEST_F(FrameworkTest, ToggleBeforeStartOnlyFlipsTheSettings) {
   Log().Clear();
   EXPECT_EQ(S_OK, DX->ToggleFullscreen());
   EXPECT_FALSE(DX->d3dSettings().Windowed);
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_TRUE(Log().Calls().empty());
   EXPECT_TRUE(Journal.empty());
   EXPECT_EQ(S_OK, DX->ToggleFullscreen());
@@ -258,7 +258,7 @@ TEST_F(FrameworkTest, ToggleResetsIntoFullScreenAndStopReturnsToWindowed) {
   LoadAndStart();
   EXPECT_EQ(S_OK, DX->ToggleFullscreen());
   EXPECT_EQ(Concat({kInvalidate, kRestore, {"switched full screen"}}), Journal);
-  EXPECT_FALSE(DX->Windowed);
+  EXPECT_FALSE(DX->Windowed());
   EXPECT_FALSE(DX->d3dSettings().Windowed);
   EXPECT_EQ(FALSE, Device()->PresentParameters().Windowed);
   EXPECT_EQ(1024u, Device()->PresentParameters().BackBufferWidth);
@@ -274,11 +274,51 @@ TEST_F(FrameworkTest, ToggleResetsIntoFullScreenAndStopReturnsToWindowed) {
   EXPECT_TRUE(Journal.empty());
 
   DX->Stop();
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_TRUE(DX->d3dSettings().Windowed);
   EXPECT_EQ("switched windowed", Journal.at(Journal.size() - 2));
   EXPECT_NE(0, GetWindowLongA(Window(), GWL_STYLE) & static_cast<LONG>(WS_CAPTION))
       << "the windowed style is back";
+}
+
+// The state others read follows the device through its life: made and restored by Start, lost
+// at a Present, back to its managed objects when a reset is lost again, restored by the next
+// reset and usable once tested, released by Stop.
+TEST_F(FrameworkTest, TheDeviceStateFollowsTheDevicesLife) {
+  Load();
+  EXPECT_EQ(TDeviceStage::None, DX->DeviceState().Stage);
+  EXPECT_FALSE(DX->Active()) << "paused until started";
+  ASSERT_EQ(S_OK, DX->Start());
+  EXPECT_EQ(TDeviceStage::Restored, DX->DeviceState().Stage);
+  EXPECT_TRUE(DX->Started());
+  EXPECT_TRUE(DX->Active());
+
+  Device()->LoseDevice();
+  EXPECT_EQ(S_OK, Frame());
+  EXPECT_TRUE(DX->DeviceState().Lost);
+  EXPECT_EQ(TDeviceStage::Restored, DX->DeviceState().Stage) << "invalidated only by a reset";
+
+  Device()->ReturnDevice();
+  Log().FailCall("Reset", D3DERR_DEVICELOST, 1);
+  EXPECT_EQ(S_OK, Frame());
+  EXPECT_EQ(TDeviceStage::Inited, DX->DeviceState().Stage);
+  EXPECT_TRUE(DX->DeviceState().Lost);
+  EXPECT_EQ(S_OK, Frame());
+  EXPECT_EQ(TDeviceStage::Restored, DX->DeviceState().Stage);
+  EXPECT_TRUE(DX->DeviceState().Lost) << "until the next pass tests it";
+  EXPECT_EQ(S_OK, Frame());
+  EXPECT_FALSE(DX->DeviceState().Lost);
+
+  SendMessageA(Window(), WM_SIZE, SIZE_MINIMIZED, 0);
+  EXPECT_EQ(TWindowShow::Minimized, DX->DeviceState().Show);
+  SendMessageA(Window(), WM_SIZE, SIZE_RESTORED, 0);
+  EXPECT_EQ(TWindowShow::Normal, DX->DeviceState().Show);
+  EXPECT_TRUE(DX->Active());
+
+  DX->Stop();
+  EXPECT_EQ(TDeviceStage::None, DX->DeviceState().Stage);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_FALSE(DX->Device());
 }
 
 }  // namespace

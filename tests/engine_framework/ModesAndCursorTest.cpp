@@ -33,7 +33,7 @@ TEST_F(FrameworkTest, ToggleToAnotherAdapterRebuildsTheDevice) {
   EXPECT_EQ(2, Log().Count("CreateDevice"));
   EXPECT_EQ(1u, D3D->Devices().size());
   EXPECT_EQ(0, Log().CallsTo("CreateDevice")[1].Args.find("1, HAL,"));
-  EXPECT_NE(std::string::npos, DX->DeviceStats.find("Second adapter")) << DX->DeviceStats;
+  EXPECT_NE(std::string::npos, DX->DeviceStats().find("Second adapter")) << DX->DeviceStats();
   EXPECT_TRUE(DX->Active());
 
   Journal.clear();
@@ -83,8 +83,8 @@ TEST_F(FrameworkTest, FailedRebuildInAToggleLeavesAWindowWithoutDevice) {
   LoadAndStart(SplitAdapters());
   Log().FailCall("CreateDevice", D3DERR_NOTAVAILABLE);
   EXPECT_EQ(D3DAPPERR_RESETFAILED, DX->ToggleFullscreen());
-  EXPECT_TRUE(DX->Windowed);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_TRUE(DX->Windowed());
+  EXPECT_FALSE(DX->Device());
   ASSERT_EQ(1u, Boxes.size());
   EXPECT_EQ("Could not reset the Direct3D device.", Boxes[0].Text);
   // Whatever comes next finds no device and neither crashes nor shows more.
@@ -93,18 +93,18 @@ TEST_F(FrameworkTest, FailedRebuildInAToggleLeavesAWindowWithoutDevice) {
   EXPECT_EQ(E_FAIL, DX->RenderEnvironment());
   DX->Stop();
   EXPECT_EQ(1u, Boxes.size());
-  EXPECT_FALSE(DX->Started);
+  EXPECT_FALSE(DX->Started());
 }
 
 TEST_F(FrameworkTest, StartFullscreenCreatesAFullScreenDevice) {
   DX->StartFullscreen = true;
   LoadAndStart();
-  EXPECT_FALSE(DX->Windowed);
+  EXPECT_FALSE(DX->Windowed());
   EXPECT_EQ(FALSE, Device()->PresentParameters().Windowed);
   EXPECT_EQ(768u, Device()->PresentParameters().BackBufferHeight);
   EXPECT_EQ(60u, Device()->PresentParameters().FullScreen_RefreshRateInHz);
   DX->Stop();
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_EQ(
       (TJournal{"pool1 invalidate", "pool2 invalidate", "form invalidate", "pool1 delete",
                 "pool2 delete", "form delete", "final cleanup", "switched windowed", "after stop"}),
@@ -122,8 +122,8 @@ TEST_F(FrameworkTest, OutputControlGetsTheBackBufferSizeAndThePresents) {
   // Setting the output of a started framework starts it again.
   DX->SetOutputControl(Output);
   EXPECT_EQ(2, Log().Count("CreateDevice"));
-  EXPECT_EQ(200u, DX->PresentParams.BackBufferWidth);
-  EXPECT_EQ(100u, DX->PresentParams.BackBufferHeight);
+  EXPECT_EQ(200u, DX->PresentParams().BackBufferWidth);
+  EXPECT_EQ(100u, DX->PresentParams().BackBufferHeight);
   EXPECT_EQ(Window(), Device()->PresentParameters().hDeviceWindow) << "the form stays the device";
   EXPECT_EQ(S_OK, Frame());
   EXPECT_TRUE(Log().Contains("Present(null, null, " +
@@ -142,8 +142,8 @@ TEST_F(FrameworkTest, CloseRequestThatStopsTheFrameworkDuringASizeChange) {
   SendMessageA(Window(), WM_ENTERSIZEMOVE, 0, 0);
   PlaceWindow(100, 80, 400, 300);
   SendMessageA(Window(), WM_EXITSIZEMOVE, 0, 0);
-  EXPECT_FALSE(DX->Started);
-  EXPECT_FALSE(DX->Device);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_FALSE(DX->Device());
   EXPECT_EQ(1u, Boxes.size());
   EXPECT_EQ(1, Seen(WM_CLOSE));
   // The window's messages go past the stopped framework.
@@ -158,7 +158,7 @@ TEST_F(FrameworkTest, FailedFrameWhoseCloseRequestStopsTheFramework) {
   Clock->Advance(0.1);
   App().HandleMessage();
   EXPECT_EQ(1, Seen(WM_CLOSE));
-  EXPECT_FALSE(DX->Started);
+  EXPECT_FALSE(DX->Started());
   EXPECT_FALSE(App().HasOnIdle());
 }
 

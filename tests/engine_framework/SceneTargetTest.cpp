@@ -58,7 +58,7 @@ TEST(FrameBudget, SoftwareDevicesGetTheCapAndTheSmallerSceneHardwareNothing) {
 // A frame that draws a triangle into the scene, then one more (the texts) after the scene.
 void DrawSceneThenText(TW9DirectX* DX, bool& DefaultPresent) {
   static const float Triangle[] = {0, 0, 0, 1, 10, 0, 0, 1, 0, 10, 0, 1};
-  IDirect3DDevice9* Device = DX->Device.Get();
+  IDirect3DDevice9* Device = DX->Device();
   DX->BeginSceneTarget();
   Device->BeginScene();
   Device->SetFVF(D3DFVF_XYZRHW);
@@ -84,8 +84,8 @@ TEST_F(FrameworkTest, ASmallerSceneIsDrawnIntoItsTargetAndStretchedOntoTheBackBu
 
   // The target's size as CreateRenderTarget's log starts: half the back buffer's.
   auto Half = [this] {
-    return std::to_string(DX->PresentParams.BackBufferWidth / 2) + ", " +
-           std::to_string(DX->PresentParams.BackBufferHeight / 2) + ", ";
+    return std::to_string(DX->PresentParams().BackBufferWidth / 2) + ", " +
+           std::to_string(DX->PresentParams().BackBufferHeight / 2) + ", ";
   };
   for (int Pass = 0; Pass < 2; ++Pass) {
     Log().Clear();
@@ -109,11 +109,11 @@ TEST_F(FrameworkTest, ASmallerSceneIsDrawnIntoItsTargetAndStretchedOntoTheBackBu
   // the next frame makes one of the new size.
   Log().Clear();
   PlaceWindow(100, 80, 400, 300);
-  const UINT OldWidth = DX->PresentParams.BackBufferWidth;
+  const UINT OldWidth = DX->PresentParams().BackBufferWidth;
   EXPECT_EQ(S_OK, DX->HandleSizeChange());
   EXPECT_EQ(1, Log().Count("Reset"));
   EXPECT_EQ(S_OK, Log().CallsTo("Reset").at(0).Result);
-  EXPECT_NE(OldWidth, DX->PresentParams.BackBufferWidth);
+  EXPECT_NE(OldWidth, DX->PresentParams().BackBufferWidth);
   ASSERT_EQ(S_OK, Frame());
   ASSERT_EQ(1, Log().Count("CreateRenderTarget"));
   EXPECT_EQ(Log().CallsTo("CreateRenderTarget").at(0).Args.rfind(Half(), 0), 0u) << Log().Text();
@@ -142,7 +142,7 @@ TEST_F(FrameworkTest, AFullSizeSceneOrAFailedTargetDrawsStraightIntoTheBackBuffe
   EXPECT_EQ(1, Log().Count("CreateRenderTarget"));
   EXPECT_EQ(0, Log().Count("StretchRect"));
   for (const FakeDraw& Draw : Device()->Draws()) EXPECT_EQ("backbuffer", Draw.Target);
-  EXPECT_EQ(static_cast<UINT>(DX->GetSceneRect().right), DX->PresentParams.BackBufferWidth);
+  EXPECT_EQ(static_cast<UINT>(DX->GetSceneRect().right), DX->PresentParams().BackBufferWidth);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ class PoolFixture : public ::testing::Test {
   PoolFixture() : D3D(MakeRef<FakeDirect3D9>(FakeMachine::Typical())) {}
 
   void CreateDevice() { CreateDeviceFor(DX); }
+  // The framework holds the device with the present parameters it had and DeviceCaps.
   void CreateDeviceFor(TW9DirectX& Framework) {
     D3DPRESENT_PARAMETERS Params{};
     Params.Windowed = TRUE;
@@ -26,22 +27,27 @@ class PoolFixture : public ::testing::Test {
     Ref<IDirect3DDevice9> Created;
     ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
-    Framework.Device = Created;
-    Framework.Started = true;
+    Framework.AttachDevice(Created, Framework.PresentParams(), DeviceCaps);
+  }
+  // The same device, with other present parameters or caps.
+  void Reattach(const D3DPRESENT_PARAMETERS& Params, const D3DCAPS9& Caps) {
+    DX.AttachDevice(Ref<IDirect3DDevice9>(DX.Device()), Params, Caps);
   }
   // Makes Pool active for DX without the immediate init and restore that activating a pool of
   // a started framework runs, so that a test drives the phases itself.
   void Attach(TWPool& Pool) {
     Pool.SetDX(&DX);
-    const bool Started = DX.Started;
-    DX.Started = false;
+    const Ref<IDirect3DDevice9> Held(DX.Device());
+    const bool Started = DX.Started();
+    DX.DetachDevice();
     Pool.SetActive(true);
-    DX.Started = Started;
+    if (Started) DX.AttachDevice(Held, DX.PresentParams(), DX.Caps());
   }
   FakeDevice9* Device() const { return D3D->LastDevice(); }
   FakeRecorder& Log() { return D3D->Recorder(); }
 
   Ref<FakeDirect3D9> D3D;
+  D3DCAPS9 DeviceCaps{};
   TW9DirectX DX;
 };
 

@@ -57,7 +57,7 @@ class PoolPixelTest : public ::testing::Test {
   }
 
   void BeginFrame() {
-    IDirect3DDevice9* Device = DX.Device.Get();
+    IDirect3DDevice9* Device = DX.Device();
     const D3DXVECTOR3 Eye(0, 0, -4), At(0, 0, 0), Up(0, 1, 0);
     D3DXMatrixLookAtLH(&View, &Eye, &At, &Up);
     D3DXMatrixPerspectiveFovLH(&Projection, 3.14159265f / 4, 1.0f, 0.5f, 20.0f);
@@ -124,11 +124,11 @@ TEST_F(PoolPixelTest, LitTexturedSphereAndCube) {
   // The poles lie on the z axis; turn the sphere so that they point up and down.
   D3DXMATRIX World;
   D3DXMatrixRotationX(&World, -3.14159265f / 2);
-  DX.Device->SetTransform(D3DTS_WORLD, &World);
-  DX.Device->SetTexture(0, Texture->Texture());
+  DX.Device()->SetTransform(D3DTS_WORLD, &World);
+  DX.Device()->SetTexture(0, Texture->Texture());
   Sphere->Render();
   D3DXMatrixIdentity(&World);
-  DX.Device->SetTransform(D3DTS_WORLD, &World);
+  DX.Device()->SetTransform(D3DTS_WORLD, &World);
   Cube->Render();
   const QImage Image = EndFrame("lit-sphere");
 
@@ -154,7 +154,7 @@ TEST_F(PoolPixelTest, KeyWrittenAsFullRedInTheGuiFormMakesOpaqueBlueTransparent)
   ASSERT_EQ(S_OK, Pool.InitDeviceObjects());
 
   BeginFrame();
-  IDirect3DDevice9* Device = DX.Device.Get();
+  IDirect3DDevice9* Device = DX.Device();
   Device->SetRenderState(D3DRS_LIGHTING, FALSE);
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

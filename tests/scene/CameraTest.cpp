@@ -47,8 +47,7 @@ class CameraFrame : public ::testing::Test {
     Ref<IDirect3DDevice9> Created;
     EXPECT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
-    DX.Device = Created;
-    DX.PresentParams = Params;
+    DX.AttachDevice(Created, Params, D3DCAPS9{});
   }
   FakeDevice9* Device() const { return D3D->LastDevice(); }
 
@@ -185,7 +184,7 @@ TEST_F(CameraFrame, AtTheSunTheEyeCirclesAtItsViewRadiusAndTheTargetSnapsToTheOr
   const TD3DMatrix Orbit = MatrixRotationY(417.0f);  // the Sun's phase
   bool Snapped = false;
   for (int Frame = 0; Frame < 3000 && !Snapped; ++Frame) {
-    DX.AppTime = Frame * 0.02f;
+    DX.SetAppTime(Frame * 0.02f);
     C.FrameMove(&DX, Orbit, 0.0f, R);
     EXPECT_NEAR(VectorLength(C.EyeGoal), R, 1e-3f);
     EXPECT_EQ(C.EyeGoal.y, 0.0f);
@@ -197,10 +196,10 @@ TEST_F(CameraFrame, AtTheSunTheEyeCirclesAtItsViewRadiusAndTheTargetSnapsToTheOr
   }
   EXPECT_TRUE(Snapped);
   // The goal turns with time: a quarter of a circle takes 5 pi seconds.
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   C.FrameMove(&DX, MatrixIdentity(), 0.0f, R);
   const TD3DVector At0 = C.EyeGoal;
-  DX.AppTime = 5.0f * static_cast<float>(M_PI);
+  DX.SetAppTime(5.0f * static_cast<float>(M_PI));
   C.FrameMove(&DX, MatrixIdentity(), 0.0f, R);
   EXPECT_NEAR(VectorDot(At0, C.EyeGoal), 0.0f, 1e-2f);
 }
@@ -210,7 +209,7 @@ TEST_F(CameraFrame, ChaseClosesAFractionOfTheWayUnlessACoordinateMatchesExactly)
   C.StartDelay = 0;
   C.CameraPos = {100, 50, 100};
   C.CameraTarget = {0, 0, 0};
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   // Earth at angle 0: the eye goal is (D, 0, -R), the target goal (D, 0, 0).
   C.FrameMove(&DX, MatrixIdentity(), 299.2f, 25.484f);
   EXPECT_FLOAT_EQ(C.EyeGoal.x, 299.2f);

@@ -79,7 +79,7 @@ TEST_F(PlanetTest, SegmentCountsFollowTheQualityForEveryCatalogueBody) {
 TEST_F(PlanetTest, TheSunStaysAtTheOriginAndOnlySpins) {
   auto Sun = Planet(0, 10.0f);
   for (float t : {0.0f, 3.5f, 1234.5f}) {
-    DX.AppTime = t;
+    DX.SetAppTime(t);
     EXPECT_EQ(Sun->Position(&DX), TD3DVector(0, 0, 0)) << t;
     ExpectNear(MatrixRotationZ(t * Sun->SpinRate) * MatrixRotationX(-kPi / 2),
                Sun->WorldMatrix(&DX), 1e-5f);
@@ -89,11 +89,11 @@ TEST_F(PlanetTest, TheSunStaysAtTheOriginAndOnlySpins) {
 TEST_F(PlanetTest, EarthAtStartAndAQuarterTurnLater) {
   auto Earth = Planet(3, 0.1f);
   Earth->Phase = 0.0f;
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   EXPECT_EQ(Earth->Position(&DX), TD3DVector(299.2f, 0, 0));
   ExpectNear(MatrixRotationY(0.0f), Earth->OrbitRotation(&DX), 0.0f);
 
-  DX.AppTime = (kPi / 2) / Earth->OrbitRate;
+  DX.SetAppTime((kPi / 2) / Earth->OrbitRate);
   ExpectNear({0, 0, -299.2f}, Earth->Position(&DX), 1e-3f);
   // The sphere is drawn where the body stands.
   ExpectNear(Earth->Position(&DX), MatrixOrigin(Earth->WorldMatrix(&DX)), 1e-3f);
@@ -104,7 +104,7 @@ TEST_F(PlanetTest, ABodyWithoutTiltOrSpinStandsItsPoleAlongY) {
   Earth->Phase = 0.0f;
   Earth->Tilt = 0.0f;
   Earth->SpinRate = 0.0f;
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   const TD3DMatrix World = Earth->WorldMatrix(&DX);
   ExpectNear(MatrixRotationX(-kPi / 2) * MatrixTranslation(Earth->Distance, 0, 0), World, 1e-6f);
   ExpectNear({0, 1, 0}, TransformDirection({0, 0, 1}, World), 1e-6f, "pole");
@@ -112,13 +112,13 @@ TEST_F(PlanetTest, ABodyWithoutTiltOrSpinStandsItsPoleAlongY) {
 
 TEST_F(PlanetTest, TheAxisKeepsItsDirectionInSpaceWhileTheBodyOrbits) {
   auto Mars = Planet(4, 10.0f);
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   const TD3DVector Pole = TransformDirection({0, 0, 1}, Mars->WorldMatrix(&DX));
   // Leaned by the tilt from +y towards +z (RotationX of the tilt).
   ExpectNear({0, std::cos(Mars->Tilt), std::sin(Mars->Tilt)},
              TransformDirection({0, 0, 1}, MatrixRotationX(-kPi / 2 + Mars->Tilt)), 1e-6f);
   for (float t : {17.0f, 100.0f, 333.3f}) {
-    DX.AppTime = t;
+    DX.SetAppTime(t);
     const TD3DMatrix World = Mars->WorldMatrix(&DX);
     ExpectNear(Pole, TransformDirection({0, 0, 1}, World), 1e-4f, "pole");
     ExpectNear(Mars->Position(&DX), MatrixOrigin(World), 1e-2f, "centre");
@@ -143,7 +143,7 @@ TEST_F(PlanetTest, MoonsStartOnTheSunPlanetLineWhateverTheirPhase) {
   auto Jupiter = Planet(5, 10.0f);
   std::vector<std::unique_ptr<TWSattelite>> Moons;
   for (int i = 1; i <= 4; ++i) Moons.push_back(Moon(i, Jupiter.get(), 10.0f));
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   const TD3DVector Parent = Jupiter->Position(&DX);
   const TD3DVector Outward = Parent / VectorLength(Parent);
   for (auto& M : Moons) {
@@ -152,7 +152,7 @@ TEST_F(PlanetTest, MoonsStartOnTheSunPlanetLineWhateverTheirPhase) {
     ExpectNear(Centre, MatrixOrigin(M->WorldMatrix(&DX)), 1e-2f, "drawn there");
   }
   // Later each circles its parent at its own distance, still drawn at its centre.
-  DX.AppTime = 37.0f;
+  DX.SetAppTime(37.0f);
   for (auto& M : Moons) {
     const TD3DVector Centre = M->Centre(&DX);
     EXPECT_NEAR(VectorLength(Centre - Jupiter->Position(&DX)), M->Distance, 1e-2f);
@@ -238,7 +238,9 @@ TEST_F(PlanetTest, DrawShadowBlendsTheConeAndRestoresCullingAndBlending) {
 
   // A device that cannot compare greater-or-equal keeps its alpha test; an eye at the Sun gets
   // the strongest cone.
-  DX.Caps.AlphaCmpCaps = D3DPCMPCAPS_LESS | D3DPCMPCAPS_EQUAL;
+  D3DCAPS9 Limited = DX.Caps();
+  Limited.AlphaCmpCaps = D3DPCMPCAPS_LESS | D3DPCMPCAPS_EQUAL;
+  Reattach(DX.PresentParams(), Limited);
   Log().Clear();
   Device()->ClearDraws();
   Saturn->DrawShadow(&DX, {0, 0, 0});
@@ -303,7 +305,7 @@ TEST_F(PlanetTest, DrawMountDrawsTheRodUnderTheBodyAndTheArmOnItsOrbit) {
   Earth->MakeBrass(&Pool);
   Moon->MakeBrass(&Pool);
   BuildAll();
-  DX.AppTime = 12.5f;
+  DX.SetAppTime(12.5f);
 
   auto Unmounted = Planet(2);
   Unmounted->DrawMount(&DX);
@@ -338,7 +340,7 @@ TEST_F(PlanetTest, DrawMountDrawsTheRodUnderTheBodyAndTheArmOnItsOrbit) {
 
 TEST_F(PlanetTest, ShadowMatrixRunsTheConeStraightAwayFromTheSun) {
   auto Venus = Planet(2, 10.0f);
-  DX.AppTime = 40.0f;
+  DX.SetAppTime(40.0f);
   const TD3DMatrix Shadow = Venus->ShadowMatrix(&DX);
   const TD3DVector Centre = Venus->Position(&DX);
   const TD3DVector Away = Centre / VectorLength(Centre);

@@ -71,7 +71,7 @@ TEST_F(RingTest, BrassRingLiesLevelAroundTheBrassPlanet) {
     EXPECT_EQ(Plane->Position().z, 35.0f);
     EXPECT_EQ(Plane->Size().z, 35.0f);
   }
-  DX.AppTime = 21.0f;
+  DX.SetAppTime(21.0f);
   const TD3DMatrix World = Ring->WorldMatrix(&DX);
   ExpectNear({0, 1, 0}, TransformDirection({0, 0, 1}, World), 1e-5f, "normal upright");
   ExpectNear(Saturn->Position(&DX), MatrixOrigin(World), 1e-3f, "around the brass planet");
@@ -81,7 +81,7 @@ TEST_F(RingTest, WorldMatrixLaysThePlaneIntoTheParentsEquator) {
   MakeRing(10.0f);
   Saturn->Phase = 0.0f;
   Saturn->Tilt = 0.0f;
-  DX.AppTime = 0.0f;
+  DX.SetAppTime(0.0f);
   // Local x and y go to the scene's x and -z around the parent's centre.
   const TD3DMatrix Level = Ring->WorldMatrix(&DX);
   ExpectNear({Saturn->Distance + 10, 0, 0}, TransformPoint({10, 0, 0}, Level), 1e-3f);
@@ -91,7 +91,7 @@ TEST_F(RingTest, WorldMatrixLaysThePlaneIntoTheParentsEquator) {
   // parent's; it turns once in its plane per orbit.
   Saturn->Tilt = kPlanetRows[6].Tilt;
   for (float t : {0.0f, 55.0f, 310.0f}) {
-    DX.AppTime = t;
+    DX.SetAppTime(t);
     const TD3DMatrix World = Ring->WorldMatrix(&DX);
     ExpectNear(TransformDirection({0, 0, 1}, Saturn->WorldMatrix(&DX)),
                TransformDirection({0, 0, 1}, World), 1e-4f, "normal");
@@ -136,7 +136,9 @@ TEST_F(RingTest, DrawsTranslucentUnlitFromBothSidesAndRestores) {
 
   // A lit ring draws lit; a device without the comparison keeps its alpha test untouched.
   Ring->Lit = true;
-  DX.Caps.AlphaCmpCaps = D3DPCMPCAPS_ALWAYS;
+  D3DCAPS9 Limited = DX.Caps();
+  Limited.AlphaCmpCaps = D3DPCMPCAPS_ALWAYS;
+  Reattach(DX.PresentParams(), Limited);
   Log().Clear();
   Device()->ClearDraws();
   Ring->Draw(&DX, Centre);

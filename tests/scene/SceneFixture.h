@@ -17,7 +17,7 @@ class SceneFixture : public PoolFixture {
  protected:
   SceneFixture() {
     zelmar::RandSeed(7);
-    DX.Caps = FakeMachine::HardwareCaps();
+    DeviceCaps = FakeMachine::HardwareCaps();
   }
 
   template <class TBody = zelmar::TWPlanet>

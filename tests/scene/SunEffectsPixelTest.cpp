@@ -68,7 +68,7 @@ class SunEffectsPixelTest : public ::testing::Test {
 
   // The scene's side of the frame: its projection, lit with a white ambient and no lights.
   void BeginFrame() {
-    IDirect3DDevice9* Device = DX.Device.Get();
+    IDirect3DDevice9* Device = DX.Device();
     D3DXMATRIX Projection;
     D3DXMatrixPerspectiveFovLH(&Projection, 3.1415927f / 4, 1.0f, 1.0f, 10000.0f);
     Device->SetTransform(D3DTS_PROJECTION, &Projection);
@@ -128,7 +128,7 @@ TEST_F(SunEffectsPixelTest, GlareVeilsTheWholeScreenInWhite) {
                         Veiled(Channel(FlareCentre, 8)), Veiled(Channel(FlareCentre, 0)), 3));
   // The glare leaves blending on for what follows, and lighting off.
   DWORD Value = 0;
-  DX.Device->GetRenderState(D3DRS_ALPHABLENDENABLE, &Value);
+  DX.Device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &Value);
   EXPECT_EQ(static_cast<DWORD>(TRUE), Value);
 }
 

@@ -31,8 +31,10 @@ class SunEffectsTest : public PoolFixture {
     DX.d3dSettings().Windowed = true;
     DX.d3dSettings().WindowedConfig.DisplayMode = {1280, 720, 60, D3DFMT_X8R8G8B8};
     // A window the size of the screen: its back buffer is what the glare covers.
-    DX.PresentParams.BackBufferWidth = 1280;
-    DX.PresentParams.BackBufferHeight = 720;
+    D3DPRESENT_PARAMETERS Screen = DX.PresentParams();
+    Screen.BackBufferWidth = 1280;
+    Screen.BackBufferHeight = 720;
+    Reattach(Screen, DX.Caps());
     Attach(Pool);
     ASSERT_EQ(S_OK, Pool.InitDeviceObjects());
     ASSERT_EQ(S_OK, Pool.RestoreDeviceObjects());

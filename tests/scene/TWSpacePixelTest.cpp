@@ -59,7 +59,7 @@ class SpacePixelTest : public ::testing::Test {
 
   // The saver's device states of the Brass display: lights above the room and at the Sun.
   void LightTheRoom() {
-    IDirect3DDevice9* Device = DX.Device.Get();
+    IDirect3DDevice9* Device = DX.Device();
     Device->SetRenderState(D3DRS_AMBIENT, 0x40404040);
     Device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
     Device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
@@ -90,7 +90,7 @@ class SpacePixelTest : public ::testing::Test {
 
   // One frame of the backdrop seen from Eye towards At, with the saver's projection.
   QImage Frame(const D3DXVECTOR3& Eye, const D3DXVECTOR3& At, const char* Name) {
-    IDirect3DDevice9* Device = DX.Device.Get();
+    IDirect3DDevice9* Device = DX.Device();
     const D3DXVECTOR3 Up(0, 1, 0);
     D3DXMatrixLookAtLH(&View, &Eye, &At, &Up);
     D3DXMatrixPerspectiveFovLH(&Projection, 3.1415927f / 4, static_cast<float>(kWidth) / kHeight,

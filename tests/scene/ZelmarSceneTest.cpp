@@ -18,6 +18,7 @@
 #include "engine/FindMediaFile.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
+#include "engine_d3d/FakeTimeSource.h"
 #include "platform/render/fake/FakeDevice9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
 #include "platform/render/fake/FakeTexture9.h"
@@ -88,10 +89,9 @@ class SceneTest : public ::testing::Test {
     Ref<IDirect3DDevice9> Created;
     ASSERT_EQ(S_OK, D3D->CreateDevice(0, D3DDEVTYPE_HAL, FakeHandle<HWND>(1),
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &Params, &Created));
-    DX.Device = Created;
-    DX.PresentParams = Params;
-    Created->GetDeviceCaps(&DX.Caps);
-    DX.Started = true;
+    D3DCAPS9 Caps{};
+    Created->GetDeviceCaps(&Caps);
+    DX.AttachDevice(Created, Params, Caps);
     const HRESULT Loaded = Pool.InitDeviceObjects();
     if (Media == ZELMAR_TEST_MEDIA) {
       ASSERT_EQ(S_OK, Loaded);
@@ -109,6 +109,17 @@ class SceneTest : public ::testing::Test {
     Scene->Camera.BodyIndex = 0;
     Scene->Camera.CameraPos = Eye;
     Scene->Camera.CameraTarget = {150, 0, 0};
+  }
+
+  // The framework's frame statistics after a second of Rate frames a second.
+  void CountFrames(int Rate) {
+    DX.Timer(tcInit);
+    DX.Timer(tcReset);
+    for (int I = 0; I <= Rate; ++I) {
+      Clock->Advance(1.0 / Rate);
+      DX.UpdateStats();
+    }
+    ASSERT_EQ(TZelmarScene::FrameRateText(DX.FrameStats()), std::to_string(Rate) + ".00 fps ");
   }
 
   // One frame: move and render, with the device's draw record cleared first.
@@ -160,7 +171,8 @@ class SceneTest : public ::testing::Test {
   FakeRecorder& Log() { return D3D->Recorder(); }
 
   Ref<FakeDirect3D9> D3D;
-  TW9DirectX DX;
+  std::shared_ptr<FakeTimeSource> Clock = std::make_shared<FakeTimeSource>();
+  TW9DirectX DX{Clock};
   TWPool Pool;
   std::unique_ptr<TZelmarScene> Scene;
 };
@@ -533,7 +545,7 @@ TEST_F(SceneTest, TheDataPanelRevealsALineAtEachSliceOfTheStay) {
 
 TEST_F(SceneTest, TheOpeningDriftShowsTheTitleAndCreditsButNoPanelOrFrameRate) {
   Build(Everything(false));
-  DX.FrameStats = "60.00 fps (1024x768), X8R8G8B8 (D24S8)";
+  CountFrames(60);
   Frame();
   ASSERT_GT(Scene->Camera.StartDelay, 0);
   // Font 0 draws only the first credit line; fonts 1 and 3 the title and the second credit.
@@ -660,7 +672,7 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
 // the window's corner and the glare covers the window, not the screen.
 TEST_F(SceneTest, TheOverlayAndTheGlareFollowTheWindowNotTheScreen) {
   Build(Everything(false), 7, ZELMAR_TEST_MEDIA, 320, 200);
-  DX.FrameStats = "60.00 fps (1024x768), X8R8G8B8 (D24S8)";
+  CountFrames(60);
   LookAtTheSun({0, 60, -500});
   Frame();
   ASSERT_TRUE(Scene->SunOnScreen());
@@ -696,7 +708,7 @@ TEST_F(SceneTest, TheOverlayAndTheGlareFollowTheWindowNotTheScreen) {
 // goes to the scene target, and the data panel and the frame rate to the full-size back buffer.
 TEST_F(SceneTest, UnderABudgetTheWorldIsDrawnSmallerAndTheTextsAtFullSize) {
   Build(Everything(false), 7, ZELMAR_TEST_MEDIA, 1920, 1080);
-  DX.FrameStats = "30.00 fps (1920x1080), X8R8G8B8 (D24S8)";
+  CountFrames(30);
   DX.SetSceneBudget(TFrameBudget::ForDevice(D3DDEVTYPE_REF));
   LookAtTheSun({0, 60, -500});
   Frame();

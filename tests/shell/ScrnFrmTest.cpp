@@ -83,8 +83,8 @@ TEST_F(ScrnFrmLife, ShowingGoesFullScreenHidesTheCursorAndArmsTheFilter) {
   App().SetMainWindow(Form.Handle());
   Form.Show();
   TW9DirectX* DX = Form.WDirectX;
-  ASSERT_TRUE(DX->Started);
-  EXPECT_FALSE(DX->Windowed);
+  ASSERT_TRUE(DX->Started());
+  EXPECT_FALSE(DX->Windowed());
   EXPECT_EQ(TScrnFrm::SkipMessages, 10);
   EXPECT_TRUE(Form.TickEnabled);
   EXPECT_TRUE(App().HasOnMessage());
@@ -123,14 +123,14 @@ TEST_F(ScrnFrmLife, ShowingGoesFullScreenHidesTheCursorAndArmsTheFilter) {
                   Message(W, WM_SYSKEYDOWN, VK_MENU), Message(W, WM_SYSKEYUP, VK_MENU)})
     App().FilterMessage(Msg);
   ASSERT_TRUE(IsWindow(W)) << "small input closed the saver";
-  EXPECT_TRUE(DX->Started);
+  EXPECT_TRUE(DX->Started());
 
   MSG Move = Message(W, WM_MOUSEMOVE, 0, MAKELPARAM(S.x + 6, S.y));
   EXPECT_FALSE(App().FilterMessage(Move)) << "the message itself goes on";
   EXPECT_FALSE(IsWindow(W));
   EXPECT_TRUE(App().Terminated());
-  EXPECT_FALSE(DX->Started);
-  EXPECT_TRUE(DX->Windowed);
+  EXPECT_FALSE(DX->Started());
+  EXPECT_TRUE(DX->Windowed());
   EXPECT_FALSE(App().HasOnMessage());
   EXPECT_FALSE(App().HasOnIdle());
   EXPECT_FALSE(SaverRunning());
@@ -144,7 +144,7 @@ TEST_F(ScrnFrmLife, AKeyOrAnActivationChangeEndsItAndAFrameworkCloseCountsAsAFai
     TScrnFrm Form(TScrnFrm::TRun{});
     App().SetMainWindow(Form.Handle());
     Form.Show();
-    ASSERT_TRUE(Form.WDirectX->Started);
+    ASSERT_TRUE(Form.WDirectX->Started());
     const HWND W = Form.Handle();
     if (Code == WM_CLOSE) {
       // What the framework sends after a fatal error or a failed frame.
@@ -171,8 +171,8 @@ TEST_F(ScrnFrmLife, AWindowRunIsNotTheSaver) {
   TScrnFrm Form(Run);
   App().SetMainWindow(Form.Handle());
   Form.Show();
-  ASSERT_TRUE(Form.WDirectX->Started);
-  EXPECT_TRUE(Form.WDirectX->Windowed);
+  ASSERT_TRUE(Form.WDirectX->Started());
+  EXPECT_TRUE(Form.WDirectX->Windowed());
   EXPECT_FALSE(App().HasOnMessage());
   EXPECT_FALSE(SaverRunning());
   EXPECT_EQ(CursorCount(), CursorBefore);

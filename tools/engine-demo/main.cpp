@@ -150,7 +150,7 @@ class DemoForm : public TForm {
 
   // The fixed states and the Sun's light, as the saver's Space display sets them.
   HRESULT Restore() {
-    IDirect3DDevice9* d = DX->Device.Get();
+    IDirect3DDevice9* d = DX->Device();
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
@@ -179,11 +179,11 @@ class DemoForm : public TForm {
   }
 
   HRESULT FrameMove() {
-    if (Opts.Time >= 0.0f) DX->AppTime = Opts.Time;
-    IDirect3DDevice9* d = DX->Device.Get();
+    if (Opts.Time >= 0.0f) DX->SetAppTime(Opts.Time);
+    IDirect3DDevice9* d = DX->Device();
     D3DXMATRIX Projection;
-    const float Aspect = static_cast<float>(DX->PresentParams.BackBufferWidth) /
-                         static_cast<float>(DX->PresentParams.BackBufferHeight);
+    const float Aspect = static_cast<float>(DX->PresentParams().BackBufferWidth) /
+                         static_cast<float>(DX->PresentParams().BackBufferHeight);
     D3DXMatrixPerspectiveFovLH(&Projection, 3.14159265f / 4, Aspect, 1.0f, 10000.0f);
     d->SetTransform(D3DTS_PROJECTION, &Projection);
     // Above Earth and a little towards the Sun, which stands at the left: Earth shows more
@@ -199,7 +199,7 @@ class DemoForm : public TForm {
   }
 
   HRESULT Render() {
-    IDirect3DDevice9* d = DX->Device.Get();
+    IDirect3DDevice9* d = DX->Device();
     if (FAILED(d->BeginScene())) return S_OK;
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000032, 1.0f, 0);
     const TD3DMatrix Identity = MatrixIdentity();
@@ -262,8 +262,8 @@ class DemoForm : public TForm {
 
   // Both lines start right of the Sun, below Earth.
   void DrawLines() {
-    const float X = 0.3f * DX->PresentParams.BackBufferWidth;
-    const float Bottom = static_cast<float>(DX->PresentParams.BackBufferHeight);
+    const float X = 0.3f * DX->PresentParams().BackBufferWidth;
+    const float Bottom = static_cast<float>(DX->PresentParams().BackBufferHeight);
     GlyphFont->DrawText(X, Bottom - 84.0f, kGlyphColor, "Glyph texture text", 0);
     ObjectFont->DrawText(X, Bottom - 44.0f, kObjectColor, "Font object text", 0);
   }
@@ -275,7 +275,7 @@ class DemoForm : public TForm {
     if (!Texture || FAILED(Texture->GetLevelDesc(0, &Desc)) || Desc.Width == 0) return;
     const float Width = 96.0f;
     const D3DXVECTOR2 Scaling{Width / Desc.Width, Width / Desc.Width};
-    const D3DXVECTOR2 Place{DX->PresentParams.BackBufferWidth - Width - 8.0f, 8.0f};
+    const D3DXVECTOR2 Place{DX->PresentParams().BackBufferWidth - Width - 8.0f, 8.0f};
     Sprite->Draw(Thumbnail, nullptr, &Scaling, nullptr, 0.0f, &Place, 0xFFFFFFFF);
   }
 

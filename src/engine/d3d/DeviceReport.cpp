@@ -153,7 +153,7 @@ HRESULT PrintDeviceReport(const Ref<IDirect3D9>& D3D, std::ostream& Out,
     // The saver's own minimums.
     enumeration.AppUsesDepthBuffer = true;
   }
-  framework.D3D = D3D;
+  framework.SetD3D(D3D);
   enumeration.SetD3D(D3D);
   const HRESULT hr = enumeration.Enumerate();
   if (FAILED(hr)) {
