@@ -3,6 +3,7 @@
 #include "engine/TFont.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
+#include "scene/Ephemeris.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -158,6 +159,18 @@ void TZelmarScene::CreateBodies() {
                                kRingRow.Diameter, Planets[kRingRow.Parent].get());
   Rings[0]->SetTexture(NewTexture(kRingRow.TextureName, kRingRow.TextureFile));
   RingCount = kRingCount;
+  // After every random draw, so that the rest of the scene draws as it always does.
+  if (Settings.PositionsToday) StartAtTheSkyOf(Settings.PositionsJulianDay);
+}
+
+void TZelmarScene::StartAtTheSkyOf(double JulianDay) {
+  constexpr double kRadians = 3.14159265358979323846 / 180.0;
+  for (int I = 1; I < kBodyCount; ++I)
+    Planets[I]->Phase = static_cast<float>(HeliocentricLongitude(I, JulianDay) * kRadians);
+  // A moon's angle is measured from beyond its parent, where a full Moon (elongation 180) stands.
+  for (int I = 0; I < kMoonCount; ++I)
+    if (kMoonRows[I].Parent == kEarthSlot)
+      Moons[I]->StartAngle = static_cast<float>((MoonElongation(JulianDay) - 180.0) * kRadians);
 }
 
 void TZelmarScene::ConnectEvents() {

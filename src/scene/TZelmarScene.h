@@ -100,6 +100,9 @@ class TZelmarScene {
  private:
   void AddDesignTimeContent();
   void CreateBodies();
+  // The orbits' start angles of the sky of that Julian day: each planet at its heliocentric
+  // longitude (longitude 0 along +x, growing the way the orbits turn), the Moon at its elongation.
+  void StartAtTheSkyOf(double JulianDay);
   void DrawDataPanel();
   void DrawTitleOrFrameRate();
   TWBillboard* Corona() const;

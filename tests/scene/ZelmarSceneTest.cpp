@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "platform/render/fake/FakeDevice9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
 #include "platform/render/fake/FakeTexture9.h"
+#include "scene/Ephemeris.h"
 #include "scene/Random.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
@@ -255,6 +257,43 @@ TEST_F(SceneTest, EveryBodyDrawsItsPhaseInCatalogueOrderFromTheSeed) {
   Build(Everything(false), 99);
   for (int I = 0; I < 10; ++I) EXPECT_EQ(Scene->Planets[I]->Phase, Expected[I]) << I;
   for (int I = 0; I < 12; ++I) EXPECT_EQ(Scene->Moons[I]->Phase, Expected[10 + I]) << I;
+}
+
+// Today's sky: the planets stand at their longitudes of the day (longitude 0 along +x), the Moon
+// at its elongation from the Sun as seen from Earth; every random draw is made as before, so the
+// Sun, the other moons and the effects are what the seed gives.
+TEST_F(SceneTest, TheSkyOfADayPlacesThePlanetsAtTheirLongitudesAndTheMoonAtItsPhase) {
+  RandSeed(99);
+  std::vector<float> Drawn;
+  for (int I = 0; I < 22; ++I) Drawn.push_back(static_cast<float>(Random(1000)));
+  TSettings S = Everything(false);
+  S.PositionsToday = true;
+  S.PositionsJulianDay = JulianDay({2026, 12, 7});
+  Build(S, 99);
+  DX.AppTime = 0.0f;
+  EXPECT_EQ(Scene->Planets[0]->Phase, Drawn[0]);
+  for (int I = 1; I < 10; ++I) {
+    const double Longitude = HeliocentricLongitude(I, S.PositionsJulianDay);
+    const TD3DVector P = Scene->Planets[I]->Position(&DX);
+    double Seen = std::atan2(-P.z, P.x) * 180.0 / 3.14159265358979323846;
+    if (Seen < 0) Seen += 360.0;
+    EXPECT_NEAR(Seen, Longitude, 0.01) << kPlanetNames[static_cast<std::size_t>(I)];
+  }
+  for (int I = 1; I < 12; ++I) {
+    EXPECT_EQ(Scene->Moons[I]->StartAngle, 0.0f) << kMoonNames[static_cast<std::size_t>(I)];
+    EXPECT_EQ(Scene->Moons[I]->Phase, Drawn[10 + static_cast<std::size_t>(I)]);
+  }
+  // A waning crescent that morning (elongation 337 degrees): the Moon stands 23 degrees short of
+  // the Sun's direction seen from Earth, going the way the orbits turn.
+  const TD3DVector Earth = Scene->Planets[3]->Position(&DX);
+  const TD3DVector Moon = Scene->Moons[0]->Centre(&DX);
+  auto Angle = [](double X, double Z) {
+    return std::atan2(-Z, X) * 180.0 / 3.14159265358979323846;
+  };
+  double Elongation = Angle(Moon.x - Earth.x, Moon.z - Earth.z) - Angle(-Earth.x, -Earth.z);
+  Elongation = std::fmod(Elongation + 720.0, 360.0);
+  EXPECT_NEAR(Elongation, MoonElongation(S.PositionsJulianDay), 0.01);
+  EXPECT_NEAR(Elongation, 337.4, 0.5);
 }
 
 TEST_F(SceneTest, ThePureDeviceIsRefusedAndAlphaTexturesAreRequired) {
