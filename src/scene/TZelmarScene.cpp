@@ -4,6 +4,7 @@
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "scene/Ephemeris.h"
+#include "scene/TWClock.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -63,7 +64,13 @@ constexpr TLightRow kSpaceLights[] = {
 }  // namespace
 
 TZelmarScene::TZelmarScene(TW9DirectX* ADX, TWPool* APool, const TSettings& ASettings)
-    : DX(ADX), Pool(APool), Settings(ASettings) {
+    : LocalTime([] {
+        const std::time_t Now = std::time(nullptr);
+        return *std::localtime(&Now);
+      }),
+      DX(ADX),
+      Pool(APool),
+      Settings(ASettings) {
   AddDesignTimeContent();
 
   Camera.MoveSpeed = Settings.MoveSpeed;
@@ -370,6 +377,9 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   }
   DrawDataPanel();
   DrawTitleOrFrameRate();
+  // Not over the opening titles, which stand where it drifts.
+  if (Settings.ShowClock && Camera.StartDelay == 0)
+    TWClock::Draw(Pool->WFonts(), DX->GetBackBufferRect(), DX->AppTime, LocalTime(), kPanelColor);
   Device->EndScene();
   return S_OK;
 }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -78,6 +80,9 @@ class TZelmarScene {
   static constexpr const char* kTitle = "The Zelmar";
   static constexpr const char* kCredit1 = "A journey through the solar system";
   static constexpr const char* kCredit2 = "Zelmar screen saver";
+
+  // The local time the clock shows; the system's clock unless a test sets another.
+  std::function<std::tm()> LocalTime;
 
   TW9DirectX* DX;
   TWPool* Pool;

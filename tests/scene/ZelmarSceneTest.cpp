@@ -24,6 +24,7 @@
 #include "platform/render/fake/FakeTexture9.h"
 #include "scene/Ephemeris.h"
 #include "scene/Random.h"
+#include "scene/TWClock.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -568,6 +569,76 @@ TEST_F(SceneTest, TheDataPanelRevealsALineAtEachSliceOfTheStay) {
   Scene->Settings.ShowPlanetData = false;
   Frame();
   EXPECT_TRUE(FontTexts().empty());
+}
+
+TEST(SceneClock, ReadsAsATimeAndADate) {
+  std::tm T{};
+  T.tm_hour = 9;
+  T.tm_min = 5;
+  T.tm_wday = 2;
+  T.tm_mday = 8;
+  T.tm_mon = 11;
+  T.tm_year = 126;
+  EXPECT_EQ(TWClock::Texts(T).Time, "09:05");
+  EXPECT_EQ(TWClock::Texts(T).Date, "Tuesday 8 December 2026");
+}
+
+// Over two hours the clock wanders over most of the free band, a few pixels a second, and never
+// onto the data panel's lines, the bottom line of texts or off the screen.
+TEST(SceneClock, DriftsSlowlyOverTheScreenClearOfTheOtherTexts) {
+  for (const RECT Screen : {RECT{0, 0, 1920, 1080}, RECT{0, 0, 1280, 720}, RECT{0, 0, 640, 400}}) {
+    POINT Last{}, Low{Screen.right, Screen.bottom}, High{0, 0};
+    for (int Second = 0; Second <= 7200; ++Second) {
+      POINT At{};
+      ASSERT_TRUE(TWClock::Place(Screen, static_cast<float>(Second), At));
+      EXPECT_GE(At.x, 0);
+      EXPECT_LE(At.x + TWClock::kWidth, Screen.right);
+      EXPECT_GE(At.y, TWClock::kPanelBottom);
+      EXPECT_LE(At.y + TWClock::kHeight, Screen.bottom - TWClock::kBottomLine);
+      if (Second > 0) {
+        EXPECT_LE(std::abs(At.x - Last.x), 12) << Second;
+        EXPECT_LE(std::abs(At.y - Last.y), 12) << Second;
+      }
+      Low = {std::min(Low.x, At.x), std::min(Low.y, At.y)};
+      High = {std::max(High.x, At.x), std::max(High.y, At.y)};
+      Last = At;
+    }
+    EXPECT_GT(High.x - Low.x, (Screen.right - TWClock::kWidth) * 9 / 10);
+    EXPECT_GT(
+        High.y - Low.y,
+        (Screen.bottom - TWClock::kBottomLine - TWClock::kHeight - TWClock::kPanelBottom) * 9 / 10);
+  }
+  POINT At{};
+  EXPECT_FALSE(TWClock::Place(RECT{0, 0, 152, 112}, 0.0f, At));  // a settings page's preview
+}
+
+TEST_F(SceneTest, TheClockShowsTheLocalTimeOnlyWhenAskedAndNotOverTheTitles) {
+  TSettings S = Everything(false);
+  S.ShowPlanetData = S.ShowFPS = false;
+  S.ShowClock = true;
+  Build(S);
+  Scene->LocalTime = [] {
+    std::tm T{};
+    T.tm_hour = 23;
+    T.tm_min = 59;
+    T.tm_mday = 31;
+    T.tm_mon = 11;
+    T.tm_year = 126;
+    T.tm_wday = 4;
+    return T;
+  };
+  Frame();
+  ASSERT_GT(Scene->Camera.StartDelay, 0);
+  EXPECT_EQ(FontTexts(), std::vector<std::string>{TZelmarScene::kCredit1});
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  // The time in the data panel's font; the date small, in the second credit's.
+  EXPECT_EQ(FontTexts(), std::vector<std::string>{"23:59"});
+  EXPECT_FALSE(DrawsOf("text 3").empty());
+  Scene->Settings.ShowClock = false;
+  Frame();
+  EXPECT_TRUE(FontTexts().empty());
+  EXPECT_TRUE(DrawsOf("text 3").empty());
 }
 
 TEST_F(SceneTest, TheOpeningDriftShowsTheTitleAndCreditsButNoPanelOrFrameRate) {
