@@ -22,13 +22,11 @@
 #include "shell/Settings.h"
 #include "shell/SettingsDefaults.h"
 #include "shell/TCfgFrm.h"
+#include "support/SettingsFile.h"
 
 using zelmar::TCfgFrm;
 
 namespace {
-
-constexpr const char* kHeader =
-    "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n";
 
 // The value lines of a hive text, in their order.
 std::vector<std::string> ValueLines(const std::string& text) {
@@ -51,23 +49,24 @@ QApplication& App() {
   return *app;
 }
 
-std::string Dword(const char* name, int value) {
-  char hex[9];
-  std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(value));
-  return std::string("\"") + name + "\"=dword:" + hex + "\n";
-}
-
 // Every value the dialog reads, in its read order; each overridable by the test.
 struct Stored {
   int Texture_Quality = 2, Object_Quality = 1, Select_Planet = 1, Planet_Speed = 3, Move_Speed = 8,
       Zelmar_Type = 1, Planetary_Data = 0, FPS = 1, Glare = 0, Lens_Flare = 1, Corona = 0;
   std::string Text() const {
-    return std::string(kHeader) + "\"Install_Dir\"=\"/opt/zelmar\"\n" +
-           Dword("Texture_Quality", Texture_Quality) + Dword("Object_Quality", Object_Quality) +
-           Dword("Select_Planet", Select_Planet) + Dword("Planet_Speed", Planet_Speed) +
-           Dword("Move_Speed", Move_Speed) + Dword("Zelmar_Type", Zelmar_Type) +
-           Dword("Planetary_Data", Planetary_Data) + Dword("FPS", FPS) + Dword("Glare", Glare) +
-           Dword("Lens_Flare", Lens_Flare) + Dword("Corona", Corona) + "\n";
+    return SettingsFile()
+        .Set("Install_Dir", "/opt/zelmar")
+        .Set({{"Texture_Quality", Texture_Quality},
+              {"Object_Quality", Object_Quality},
+              {"Select_Planet", Select_Planet},
+              {"Planet_Speed", Planet_Speed},
+              {"Move_Speed", Move_Speed},
+              {"Zelmar_Type", Zelmar_Type},
+              {"Planetary_Data", Planetary_Data},
+              {"FPS", FPS},
+              {"Glare", Glare},
+              {"Lens_Flare", Lens_Flare},
+              {"Corona", Corona}});
   }
 };
 
@@ -253,7 +252,7 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
 TEST_F(CfgFrm, AMissingOrMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead) {
   Stored s;
   std::string text = s.Text();
-  const std::string move = Dword("Move_Speed", 8);
+  const std::string move = "\"Move_Speed\"=dword:00000008\n";
   text.replace(text.find(move), move.size(), "\"Move_Speed\"=\"8\"\n");
   hive.Write(text);
   TCfgFrm& d = OpenDialog();
@@ -315,17 +314,22 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
 }
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
-  hive.Write(kHeader);
+  hive.Write(SettingsFile());
   TCfgFrm& d = OpenDialog();  // every control at its installed default
   QTest::keyClick(d.moveSpd, Qt::Key_Right);
   Click(d.vhighBtn);
   Click(d.applyBtn);
-  EXPECT_EQ(
-      ValueLines(hive.Read()),
-      ValueLines(Dword("Texture_Quality", 0) + Dword("Object_Quality", 0) +
-                 Dword("Select_Planet", 0) + Dword("Planet_Speed", 5) + Dword("Move_Speed", 6) +
-                 Dword("Zelmar_Type", 0) + Dword("Planetary_Data", 1) + Dword("FPS", 0) +
-                 Dword("Corona", 1) + Dword("Lens_Flare", 1) + Dword("Glare", 1)));
+  EXPECT_EQ(ValueLines(hive.Read()), ValueLines(SettingsFile().Set({{"Texture_Quality", 0},
+                                                                    {"Object_Quality", 0},
+                                                                    {"Select_Planet", 0},
+                                                                    {"Planet_Speed", 5},
+                                                                    {"Move_Speed", 6},
+                                                                    {"Zelmar_Type", 0},
+                                                                    {"Planetary_Data", 1},
+                                                                    {"FPS", 0},
+                                                                    {"Corona", 1},
+                                                                    {"Lens_Flare", 1},
+                                                                    {"Glare", 1}})));
   EXPECT_FALSE(d.applyBtn->isEnabled());
   EXPECT_TRUE(d.isVisible());
 }

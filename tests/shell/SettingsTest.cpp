@@ -13,6 +13,7 @@
 #include "shell/CfgSettings.h"
 #include "shell/Settings.h"
 #include "shell/SettingsDefaults.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar;
 
@@ -225,13 +226,11 @@ TEST(Settings, AFreshlyRecordedFileGivesWhatNoFileGives) {
 // installed default. The dialog writes the user's key only.
 TEST(Settings, EachValueComesFromTheUsersKeyElseTheMachinesElseItsDefault) {
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"Install_Dir\"=\"/opt/zelmar\"\n\"Texture_Quality\"=dword:00000002\n"
-      "\"FPS\"=dword:00000001\n\"Corona\"=dword:00000001\n\n"
-      "[HKEY_CURRENT_USER\\Software\\Zelmar]\n"
-      "\"Texture_Quality\"=dword:00000000\n\"Corona\"=dword:00000000\n\n");
+  hive.Write(SettingsFile()
+                 .Set("Install_Dir", "/opt/zelmar")
+                 .Set({{"Texture_Quality", 2}, {"FPS", 1}, {"Corona", 1}})
+                 .User()
+                 .Set({{"Texture_Quality", 0}, {"Corona", 0}}));
   TSettings s;
   std::string path;
   EXPECT_EQ(GetSettings(s, path), "");
