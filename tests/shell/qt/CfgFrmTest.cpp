@@ -19,12 +19,12 @@
 #include "platform/window/winuser.h"
 #include "registry/FileSizeLimit.h"
 #include "registry/TempHive.h"
-#include "shell/qt/TCfgFrm.h"
+#include "shell/qt/TCfgFrmQt.h"
 #include "shell/settings/Settings.h"
-#include "shell/settings/SettingsDefaults.h"
+#include "shell/settings/SettingsTable.h"
 #include "support/SettingsFile.h"
 
-using zelmar::TCfgFrm;
+using zelmar::TCfgFrmQt;
 
 namespace {
 
@@ -90,8 +90,8 @@ class CfgFrm : public ::testing::Test {
     SetMessageBoxHook(nullptr);
   }
   // Opens the dialog on the hive as it is now, as the configuration mode does.
-  TCfgFrm& OpenDialog() {
-    dialog = std::make_unique<TCfgFrm>();
+  TCfgFrmQt& OpenDialog() {
+    dialog = std::make_unique<TCfgFrmQt>();
     dialog->Open();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     return *dialog;
@@ -99,7 +99,7 @@ class CfgFrm : public ::testing::Test {
   void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
   TempHive hive;
-  std::unique_ptr<TCfgFrm> dialog;
+  std::unique_ptr<TCfgFrmQt> dialog;
   std::vector<Box> boxes;
 };
 
@@ -107,7 +107,7 @@ class CfgFrm : public ::testing::Test {
 
 TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_EQ(d.windowTitle(), "Configuration");
   EXPECT_EQ(d.size(), QSize(545, 422));
   EXPECT_EQ(d.palette().color(QPalette::Window), QColor(0xFF, 0xFB, 0xF0));
@@ -203,7 +203,7 @@ TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) 
 
 TEST_F(CfgFrm, TabWalksTheFormsOrderIntoEachGroupAndSkipsTheDisabledApply) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   d.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
   d.TextureQual->setFocus();
@@ -225,7 +225,7 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
   s.Texture_Quality = 7;  // out of range: no selection, as the list has no such item
   hive.Write(s.Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(d.TextureQual->currentIndex(), -1);
   EXPECT_EQ(d.ObjQual->currentIndex(), 1);
@@ -255,7 +255,7 @@ TEST_F(CfgFrm, AMissingOrMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead)
   const std::string move = "\"Move_Speed\"=dword:00000008\n";
   text.replace(text.find(move), move.size(), "\"Move_Speed\"=\"8\"\n");
   hive.Write(text);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Invalid data type for 'Move_Speed'");
   EXPECT_FALSE(boxes[0].dialogVisible);
@@ -280,7 +280,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   zelmar::TSettings before;
   std::string beforePath;
   ASSERT_EQ(zelmar::GetSettings(before, beforePath), "");
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(std::filesystem::exists(hive.Path())) << "opening the dialog wrote a file";
   using zelmar::InstallDefault;
@@ -315,7 +315,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
   hive.Write(SettingsFile());
-  TCfgFrm& d = OpenDialog();  // every control at its installed default
+  TCfgFrmQt& d = OpenDialog();  // every control at its installed default
   QTest::keyClick(d.moveSpd, Qt::Key_Right);
   Click(d.vhighBtn);
   Click(d.applyBtn);
@@ -336,7 +336,7 @@ TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrd
 
 TEST_F(CfgFrm, ApplyIsEnabledExactlyWhileThereAreUnsavedChanges) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_FALSE(d.applyBtn->isEnabled());
   QTest::keyClick(d.planSpd, Qt::Key_Right);
   EXPECT_TRUE(d.applyBtn->isEnabled());
@@ -362,7 +362,7 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
   Stored s;
   hive.Write(s.Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   struct Preset {
     QPushButton* button;
     int quality;
@@ -391,7 +391,7 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
 TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
   const std::string broken = "this is not a settings file\n";
   hive.Write(broken);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   // The installed defaults, as the saver takes them then.
   EXPECT_EQ(d.TextureQual->currentIndex(), 1);
@@ -414,7 +414,7 @@ TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
 TEST_F(CfgFrm, AWriteThatFailsSaysSoNamingTheFileAndLeavesItAsItWas) {
   hive.Write(Stored().Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   Click(d.vhighBtn);
   {
     // No room for any file to grow: neither the lock nor the new hive can be written.
