@@ -1,7 +1,88 @@
 // Runs zelmar (or another program of the build) in a child process as a host would: with its
-// own changes to the environment, its stderr taken through a pipe, its end collected. One
-// object holds one run at a time; a new start, and the object's end, kill a run still going.
+// own changes to the environment, its stderr taken through a pipe, its end collected; on
+// Windows as Windows starts a saver, from a command line. One object holds one run at a time;
+// a new start, and the object's end, kill a run still going.
 #pragma once
+
+#if defined(_WIN32)
+
+#include <windows.h>
+
+#include <string>
+
+// A path of the build machine as a Windows program under Wine reaches it: Wine shows the Linux
+// file system as drive Z:.
+inline std::string WindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  return path;
+}
+
+// On Windows: a process of its own, as Windows starts a saver, with no environment of its own
+// (the tests' settings are in the registry).
+class ZelmarProcess {
+ public:
+  ZelmarProcess() = default;
+  ZelmarProcess(const ZelmarProcess&) = delete;
+  ZelmarProcess& operator=(const ZelmarProcess&) = delete;
+  ~ZelmarProcess() { Kill(); }
+
+  // Sends the program's standard output to this file (created anew).
+  ZelmarProcess& StdoutTo(const std::string& path) {
+    outPath_ = path;
+    return *this;
+  }
+
+  // Starts the program (a path of the build machine) with the arguments of a command line.
+  bool Start(const std::string& program, const std::string& arguments) {
+    Kill();
+    std::string line = "\"" + WindowsPath(program) + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    HANDLE out = INVALID_HANDLE_VALUE;
+    if (!outPath_.empty()) {
+      SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+      out = CreateFileA(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (out == INVALID_HANDLE_VALUE) return false;
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdOutput = out;
+      startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+      startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, !outPath_.empty(),
+                                        0, nullptr, nullptr, &startup, &info_);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    if (!started) info_ = {};
+    return started != 0;
+  }
+
+  HANDLE Handle() const { return info_.hProcess; }
+  DWORD Pid() const { return info_.dwProcessId; }
+
+  // The exit code once it has ended within ms, else STILL_ACTIVE.
+  DWORD WaitExit(DWORD ms) {
+    if (!info_.hProcess) return STILL_ACTIVE;
+    WaitForSingleObject(info_.hProcess, ms);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+  // Ends it at once if it still runs, and lets it go.
+  void Kill() {
+    if (!info_.hProcess) return;
+    if (WaitExit(0) == STILL_ACTIVE) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+    info_ = {};
+  }
+
+ private:
+  std::string outPath_;
+  PROCESS_INFORMATION info_{};
+};
+
+#else
 
 #include <fcntl.h>
 #include <poll.h>
@@ -198,7 +279,7 @@ class ZelmarProcess {
     while ((n = read(errFd_, buf, sizeof buf)) > 0) err_.append(buf, static_cast<std::size_t>(n));
   }
 
-  std::map<std::string, std::optional<std::string>> env_;
+  std::map<std::string, std::optional<std::string> > env_;
   std::string errPath_;
   rlim_t addressLimit_ = 0;
   sigset_t blocked_ = {};
@@ -222,3 +303,5 @@ inline std::vector<std::string> Words(const std::string& line) {
   for (std::string w; in >> w;) words.push_back(w);
   return words;
 }
+
+#endif
