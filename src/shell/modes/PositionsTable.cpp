@@ -58,13 +58,14 @@ int RunPositionsTable(const std::vector<std::string>& args) {
     // Each argument on its own, to tell --date from the settings' other options.
     TSettingsOptions one;
     std::string problem;
+    const std::string arg = args[i];  // a valued option moves i onto its value
     const TOptionTake take = TakeSettingsOption(args, i, one, problem);
     if (take == otTaken && one.Date) {
       options.Date = one.Date;
       continue;
     }
     if (take != otRefused)
-      problem = "--positions-table takes only --date, not " + QuoteArgument(args[i]);
+      problem = "--positions-table takes only --date, not " + QuoteArgument(arg);
     std::fprintf(stderr, "zelmar: %s (see --help)\n", problem.c_str());
     return 2;
   }
