@@ -2,7 +2,6 @@
 // and the names it gives the Moon's phases.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -125,18 +124,10 @@ TEST(PositionsTable, ABadDateOrAnotherOptionExits2NamingIt) {
 }
 
 TEST(PositionsTable, TheMoonsPhaseIsTheEighthOfTheCircleItsElongationIsIn) {
-  const std::array<std::pair<double, const char*>, 12> Phases = {{{0.0, "new Moon"},
-                                                                  {22.4, "new Moon"},
-                                                                  {22.6, "waxing crescent"},
-                                                                  {90.0, "first quarter"},
-                                                                  {135.0, "waxing gibbous"},
-                                                                  {180.0, "full Moon"},
-                                                                  {225.0, "waning gibbous"},
-                                                                  {270.0, "last quarter"},
-                                                                  {337.45, "waning crescent"},
-                                                                  {337.6, "new Moon"},
-                                                                  {359.9, "new Moon"},
-                                                                  {-90.0, "last quarter"}}};
-  for (const auto& [Elongation, Name] : Phases)
-    EXPECT_STREQ(zelmar::MoonPhaseName(Elongation), Name) << Elongation;
+  const double Elongations[] = {0, 22.4, 22.6, 90, 135, 180, 225, 270, 337.45, 337.6, -90};
+  const char* const Names[] = {"new Moon",        "new Moon",  "waxing crescent", "first quarter",
+                               "waxing gibbous",  "full Moon", "waning gibbous",  "last quarter",
+                               "waning crescent", "new Moon",  "last quarter"};
+  for (std::size_t I = 0; I < std::size(Names); ++I)
+    EXPECT_STREQ(zelmar::MoonPhaseName(Elongations[I]), Names[I]) << Elongations[I];
 }
