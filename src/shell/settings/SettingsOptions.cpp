@@ -116,9 +116,10 @@ std::string SettingsOptionsUsage() {
          "(default:\n"
          "                                      1; at most 1280x720 on a software renderer)\n"
          "  --display NAME                      the X display to draw on\n"
-         "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT (" +
-         DateText(kFirstEphemerisDate) + "\n                                      to " +
-         DateText(kLastEphemerisDate) + "; default: now)\n";
+         "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT\n"
+         "                                      (" +
+         DateText(kFirstEphemerisDate) + " to " + DateText(kLastEphemerisDate) +
+         "; default: now)\n";
 }
 
 TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t& I,

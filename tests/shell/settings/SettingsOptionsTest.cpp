@@ -172,9 +172,8 @@ TEST(SettingsOptions, TheUsageListsTheOptionsAsItAlwaysHas) {
       "                                      to 1), scaled up, the texts at full size (default:\n"
       "                                      1; at most 1280x720 on a software renderer)\n"
       "  --display NAME                      the X display to draw on\n"
-      "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT "
-      "(1800-01-01\n"
-      "                                      to 2050-12-31; default: now)\n");
+      "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT\n"
+      "                                      (1800-01-01 to 2050-12-31; default: now)\n");
 }
 
 TEST(SettingsOptions, AnArgumentIsQuotedCutToAReadableLength) {
