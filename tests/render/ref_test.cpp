@@ -67,20 +67,4 @@ TEST(Direct3DCreate9, NeedsBackendAndVersion) {
   SetDirect3DBackend({});
 }
 
-TEST(D3DXResources, NamesIgnoreCase) {
-  D3DXRegisterResource("Cursor", {1, 2, 3});
-  ASSERT_NE(D3DXFindResource("CURSOR"), nullptr);
-  EXPECT_EQ(D3DXFindResource("cursor")->size(), 3u);
-  D3DXUnregisterResource("cUrSoR");
-  EXPECT_EQ(D3DXFindResource("Cursor"), nullptr);
-}
-
-TEST(D3DXCreateFont, UnknownHandleFailsWithoutResolver) {
-  D3DXSetFontResolver({});
-  Ref<ID3DXFont> font;
-  // No device: an invalid call, whatever the handle.
-  EXPECT_EQ(D3DXCreateFont(nullptr, reinterpret_cast<HFONT>(std::uintptr_t{1}), &font),
-            D3DERR_INVALIDCALL);
-}
-
 }  // namespace

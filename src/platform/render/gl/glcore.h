@@ -27,10 +27,9 @@ class GLCore final : public RefCounted {
   QWindow* surface() const { return surface_; }
 
   GLDevice9* device = nullptr;  // the device, while it exists
-  // Default-pool resources, state blocks and swap-chain surfaces alive, and D3DX objects
-  // not through OnLostDevice: Reset refuses while any is.
+  // Default-pool resources, state blocks and swap-chain surfaces alive: Reset refuses while
+  // any is.
   int defaultPoolObjects = 0;
-  int unlostD3DXObjects = 0;
 
  private:
   std::unique_ptr<QOpenGLContext> context_;

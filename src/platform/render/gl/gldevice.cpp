@@ -12,12 +12,9 @@
 #include "platform/render/d3dx9.h"
 #include "platform/render/gl/glbackend.h"
 #include "platform/render/gl/gldirect3d9.h"
-#include "platform/render/gl/glfont9.h"
 #include "platform/render/gl/glformats.h"
-#include "platform/render/gl/glimage.h"
 #include "platform/render/gl/glindexbuffer9.h"
 #include "platform/render/gl/glprobe.h"
-#include "platform/render/gl/glsprite9.h"
 #include "platform/render/gl/glstateblock9.h"
 #include "platform/render/gl/glsurface9.h"
 #include "platform/render/gl/gltexture9.h"
@@ -172,38 +169,6 @@ void Multiply3(const D3DMATRIX& a, const D3DMATRIX& b, double out[3][3]) {
     }
 }
 
-UINT NextPow2(UINT v) {
-  UINT p = 1;
-  while (p < v) p <<= 1;
-  return p;
-}
-
-const char* kOverlayVertex = R"(#version 330 core
-in vec2 a_position;
-in vec2 a_texcoord;
-in vec4 a_diffuse;
-uniform vec2 u_size;
-out vec2 v_texcoord;
-out vec4 v_color;
-void main() {
-  gl_Position = vec4(a_position / u_size * 2.0 - 1.0, 0.0, 1.0);
-  v_texcoord = a_texcoord;
-  v_color = a_diffuse;
-}
-)";
-
-const char* kOverlayFragment = R"(#version 330 core
-in vec2 v_texcoord;
-in vec4 v_color;
-uniform sampler2D u_texture;
-uniform int u_useTexture;
-out vec4 fragColor;
-void main() {
-  vec4 t = u_useTexture != 0 ? texture(u_texture, v_texcoord) : vec4(1.0);
-  fragColor = t * v_color;
-}
-)";
-
 }  // namespace
 
 GLDevice9::GLDevice9(Ref<IDirect3D9> d3d, UINT adapter, D3DDEVTYPE type, DWORD behavior)
@@ -219,11 +184,8 @@ GLDevice9::~GLDevice9() {
     auto* gl = core_->gl();
     ReleaseSurfaces();
     gl->glDeleteVertexArrays(1, &vao_);
-    gl->glDeleteVertexArrays(1, &overlayVao_);
     gl->glDeleteBuffers(1, &upBuffer_);
-    gl->glDeleteBuffers(1, &overlayBuffer_);
     gl->glDeleteSamplers(1, &sampler_);
-    if (overlayProgram_) gl->glDeleteProgram(overlayProgram_);
     ff_.reset();
   }
   if (target_ && cursorShown_) target_->unsetCursor();
@@ -277,29 +239,8 @@ HRESULT GLDevice9::Create(HWND window, D3DPRESENT_PARAMETERS* pp) {
   auto* gl = core_->gl();
   ff_ = std::make_unique<GLFixedFunction>(gl, core_->context());
   gl->glGenVertexArrays(1, &vao_);
-  gl->glGenVertexArrays(1, &overlayVao_);
   gl->glGenBuffers(1, &upBuffer_);
-  gl->glGenBuffers(1, &overlayBuffer_);
   gl->glGenSamplers(1, &sampler_);
-  overlayProgram_ = LinkProgram(gl, kOverlayVertex, kOverlayFragment);
-  if (!overlayProgram_) return D3DERR_NOTAVAILABLE;
-  overlaySize_ = gl->glGetUniformLocation(overlayProgram_, "u_size");
-  overlayUseTexture_ = gl->glGetUniformLocation(overlayProgram_, "u_useTexture");
-  gl->glUseProgram(overlayProgram_);
-  gl->glUniform1i(gl->glGetUniformLocation(overlayProgram_, "u_texture"), 0);
-  gl->glUseProgram(0);
-  gl->glBindVertexArray(overlayVao_);
-  gl->glBindBuffer(GL_ARRAY_BUFFER, overlayBuffer_);
-  gl->glEnableVertexAttribArray(kAttrPosition);
-  gl->glVertexAttribPointer(kAttrPosition, 2, GL_FLOAT, GL_FALSE, sizeof(GLOverlayVertex), nullptr);
-  gl->glEnableVertexAttribArray(kAttrTexCoord);
-  gl->glVertexAttribPointer(kAttrTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(GLOverlayVertex),
-                            reinterpret_cast<void*>(offsetof(GLOverlayVertex, u)));
-  gl->glEnableVertexAttribArray(kAttrDiffuse);
-  gl->glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE,
-                            sizeof(GLOverlayVertex),
-                            reinterpret_cast<void*>(offsetof(GLOverlayVertex, color)));
-  gl->glBindVertexArray(0);
 
   pp_ = *pp;
   if (HRESULT hr = SetUpSurfaces(); FAILED(hr)) return hr;
@@ -455,7 +396,7 @@ HRESULT GLDevice9::Reset(D3DPRESENT_PARAMETERS* pp) {
   for (auto& t : state_.textures) t = nullptr;
   state_.stream = GLStream();
   state_.indices = nullptr;
-  if (core_->defaultPoolObjects > 0 || core_->unlostD3DXObjects > 0) return D3DERR_INVALIDCALL;
+  if (core_->defaultPoolObjects > 0) return D3DERR_INVALIDCALL;
   if (!core_->MakeCurrent()) return D3DERR_DEVICELOST;
   ReleaseSurfaces();
   pp_ = *pp;
@@ -1512,49 +1453,6 @@ HRESULT GLDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primitiv
   return D3D_OK;
 }
 
-// ---- Backend's own drawing -------------------------------------------------------------------
-
-void GLDevice9::DrawOverlay(GLuint texture, bool linear,
-                            const std::vector<GLOverlayVertex>& vertices, const RECT* clip) {
-  if (vertices.empty() || !Drawable() || !core_->MakeCurrent()) return;
-  auto* gl = core_->gl();
-  if (!shadow_.known) PrepareDraw(0, 0, 0, 0);
-  gl->glUseProgram(overlayProgram_);
-  gl->glUniform2f(overlaySize_, static_cast<float>(TargetWidth()),
-                  static_cast<float>(TargetHeight()));
-  gl->glUniform1i(overlayUseTexture_, texture ? 1 : 0);
-  gl->glBindVertexArray(overlayVao_);
-  gl->glBindBuffer(GL_ARRAY_BUFFER, overlayBuffer_);
-  gl->glBufferData(GL_ARRAY_BUFFER,
-                   static_cast<GLsizeiptr>(vertices.size() * sizeof(GLOverlayVertex)),
-                   vertices.data(), GL_STREAM_DRAW);
-  gl->glActiveTexture(GL_TEXTURE0);
-  gl->glBindTexture(GL_TEXTURE_2D, texture);
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, linear ? GL_LINEAR : GL_NEAREST);
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  gl->glEnable(GL_BLEND);
-  gl->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  gl->glBlendEquation(GL_FUNC_ADD);
-  gl->glDisable(GL_DEPTH_TEST);
-  gl->glDisable(GL_CULL_FACE);
-  gl->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  gl->glViewport(0, 0, static_cast<GLsizei>(TargetWidth()), static_cast<GLsizei>(TargetHeight()));
-  gl->glDepthRange(0.0, 1.0);
-  if (clip) {
-    gl->glEnable(GL_SCISSOR_TEST);
-    gl->glScissor(clip->left, clip->top, std::max(0, clip->right - clip->left),
-                  std::max(0, clip->bottom - clip->top));
-  }
-  gl->glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
-  if (clip) gl->glDisable(GL_SCISSOR_TEST);
-  gl->glBindVertexArray(vao_);
-  // Everything the overlay touched is re-applied from the Direct3D state at the next draw.
-  shadow_.known = false;
-}
-
 QImage GLDevice9::GrabBackBuffer() {
   if (!core_ || !core_->MakeCurrent()) return {};
   auto* gl = core_->gl();
@@ -1572,137 +1470,4 @@ QImage GLDevice9::GrabBackBuffer() {
     }
   InvalidateStateCache();
   return image;
-}
-
-// ---- D3DX -----------------------------------------------------------------------------------
-
-namespace {
-
-HRESULT TextureFromImage(IDirect3DDevice9* device, DecodedImage& d, UINT Width, UINT Height,
-                         UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                         DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                         IDirect3DTexture9** ppTexture) {
-  if (pSrcInfo) *pSrcInfo = d.info;
-  auto size = [](UINT requested, UINT image) {
-    if (requested == D3DX_DEFAULT_NONPOW2 || requested == D3DX_FROM_FILE) return image;
-    if (requested == 0 || requested == D3DX_DEFAULT) return NextPow2(image);
-    return requested;
-  };
-  const UINT w = size(Width, d.info.Width), h = size(Height, d.info.Height);
-  UINT levels = MipLevels == D3DX_FROM_FILE ? 1 : MipLevels == D3DX_DEFAULT ? 0 : MipLevels;
-  D3DFORMAT format = Format;
-  GLTextureFormat tf;
-  if (format == D3DFMT_UNKNOWN || !GLTextureFormatOf(format, &tf))
-    format = (d.hasAlpha || ColorKey != 0) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-  if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE;
-  if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
-  ApplyColorKey(&d.image, ColorKey);
-  Ref<IDirect3DTexture9> texture;
-  if (HRESULT hr = device->CreateTexture(w, h, levels, Usage & D3DUSAGE_DYNAMIC, format, Pool,
-                                         &texture, nullptr);
-      FAILED(hr))
-    return hr;
-  auto* t = static_cast<GLTexture9*>(texture.Get());
-  QImage level = ResampleImage(d.image, w, h, Filter);
-  t->WriteLevel(0, level);
-  for (UINT i = 1; i < t->GetLevelCount(); ++i) {
-    level = NextMipLevel(level, MipFilter);
-    t->WriteLevel(i, level);
-  }
-  *ppTexture = texture.Share();
-  return D3D_OK;
-}
-
-HRESULT SurfaceFromImage(IDirect3DSurface9* dest, const RECT* destRect, DecodedImage& d,
-                         const RECT* srcRect, DWORD Filter, D3DCOLOR ColorKey,
-                         D3DXIMAGE_INFO* pSrcInfo) {
-  if (pSrcInfo) *pSrcInfo = d.info;
-  D3DSURFACE_DESC desc;
-  dest->GetDesc(&desc);
-  RECT dr{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
-  if (destRect) dr = *destRect;
-  QImage src = d.image;
-  if (srcRect)
-    src = src.copy(srcRect->left, srcRect->top, srcRect->right - srcRect->left,
-                   srcRect->bottom - srcRect->top);
-  ApplyColorKey(&src, ColorKey);
-  if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE;
-  const UINT w = static_cast<UINT>(dr.right - dr.left), h = static_cast<UINT>(dr.bottom - dr.top);
-  if ((Filter & 0xFF) == D3DX_FILTER_NONE) {
-    // No filtering: copied as it is, cropped to the destination.
-    QImage cropped(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32);
-    cropped.fill(0);
-    for (int y = 0; y < std::min(src.height(), static_cast<int>(h)); ++y)
-      std::memcpy(cropped.scanLine(y), src.constScanLine(y),
-                  static_cast<std::size_t>(std::min(src.width(), static_cast<int>(w))) * 4);
-    src = cropped;
-  } else {
-    src = ResampleImage(src, w, h, Filter);
-  }
-  D3DLOCKED_RECT locked;
-  if (HRESULT hr = dest->LockRect(&locked, destRect, 0); FAILED(hr)) return hr;
-  for (UINT y = 0; y < h; ++y)
-    ConvertRowFromArgb32(
-        reinterpret_cast<const std::uint32_t*>(src.constScanLine(static_cast<int>(y))),
-        static_cast<std::uint8_t*>(locked.pBits) + y * static_cast<UINT>(locked.Pitch), w,
-        desc.Format);
-  dest->UnlockRect();
-  return D3D_OK;
-}
-
-}  // namespace
-
-HRESULT GLDevice9::D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height,
-                                               UINT MipLevels, DWORD Usage, D3DFORMAT Format,
-                                               D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
-                                               D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                               PALETTEENTRY*, IDirect3DTexture9** ppTexture) {
-  DecodedImage d;
-  if (HRESULT hr = DecodeImageFile(pSrcFile, &d); FAILED(hr)) return hr;
-  return TextureFromImage(this, d, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
-                          ColorKey, pSrcInfo, ppTexture);
-}
-
-HRESULT GLDevice9::D3DXCreateTextureFromResourceEx(HMODULE, const char* pSrcResource, UINT Width,
-                                                   UINT Height, UINT MipLevels, DWORD Usage,
-                                                   D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                                                   DWORD MipFilter, D3DCOLOR ColorKey,
-                                                   D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*,
-                                                   IDirect3DTexture9** ppTexture) {
-  const std::vector<BYTE>* bytes = D3DXFindResource(pSrcResource);
-  if (!bytes) return D3DXERR_INVALIDDATA;
-  DecodedImage d;
-  if (HRESULT hr = DecodeImageBytes(*bytes, &d); FAILED(hr)) return hr;
-  return TextureFromImage(this, d, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
-                          ColorKey, pSrcInfo, ppTexture);
-}
-
-HRESULT GLDevice9::D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface, const PALETTEENTRY*,
-                                           const RECT* pDestRect, const char* pSrcFile,
-                                           const RECT* pSrcRect, DWORD Filter, D3DCOLOR ColorKey,
-                                           D3DXIMAGE_INFO* pSrcInfo) {
-  DecodedImage d;
-  if (HRESULT hr = DecodeImageFile(pSrcFile, &d); FAILED(hr)) return hr;
-  return SurfaceFromImage(pDestSurface, pDestRect, d, pSrcRect, Filter, ColorKey, pSrcInfo);
-}
-
-HRESULT GLDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface, const PALETTEENTRY*,
-                                               const RECT* pDestRect, HMODULE,
-                                               const char* pSrcResource, const RECT* pSrcRect,
-                                               DWORD Filter, D3DCOLOR ColorKey,
-                                               D3DXIMAGE_INFO* pSrcInfo) {
-  const std::vector<BYTE>* bytes = D3DXFindResource(pSrcResource);
-  if (!bytes) return D3DXERR_INVALIDDATA;
-  DecodedImage d;
-  if (HRESULT hr = DecodeImageBytes(*bytes, &d); FAILED(hr)) return hr;
-  return SurfaceFromImage(pDestSurface, pDestRect, d, pSrcRect, Filter, ColorKey, pSrcInfo);
-}
-
-HRESULT GLDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) {
-  return GLFont9::Create(Ref<GLDevice9>(this), *pDesc, ppFont);
-}
-
-HRESULT GLDevice9::D3DXCreateSprite(ID3DXSprite** ppSprite) {
-  *ppSprite = Ref<ID3DXSprite>(new GLSprite9(Ref<GLDevice9>(this))).Detach();
-  return D3D_OK;
 }

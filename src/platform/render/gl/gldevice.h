@@ -52,13 +52,6 @@ struct GLDeviceState {
   Ref<IDirect3DIndexBuffer9> indices;
 };
 
-// A vertex of the backend's own screen-space drawing (fonts, sprites): GL pixel coordinates
-// with the origin at the back buffer's top-left corner.
-struct GLOverlayVertex {
-  float x, y, u, v;
-  std::uint32_t color;  // ARGB
-};
-
 class GLDevice9 final : public IDirect3DDevice9 {
  public:
   GLDevice9(Ref<IDirect3D9> d3d, UINT adapter, D3DDEVTYPE type, DWORD behavior);
@@ -139,29 +132,6 @@ class GLDevice9 final : public IDirect3DDevice9 {
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                           const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
 
-  HRESULT D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height, UINT MipLevels,
-                                      DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                                      DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                      PALETTEENTRY* pPalette,
-                                      IDirect3DTexture9** ppTexture) override;
-  HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource, UINT Width,
-                                          UINT Height, UINT MipLevels, DWORD Usage,
-                                          D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                                          DWORD MipFilter, D3DCOLOR ColorKey,
-                                          D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                          IDirect3DTexture9** ppTexture) override;
-  HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface, const PALETTEENTRY* pDestPalette,
-                                  const RECT* pDestRect, const char* pSrcFile, const RECT* pSrcRect,
-                                  DWORD Filter, D3DCOLOR ColorKey,
-                                  D3DXIMAGE_INFO* pSrcInfo) override;
-  HRESULT D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
-                                      const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
-                                      HMODULE hSrcModule, const char* pSrcResource,
-                                      const RECT* pSrcRect, DWORD Filter, D3DCOLOR ColorKey,
-                                      D3DXIMAGE_INFO* pSrcInfo) override;
-  HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) override;
-  HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) override;
-
   // ---- Backend internals ----------------------------------------------------------------
   const GLDeviceState& State() const { return state_; }
   GLCore* Core() const { return core_.Get(); }
@@ -171,11 +141,6 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void ForgetTexture(GLuint id);
   // The back buffer as ARGB pixels, top row first (resolved when multisampled).
   QImage GrabBackBuffer();
-  // Draws screen-space triangles with a texture (0: none) modulated by their colours, blended
-  // with source alpha over inverse source alpha, without depth and without touching the
-  // Direct3D state. clip (may be null) limits the drawing to a rectangle of the back buffer.
-  void DrawOverlay(GLuint texture, bool linear, const std::vector<GLOverlayVertex>& vertices,
-                   const RECT* clip);
   UINT BackBufferWidth() const { return pp_.BackBufferWidth; }
   UINT BackBufferHeight() const { return pp_.BackBufferHeight; }
   bool InScene() const { return inScene_; }
@@ -224,8 +189,6 @@ class GLDevice9 final : public IDirect3DDevice9 {
   GLuint fbo_ = 0, colorRb_ = 0, depthRb_ = 0;
   GLuint msFbo_ = 0, msColorRb_ = 0, msDepthRb_ = 0;
   GLuint vao_ = 0, upBuffer_ = 0, sampler_ = 0;
-  GLuint overlayProgram_ = 0, overlayVao_ = 0, overlayBuffer_ = 0;
-  GLint overlaySize_ = -1, overlayUseTexture_ = -1;
 
   // Versions of the uniform groups, bumped by the setters.
   std::uint64_t transformVersion_ = 1, materialVersion_ = 1, lightVersion_ = 1, miscVersion_ = 1;

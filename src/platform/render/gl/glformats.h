@@ -1,11 +1,10 @@
-// Direct3D pixel formats as OpenGL texture and renderbuffer formats, and the pixel
-// conversions the image loaders need. Direct3D's A8R8G8B8 is the bytes B, G, R, A in memory,
-// which is GL's BGRA / UNSIGNED_BYTE, so the common formats upload without conversion.
+// Direct3D pixel formats as OpenGL texture and renderbuffer formats. Direct3D's A8R8G8B8 is the
+// bytes B, G, R, A in memory, which is GL's BGRA / UNSIGNED_BYTE, so the common formats upload
+// without conversion.
 #pragma once
 
 #include <qopengl.h>
 
-#include <QImage>
 #include <cstdint>
 
 #include "platform/render/d3d9types.h"
@@ -24,8 +23,3 @@ bool GLTextureFormatOf(D3DFORMAT format, GLTextureFormat* out);
 // Renderbuffer format of a back-buffer or depth/stencil format; 0 when unsupported.
 GLenum GLRenderbufferFormatOf(D3DFORMAT format);
 bool D3DFormatHasAlpha(D3DFORMAT format);
-
-// Writes one row of 32-bit ARGB pixels (QImage::Format_ARGB32 layout) as `format`.
-void ConvertRowFromArgb32(const std::uint32_t* src, void* dst, UINT count, D3DFORMAT format);
-// Reads one row of `format` as 32-bit ARGB pixels; formats without alpha read as opaque.
-void ConvertRowToArgb32(const void* src, std::uint32_t* dst, UINT count, D3DFORMAT format);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/render/gl/gldevice.h"
-#include "platform/render/gl/glimage.h"
 #include "platform/render/gl/glprobe.h"
 #include "platform/render/gl/glsurface9.h"
 
@@ -28,7 +27,8 @@ HRESULT GLTexture9::Create(const Ref<GLCore>& core, UINT width, UINT height, UIN
   const UINT maxSize = static_cast<UINT>(std::max(ProbeGL().maxTextureSize, 1));
   if (width > maxSize || height > maxSize) return D3DERR_OUTOFVIDEOMEMORY;
   if (!core->MakeCurrent()) return D3DERR_DEVICELOST;
-  const UINT full = FullMipCount(width, height);
+  UINT full = 1;
+  for (UINT s = std::max(width, height); s > 1; s /= 2) ++full;
   if (levels == 0 || levels > full) levels = full;
   Ref<GLTexture9> t(new GLTexture9(core, format, usage, pool));
   t->glFormat_ = tf;
@@ -119,7 +119,8 @@ HRESULT GLTexture9::UnlockRect(UINT Level) {
 bool GLTexture9::ReadBack(UINT level) {
   MipLevel& l = levels_[level];
   if (!core_->MakeCurrent()) return false;
-  l.bits.resize(static_cast<std::size_t>(l.width) * l.height * glFormat_.bytesPerPixel);
+  l.bits.assign(static_cast<std::size_t>(l.width) * l.height * glFormat_.bytesPerPixel, 0);
+  if (!l.written) return true;
   auto* gl = core_->gl();
   gl->glActiveTexture(GL_TEXTURE0);
   gl->glBindTexture(GL_TEXTURE_2D, id_);
@@ -130,27 +131,15 @@ bool GLTexture9::ReadBack(UINT level) {
   return true;
 }
 
-void GLTexture9::WriteLevel(UINT level, const QImage& argb32) {
-  if (level >= levels_.size()) return;
-  const MipLevel& l = levels_[level];
-  const UINT rowBytes = l.width * glFormat_.bytesPerPixel;
-  std::vector<std::uint8_t> bits(static_cast<std::size_t>(rowBytes) * l.height);
-  for (UINT y = 0; y < l.height && y < static_cast<UINT>(argb32.height()); ++y)
-    ConvertRowFromArgb32(
-        reinterpret_cast<const std::uint32_t*>(argb32.constScanLine(static_cast<int>(y))),
-        bits.data() + static_cast<std::size_t>(y) * rowBytes,
-        std::min(l.width, static_cast<UINT>(argb32.width())), format_);
-  Upload(level, bits.data());
-}
-
 void GLTexture9::Upload(UINT level, const std::uint8_t* bits) {
   if (!core_->MakeCurrent()) return;
   auto* gl = core_->gl();
-  const MipLevel& l = levels_[level];
+  MipLevel& l = levels_[level];
   gl->glActiveTexture(GL_TEXTURE0);
   gl->glBindTexture(GL_TEXTURE_2D, id_);
   gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   gl->glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
                       static_cast<GLsizei>(l.height), glFormat_.format, glFormat_.type, bits);
+  l.written = true;
   if (core_->device) core_->device->ForgetTexture(0);
 }

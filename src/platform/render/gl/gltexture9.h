@@ -4,7 +4,6 @@
 // rasterizer keeps the GL texture in main memory too).
 #pragma once
 
-#include <QImage>
 #include <vector>
 
 #include "platform/render/d3d9.h"
@@ -30,17 +29,17 @@ class GLTexture9 final : public IDirect3DTexture9 {
 
   GLuint Id() const { return id_; }
   D3DFORMAT Format() const { return format_; }
-  // Replaces a level with ARGB pixels of the level's size (the image loaders).
-  void WriteLevel(UINT level, const QImage& argb32);
 
  private:
   struct MipLevel {
     UINT width = 0, height = 0;
     std::vector<std::uint8_t> bits;  // only while locked
     bool locked = false;
+    bool written = false;  // never uploaded: still the zeros it was created with
   };
   GLTexture9(const Ref<GLCore>& core, D3DFORMAT format, DWORD usage, D3DPOOL pool);
-  // Copies a level from the GL texture into its bits; false without the GL context.
+  // Copies a level from the GL texture into its bits (a level never written is zeros, with no
+  // need to ask GL); false without the GL context.
   bool ReadBack(UINT level);
   void Upload(UINT level, const std::uint8_t* bits);
 
