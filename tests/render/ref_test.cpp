@@ -1,8 +1,6 @@
 // Ownership through Ref<T>: the last reference deletes, out-parameters take over ownership.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "platform/render/d3dx9.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/render/d3dx/Image32.h"
 #include "platform/render/gl/gldevice.h"
 #include "platform/render/gl/glprobe.h"
 #include "platform/render/gl/glsurface9.h"
@@ -27,8 +28,7 @@ HRESULT GLTexture9::Create(const Ref<GLCore>& core, UINT width, UINT height, UIN
   const UINT maxSize = static_cast<UINT>(std::max(ProbeGL().maxTextureSize, 1));
   if (width > maxSize || height > maxSize) return D3DERR_OUTOFVIDEOMEMORY;
   if (!core->MakeCurrent()) return D3DERR_DEVICELOST;
-  UINT full = 1;
-  for (UINT s = std::max(width, height); s > 1; s /= 2) ++full;
+  const UINT full = FullMipCount(width, height);
   if (levels == 0 || levels > full) levels = full;
   Ref<GLTexture9> t(new GLTexture9(core, format, usage, pool));
   t->glFormat_ = tf;
