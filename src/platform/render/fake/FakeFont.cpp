@@ -2,20 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 
 #include "platform/render/fake/FakeDevice9.h"
-
-namespace {
-
-std::string RectText(const RECT* Rect) {
-  if (!Rect) return "null";
-  std::ostringstream out;
-  out << "(" << Rect->left << "," << Rect->top << "," << Rect->right << "," << Rect->bottom << ")";
-  return out.str();
-}
-
-}  // namespace
+#include "platform/render/fake/FakeNames.h"
 
 FakeFont::FakeFont(FakeDevice9* Device, Ref<ID3DXFont> Font)
     : FCore(this, Device->Link(), Device->SharedRecorder(), "font", false),
@@ -28,7 +17,7 @@ INT FakeFont::DrawTextA(const char* pString, INT Count, RECT* pRect, DWORD Forma
     text.assign(pString, Count < 0 ? length : std::min(length, static_cast<std::size_t>(Count)));
   }
   auto call = FCore.Recorder().Enter(
-      "DrawTextA", FakeArgs(FCore.Label(), "\"" + text + "\"", Count, RectText(pRect),
+      "DrawTextA", FakeArgs(FCore.Label(), "\"" + text + "\"", Count, FakeRectText(pRect),
                             FakeHex(Format), FakeHex(Color)));
   if (call.Failed()) {
     call.Return(E_FAIL);

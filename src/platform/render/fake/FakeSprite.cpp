@@ -4,16 +4,10 @@
 
 #include "platform/render/d3dx/SpriteState.h"
 #include "platform/render/fake/FakeDevice9.h"
+#include "platform/render/fake/FakeNames.h"
 #include "platform/render/fake/FakeTexture9.h"
 
 namespace {
-
-std::string RectText(const RECT* Rect) {
-  if (!Rect) return "null";
-  std::ostringstream out;
-  out << "(" << Rect->left << "," << Rect->top << "," << Rect->right << "," << Rect->bottom << ")";
-  return out.str();
-}
 
 std::string VectorText(const D3DXVECTOR2* V) {
   if (!V) return "null";
@@ -61,7 +55,7 @@ HRESULT FakeSprite::Draw(IDirect3DTexture9* pSrcTexture, const RECT* pSrcRect,
                          float Rotation, const D3DXVECTOR2* pTranslation, D3DCOLOR Color) {
   const HRESULT result = Serve(
       "Draw",
-      FakeArgs(FCore.Label(), FakeLabel(pSrcTexture), RectText(pSrcRect), VectorText(pScaling),
+      FakeArgs(FCore.Label(), FakeLabel(pSrcTexture), FakeRectText(pSrcRect), VectorText(pScaling),
                VectorText(pRotationCenter), Rotation, VectorText(pTranslation), FakeHex(Color)),
       [&] {
         return FSprite->Draw(pSrcTexture, pSrcRect, pScaling, pRotationCenter, Rotation,
