@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "engine/FindMediaFile.h"
-#include "shell/ConfigMode.h"
-#include "shell/ListDevices.h"
-#include "shell/Preview.h"
-#include "shell/RunMode.h"
-#include "shell/SaverRun.h"
-#include "shell/SceneRuns.h"
-#include "shell/Settings.h"
-#include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
+#include "shell/modes/ConfigMode.h"
+#include "shell/modes/ListDevices.h"
+#include "shell/modes/RunMode.h"
+#include "shell/modes/SaverRun.h"
+#include "shell/modes/SceneRuns.h"
+#include "shell/preview/Preview.h"
+#include "shell/settings/Settings.h"
+#include "shell/settings/SettingsOptions.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
 
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
-    std::fputs(zelmar::kSettingsOptionsUsage, stdout);
+    std::fputs(zelmar::SettingsOptionsUsage().c_str(), stdout);
     std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
     std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
     return 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/RealMapIndex.h"
+#include "shell/realmaps/RealMapIndex.h"
 
 namespace {
 

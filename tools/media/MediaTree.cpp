@@ -19,7 +19,7 @@
 #include "media/TgaWriter.h"
 
 #ifdef ZELMAR_HAVE_APP_ICON
-#include "shell/AppIcon.h"
+#include "shell/preview/AppIcon.h"
 #endif
 
 namespace zelmar::media {

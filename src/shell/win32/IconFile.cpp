@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/AppIcon.h"
+#include "shell/preview/AppIcon.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/window/winuser.h"
-#include "shell/AppIcon.h"
-#include "shell/Preview.h"
+#include "shell/preview/AppIcon.h"
+#include "shell/preview/Preview.h"
 
 namespace zelmar {
 

@@ -8,9 +8,9 @@
 
 #include "platform/render/ref.h"
 #include "platform/window/TApplication.h"
-#include "shell/Settings.h"
-#include "shell/SettingsOptions.h"
 #include "shell/ShellPlatform.h"
+#include "shell/settings/Settings.h"
+#include "shell/settings/SettingsOptions.h"
 
 namespace zelmar {
 
