@@ -1,5 +1,5 @@
 // Direct3D formats as GL formats, without a display.
-#include "platform/render/gl/glformats.h"
+#include "platform/render/gl/GLFormats.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // On Windows this is the real <d3d9.h> (d3d9.dll is part of Windows); on Linux our own
 // declarations below, with the same shapes.
 //
-// Ownership is COM's (ref.h): creating calls store a pointer carrying one reference through a
+// Ownership is COM's (Ref.h): creating calls store a pointer carrying one reference through a
 // T** out parameter (pass `&ref` of a Ref<T>), and the holder releases it. Objects passed in
 // by plain pointer are borrowed for the call; where the device keeps one (a bound texture,
 // stream source, index buffer, cursor image is copied), it takes its own reference, as
@@ -16,8 +16,8 @@
 
 #include <functional>
 
+#include "platform/render/Ref.h"
 #include "platform/render/d3d9types.h"
-#include "platform/render/ref.h"
 
 #if defined(_WIN32)
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 #include "platform/render/d3dx9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
 #include "platform/render/fake/FakeIndexBuffer9.h"

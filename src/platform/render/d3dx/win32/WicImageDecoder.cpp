@@ -6,8 +6,8 @@
 
 #include <cstring>
 
+#include "platform/render/Ref.h"
 #include "platform/render/d3dx/ImageDecoder.h"
-#include "platform/render/ref.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/render/gl/gltexture9.h"
+#include "platform/render/gl/GLTexture9.h"
 
 #include <algorithm>
 
 #include "platform/render/d3dx/Image32.h"
-#include "platform/render/gl/gldevice.h"
-#include "platform/render/gl/glprobe.h"
-#include "platform/render/gl/glsurface9.h"
+#include "platform/render/gl/GLDevice9.h"
+#include "platform/render/gl/GLProbe.h"
+#include "platform/render/gl/GLSurface9.h"
 
 GLTexture9::GLTexture9(const Ref<GLCore>& core, D3DFORMAT format, DWORD usage, D3DPOOL pool)
     : core_(core), format_(format), usage_(usage), pool_(pool) {

@@ -1,6 +1,6 @@
-#include "platform/render/gl/glvertexbuffer9.h"
+#include "platform/render/gl/GLVertexBuffer9.h"
 
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 HRESULT GLVertexBuffer9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;

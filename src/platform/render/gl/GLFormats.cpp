@@ -1,4 +1,4 @@
-#include "platform/render/gl/glformats.h"
+#include "platform/render/gl/GLFormats.h"
 
 bool GLTextureFormatOf(D3DFORMAT format, GLTextureFormat* out) {
   GLTextureFormat f;

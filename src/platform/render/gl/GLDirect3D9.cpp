@@ -1,4 +1,4 @@
-#include "platform/render/gl/gldirect3d9.h"
+#include "platform/render/gl/GLDirect3D9.h"
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/render/gl/gldevice.h"
-#include "platform/render/gl/glformats.h"
-#include "platform/render/gl/glprobe.h"
+#include "platform/render/gl/GLDevice9.h"
+#include "platform/render/gl/GLFormats.h"
+#include "platform/render/gl/GLProbe.h"
 
 namespace {
 

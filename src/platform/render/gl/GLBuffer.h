@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/render/d3d9.h"
-#include "platform/render/gl/glcore.h"
+#include "platform/render/gl/GLCore.h"
 
 class GLBuffer {
  public:

@@ -1,4 +1,4 @@
-#include "platform/render/gl/glbuffer.h"
+#include "platform/render/gl/GLBuffer.h"
 
 GLBuffer::GLBuffer(const Ref<GLCore>& core, UINT length, DWORD usage, D3DPOOL pool)
     : core_(core), bytes_(length, 0), usage_(usage), pool_(pool) {

@@ -1,4 +1,4 @@
-#include "platform/render/gl/glfixedfunction.h"
+#include "platform/render/gl/GLFixedFunction.h"
 
 #include <QOpenGLContext>
 #include <cstdio>

@@ -9,7 +9,7 @@
 #include <QWindow>
 #include <memory>
 
-#include "platform/render/ref.h"
+#include "platform/render/Ref.h"
 
 class GLDevice9;
 

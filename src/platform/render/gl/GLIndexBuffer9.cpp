@@ -1,9 +1,9 @@
-#include "platform/render/gl/glindexbuffer9.h"
+#include "platform/render/gl/GLIndexBuffer9.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 HRESULT GLIndexBuffer9::GetDevice(IDirect3DDevice9** ppDevice) {
   if (!ppDevice) return D3DERR_INVALIDCALL;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/render/d3d9.h"
-#include "platform/render/gl/glbuffer.h"
+#include "platform/render/gl/GLBuffer.h"
 
 class GLVertexBuffer9 final : public IDirect3DVertexBuffer9 {
  public:

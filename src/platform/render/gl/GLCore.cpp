@@ -1,4 +1,4 @@
-#include "platform/render/gl/glcore.h"
+#include "platform/render/gl/GLCore.h"
 
 #include <QOpenGLVersionFunctionsFactory>
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/render/d3d9.h"
-#include "platform/render/gl/glcore.h"
-#include "platform/render/gl/glformats.h"
+#include "platform/render/gl/GLCore.h"
+#include "platform/render/gl/GLFormats.h"
 
 class GLTexture9 final : public IDirect3DTexture9 {
  public:

@@ -1,4 +1,4 @@
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/render/gl/gldevice.h"
-#include "platform/render/gl/gldirect3d9.h"
+#include "platform/render/gl/GLDevice9.h"
+#include "platform/render/gl/GLDirect3D9.h"
 
 Ref<IDirect3D9> CreateGLDirect3D9() {
   if (!qGuiApp) return nullptr;

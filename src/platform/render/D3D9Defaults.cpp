@@ -1,4 +1,4 @@
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 
 #include <bit>
 

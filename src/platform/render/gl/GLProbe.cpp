@@ -1,4 +1,4 @@
-#include "platform/render/gl/glprobe.h"
+#include "platform/render/gl/GLProbe.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/render/gl/glformats.h"
+#include "platform/render/gl/GLFormats.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/render/gl/glstateblock9.h"
+#include "platform/render/gl/GLStateBlock9.h"
 
 namespace {
 

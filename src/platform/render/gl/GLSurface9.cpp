@@ -1,8 +1,8 @@
-#include "platform/render/gl/glsurface9.h"
+#include "platform/render/gl/GLSurface9.h"
 
-#include "platform/render/gl/gldevice.h"
-#include "platform/render/gl/glformats.h"
-#include "platform/render/gl/gltexture9.h"
+#include "platform/render/gl/GLDevice9.h"
+#include "platform/render/gl/GLFormats.h"
+#include "platform/render/gl/GLTexture9.h"
 
 GLSurface9::GLSurface9(const Ref<GLCore>& core, Kind kind) : core_(core), kind_(kind) {}
 

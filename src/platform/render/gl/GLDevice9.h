@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "platform/render/d3d9.h"
-#include "platform/render/gl/glcore.h"
-#include "platform/render/gl/glfixedfunction.h"
-#include "platform/render/gl/glsurface9.h"
+#include "platform/render/gl/GLCore.h"
+#include "platform/render/gl/GLFixedFunction.h"
+#include "platform/render/gl/GLSurface9.h"
 
 class GLStateBlock9;
 

@@ -6,7 +6,7 @@
 #include <bitset>
 #include <set>
 
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 class GLStateBlock9 final : public IDirect3DStateBlock9 {
  public:

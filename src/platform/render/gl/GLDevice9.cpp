@@ -1,4 +1,4 @@
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 #include <QGuiApplication>
 #include <QOpenGLFunctions>
@@ -8,17 +8,17 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 #include "platform/render/d3dx9.h"
-#include "platform/render/gl/glbackend.h"
-#include "platform/render/gl/gldirect3d9.h"
-#include "platform/render/gl/glformats.h"
-#include "platform/render/gl/glindexbuffer9.h"
-#include "platform/render/gl/glprobe.h"
-#include "platform/render/gl/glstateblock9.h"
-#include "platform/render/gl/glsurface9.h"
-#include "platform/render/gl/gltexture9.h"
-#include "platform/render/gl/glvertexbuffer9.h"
+#include "platform/render/gl/GLBackend.h"
+#include "platform/render/gl/GLDirect3D9.h"
+#include "platform/render/gl/GLFormats.h"
+#include "platform/render/gl/GLIndexBuffer9.h"
+#include "platform/render/gl/GLProbe.h"
+#include "platform/render/gl/GLStateBlock9.h"
+#include "platform/render/gl/GLSurface9.h"
+#include "platform/render/gl/GLTexture9.h"
+#include "platform/render/gl/GLVertexBuffer9.h"
 
 namespace {
 
