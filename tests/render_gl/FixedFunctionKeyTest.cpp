@@ -2,9 +2,9 @@
 // generated program, and what must not.
 #include <gtest/gtest.h>
 
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 #include "platform/render/gl/FixedFunctionKey.h"
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "platform/window/TWindow.h"
 #include "shell/ShellPlatform.h"
 #include "shell/qt/HackMode.h"

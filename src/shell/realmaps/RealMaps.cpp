@@ -31,7 +31,7 @@
 #include <utility>
 
 #include "engine/FindMediaFile.h"
-#include "platform/render/gl/glimageheader.h"
+#include "platform/render/d3dx/ImageHeader.h"
 #include "scene/Catalogue.h"
 #include "shell/modes/Warnings.h"
 #include "shell/realmaps/RealMapIndex.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/render/ref.h"
+#include "platform/render/Ref.h"
 #include "platform/window/TApplication.h"
 #include "shell/ShellPlatform.h"
 #include "shell/settings/Settings.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/render/gl/gldevice.h"
+#include "platform/render/gl/GLDevice9.h"
 
 namespace {
 

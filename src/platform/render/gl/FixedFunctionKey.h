@@ -2,7 +2,7 @@
 // function of the device's state, so that it can be checked without a GL context.
 #pragma once
 
-#include "platform/render/gl/glfixedfunction.h"
+#include "platform/render/gl/GLFixedFunction.h"
 
 struct GLDeviceState;
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "platform/render/d3d9types.h"
-#include "platform/render/gl/glfixedfunction.h"
+#include "platform/render/gl/GLFixedFunction.h"
 
 struct GLVertexAttribute {
   GLuint location = 0;
