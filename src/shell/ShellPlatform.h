@@ -50,13 +50,6 @@ void UseRenderPlatform();
 // of that window at its origin instead, taking no input, shown black at once. 0 on failure.
 HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin = false,
                       HWND Host = 0);
-// Black over every monitor but the saver's, following the monitors while it lives; input there
-// ends the saver as input on its window does. Null where the platform covers them otherwise.
-class TMonitorCover {
- public:
-  virtual ~TMonitorCover() = default;
-};
-std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver);
 // What the saver's window needs beyond the framework's full screen where the window system
 // leaves it to the program (Windows): see PrepareSaverWindow and WatchSaverWindow.
 struct TSaverWindowEvents {

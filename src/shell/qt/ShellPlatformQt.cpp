@@ -20,7 +20,6 @@
 #include "platform/window/TWindow.h"
 #include "shell/ShellPlatform.h"
 #include "shell/qt/HackMode.h"
-#include "shell/qt/TMonitorBlanks.h"
 #include "shell/qt/TProcessWatch.h"
 #include "shell/qt/XDisplay.h"
 #include "shell/realmaps/RealMaps.h"
@@ -164,20 +163,6 @@ HWND CreateFormWindow(const char* Caption, int Width, int Height, bool AtOrigin,
   const HWND Handle = Window->Handle();
   FormWindows()[Handle] = std::move(Window);
   return Handle;
-}
-
-namespace {
-
-class TQtMonitorCover : public TMonitorCover {
- public:
-  explicit TQtMonitorCover(HWND Saver) : Blanks(Saver) {}
-  TMonitorBlanks Blanks;
-};
-
-}  // namespace
-
-std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver) {
-  return std::make_unique<TQtMonitorCover>(Saver);
 }
 
 void UseInstalledMaps() {

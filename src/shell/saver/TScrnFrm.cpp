@@ -12,6 +12,7 @@
 #include "shell/ShellPlatform.h"
 #include "shell/modes/Warnings.h"
 #include "shell/saver/SaverInput.h"
+#include "shell/saver/TMonitorCover.h"
 #include "shell/settings/Settings.h"
 
 namespace zelmar {
@@ -184,7 +185,7 @@ void TScrnFrm::FormShow() {
   if (FRun.Saver && WDirectX->Started && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
-    if (!FBlanks) FBlanks = CoverOtherMonitors(Handle());
+    if (!FMonitorCover) FMonitorCover = TMonitorCover::Create(Handle());
     SkipMessages = kSkippedMessages;
     GetCursorPos(&StartCursorPos);
     TickEnabled = true;
@@ -282,7 +283,7 @@ void TScrnFrm::FormHide() {
   if (!FFilterArmed) return;
   FFilterArmed = false;
   if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
-  FBlanks.reset();
+  FMonitorCover.reset();
   TickEnabled = false;
   ShowCursor(TRUE);
 }
