@@ -12,8 +12,10 @@
 #include "engine/TWPool.h"
 #include "platform/window/TApplication.h"
 #include "scene/TZelmarScene.h"
-#include "shell/ShellPlatform.h"
 #include "shell/modes/BareFrame.h"
+#include "shell/modes/DrawingProcess.h"
+#include "shell/modes/FrameReadBack.h"
+#include "shell/modes/ProcessFigures.h"
 #include "shell/modes/Warnings.h"
 #include "shell/saver/TScrnFrm.h"
 

@@ -9,9 +9,11 @@
 #include "platform/window/TApplication.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
-#include "shell/ShellPlatform.h"
 #include "shell/modes/Warnings.h"
+#include "shell/realmaps/InstalledMaps.h"
+#include "shell/saver/FormWindow.h"
 #include "shell/saver/SaverInput.h"
+#include "shell/saver/SaverWindow.h"
 #include "shell/saver/TMonitorCover.h"
 #include "shell/settings/Settings.h"
 

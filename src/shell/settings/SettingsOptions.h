@@ -45,7 +45,7 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
 std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettingsOptions& Options);
 
 // Makes --display the X display of this process (before the toolkit or Xlib opens one); Windows
-// has its one desktop. In ShellPlatform*.cpp.
+// has its one desktop. In DrawingProcess*.cpp.
 void UseXDisplay(const TSettingsOptions& Options);
 
 // One line per option for the usage text.

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/render/win32/WicImage.h"
-#include "shell/ShellPlatform.h"
+#include "shell/modes/FrameReadBack.h"
+#include "shell/saver/FormWindow.h"
+#include "shell/saver/SaverWindow.h"
 #include "shell/win32/TMonitorCoverWin32.h"
 
 namespace fs = std::filesystem;
