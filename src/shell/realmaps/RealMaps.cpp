@@ -2,10 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -31,13 +28,12 @@
 #include <utility>
 
 #include "engine/FindMediaFile.h"
+#include "platform/process/DetachedProcess.h"
 #include "platform/render/gl/glimageheader.h"
 #include "scene/Catalogue.h"
 #include "shell/modes/Warnings.h"
 #include "shell/realmaps/RealMapIndex.h"
 #include "shell/settings/Settings.h"
-
-extern char** environ;
 
 namespace zelmar {
 
@@ -934,57 +930,12 @@ std::string BuildRealMapCache(const std::string& root, const std::string& dir) {
 bool StartMapCacheBuild(const std::string& root, const std::string& dir) {
   const std::string exe = ProgramPath();
   if (exe.empty()) return false;
-  // Everything the child needs is made before fork: a threaded process may call only
-  // async-signal-safe functions between fork and exec.
-  std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e)
-    if (std::string(*e).rfind("ZELMAR_MAP_ROOT=", 0) != 0) env.emplace_back(*e);
-  env.push_back("ZELMAR_MAP_ROOT=" + root);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::string arg0 = exe, option = "--build-map-cache", folder = dir;
-  char* argv[] = {arg0.data(), option.data(), folder.data(), nullptr};
-  const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (devNull < 0) return false;
-  // Where this run may say one line at most (a daemon's log), the conversion says nothing.
-  const bool quiet = OneWarningPerRun();
-  // The conversion must not slow this start's first frame: it waits until this process ends
-  // (the write end of the pipe, held here, closes) or kMapBuildDelayMs have passed.
-  int saverAlive[2];
-  if (pipe2(saverAlive, O_CLOEXEC) != 0) {
-    close(devNull);
-    return false;
-  }
-
-  const pid_t child = fork();
-  if (child < 0) {
-    close(devNull);
-    close(saverAlive[0]);
-    close(saverAlive[1]);
-    return false;
-  }
-  if (child == 0) {
-    // A grandchild in a session of its own outlives the saver, and init reaps it.
-    setsid();
-    if (fork() != 0) _exit(0);
-    close(saverAlive[1]);
-    setpriority(PRIO_PROCESS, 0, 19);
-    pollfd wait{saverAlive[0], POLLIN, 0};
-    while (poll(&wait, 1, kMapBuildDelayMs) < 0 && errno == EINTR) {
-    }
-    dup2(devNull, STDIN_FILENO);
-    dup2(devNull, STDOUT_FILENO);
-    if (quiet) dup2(devNull, STDERR_FILENO);
-    execve(argv[0], argv, envp.data());
-    _exit(127);
-  }
-  close(devNull);
-  close(saverAlive[0]);  // the write end stays open for as long as this process runs
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0)
-    if (errno != EINTR) return true;  // reaped elsewhere (SIGCHLD ignored): it did start
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  // The conversion must not slow this start's first frame; where this run may say one line at
+  // most (a daemon's log), it says nothing.
+  return StartDetachedProcess({{exe, "--build-map-cache", dir},
+                               {"ZELMAR_MAP_ROOT=" + root},
+                               OneWarningPerRun(),
+                               kMapBuildDelayMs});
 }
 
 TRealMapSet ChooseRealMaps(const std::string& root) {
