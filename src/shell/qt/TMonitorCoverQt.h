@@ -15,6 +15,7 @@ class QScreen;
 
 namespace zelmar {
 
+// One black window of the cover, over one monitor.
 class TMonitorBlank : public QRasterWindow {
  public:
   TMonitorBlank(QScreen* Screen, HWND Saver);
