@@ -41,6 +41,8 @@ constexpr int kRingSlots = 11;
 constexpr int kBodyCount = 10;
 constexpr int kMoonCount = 12;
 constexpr int kRingCount = 1;
+// Earth's slot in Planets (the Sun is 0, then the planets outwards).
+constexpr int kEarthSlot = 3;
 
 extern const std::array<TBodyRow, kBodyCount> kPlanetRows;
 extern const std::array<TBodyRow, kMoonCount> kMoonRows;

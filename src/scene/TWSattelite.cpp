@@ -19,7 +19,7 @@ TD3DMatrix ParentOrbit(const TWPlanet* Parent, TW9DirectX* DX) {
 }  // namespace
 
 float TWSattelite::MoonAngle(TW9DirectX* DX) const {
-  return DX->AppTime * OrbitRate;
+  return DX->AppTime * OrbitRate + StartAngle;
 }
 
 TD3DMatrix TWSattelite::MoonOrbit(TW9DirectX* DX) const {

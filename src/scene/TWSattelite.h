@@ -10,7 +10,8 @@ class TWSattelite : public TWPlanet {
  public:
   using TWPlanet::TWPlanet;
 
-  // The angle of the moon about its parent, t * OrbitRate, measured from the Sun-parent line.
+  // The angle of the moon about its parent, t * OrbitRate + StartAngle, measured from the
+  // Sun-parent line.
   float MoonAngle(TW9DirectX* DX) const;
   // Translation(Distance) . RotationY(MoonAngle) . Translation(Parent's Distance).
   TD3DMatrix MoonOrbit(TW9DirectX* DX) const;
@@ -23,6 +24,9 @@ class TWSattelite : public TWPlanet {
 
   // Set by scene assembly right after construction.
   TWPlanet* Parent = nullptr;
+  // 0: every moon starts on the line from the Sun through its parent (beyond the parent, as a
+  // full Moon); the sky of a day sets the Moon's from its elongation.
+  float StartAngle = 0.0f;
 };
 
 }  // namespace zelmar

@@ -3,6 +3,8 @@
 #include "engine/TFont.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
+#include "scene/Ephemeris.h"
+#include "scene/TWClock.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -62,7 +64,13 @@ constexpr TLightRow kSpaceLights[] = {
 }  // namespace
 
 TZelmarScene::TZelmarScene(TW9DirectX* ADX, TWPool* APool, const TSettings& ASettings)
-    : DX(ADX), Pool(APool), Settings(ASettings) {
+    : LocalTime([] {
+        const std::time_t Now = std::time(nullptr);
+        return *std::localtime(&Now);
+      }),
+      DX(ADX),
+      Pool(APool),
+      Settings(ASettings) {
   AddDesignTimeContent();
 
   Camera.MoveSpeed = Settings.MoveSpeed;
@@ -158,6 +166,18 @@ void TZelmarScene::CreateBodies() {
                                kRingRow.Diameter, Planets[kRingRow.Parent].get());
   Rings[0]->SetTexture(NewTexture(kRingRow.TextureName, kRingRow.TextureFile));
   RingCount = kRingCount;
+  // After every random draw, so that the rest of the scene draws as it always does.
+  if (Settings.PositionsToday) StartAtTheSkyOf(Settings.PositionsJulianDay);
+}
+
+void TZelmarScene::StartAtTheSkyOf(double JulianDay) {
+  constexpr double kRadians = 3.14159265358979323846 / 180.0;
+  for (int I = 1; I < kBodyCount; ++I)
+    Planets[I]->Phase = static_cast<float>(HeliocentricLongitude(I, JulianDay) * kRadians);
+  // A moon's angle is measured from beyond its parent, where a full Moon (elongation 180) stands.
+  for (int I = 0; I < kMoonCount; ++I)
+    if (kMoonRows[I].Parent == kEarthSlot)
+      Moons[I]->StartAngle = static_cast<float>((MoonElongation(JulianDay) - 180.0) * kRadians);
 }
 
 void TZelmarScene::ConnectEvents() {
@@ -357,6 +377,9 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   }
   DrawDataPanel();
   DrawTitleOrFrameRate();
+  // Not over the opening titles, which stand where it drifts.
+  if (Settings.ShowClock && Camera.StartDelay == 0)
+    TWClock::Draw(Pool->WFonts(), DX->GetBackBufferRect(), DX->AppTime, LocalTime(), kPanelColor);
   Device->EndScene();
   return S_OK;
 }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -79,6 +81,9 @@ class TZelmarScene {
   static constexpr const char* kCredit1 = "A journey through the solar system";
   static constexpr const char* kCredit2 = "Zelmar screen saver";
 
+  // The local time the clock shows; the system's clock unless a test sets another.
+  std::function<std::tm()> LocalTime;
+
   TW9DirectX* DX;
   TWPool* Pool;
   TSettings Settings;
@@ -100,6 +105,9 @@ class TZelmarScene {
  private:
   void AddDesignTimeContent();
   void CreateBodies();
+  // The orbits' start angles of the sky of that Julian day: each planet at its heliocentric
+  // longitude (longitude 0 along +x, growing the way the orbits turn), the Moon at its elongation.
+  void StartAtTheSkyOf(double JulianDay);
   void DrawDataPanel();
   void DrawTitleOrFrameRate();
   TWBillboard* Corona() const;

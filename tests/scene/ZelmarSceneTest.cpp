@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,7 +22,9 @@
 #include "platform/render/fake/FakeDevice9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
 #include "platform/render/fake/FakeTexture9.h"
+#include "scene/Ephemeris.h"
 #include "scene/Random.h"
+#include "scene/TWClock.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -255,6 +258,43 @@ TEST_F(SceneTest, EveryBodyDrawsItsPhaseInCatalogueOrderFromTheSeed) {
   Build(Everything(false), 99);
   for (int I = 0; I < 10; ++I) EXPECT_EQ(Scene->Planets[I]->Phase, Expected[I]) << I;
   for (int I = 0; I < 12; ++I) EXPECT_EQ(Scene->Moons[I]->Phase, Expected[10 + I]) << I;
+}
+
+// Today's sky: the planets stand at their longitudes of the day (longitude 0 along +x), the Moon
+// at its elongation from the Sun as seen from Earth; every random draw is made as before, so the
+// Sun, the other moons and the effects are what the seed gives.
+TEST_F(SceneTest, TheSkyOfADayPlacesThePlanetsAtTheirLongitudesAndTheMoonAtItsPhase) {
+  RandSeed(99);
+  std::vector<float> Drawn;
+  for (int I = 0; I < 22; ++I) Drawn.push_back(static_cast<float>(Random(1000)));
+  TSettings S = Everything(false);
+  S.PositionsToday = true;
+  S.PositionsJulianDay = JulianDay({2026, 12, 7});
+  Build(S, 99);
+  DX.AppTime = 0.0f;
+  EXPECT_EQ(Scene->Planets[0]->Phase, Drawn[0]);
+  for (int I = 1; I < 10; ++I) {
+    const double Longitude = HeliocentricLongitude(I, S.PositionsJulianDay);
+    const TD3DVector P = Scene->Planets[I]->Position(&DX);
+    double Seen = std::atan2(-P.z, P.x) * 180.0 / 3.14159265358979323846;
+    if (Seen < 0) Seen += 360.0;
+    EXPECT_NEAR(Seen, Longitude, 0.01) << kPlanetNames[static_cast<std::size_t>(I)];
+  }
+  for (int I = 1; I < 12; ++I) {
+    EXPECT_EQ(Scene->Moons[I]->StartAngle, 0.0f) << kMoonNames[static_cast<std::size_t>(I)];
+    EXPECT_EQ(Scene->Moons[I]->Phase, Drawn[10 + static_cast<std::size_t>(I)]);
+  }
+  // A waning crescent that morning (elongation 337 degrees): the Moon stands 23 degrees short of
+  // the Sun's direction seen from Earth, going the way the orbits turn.
+  const TD3DVector Earth = Scene->Planets[3]->Position(&DX);
+  const TD3DVector Moon = Scene->Moons[0]->Centre(&DX);
+  auto Angle = [](double X, double Z) {
+    return std::atan2(-Z, X) * 180.0 / 3.14159265358979323846;
+  };
+  double Elongation = Angle(Moon.x - Earth.x, Moon.z - Earth.z) - Angle(-Earth.x, -Earth.z);
+  Elongation = std::fmod(Elongation + 720.0, 360.0);
+  EXPECT_NEAR(Elongation, MoonElongation(S.PositionsJulianDay), 0.01);
+  EXPECT_NEAR(Elongation, 337.4, 0.5);
 }
 
 TEST_F(SceneTest, ThePureDeviceIsRefusedAndAlphaTexturesAreRequired) {
@@ -529,6 +569,76 @@ TEST_F(SceneTest, TheDataPanelRevealsALineAtEachSliceOfTheStay) {
   Scene->Settings.ShowPlanetData = false;
   Frame();
   EXPECT_TRUE(FontTexts().empty());
+}
+
+TEST(SceneClock, ReadsAsATimeAndADate) {
+  std::tm T{};
+  T.tm_hour = 9;
+  T.tm_min = 5;
+  T.tm_wday = 2;
+  T.tm_mday = 8;
+  T.tm_mon = 11;
+  T.tm_year = 126;
+  EXPECT_EQ(TWClock::Texts(T).Time, "09:05");
+  EXPECT_EQ(TWClock::Texts(T).Date, "Tuesday 8 December 2026");
+}
+
+// Over two hours the clock wanders over most of the free band, a few pixels a second, and never
+// onto the data panel's lines, the bottom line of texts or off the screen.
+TEST(SceneClock, DriftsSlowlyOverTheScreenClearOfTheOtherTexts) {
+  for (const RECT Screen : {RECT{0, 0, 1920, 1080}, RECT{0, 0, 1280, 720}, RECT{0, 0, 640, 400}}) {
+    POINT Last{}, Low{Screen.right, Screen.bottom}, High{0, 0};
+    for (int Second = 0; Second <= 7200; ++Second) {
+      POINT At{};
+      ASSERT_TRUE(TWClock::Place(Screen, static_cast<float>(Second), At));
+      EXPECT_GE(At.x, 0);
+      EXPECT_LE(At.x + TWClock::kWidth, Screen.right);
+      EXPECT_GE(At.y, TWClock::kPanelBottom);
+      EXPECT_LE(At.y + TWClock::kHeight, Screen.bottom - TWClock::kBottomLine);
+      if (Second > 0) {
+        EXPECT_LE(std::abs(At.x - Last.x), 12) << Second;
+        EXPECT_LE(std::abs(At.y - Last.y), 12) << Second;
+      }
+      Low = {std::min(Low.x, At.x), std::min(Low.y, At.y)};
+      High = {std::max(High.x, At.x), std::max(High.y, At.y)};
+      Last = At;
+    }
+    EXPECT_GT(High.x - Low.x, (Screen.right - TWClock::kWidth) * 9 / 10);
+    EXPECT_GT(
+        High.y - Low.y,
+        (Screen.bottom - TWClock::kBottomLine - TWClock::kHeight - TWClock::kPanelBottom) * 9 / 10);
+  }
+  POINT At{};
+  EXPECT_FALSE(TWClock::Place(RECT{0, 0, 152, 112}, 0.0f, At));  // a settings page's preview
+}
+
+TEST_F(SceneTest, TheClockShowsTheLocalTimeOnlyWhenAskedAndNotOverTheTitles) {
+  TSettings S = Everything(false);
+  S.ShowPlanetData = S.ShowFPS = false;
+  S.ShowClock = true;
+  Build(S);
+  Scene->LocalTime = [] {
+    std::tm T{};
+    T.tm_hour = 23;
+    T.tm_min = 59;
+    T.tm_mday = 31;
+    T.tm_mon = 11;
+    T.tm_year = 126;
+    T.tm_wday = 4;
+    return T;
+  };
+  Frame();
+  ASSERT_GT(Scene->Camera.StartDelay, 0);
+  EXPECT_EQ(FontTexts(), std::vector<std::string>{TZelmarScene::kCredit1});
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  // The time in the data panel's font; the date small, in the second credit's.
+  EXPECT_EQ(FontTexts(), std::vector<std::string>{"23:59"});
+  EXPECT_FALSE(DrawsOf("text 3").empty());
+  Scene->Settings.ShowClock = false;
+  Frame();
+  EXPECT_TRUE(FontTexts().empty());
+  EXPECT_TRUE(DrawsOf("text 3").empty());
 }
 
 TEST_F(SceneTest, TheOpeningDriftShowsTheTitleAndCreditsButNoPanelOrFrameRate) {
