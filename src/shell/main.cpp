@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 
   if (raw1 == "--help") {
     std::fputs(kUsage, stdout);
-    std::fputs(zelmar::kSettingsOptionsUsage, stdout);
+    std::fputs(zelmar::SettingsOptionsUsage().c_str(), stdout);
     std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
     std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
     return 0;

@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "support/RunTool.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
@@ -44,22 +46,17 @@ std::string ReadFile(const fs::path& path) {
 }
 
 // Overlay texts on (planet data and frame rate), low textures for a quick start.
-const char* const kHive =
-    "Windows Registry Editor Version 5.00\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-    "\"Install_Dir\"=\"" ZELMAR_MEDIA
-    "\"\r\n"
-    "\"Texture_Quality\"=dword:00000002\r\n"
-    "\"Object_Quality\"=dword:00000002\r\n"
-    "\"Select_Planet\"=dword:00000000\r\n"
-    "\"Planet_Speed\"=dword:00000005\r\n"
-    "\"Move_Speed\"=dword:00000005\r\n"
-    "\"Zelmar_Type\"=dword:00000000\r\n"
-    "\"Planetary_Data\"=dword:00000001\r\n"
-    "\"FPS\"=dword:00000001\r\n"
-    "\"Glare\"=dword:00000000\r\n"
-    "\"Lens_Flare\"=dword:00000001\r\n"
-    "\"Corona\"=dword:00000001\r\n";
+SettingsFile Settings(const std::string& media = ZELMAR_MEDIA, int moveSpeed = 5) {
+  return QuickSettings(media).Set({{"Select_Planet", 0},
+                                   {"Planet_Speed", 5},
+                                   {"Move_Speed", moveSpeed},
+                                   {"Zelmar_Type", 0},
+                                   {"Planetary_Data", 1},
+                                   {"FPS", 1},
+                                   {"Glare", 0},
+                                   {"Lens_Flare", 1},
+                                   {"Corona", 1}});
+}
 
 // CPU time of a process, in clock ticks (user + system), from /proc.
 long CpuTicks(pid_t pid) {
@@ -88,7 +85,7 @@ class HackMode : public ::testing::Test {
     dir_ = mkdtemp(tmpl);
     fs::create_directories(dir_ / "tmp");
     hive_ = dir_ / "zelmar.reg";
-    std::ofstream(hive_, std::ios::binary) << kHive;
+    Settings().Write(hive_);
     frames_ = dir_ / "frames";
     XWarpPointer(dpy_, 0, DefaultRootWindow(dpy_), 0, 0, 0, 0, 5, 5);
     host_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 100, 100, 640, 400, 0,
@@ -101,11 +98,7 @@ class HackMode : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (errFd_ >= 0) close(errFd_);
+    zelmar_.Kill();
     if (dpy_) XCloseDisplay(dpy_);
     fs::remove_all(dir_);
   }
@@ -117,35 +110,16 @@ class HackMode : public ::testing::Test {
   }
 
   void Start(const std::vector<std::string>& args, bool viaVariable = false) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    // A starter may hand its blocked signals down; blocked before the fork, so that a signal
-    // sent at once waits for the program.
-    sigset_t old;
-    sigprocmask(SIG_BLOCK, &blockedAtStart_, &old);
-    pid_ = fork();
-    if (pid_ != 0) sigprocmask(SIG_SETMASK, &old, nullptr);
-    if (pid_ == 0) {
-      dup2(fds[1], 2);
-      close(fds[0]);
-      setenv("ZELMAR_HIVE", hive_.c_str(), 1);
-      setenv("ZELMAR_FRAME_COUNT", frames_.c_str(), 1);
-      // Nothing may be left in the temporary folder, even without a session's runtime folder.
-      setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
-      unsetenv("XDG_RUNTIME_DIR");
-      if (viaVariable)
-        setenv("XSCREENSAVER_WINDOW", HostId().c_str(), 1);
-      else
-        unsetenv("XSCREENSAVER_WINDOW");
-      std::vector<char*> argv{const_cast<char*>(ZELMAR_EXE)};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    errFd_ = fds[0];
-    fcntl(errFd_, F_SETFL, O_NONBLOCK);
+    zelmar_.Env("ZELMAR_HIVE", hive_).Env("ZELMAR_FRAME_COUNT", frames_);
+    // Nothing may be left in the temporary folder, even without a session's runtime folder.
+    zelmar_.Env("TMPDIR", dir_ / "tmp").Unset("XDG_RUNTIME_DIR");
+    if (viaVariable)
+      zelmar_.Env("XSCREENSAVER_WINDOW", HostId());
+    else
+      zelmar_.Unset("XSCREENSAVER_WINDOW");
+    std::vector<std::string> argv{ZELMAR_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ASSERT_TRUE(zelmar_.Block(blockedAtStart_).Start(argv));
   }
 
   // Waits until zelmar watches the window (it asks for its structure events): its first look.
@@ -168,33 +142,10 @@ class HackMode : public ::testing::Test {
     return left;
   }
 
-  bool Alive() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == 0) return true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    pid_ = -1;
-    return false;
-  }
-
-  // Signals the program while it runs; nothing once it has ended (its pid is then forgotten, and
-  // kill() with -1 would signal every process of the user).
-  void Signal(int sig) {
-    if (pid_ > 0) kill(pid_, sig);
-  }
-
-  int WaitForExit() {
-    for (int i = 0; i < kEndSteps && Alive(); ++i) usleep(10000);
-    return Alive() ? -1 : exitCode_;
-  }
-
-  std::string Stderr() {
-    std::string text;
-    char buf[512];
-    ssize_t n;
-    while ((n = read(errFd_, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
-    return text;
-  }
+  bool Alive() { return zelmar_.Running(); }
+  void Signal(int sig) { zelmar_.Signal(sig); }
+  int WaitForExit() { return zelmar_.WaitSteps(kEndSteps); }
+  std::string Stderr() { return zelmar_.Stderr(); }
 
   long Frames() {
     const std::string text = ReadFile(frames_);
@@ -267,9 +218,7 @@ class HackMode : public ::testing::Test {
   Window host_ = 0;
   fs::path dir_, hive_, frames_;
   std::set<Window> topLevelsBefore_;
-  pid_t pid_ = -1;
-  int errFd_ = -1;
-  int exitCode_ = -1;
+  ZelmarProcess zelmar_;
   sigset_t blockedAtStart_ = {};
 };
 
@@ -320,12 +269,12 @@ TEST_F(HackMode, DrawsIntoTheHostFollowsItsSizeIgnoresInputAndStopsWhileUnseen) 
   XSync(dpy_, False);
   usleep(300000);  // a frame under way when the unmap came may still finish
   const long framesHidden = Frames();
-  const long cpuHidden = CpuTicks(pid_);
+  const long cpuHidden = CpuTicks(zelmar_.Pid());
   const auto startHidden = Clock::now();
   sleep(3);
   const double seconds = std::chrono::duration<double>(Clock::now() - startHidden).count();
   EXPECT_EQ(Frames(), framesHidden);
-  const double share = (CpuTicks(pid_) - cpuHidden) / (seconds * sysconf(_SC_CLK_TCK));
+  const double share = (CpuTicks(zelmar_.Pid()) - cpuHidden) / (seconds * sysconf(_SC_CLK_TCK));
   EXPECT_LT(share, 0.02);
   XMapWindow(dpy_, host_);
   XSync(dpy_, False);
@@ -358,7 +307,7 @@ TEST_F(HackMode, RootTakesTheDaemonsWindowAndEndsWithIt) {
 // own window, and nothing of any left behind.
 TEST_F(HackMode, SeveralSideBySide) {
   constexpr int kCount = 3;
-  std::vector<pid_t> pids;
+  ZelmarProcess runs[kCount];
   std::vector<fs::path> counts;
   for (int i = 0; i < kCount; ++i) {
     const Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10 + 330 * i, 600, 320, 200,
@@ -368,29 +317,17 @@ TEST_F(HackMode, SeveralSideBySide) {
     counts.push_back(dir_ / ("frames" + std::to_string(i)));
     char id[32];
     std::snprintf(id, sizeof id, "%lu", w);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      setenv("ZELMAR_HIVE", hive_.c_str(), 1);
-      setenv("ZELMAR_FRAME_COUNT", counts.back().c_str(), 1);
-      setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
-      unsetenv("XDG_RUNTIME_DIR");
-      execl(ZELMAR_EXE, ZELMAR_EXE, "-window-id", id, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    pids.push_back(pid);
+    runs[i].Env("ZELMAR_HIVE", hive_).Env("ZELMAR_FRAME_COUNT", counts.back());
+    runs[i].Env("TMPDIR", dir_ / "tmp").Unset("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(runs[i].Start({ZELMAR_EXE, "-window-id", id}));
   }
   for (const fs::path& count : counts) {
     int i = 0;
     while (i++ < kStartSteps && ReadFile(count).empty()) usleep(10000);
     EXPECT_FALSE(ReadFile(count).empty()) << count << " shows no frame";
   }
-  for (pid_t pid : pids)
-    if (pid > 0) kill(pid, SIGTERM);
-  for (pid_t pid : pids) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  for (ZelmarProcess& run : runs) run.Signal(SIGTERM);
+  for (ZelmarProcess& run : runs) EXPECT_EQ(run.Wait(), 0) << run.Stderr();
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
 }
 
@@ -412,14 +349,8 @@ TEST_F(HackMode, EndsWithTheHostWhenEverItGoes) {
     XDestroyWindow(dpy_, host);
     XSync(dpy_, False);
     EXPECT_EQ(WaitForExit(), 0) << Stderr();
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
+    zelmar_.Kill();
     EXPECT_EQ(LeftInTmp(), "");
-    close(errFd_);
-    errFd_ = -1;
   }
 }
 
@@ -463,13 +394,8 @@ TEST_F(HackMode, SignalsSentBeforeItCouldCatchThem) {
 // The daemon logs the saver's stderr: at most one line a run however many things go wrong,
 // and one line for all the textures that are missing (here: the media folder is gone).
 TEST_F(HackMode, SaysAtMostOneLine) {
-  std::string hive = ReadFile(hive_);
-  const std::string media = ZELMAR_MEDIA;
-  hive.replace(hive.find(media), media.size(), (dir_ / "moved").string());
   for (const bool badSpeed : {false, true}) {
-    if (badSpeed)
-      hive.replace(hive.find("\"Move_Speed\"=dword:00000005"), 27, "\"Move_Speed\"=dword:00000063");
-    std::ofstream(hive_, std::ios::binary) << hive;
+    Settings((dir_ / "moved").string(), badSpeed ? 99 : 5).Write(hive_);
     Start({"--window-id", HostId()});
     ASSERT_TRUE(WaitForFrames(3)) << Stderr();
     Signal(SIGTERM);

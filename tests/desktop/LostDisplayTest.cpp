@@ -23,7 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "support/SettingsFile.h"
 #include "support/XvfbServer.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
@@ -33,14 +35,6 @@ constexpr int kTrials = 20;
 // Bounds of the waits, in 10 ms steps: generous for a loaded machine, yet a hang ends the test.
 constexpr int kStartSteps = 6000;
 constexpr int kEndSteps = 1000;
-
-const char* const kHive =
-    "Windows Registry Editor Version 5.00\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-    "\"Install_Dir\"=\"" ZELMAR_MEDIA
-    "\"\r\n"
-    "\"Texture_Quality\"=dword:00000002\r\n"
-    "\"Object_Quality\"=dword:00000002\r\n";
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -56,7 +50,7 @@ class LostDisplay : public ::testing::Test {
     dir_ = mkdtemp(tmpl);
     fs::create_directories(dir_ / "tmp");
     fs::create_directories(dir_ / "maps");
-    std::ofstream(dir_ / "zelmar.reg", std::ios::binary) << kHive;
+    QuickSettings().Write(dir_ / "zelmar.reg");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -87,61 +81,30 @@ class LostDisplay : public ::testing::Test {
     }
     const fs::path count = dir_ / "frames";
     fs::remove(count);
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      dup2(fds[1], 2);
-      close(fds[0]);
-      setenv("DISPLAY", x.Display().c_str(), 1);
-      setenv("QT_QPA_PLATFORM", "xcb", 1);
-      setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-      setenv("ZELMAR_HIVE", (dir_ / "zelmar.reg").c_str(), 1);
-      setenv("ZELMAR_FRAME_COUNT", count.c_str(), 1);
-      setenv("ZELMAR_MAP_ROOT", (dir_ / "maps").c_str(), 1);
-      setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
-      setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
-      unsetenv("XDG_RUNTIME_DIR");
-      std::vector<char*> v;
-      for (const auto& a : argv) v.push_back(const_cast<char*>(a.c_str()));
-      v.push_back(nullptr);
-      execv(v[0], v.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    fcntl(fds[0], F_SETFL, O_NONBLOCK);
-    std::string err;
-    auto Drain = [&] {
-      char buf[512];
-      ssize_t n;
-      while ((n = read(fds[0], buf, sizeof buf)) > 0) err.append(buf, static_cast<std::size_t>(n));
-    };
-    int status = 0;
+    ZelmarProcess zelmar;
+    zelmar.Env("DISPLAY", x.Display())
+        .Env("QT_QPA_PLATFORM", "xcb")
+        .Env("LIBGL_ALWAYS_SOFTWARE", "1");
+    zelmar.Env("ZELMAR_HIVE", dir_ / "zelmar.reg").Env("ZELMAR_FRAME_COUNT", count);
+    zelmar.Env("ZELMAR_MAP_ROOT", dir_ / "maps").Env("XDG_CACHE_HOME", dir_ / "cache");
+    zelmar.Env("TMPDIR", dir_ / "tmp").Unset("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(zelmar.Start(argv));
     bool ended = false;
     for (int i = 0; i < kStartSteps && !ended; ++i) {
       const std::string text = ReadFile(count);
       if (!text.empty() && std::stol(text) >= frames) break;
-      ended = waitpid(pid, &status, WNOHANG) == pid;
+      ended = !zelmar.Running();
       usleep(10000);
     }
-    ASSERT_FALSE(ended) << "ended before the server did: " << status << " " << err;
+    ASSERT_FALSE(ended) << "ended before the server did: " << zelmar.ExitCode() << " "
+                        << zelmar.Stderr();
     x.Kill(signal);
-    for (int i = 0; i < kEndSteps && !ended; ++i) {
-      Drain();
-      ended = waitpid(pid, &status, WNOHANG) == pid;
-      if (!ended) usleep(10000);
-    }
-    if (!ended) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-    }
-    Drain();
-    close(fds[0]);
-    EXPECT_TRUE(ended) << "still running after its X server died";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1)
-        << "status " << status << (WIFSIGNALED(status) ? " (killed by a signal)" : "") << ": "
-        << err;
+    const int status = zelmar.WaitSteps(kEndSteps);
+    zelmar.Kill();
+    const std::string err = zelmar.Stderr();
+    EXPECT_NE(status, -1) << "still running after its X server died";
+    EXPECT_EQ(status, 1) << "exit " << status << (status > 128 ? " (killed by a signal)" : "")
+                         << ": " << err;
     // One line for the trouble; the saver's frame budget, said at its start, is no trouble.
     const std::size_t budget = err.rfind("zelmar: frame budget: ", 0) == 0 ? err.find('\n') : 0;
     const std::string trouble = budget ? err.substr(budget + 1) : err;

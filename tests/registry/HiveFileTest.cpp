@@ -22,6 +22,7 @@
 #include "platform/registry/TRegistry.h"
 #include "registry/ChildProcess.h"
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar::registry;
 namespace fs = std::filesystem;
@@ -53,11 +54,10 @@ std::string WriteLongValue() {
   return std::to_string(rc) + " " + (rc == ERROR_SUCCESS ? std::string() : RegLastProblem());
 }
 
-const std::string kSettings =
-    "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-    "\"Install_Dir\"=\"/usr/local/share/zelmar\"\n\"Planet_Speed\"=dword:00000005\n"
-    "\"Corona\"=dword:00000001\n\"Notes\"=\"" +
-    std::string(6000, 'n') + "\"\n\n";
+const std::string kSettings = SettingsFile()
+                                  .Set("Install_Dir", "/usr/local/share/zelmar")
+                                  .Set({{"Planet_Speed", 5}, {"Corona", 1}})
+                                  .Set("Notes", std::string(6000, 'n'));
 
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar::registry;
 
@@ -77,9 +78,7 @@ bool SetDword(HKEY key, const std::string& name, DWORD value) {
 
 TEST(HiveStress, WritersKilledAtRandomPointsLoseNothingAcknowledged) {
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"Base\"=dword:00000001\n\n");
+  hive.Write(SettingsFile().Set("Base", 1));
   const std::string folder = std::filesystem::path(hive.Path()).parent_path();
 
   int stop[2], answer[2], acks[2];
@@ -183,9 +182,7 @@ TEST(HiveStress, WritersKilledAtRandomPointsLoseNothingAcknowledged) {
 // last of them, so each must leave nothing behind itself.
 TEST(HiveStress, WritersEndedByThemselvesOrByATerminationSignalLeaveNoTemporaryFile) {
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"Base\"=dword:00000001\n\n");
+  hive.Write(SettingsFile().Set("Base", 1));
   const std::string folder = std::filesystem::path(hive.Path()).parent_path();
   const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGALRM};
 

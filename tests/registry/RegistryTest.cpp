@@ -11,6 +11,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/registry/TRegistry.h"
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar::registry;
 
@@ -47,9 +48,7 @@ TEST(Registry, CreatesTheKeyAndReadsBackWhatWasWritten) {
 
 TEST(Registry, MissingAndMistypedValuesStopWithTheirMessages) {
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"Planet_Speed\"=\"5\"\n\"Install_Dir\"=dword:00000001\n");
+  hive.Write(SettingsFile().Set("Planet_Speed", "5").Set("Install_Dir", 1));
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, false));
   try {
@@ -126,7 +125,7 @@ TEST(Registry, AMalformedFileIsReportedWithItsLineAndNeverWritten) {
   EXPECT_EQ(RegLastProblem().rfind(hive.Path() + ":5: ", 0), 0u) << RegLastProblem();
 
   // A key opened before the file went bad cannot write either.
-  hive.Write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n");
+  hive.Write(SettingsFile());
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   hive.Write(bad);
   DWORD one = 1;
@@ -139,9 +138,7 @@ TEST(Registry, AMalformedFileIsReportedWithItsLineAndNeverWritten) {
 TEST(Registry, AFileTheUserMayNotWriteStillReadsButRefusesWrites) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"FPS\"=dword:00000001\n");
+  hive.Write(SettingsFile().Set("FPS", 1));
   chmod(hive.Path().c_str(), 0444);
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, true));

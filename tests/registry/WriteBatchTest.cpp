@@ -6,15 +6,14 @@
 #include "platform/registry/TRegistry.h"
 #include "registry/FileSizeLimit.h"
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar::registry;
 
 namespace {
 
 constexpr const char* kKey = "\\SOFTWARE\\Zelmar";
-constexpr const char* kSeed =
-    "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-    "\"Install_Dir\"=\"/opt/zelmar\"\n\"Move_Speed\"=dword:00000005\n\n";
+const std::string kSeed = SettingsFile().Set("Install_Dir", "/opt/zelmar").Set("Move_Speed", 5);
 
 }  // namespace
 

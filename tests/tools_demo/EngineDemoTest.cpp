@@ -12,22 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "support/ZelmarProcess.h"
+
 namespace {
 
 int RunDemo(const std::string& Snapshot, std::vector<std::string> Extra = {}) {
   std::vector<std::string> Args = {ZELMAR_ENGINE_DEMO, "--snapshot", Snapshot, "--frames", "10"};
   Args.insert(Args.end(), Extra.begin(), Extra.end());
-  std::vector<char*> Argv;
-  for (std::string& A : Args) Argv.push_back(A.data());
-  Argv.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    execv(ZELMAR_ENGINE_DEMO, Argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return RunZelmar(Args).status;
 }
 
 int Luma(QRgb c) {

@@ -7,7 +7,7 @@
 #include "shell/modes/ConfigMode.h"
 #include "shell/modes/ListDevices.h"
 #include "shell/modes/RunMode.h"
-#include "shell/qt/TCfgFrm.h"
+#include "shell/qt/TCfgFrmQt.h"
 
 // Last: Xlib's macros (Bool, Status, Button1) break the toolkit's headers.
 // clang-format off
@@ -65,7 +65,7 @@ int RunConfigMode(int& argc, char** argv, const std::string& firstArgument) {
   }
   TApplication app(argc, argv);
   std::unique_ptr<QWindow> host;
-  TCfgFrm dialog;
+  TCfgFrmQt dialog;
   if (owner) {
     // The host's settings page owns the dialog, so the dialog stays above it.
     host.reset(QWindow::fromWinId(static_cast<WId>(owner)));

@@ -1,5 +1,6 @@
 #include "shell/settings/Settings.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -8,8 +9,8 @@
 
 #include "platform/registry/TRegistry.h"
 #include "scene/Random.h"
-#include "shell/settings/SettingsDefaults.h"
 #include "shell/settings/SettingsStore.h"
+#include "shell/settings/SettingsTable.h"
 
 namespace zelmar {
 
@@ -17,12 +18,6 @@ using registry::ERegistryException;
 using registry::TRegistry;
 
 namespace {
-
-// The saver's read order.
-constexpr const char* kReadOrder[] = {"Install_Dir",   "Texture_Quality", "Object_Quality",
-                                      "Select_Planet", "Zelmar_Type",     "Planetary_Data",
-                                      "FPS",           "Glare",           "Lens_Flare",
-                                      "Corona",        "Planet_Speed",    "Move_Speed"};
 
 // Stored values use the system's backslashes; on this platform they are folder separators.
 std::string PlatformPath(std::string path) {
@@ -51,120 +46,73 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures,
   // A value that cannot be read, and every later one, stands at its installed default, as a
   // value no file holds does.
   std::string installDir = DefaultInstallDir();
-  int textureQuality = InstallDefault("Texture_Quality");
-  int objectQuality = InstallDefault("Object_Quality");
-  int selectPlanet = InstallDefault("Select_Planet");
-  int zelmarType = InstallDefault("Zelmar_Type");
-  int planetSpeed = InstallDefault("Planet_Speed");
-  int moveSpeed = InstallDefault("Move_Speed");
-  bool planetaryData = InstallDefault("Planetary_Data") != 0;
-  bool fps = InstallDefault("FPS") != 0;
-  bool glare = InstallDefault("Glare") != 0;
-  bool lensFlare = InstallDefault("Lens_Flare") != 0;
-  bool corona = InstallDefault("Corona") != 0;
+  std::array<int, kSettingCount> values;
+  for (const TSettingRow& row : kSettingsTable) values[IndexOf(row)] = row.InstallDefault;
+  const auto readOrder = InOrder(&TSettingRow::SaverRead);
 
+  // Install_Dir first, then the table's values in the saver's order.
   std::size_t read = 0;
   std::string problem;
   {
     TSettingsStore store;
     problem = store.Problem();
     try {
-      installDir = store.ReadString("Install_Dir", installDir), ++read;
-      textureQuality = store.ReadInteger("Texture_Quality"), ++read;
-      objectQuality = store.ReadInteger("Object_Quality"), ++read;
-      selectPlanet = store.ReadInteger("Select_Planet"), ++read;
-      zelmarType = store.ReadInteger("Zelmar_Type"), ++read;
-      planetaryData = store.ReadBool("Planetary_Data"), ++read;
-      fps = store.ReadBool("FPS"), ++read;
-      glare = store.ReadBool("Glare"), ++read;
-      lensFlare = store.ReadBool("Lens_Flare"), ++read;
-      corona = store.ReadBool("Corona"), ++read;
-      planetSpeed = store.ReadInteger("Planet_Speed"), ++read;
-      moveSpeed = store.ReadInteger("Move_Speed"), ++read;
+      installDir = store.ReadString(kInstallDirValue, installDir), ++read;
+      for (const TSettingRow* row : readOrder) values[IndexOf(*row)] = store.Read(*row), ++read;
     } catch (const ERegistryException& e) {
-      problem = std::string(e.what()) + " in " + store.Source(kReadOrder[read]);
+      problem = std::string(e.what()) + " in " +
+                store.Source(read == 0 ? kInstallDirValue : readOrder[read - 1]->Name);
     }
   }
 
-  zelmarType = options.ZelmarType.value_or(zelmarType);
-  selectPlanet = options.SelectPlanet.value_or(selectPlanet);
-  planetSpeed = options.PlanetSpeed.value_or(planetSpeed);
-  moveSpeed = options.MoveSpeed.value_or(moveSpeed);
-  objectQuality = options.ObjectQuality.value_or(objectQuality);
-  textureQuality = options.TextureQuality.value_or(textureQuality);
-  planetaryData = options.PlanetaryData.value_or(planetaryData);
-  fps = options.Fps.value_or(fps);
-  glare = options.Glare.value_or(glare);
-  lensFlare = options.LensFlare.value_or(lensFlare);
-  corona = options.Corona.value_or(corona);
-
-  // A hand-edited store may hold any 32-bit value; the product must not overflow an int.
-  settings.PlanetSpeed = static_cast<float>(2 * static_cast<std::int64_t>(planetSpeed));
-  settings.MoveSpeed = static_cast<float>(3 * static_cast<std::int64_t>(moveSpeed));
-  settings.ShowPlanetData = planetaryData;
-  settings.ShowFPS = fps;
-  settings.ShowGlare = glare;
-  settings.ShowLensFlare = lensFlare;
-  settings.ShowCorona = corona;
-
-  if (zelmarType == 0)
-    settings.BrassModel = false;
-  else if (zelmarType == 1)
-    settings.BrassModel = true;
-  else if (zelmarType == 2)
-    settings.BrassModel = Random(2) == 1;
-
-  if (selectPlanet == 0)
-    settings.RandomSelect = false;
-  else if (selectPlanet == 1)
-    settings.RandomSelect = true;
+  for (const TSettingRow& row : kSettingsTable) {
+    int& value = values[IndexOf(row)];
+    value = options[row].value_or(value);
+    FillRecord(row, settings, value);
+  }
 
   // Each quality has its own texture folder; any other value would send the search to the
   // program's own folder and draw nothing textured. Named, and the default taken, as an
   // out-of-range camera speed is.
+  const TSettingRow& quality = Setting("Texture_Quality");
+  int textureQuality = values[IndexOf(quality)];
   std::string outOfRange;
-  if (textureQuality < 0 || textureQuality > 2) {
-    const int fallback = InstallDefault("Texture_Quality");
-    outOfRange = "Texture_Quality " + std::to_string(textureQuality) +
-                 " is outside 0 to 2; using " + std::to_string(fallback);
-    textureQuality = fallback;
+  if (textureQuality < quality.Low || textureQuality > quality.High) {
+    outOfRange = std::string(quality.Name) + " " + std::to_string(textureQuality) + " is outside " +
+                 std::to_string(quality.Low) + " to " + std::to_string(quality.High) + "; using " +
+                 std::to_string(quality.InstallDefault);
+    textureQuality = quality.InstallDefault;
   }
+  constexpr const char* kQualityFolders[] = {"High/", "Medium/", "Low/"};
+  pathTextures = PlatformPath(installDir) +
+                 (settings.BrassModel ? "/tabletextures/" : "/textures/") +
+                 kQualityFolders[textureQuality];
 
-  const std::string base =
-      PlatformPath(installDir) + (settings.BrassModel ? "/tabletextures/" : "/textures/");
-  if (textureQuality == 0)
-    pathTextures = base + "High/";
-  else if (textureQuality == 1)
-    pathTextures = base + "Medium/";
-  else if (textureQuality == 2)
-    pathTextures = base + "Low/";
-
-  if (objectQuality >= 0 && objectQuality <= 2)
-    settings.ObjectQuality = static_cast<std::uint8_t>(objectQuality);
-
+  // The space scene's planets go a hundred times slower than the brass model's.
   if (!settings.BrassModel) settings.PlanetSpeed = settings.PlanetSpeed / 100.0f;
 
   if (problem.empty()) return outOfRange;
   if (!outOfRange.empty()) outOfRange = "; " + outOfRange;
-  if (read == std::size(kReadOrder)) return problem + outOfRange;
+  if (read == 1 + kSettingCount) return problem + outOfRange;
   std::string defaults;
-  for (std::size_t i = read; i < std::size(kReadOrder); ++i) {
+  for (std::size_t i = read; i < 1 + kSettingCount; ++i) {
     defaults += defaults.empty() ? "" : ", ";
-    defaults += kReadOrder[i];
+    defaults += i == 0 ? kInstallDirValue : readOrder[i - 1]->Name;
   }
   return problem + "; using the defaults for " + defaults +
          (read == 0 ? " (Install_Dir: " + installDir + ")" : std::string()) + outOfRange;
 }
 
 std::string KeepMoveSpeedInRange(TSettings& settings) {
-  constexpr float kLowest = 3.0f;    // "Move_Speed" 1
-  constexpr float kHighest = 30.0f;  // "Move_Speed" 10
-  if (settings.MoveSpeed >= kLowest && settings.MoveSpeed <= kHighest) return {};
-  const int fallback = InstallDefault("Move_Speed");
+  const TSettingRow& speed = Setting("Move_Speed");
+  const float scale = static_cast<float>(speed.Field.Scale);
+  if (settings.MoveSpeed >= scale * speed.Low && settings.MoveSpeed <= scale * speed.High)
+    return {};
   char text[160];
-  std::snprintf(text, sizeof text, "Move_Speed %.0f is outside 1 to 10; using %d",
-                static_cast<double>(settings.MoveSpeed) / 3.0, fallback);
-  settings.MoveSpeed = static_cast<float>(3 * fallback);
+  std::snprintf(text, sizeof text, "%s %.0f is outside %d to %d; using %d", speed.Name,
+                static_cast<double>(settings.MoveSpeed) / speed.Field.Scale, speed.Low, speed.High,
+                speed.InstallDefault);
+  FillRecord(speed, settings, speed.InstallDefault);
   return text;
 }
 
@@ -174,11 +122,11 @@ std::string RecordInstallation(const std::string& installDir) {
     return "cannot open " + KeyName() + ": " + registry::RegLastProblem();
   try {
     reg.WriteString(kInstallDirValue, installDir);
-    for (const auto& d : kSettingDefaults) {
+    for (const TSettingRow& row : kSettingsTable) {
       try {
-        reg.ReadInteger(d.Name);
+        reg.ReadInteger(row.Name);
       } catch (const ERegistryException&) {
-        reg.WriteInteger(d.Name, d.InstallDefault);
+        reg.WriteInteger(row.Name, row.InstallDefault);
       }
     }
   } catch (const ERegistryException& e) {

@@ -1,7 +1,10 @@
 #include "shell/settings/SettingsOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
+#include <span>
 
 #include "engine/TFrameBudget.h"
 
@@ -9,24 +12,12 @@ namespace zelmar {
 
 namespace {
 
-struct TChoice {
-  const char* Word;
-  int Value;
-};
-
-// A quality of "very-high" is High: the dialog's "Very high" preset differs from "High" only in
-// turning the glare on, which --glare does here.
-constexpr TChoice kQualities[] = {{"low", 2}, {"medium", 1}, {"high", 0}, {"very-high", 0}};
-constexpr TChoice kScenes[] = {{"space", 0}, {"brass", 1}, {"random", 2}};
-constexpr TChoice kOrders[] = {{"sequential", 0}, {"random", 1}};
-
 std::string Lower(std::string S) {
   for (char& C : S) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
   return S;
 }
 
-template <std::size_t N>
-bool Choose(const TChoice (&Choices)[N], const std::string& Text, std::optional<int>& Out) {
+bool Choose(std::span<const TChoice> Choices, const std::string& Text, std::optional<int>& Out) {
   const std::string L = Lower(Text);
   for (const TChoice& C : Choices)
     if (L == C.Word) {
@@ -36,11 +27,15 @@ bool Choose(const TChoice (&Choices)[N], const std::string& Text, std::optional<
   return false;
 }
 
-template <std::size_t N>
-std::string Words(const TChoice (&Choices)[N]) {
+// The words joined as a message lists them ("a, b or c"), or as --help does ("a|b|c").
+std::string Words(std::span<const TChoice> Choices, bool Listed) {
   std::string S;
-  for (std::size_t K = 0; K < N; ++K)
-    S += (K == 0 ? "" : K + 1 == N ? " or " : ", ") + std::string(Choices[K].Word);
+  for (std::size_t K = 0; K < Choices.size(); ++K)
+    S += (K == 0                    ? ""
+          : !Listed                 ? "|"
+          : K + 1 == Choices.size() ? " or "
+                                    : ", ") +
+         std::string(Choices[K].Word);
   return S;
 }
 
@@ -66,38 +61,55 @@ bool Fraction(const std::string& Text, float Low, float High, std::optional<floa
   return true;
 }
 
-struct TSwitch {
-  const char* Name;
-  std::optional<bool> TSettingsOptions::*Field;
-};
+// The options that are no settings, each taking a value.
+constexpr const char* kOtherValued[] = {"max-fps", "render-scale", "display"};
 
-constexpr TSwitch kSwitches[] = {
-    {"planet-data", &TSettingsOptions::PlanetaryData},
-    {"fps", &TSettingsOptions::Fps},
-    {"corona", &TSettingsOptions::Corona},
-    {"lens-flare", &TSettingsOptions::LensFlare},
-    {"glare", &TSettingsOptions::Glare},
-};
+// --help's column for the options' texts.
+constexpr std::size_t kHelpColumn = 38;
+
+// The usage of a row: "--scene space|brass|random", "--planet-speed 1..10", "--[no-]fps".
+std::string Synopsis(const TSettingRow& Row) {
+  switch (Row.Kind) {
+    case skChoice:
+      return "--" + std::string(Row.Option) + " " + Words(Row.Words, false);
+    case skNumber:
+      return "--" + std::string(Row.Option) + " " + std::to_string(Row.Low) + ".." +
+             std::to_string(Row.High);
+    case skSwitch:
+      break;
+  }
+  return "--[no-]" + std::string(Row.Option);
+}
 
 }  // namespace
 
-const char* const kSettingsOptionsUsage =
-    "  --scene space|brass|random          the display\n"
-    "  --order sequential|random           the order the camera visits the bodies in\n"
-    "  --planet-speed 1..10, --move-speed 1..10\n"
-    "                                      the planets' and the camera's speed\n"
-    "  --object-quality low|medium|high|very-high\n"
-    "  --texture-quality low|medium|high|very-high\n"
-    "  --[no-]planet-data, --[no-]fps, --[no-]corona, --[no-]lens-flare, --[no-]glare\n"
-    "                                      show or hide the data panel, the frame rate, the\n"
-    "                                      Sun's corona, lens flare and glare\n"
-    "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
-    "                                      default: the display's refresh rate; 30 on a\n"
-    "                                      software renderer)\n"
-    "  --render-scale F                    draw the scene at F times the window's size (0.25\n"
-    "                                      to 1), scaled up, the texts at full size (default:\n"
-    "                                      1; at most 1280x720 on a software renderer)\n"
-    "  --display NAME                      the X display to draw on\n";
+std::string SettingsOptionsUsage() {
+  std::string Usage, Line;
+  for (const TSettingRow* Row : InOrder(&TSettingRow::HelpLine)) {
+    Line += (Line.empty() ? "  " : ", ") + Synopsis(*Row);
+    if (!Row->Help) continue;  // the next row's synopsis joins this line
+    std::string Help = Row->Help;
+    if (!Help.empty()) {
+      if (Line.size() < kHelpColumn)
+        Line.resize(kHelpColumn, ' ');
+      else
+        Line += "\n" + std::string(kHelpColumn, ' ');
+      for (std::size_t At = 0; (At = Help.find('\n', At)) != std::string::npos; At += kHelpColumn)
+        Help.insert(At + 1, kHelpColumn, ' ');
+    }
+    Usage += Line + Help + "\n";
+    Line.clear();
+  }
+  return Usage +
+         "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
+         "                                      default: the display's refresh rate; 30 on a\n"
+         "                                      software renderer)\n"
+         "  --render-scale F                    draw the scene at F times the window's size (0.25\n"
+         "                                      to 1), scaled up, the texts at full size "
+         "(default:\n"
+         "                                      1; at most 1280x720 on a software renderer)\n"
+         "  --display NAME                      the X display to draw on\n";
+}
 
 TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t& I,
                                TSettingsOptions& O, std::string& Problem) {
@@ -110,22 +122,24 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
     Name.erase(Eq);
   }
 
-  for (const TSwitch& S : kSwitches) {
-    const bool On = Name == S.Name;
-    if (!On && Name != std::string("no-") + S.Name) continue;
+  for (const TSettingRow& Row : kSettingsTable) {
+    if (Row.Kind != skSwitch) continue;
+    const bool On = Name == Row.Option;
+    if (!On && Name != std::string("no-") + Row.Option) continue;
     if (Inline) {
       Problem = "--" + Name + " takes no value, not " + QuoteArgument(*Inline);
       return otRefused;
     }
-    O.*S.Field = On;
+    O[Row] = On ? 1 : 0;
     return otTaken;
   }
 
-  const bool Valued = Name == "scene" || Name == "order" || Name == "planet-speed" ||
-                      Name == "move-speed" || Name == "object-quality" ||
-                      Name == "texture-quality" || Name == "max-fps" || Name == "render-scale" ||
-                      Name == "display";
-  if (!Valued) return otNotOurs;
+  const TSettingRow* Valued = nullptr;
+  for (const TSettingRow& Row : kSettingsTable)
+    if (Row.Kind != skSwitch && Name == Row.Option) Valued = &Row;
+  if (!Valued &&
+      std::find(std::begin(kOtherValued), std::end(kOtherValued), Name) == std::end(kOtherValued))
+    return otNotOurs;
   std::string Value;
   if (Inline) {
     Value = *Inline;
@@ -138,24 +152,13 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
 
   bool Ok = false;
   std::string Expected;
-  if (Name == "scene") {
-    Ok = Choose(kScenes, Value, O.ZelmarType);
-    Expected = Words(kScenes);
-  } else if (Name == "order") {
-    Ok = Choose(kOrders, Value, O.SelectPlanet);
-    Expected = Words(kOrders);
-  } else if (Name == "planet-speed") {
-    Ok = WholeNumber(Value, 1, 10, O.PlanetSpeed);
-    Expected = "a whole number from 1 to 10";
-  } else if (Name == "move-speed") {
-    Ok = WholeNumber(Value, 1, 10, O.MoveSpeed);
-    Expected = "a whole number from 1 to 10";
-  } else if (Name == "object-quality") {
-    Ok = Choose(kQualities, Value, O.ObjectQuality);
-    Expected = Words(kQualities);
-  } else if (Name == "texture-quality") {
-    Ok = Choose(kQualities, Value, O.TextureQuality);
-    Expected = Words(kQualities);
+  if (Valued && Valued->Kind == skChoice) {
+    Ok = Choose(Valued->Words, Value, O[*Valued]);
+    Expected = Words(Valued->Words, true);
+  } else if (Valued) {
+    Ok = WholeNumber(Value, Valued->Low, Valued->High, O[*Valued]);
+    Expected = "a whole number from " + std::to_string(Valued->Low) + " to " +
+               std::to_string(Valued->High);
   } else if (Name == "max-fps") {
     Ok = WholeNumber(Value, 1, kMaxFpsLimit, O.MaxFps);
     Expected = "a whole number from 1 to " + std::to_string(kMaxFpsLimit);

@@ -2,26 +2,29 @@
 // store is never written); absent ones leave the stored value as it is.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "shell/settings/SettingsTable.h"
 
 namespace zelmar {
 
 struct TSettingsOptions {
-  // Values as the store holds them.
-  std::optional<int> ZelmarType;      // --scene: 0 Space, 1 Brass, 2 Random
-  std::optional<int> SelectPlanet;    // --order: 0 Sequentially, 1 Randomly
-  std::optional<int> PlanetSpeed;     // 1 to 10
-  std::optional<int> MoveSpeed;       // 1 to 10
-  std::optional<int> ObjectQuality;   // 0 High, 1 Medium, 2 Low
-  std::optional<int> TextureQuality;  // 0 High, 1 Medium, 2 Low
-  std::optional<bool> PlanetaryData;
-  std::optional<bool> Fps;
-  std::optional<bool> Corona;
-  std::optional<bool> LensFlare;
-  std::optional<bool> Glare;
+  // The settings' values given, as the store holds them, one a row of the settings table.
+  std::array<std::optional<int>, kSettingCount> Stored;
+  std::optional<int>& operator[](const TSettingRow& row) { return Stored[IndexOf(row)]; }
+  const std::optional<int>& operator[](const TSettingRow& row) const {
+    return Stored[IndexOf(row)];
+  }
+  // By stored name ("Zelmar_Type"); a name of no row throws std::out_of_range.
+  std::optional<int>& operator[](std::string_view name) { return (*this)[Setting(name)]; }
+  const std::optional<int>& operator[](std::string_view name) const {
+    return (*this)[Setting(name)];
+  }
   // Not settings: the most frames a second to present, the scene's share of the window's size
   // (0.25 to 1), and the X display to draw on.
   std::optional<int> MaxFps;
@@ -48,8 +51,9 @@ std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettings
 // has its one desktop. In DrawingProcess*.cpp.
 void UseXDisplay(const TSettingsOptions& Options);
 
-// One line per option for the usage text.
-extern const char* const kSettingsOptionsUsage;
+// The usage text's lines for these options: the table's rows in --help's order, then the
+// options that are no settings.
+std::string SettingsOptionsUsage();
 
 // An argument as a message quotes it: between single quotes, cut to a readable length (a
 // command line may carry anything, up to megabytes), control characters shown as '?'.

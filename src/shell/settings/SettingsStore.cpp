@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "shell/modes/Warnings.h"
-#include "shell/settings/SettingsDefaults.h"
 
 namespace zelmar {
 
@@ -55,6 +54,10 @@ bool TSettingsStore::ReadBool(const char* name) {
   return reg ? reg->ReadBool(name) : InstallDefault(name) != 0;
 }
 
+int TSettingsStore::Read(const TSettingRow& row) {
+  return row.Kind == skSwitch ? ReadBool(row.Name) : ReadInteger(row.Name);
+}
+
 std::string TSettingsStore::ReadString(const char* name, const std::string& fallback) {
   TRegistry* reg = Holder(name);
   return reg ? reg->ReadString(name) : fallback;
@@ -62,6 +65,13 @@ std::string TSettingsStore::ReadString(const char* name, const std::string& fall
 
 TSettingsStore::TWriter::TWriter()
     : reg_(HKEY_CURRENT_USER, KEY_ALL_ACCESS), opened_(reg_.OpenKey(kUserSettingsKey, true)) {}
+
+void TSettingsStore::TWriter::Write(const TSettingRow& row, int value) {
+  if (row.Kind == skSwitch)
+    reg_.WriteBool(row.Name, value != 0);
+  else
+    reg_.WriteInteger(row.Name, value);
+}
 
 std::string UserSettingsFile() {
   return registry::HivePath(HKEY_CURRENT_USER);

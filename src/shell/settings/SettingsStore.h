@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/registry/TRegistry.h"
+#include "shell/settings/SettingsTable.h"
 
 namespace zelmar {
 
@@ -22,6 +23,8 @@ class TSettingsStore {
   int ReadInteger(const char* name);
   bool ReadBool(const char* name);
   std::string ReadString(const char* name, const std::string& fallback);
+  // A row's value as the table keeps it: a switch's as 1 or 0.
+  int Read(const TSettingRow& row);
 
   // The key that holds the value and its file, for messages: "HKEY_CURRENT_USER\Software\Zelmar
   // (/home/ann/.config/zelmar/zelmar.reg)"; empty when no key holds it.
@@ -37,8 +40,8 @@ class TSettingsStore {
     TWriter();
     // False when the key cannot be opened; RegLastProblem() says why.
     bool Opened() const { return opened_; }
-    void WriteInteger(const char* name, int value) { reg_.WriteInteger(name, value); }
-    void WriteBool(const char* name, bool value) { reg_.WriteBool(name, value); }
+    // A switch is written as 1 or 0.
+    void Write(const TSettingRow& row, int value);
     // ERROR_SUCCESS, or the failure of the file write.
     LSTATUS Commit() { return batch_.Commit(); }
 

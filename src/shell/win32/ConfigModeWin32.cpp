@@ -17,7 +17,7 @@ int RunConfigMode(int&, char**, const std::string& firstArgument) {
     owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
     if (!IsWindow(owner)) owner = nullptr;
   }
-  TCfgFrm dialog(owner);
+  TCfgFrmWin32 dialog(owner);
   if (!dialog.Handle()) {
     MessageBoxA(owner, "The configuration dialog could not be created.", "Zelmar",
                 MB_OK | MB_ICONERROR);

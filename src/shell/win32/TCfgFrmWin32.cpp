@@ -18,7 +18,6 @@ constexpr int kClientHeight = 422;
 constexpr COLORREF kCream = 0x00F0FBFF;
 constexpr const char* kClassName = "ZelmarCfgFrm";
 constexpr UINT kWmDpiChanged = 0x02E0;  // WM_DPICHANGED, which older headers lack
-constexpr const char* kMessageCaption = "Zelmar";
 constexpr const char* kPictureResource = "DIALOG_PICTURE";
 
 // Child window ids: the handlers are found by them.
@@ -154,7 +153,7 @@ HBITMAP LoadDialogPicture() {
   return bitmap;
 }
 
-TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : SystemDpi()) {
+TCfgFrmWin32::TCfgFrmWin32(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : SystemDpi()) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   cream_ = CreateSolidBrush(kCream);
@@ -187,7 +186,7 @@ TCfgFrm::TCfgFrm(HWND owner, int dpi) : owner_(owner), dpi_(dpi > 0 ? dpi : Syst
   FormCreate();
 }
 
-void TCfgFrm::FitClientArea() {
+void TCfgFrmWin32::FitClientArea() {
   // The frame's metrics follow the system's DPI, which need not be the dialog's: the client
   // area is made exactly the layout's.
   RECT window{}, client{};
@@ -199,7 +198,7 @@ void TCfgFrm::FitClientArea() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TCfgFrm::MakeFonts() {
+void TCfgFrmWin32::MakeFonts() {
   for (HFONT font : {font_, titleFont_})
     if (font) DeleteObject(font);
   // MS Sans Serif is a bitmap font of a few sizes: at another DPI its TrueType successor, which
@@ -208,7 +207,7 @@ void TCfgFrm::MakeFonts() {
   titleFont_ = DialogFont("Arial Black", -Scaled(21));
 }
 
-void TCfgFrm::SetDpi(int dpi) {
+void TCfgFrmWin32::SetDpi(int dpi) {
   if (dpi <= 0 || dpi == dpi_ || !hwnd_) return;
   dpi_ = dpi;
   MakeFonts();
@@ -232,14 +231,14 @@ void TCfgFrm::SetDpi(int dpi) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-TCfgFrm::~TCfgFrm() {
+TCfgFrmWin32::~TCfgFrmWin32() {
   ReleaseOwner();
   if (hwnd_) DestroyWindow(hwnd_);
   for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{font_, titleFont_, cream_, picture_})
     if (object) DeleteObject(object);
 }
 
-void TCfgFrm::CreateControls() {
+void TCfgFrmWin32::CreateControls() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   HWND previous = HWND_TOP;
   // Children are made in the form's tab order (their stacking order, which the dialog manager's
@@ -265,31 +264,29 @@ void TCfgFrm::CreateControls() {
   };
   const DWORD visible = WS_VISIBLE;
   const DWORD tab = WS_VISIBLE | WS_TABSTOP;
-  auto dropDown = [&](int id, std::initializer_list<const char*> items, int x, int y,
-                      int selected) {
+  // The controls of settings start without a value: FormCreate shows the values.
+  auto dropDown = [&](const char* setting, int id, std::initializer_list<const char*> items, int x,
+                      int y) {
     HWND box = make(WC_COMBOBOXA, "", tab | CBS_DROPDOWNLIST | WS_VSCROLL, id, x, y, 105, 120);
     for (const char* item : items)
       SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     SetClosedHeight(box, Scaled(21));
-    return box;
+    return Bind(setting, box);
   };
-  auto checkBox = [&](int id, const char* text, int x, int y, int w, int checked) {
-    HWND box = make(WC_BUTTONA, text, tab | BS_AUTOCHECKBOX, id, x, y, w, 17);
-    SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    return box;
+  auto checkBox = [&](const char* setting, int id, const char* text, int x, int y, int w) {
+    return Bind(setting, make(WC_BUTTONA, text, tab | BS_AUTOCHECKBOX, id, x, y, w, 17));
   };
-  auto trackBar = [&](int id, int x, int y, int position) {
+  auto trackBar = [&](const char* setting, int id, int x, int y) {
     HWND bar =
         make(TRACKBAR_CLASSA, "", tab | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | TBS_FIXEDLENGTH, id,
              x, y, 105, 25);
-    SendMessageA(bar, TBM_SETRANGE, FALSE, MAKELPARAM(1, 10));
+    const TSettingRow& row = Setting(setting);
+    SendMessageA(bar, TBM_SETRANGE, FALSE, MAKELPARAM(row.Low, row.High));
     SendMessageA(bar, TBM_SETTICFREQ, 1, 0);
     SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 2);
     SendMessageA(bar, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scaled(15)), 0);
-    SendMessageA(bar, TBM_SETPOS, TRUE, position);
-    return bar;
+    return Bind(setting, bar);
   };
   auto button = [&](int id, const char* text, int x, int y, int w, int h, DWORD style = 0) {
     return make(WC_BUTTONA, text, style | BS_PUSHBUTTON, id, x, y, w, h);
@@ -311,29 +308,25 @@ void TCfgFrm::CreateControls() {
   constexpr int g3x = 240, g3y = 208;  // GroupBox3
   constexpr int efx = 416, efy = 288;  // Effectsbox
 
-  TextureQual =
-      dropDown(idTextureQual, {"High", "Medium", "Low"}, 272, 360, FormDefault("Texture_Quality"));
+  TextureQual = dropDown("Texture_Quality", idTextureQual, {"High", "Medium", "Low"}, 272, 360);
   applyBtn = button(idapplyBtn, "Apply", 160, 384, 73, 25, tab | WS_DISABLED);
-  plandata =
-      checkBox(idplandata, "Show Planetary Data", 264, 48, 121, FormDefault("Planetary_Data"));
+  plandata = checkBox("Planetary_Data", idplandata, "Show Planetary Data", 264, 48, 121);
   okBtn = button(idokBtn, "OK", 8, 384, 65, 25, tab | BS_DEFPUSHBUTTON);
   cancelBtn = button(idcancelBtn, "Cancel", 80, 384, 73, 25, tab);
-  selectplan =
-      dropDown(idselectplan, {"Sequentially", "Randomly"}, 416, 96, FormDefault("Select_Planet"));
-  ObjQual = dropDown(idObjQual, {"High", "Medium", "Low"}, 272, 312, FormDefault("Object_Quality"));
-  planSpd = trackBar(idplanSpd, 264, 144, FormDefault("Planet_Speed"));
-  moveSpd = trackBar(idmoveSpd, 416, 144, FormDefault("Move_Speed"));
-  Corona = checkBox(idCorona, "Corona", efx + 16, efy + 24, 65, FormDefault("Corona"));
-  LensFlare =
-      checkBox(idLensFlare, "Lens Flare", efx + 16, efy + 48, 73, FormDefault("Lens_Flare"));
-  Glare = checkBox(idGlare, "Solar Glare", efx + 16, efy + 72, 81, FormDefault("Glare"));
-  zelmarType = dropDown(idzelmarType, {"Space", "Brass", "Random"}, g2x + 176, g2y + 32,
-                        FormDefault("Zelmar_Type"));
-  showFPS = checkBox(idshowFPS, "Show FPS", g2x + 24, g2y + 64, 121, FormDefault("FPS"));
-  lowBtn = button(idlowBtn, kCfgPresets[0].Caption, g3x + 8, g3y + 32, 65, 25, tab);
-  mediumBtn = button(idmediumBtn, kCfgPresets[1].Caption, g3x + 80, g3y + 32, 65, 25, tab);
-  highBtn = button(idhighBtn, kCfgPresets[2].Caption, g3x + 152, g3y + 32, 65, 25, tab);
-  vhighBtn = button(idvhighBtn, kCfgPresets[3].Caption, g3x + 224, g3y + 32, 65, 25, tab);
+  selectplan = dropDown("Select_Planet", idselectplan, {"Sequentially", "Randomly"}, 416, 96);
+  ObjQual = dropDown("Object_Quality", idObjQual, {"High", "Medium", "Low"}, 272, 312);
+  planSpd = trackBar("Planet_Speed", idplanSpd, 264, 144);
+  moveSpd = trackBar("Move_Speed", idmoveSpd, 416, 144);
+  Corona = checkBox("Corona", idCorona, "Corona", efx + 16, efy + 24, 65);
+  LensFlare = checkBox("Lens_Flare", idLensFlare, "Lens Flare", efx + 16, efy + 48, 73);
+  Glare = checkBox("Glare", idGlare, "Solar Glare", efx + 16, efy + 72, 81);
+  zelmarType =
+      dropDown("Zelmar_Type", idzelmarType, {"Space", "Brass", "Random"}, g2x + 176, g2y + 32);
+  showFPS = checkBox("FPS", idshowFPS, "Show FPS", g2x + 24, g2y + 64, 121);
+  lowBtn = button(idlowBtn, kPresetCaptions[0], g3x + 8, g3y + 32, 65, 25, tab);
+  mediumBtn = button(idmediumBtn, kPresetCaptions[1], g3x + 80, g3y + 32, 65, 25, tab);
+  highBtn = button(idhighBtn, kPresetCaptions[2], g3x + 152, g3y + 32, 65, 25, tab);
+  vhighBtn = button(idvhighBtn, kPresetCaptions[3], g3x + 224, g3y + 32, 65, 25, tab);
   Button1 = button(idButton1, "Button1", 64, 320, 113, 33);  // never shown
 
   Label1 = label("The Zelmar", 48, 16, 122, 30);
@@ -353,62 +346,50 @@ void TCfgFrm::CreateControls() {
   VerLbl = label("v 1.6", kClientWidth - 24, 0, 24, kClientHeight);
 }
 
-void TCfgFrm::FormCreate() {
-  TCfgSettings values;
-  loadProblem_ = values.Load();
-  ShowValues(values);
-  // The dialog opens with nothing to apply, whatever loading the controls set off.
-  EnableWindow(applyBtn, FALSE);
+HWND TCfgFrmWin32::Bind(const char* setting, HWND control) {
+  controls_[IndexOf(Setting(setting))] = control;
+  return control;
 }
 
-TCfgSettings TCfgFrm::Values() const {
-  auto selected = [](HWND combo) {
-    const LRESULT i = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    return i == CB_ERR ? -1 : static_cast<int>(i);
-  };
-  auto position = [](HWND bar) { return static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0)); };
-  auto checked = [](HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
-  TCfgSettings v;
-  v[cvTextureQual] = selected(TextureQual);
-  v[cvObjQual] = selected(ObjQual);
-  v[cvSelectPlan] = selected(selectplan);
-  v[cvPlanSpd] = position(planSpd);
-  v[cvMoveSpd] = position(moveSpd);
-  v[cvZelmarType] = selected(zelmarType);
-  v[cvPlanData] = checked(plandata);
-  v[cvShowFPS] = checked(showFPS);
-  v[cvGlare] = checked(Glare);
-  v[cvLensFlare] = checked(LensFlare);
-  v[cvCorona] = checked(Corona);
-  return v;
+const TSettingRow* TCfgFrmWin32::BoundRow(HWND control) const {
+  for (const TSettingRow& row : kSettingsTable)
+    if (control && controls_[IndexOf(row)] == control) return &row;
+  return nullptr;
 }
 
-void TCfgFrm::ShowValues(const TCfgSettings& v) {
-  // A stored index beyond the list leaves it without a selection, as the list itself does.
-  auto select = [](HWND combo, int index) {
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  };
-  auto place = [](HWND bar, int position) { SendMessageA(bar, TBM_SETPOS, TRUE, position); };
-  auto check = [](HWND box, int on) {
-    SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  };
-  select(TextureQual, v[cvTextureQual]);
-  select(ObjQual, v[cvObjQual]);
-  select(selectplan, v[cvSelectPlan]);
-  place(planSpd, v[cvPlanSpd]);
-  place(moveSpd, v[cvMoveSpd]);
-  select(zelmarType, v[cvZelmarType]);
-  check(plandata, v[cvPlanData]);
-  check(showFPS, v[cvShowFPS]);
-  check(Glare, v[cvGlare]);
-  check(LensFlare, v[cvLensFlare]);
-  check(Corona, v[cvCorona]);
+int TCfgFrmWin32::ControlValue(const TSettingRow& row) const {
+  HWND control = controls_[IndexOf(row)];
+  switch (row.Kind) {
+    case skChoice: {
+      const LRESULT i = SendMessageA(control, CB_GETCURSEL, 0, 0);
+      return i == CB_ERR ? -1 : static_cast<int>(i);
+    }
+    case skNumber:
+      return static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
+    case skSwitch:
+      break;
+  }
+  return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TCfgFrm::Open() {
+void TCfgFrmWin32::ShowControlValue(const TSettingRow& row, int value) {
+  HWND control = controls_[IndexOf(row)];
+  switch (row.Kind) {
+    case skChoice:
+      // A stored index beyond the list leaves it without a selection, as the list itself does.
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+      return;
+    case skNumber:
+      SendMessageA(control, TBM_SETPOS, TRUE, value);
+      return;
+    case skSwitch:
+      SendMessageA(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+      return;
+  }
+}
+
+void TCfgFrmWin32::Present() {
   if (!hwnd_) return;
-  if (!loadProblem_.empty())
-    MessageBoxA(nullptr, loadProblem_.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
   RECT area{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   RECT r{};
@@ -427,96 +408,47 @@ void TCfgFrm::Open() {
   SetForegroundWindow(hwnd_);
 }
 
-void TCfgFrm::ReleaseOwner() {
+void TCfgFrmWin32::ReleaseOwner() {
   if (!ownerDisabled_) return;
   ownerDisabled_ = false;
   if (IsWindow(owner_)) EnableWindow(owner_, TRUE);
 }
 
-bool TCfgFrm::SaveSettings() {
-  if (Values().Save() != TCfgSave::Failed) return true;
-  MessageBoxA(hwnd_, TCfgSettings::SaveFailureText().c_str(), kMessageCaption,
-              MB_OK | MB_ICONERROR);
-  return false;
+void TCfgFrmWin32::SetApplyEnabled(bool enabled) {
+  // The focus leaves the button it disables, or Tab would have nowhere to start from.
+  if (!enabled && GetFocus() == applyBtn) SetFocus(okBtn);
+  EnableWindow(applyBtn, enabled ? TRUE : FALSE);
 }
 
-void TCfgFrm::EnableApply() {
-  EnableWindow(applyBtn, TRUE);
-}
-
-void TCfgFrm::ApplyPreset(const TCfgPreset& preset) {
-  TCfgSettings v = Values();
-  v.ApplyPreset(preset);
-  ShowValues(v);
-  EnableApply();
-}
-
-void TCfgFrm::lowBtnClick() {
-  ApplyPreset(kCfgPresets[0]);
-}
-void TCfgFrm::mediumBtnClick() {
-  ApplyPreset(kCfgPresets[1]);
-}
-void TCfgFrm::highBtnClick() {
-  ApplyPreset(kCfgPresets[2]);
-}
-void TCfgFrm::vhighBtnClick() {
-  ApplyPreset(kCfgPresets[3]);
-}
-
-void TCfgFrm::applyBtnClick() {
-  // A failed write keeps Apply enabled: the changes are still not stored. The focus leaves the
-  // button it disables, or Tab would have nowhere to start from.
-  if (!SaveSettings()) return;
-  if (GetFocus() == applyBtn) SetFocus(okBtn);
-  EnableWindow(applyBtn, FALSE);
-}
-
-void TCfgFrm::okBtnClick() {
-  // A failed write keeps the dialog open, so that the choices are not lost with it.
-  if (SaveSettings()) Close();
-}
-
-void TCfgFrm::cancelBtnClick() {
+void TCfgFrmWin32::Dismiss(bool) {
   Close();
 }
 
-void TCfgFrm::PreviewClick() {
-  if (OnPreview) OnPreview();
-}
-
-void TCfgFrm::Close() {
+void TCfgFrmWin32::Close() {
   // The owner first: Windows then gives it the activation when the dialog goes.
   ReleaseOwner();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void TCfgFrm::Command(int id, int code) {
+void TCfgFrmWin32::Command(int id, int code, HWND control) {
+  if (const TSettingRow* row = BoundRow(control)) {
+    if ((row->Kind == skChoice && code == CBN_SELCHANGE) ||
+        (row->Kind == skSwitch && code == BN_CLICKED))
+      EnableApply();
+    return;
+  }
   switch (id) {
-    case idTextureQual:
-    case idObjQual:
-    case idselectplan:
-    case idzelmarType:
-      if (code == CBN_SELCHANGE) EnableApply();
-      break;
-    case idplandata:
-    case idshowFPS:
-    case idCorona:
-    case idLensFlare:
-    case idGlare:
-      if (code == BN_CLICKED) EnableApply();
-      break;
     case idlowBtn:
-      lowBtnClick();
+      PresetClick(0);
       break;
     case idmediumBtn:
-      mediumBtnClick();
+      PresetClick(1);
       break;
     case idhighBtn:
-      highBtnClick();
+      PresetClick(2);
       break;
     case idvhighBtn:
-      vhighBtnClick();
+      PresetClick(3);
       break;
     case idapplyBtn:
       applyBtnClick();
@@ -537,12 +469,12 @@ void TCfgFrm::Command(int id, int code) {
   }
 }
 
-LRESULT CALLBACK TCfgFrm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TCfgFrmWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* self = reinterpret_cast<TCfgFrm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<TCfgFrmWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_ERASEBKGND: {
@@ -580,12 +512,12 @@ LRESULT CALLBACK TCfgFrm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
       return TRUE;
     }
     case WM_COMMAND:
-      self->Command(LOWORD(wParam), HIWORD(wParam));
+      self->Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_HSCROLL:
       // A track bar moved by the user (setting a position from code sends nothing).
-      if (reinterpret_cast<HWND>(lParam) == self->planSpd ||
-          reinterpret_cast<HWND>(lParam) == self->moveSpd)
+      if (const TSettingRow* row = self->BoundRow(reinterpret_cast<HWND>(lParam));
+          row && row->Kind == skNumber)
         self->EnableApply();
       return 0;
     case kWmDpiChanged: {

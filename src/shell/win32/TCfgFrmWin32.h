@@ -1,31 +1,25 @@
-// The configuration dialog on Windows, of plain Win32 controls: the same layout, presets and
-// store as the Qt dialog (the values and their orders are TCfgSettings'). In the configuration
-// run mode it is the program's main window.
+// The configuration dialog's window on Windows, of plain Win32 controls: the same layout as the
+// Qt window, and what the controls do is TCfgFrm's. In the configuration run mode it is the
+// program's main window.
 #pragma once
 
-#include <functional>
-#include <string>
+#include <array>
 #include <vector>
 
 #include "platform/window/winuser.h"
-#include "shell/settings/CfgSettings.h"
+#include "shell/settings/TCfgFrm.h"
 
 namespace zelmar {
 
-class TCfgFrm {
+class TCfgFrmWin32 : public TCfgFrm {
  public:
   // Builds the window and its controls (hidden) and loads them from the store (FormCreate). A
   // missing or mistyped value stops the load; LoadProblem() then holds the store's message,
   // which Open() shows. owner, when given, is the host's window that the dialog stays above;
   // Open() disables it until the dialog closes. The layout is the table's at 96 DPI, scaled to
   // dpi (by default the system's: the primary monitor's, where the dialog opens).
-  explicit TCfgFrm(HWND owner = nullptr, int dpi = 0);
-  ~TCfgFrm();
-  TCfgFrm(const TCfgFrm&) = delete;
-  TCfgFrm& operator=(const TCfgFrm&) = delete;
-
-  // Shows the load problem, if any, in a message box, then the dialog, centred on the screen.
-  void Open();
+  explicit TCfgFrmWin32(HWND owner = nullptr, int dpi = 0);
+  ~TCfgFrmWin32() override;
 
   HWND Handle() const { return hwnd_; }
   // The dialog's DPI, and a length of the layout table at it.
@@ -33,27 +27,6 @@ class TCfgFrm {
   int Scaled(int length) const { return MulDiv(length, dpi_, 96); }
   // True once OK or Cancel (or the close box) has closed the dialog.
   bool Closed() const { return hwnd_ == nullptr; }
-
-  const std::string& LoadProblem() const { return loadProblem_; }
-
-  // Writes the controls to the store; see the Qt dialog. True when nothing is left unsaved
-  // for a reason the user could change.
-  bool SaveSettings();
-
-  // What Button1 does: shows the hidden saver window. Unset, it does nothing.
-  std::function<void()> OnPreview;
-
-  // Handlers, named after their control and event.
-  void FormCreate();
-  void EnableApply();
-  void lowBtnClick();
-  void mediumBtnClick();
-  void highBtnClick();
-  void vhighBtnClick();
-  void applyBtnClick();
-  void okBtnClick();
-  void cancelBtnClick();
-  void PreviewClick();
 
   // The controls' windows, by their names (also their window texts' owners in tests).
   HWND Label1 = nullptr, Label2 = nullptr, VerLbl = nullptr, Image1 = nullptr;
@@ -76,10 +49,18 @@ class TCfgFrm {
   void SetDpi(int dpi);
   void MakeFonts();
   void FitClientArea();
-  void ApplyPreset(const TCfgPreset& preset);
-  TCfgSettings Values() const;
-  void ShowValues(const TCfgSettings& values);
-  void Command(int id, int code);
+  // Makes the control the one of the setting's row.
+  HWND Bind(const char* setting, HWND control);
+  // The row of a control of a setting, or null.
+  const TSettingRow* BoundRow(HWND control) const;
+  void Command(int id, int code, HWND control);
+
+  int ControlValue(const TSettingRow& row) const override;
+  void ShowControlValue(const TSettingRow& row, int value) override;
+  void SetApplyEnabled(bool enabled) override;
+  HWND MessageOwner() override { return hwnd_; }
+  void Present() override;
+  void Dismiss(bool accepted) override;
   void Close();
   void ReleaseOwner();
 
@@ -92,7 +73,7 @@ class TCfgFrm {
   HFONT titleFont_ = nullptr;
   HBRUSH cream_ = nullptr;
   HBITMAP picture_ = nullptr;
-  std::string loadProblem_;
+  std::array<HWND, kSettingCount> controls_{};
   // Each control's place in the layout table (pixels at 96 DPI); a width of 0 sizes it to its
   // text in the dialog's font.
   struct TPlaced {

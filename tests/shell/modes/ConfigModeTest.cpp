@@ -12,18 +12,24 @@
 #include <vector>
 
 #include "registry/TempHive.h"
-#include "shell/ZelmarProcess.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
-constexpr const char* kFullHive =
-    "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-    "\"Install_Dir\"=\"/opt/zelmar\"\n"
-    "\"Texture_Quality\"=dword:00000002\n\"Object_Quality\"=dword:00000002\n"
-    "\"Select_Planet\"=dword:00000001\n\"Planet_Speed\"=dword:00000003\n"
-    "\"Move_Speed\"=dword:00000008\n\"Zelmar_Type\"=dword:00000001\n"
-    "\"Planetary_Data\"=dword:00000000\n\"FPS\"=dword:00000001\n\"Glare\"=dword:00000000\n"
-    "\"Lens_Flare\"=dword:00000000\n\"Corona\"=dword:00000000\n";
+const std::string kFullHive = SettingsFile()
+                                  .Set("Install_Dir", "/opt/zelmar")
+                                  .Set({{"Texture_Quality", 2},
+                                        {"Object_Quality", 2},
+                                        {"Select_Planet", 1},
+                                        {"Planet_Speed", 3},
+                                        {"Move_Speed", 8},
+                                        {"Zelmar_Type", 1},
+                                        {"Planetary_Data", 0},
+                                        {"FPS", 1},
+                                        {"Glare", 0},
+                                        {"Lens_Flare", 0},
+                                        {"Corona", 0}});
 
 // Where to click, in the dialog's client coordinates (the middle of each button).
 constexpr int kCancel[] = {80 + 36, 384 + 12};
@@ -42,19 +48,17 @@ class ConfigMode : public ::testing::Test {
     ASSERT_TRUE(dpy_) << "no X display";
   }
   void TearDown() override {
-    if (pid_ > 0) Finish();
+    if (zelmar_.Running()) Finish();
     if (dpy_) XCloseDisplay(dpy_);
   }
 
   void Start(std::vector<std::string> args) {
     args.insert(args.begin(), ZELMAR_EXE);
-    pid_ = Spawn(args, &errFd_);
-    ASSERT_GT(pid_, 0);
+    ASSERT_TRUE(zelmar_.Start(args));
   }
   Result Finish() {
-    Result r = Wait(pid_, errFd_);
-    pid_ = -1;
-    return r;
+    const int status = zelmar_.Wait();
+    return {status, zelmar_.Stderr()};
   }
 
   // A mapped top-level window with this title, or 0.
@@ -90,8 +94,7 @@ class ConfigMode : public ::testing::Test {
   }
 
   Display* dpy_ = nullptr;
-  pid_t pid_ = -1;
-  int errFd_ = -1;
+  ZelmarProcess zelmar_;
   TempHive hive;
 };
 

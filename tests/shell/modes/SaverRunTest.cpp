@@ -28,6 +28,8 @@
 #include <vector>
 
 #include "support/RunTool.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
@@ -47,26 +49,15 @@ std::string ReadFile(const fs::path& path) {
 
 // A settings file with every value; Move_Speed as given. Low textures load quickest.
 std::string HiveText(int moveSpeed) {
-  char speed[16];
-  std::snprintf(speed, sizeof speed, "%08x", static_cast<unsigned>(moveSpeed));
-  return std::string(
-             "Windows Registry Editor Version 5.00\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-             "\"Install_Dir\"=\"" ZELMAR_MEDIA
-             "\"\r\n"
-             "\"Texture_Quality\"=dword:00000002\r\n"
-             "\"Object_Quality\"=dword:00000002\r\n"
-             "\"Select_Planet\"=dword:00000000\r\n"
-             "\"Planet_Speed\"=dword:00000005\r\n"
-             "\"Move_Speed\"=dword:") +
-         speed +
-         "\r\n"
-         "\"Zelmar_Type\"=dword:00000000\r\n"
-         "\"Planetary_Data\"=dword:00000001\r\n"
-         "\"FPS\"=dword:00000000\r\n"
-         "\"Glare\"=dword:00000000\r\n"
-         "\"Lens_Flare\"=dword:00000001\r\n"
-         "\"Corona\"=dword:00000001\r\n";
+  return QuickSettings().Set({{"Select_Planet", 0},
+                              {"Planet_Speed", 5},
+                              {"Move_Speed", moveSpeed},
+                              {"Zelmar_Type", 0},
+                              {"Planetary_Data", 1},
+                              {"FPS", 0},
+                              {"Glare", 0},
+                              {"Lens_Flare", 1},
+                              {"Corona", 1}});
 }
 
 class SaverRun : public ::testing::Test {
@@ -89,66 +80,22 @@ class SaverRun : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (errFd_ >= 0) close(errFd_);
+    zelmar_.Kill();
     if (dpy_) XCloseDisplay(dpy_);
     fs::remove_all(dir_);
   }
 
   void Start(const std::vector<std::string>& args = {"/s"}) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 2);
-      close(fds[0]);
-      setenv("ZELMAR_HIVE", hive_.c_str(), 1);
-      setenv("ZELMAR_FRAME_COUNT", (dir_ / "frames").c_str(), 1);
-      for (const auto& [name, value] : env_) setenv(name.c_str(), value.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(ZELMAR_EXE)};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    errFd_ = fds[0];
-    // Read without waiting: a failed check may look at it while the saver still runs.
-    fcntl(errFd_, F_SETFL, O_NONBLOCK);
+    zelmar_.Env("ZELMAR_HIVE", hive_).Env("ZELMAR_FRAME_COUNT", dir_ / "frames");
+    std::vector<std::string> argv{ZELMAR_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ASSERT_TRUE(zelmar_.Start(argv));
   }
 
-  bool Alive() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    const pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == 0) return true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    pid_ = -1;
-    return false;
-  }
-
+  bool Alive() { return zelmar_.Running(); }
   // The exit code once the saver ends.
-  int WaitForExit() {
-    if (pid_ > 0) {
-      int status = 0;
-      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-      }
-      exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      pid_ = -1;
-    }
-    return exitCode_;
-  }
-
-  std::string Stderr() {
-    std::string text;
-    char buf[512];
-    ssize_t n;
-    while ((n = read(errFd_, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
-    return text;
-  }
+  int WaitForExit() { return zelmar_.Wait(); }
+  std::string Stderr() { return zelmar_.Stderr(); }
 
   // The topmost mapped top-level window, and whether it belongs to the saver's process.
   Window TopWindow(bool* ours) {
@@ -163,7 +110,7 @@ class SaverRun : public ::testing::Test {
         top = children[i];
     }
     if (children) XFree(children);
-    if (top) *ours = WindowPid(top) == pid_;
+    if (top) *ours = WindowPid(top) == zelmar_.Pid();
     return top;
   }
 
@@ -249,7 +196,7 @@ class SaverRun : public ::testing::Test {
       }
       usleep(10000);
     }
-    ASSERT_TRUE(Alive()) << "the saver ended early with " << exitCode_ << ": " << Stderr();
+    ASSERT_TRUE(Alive()) << "the saver ended early with " << zelmar_.ExitCode() << ": " << Stderr();
     ASSERT_TRUE(ours) << "no window of the saver on top";
     ASSERT_TRUE(covers) << "the saver's window does not cover the screen";
     EXPECT_TRUE(scene) << "no scene on the screen";
@@ -292,14 +239,10 @@ class SaverRun : public ::testing::Test {
   // Buffer swaps the saver has made so far.
   long Frames() { return std::atol(ReadFile(dir_ / "frames").c_str()); }
 
-  // Set in the program's environment.
-  std::vector<std::pair<std::string, std::string>> env_;
   Display* dpy_ = nullptr;
   fs::path dir_;
   fs::path hive_;
-  pid_t pid_ = -1;
-  int errFd_ = -1;
-  int exitCode_ = -1;
+  ZelmarProcess zelmar_;
 };
 
 TEST_F(SaverRun, CoversTheScreenKeepsRunningOnSmallInputAndEndsOnASixPixelMove) {
@@ -316,7 +259,7 @@ TEST_F(SaverRun, CoversTheScreenKeepsRunningOnSmallInputAndEndsOnASixPixelMove) 
   ASSERT_TRUE(RunTool({"xdotool", "key", "alt"}));
   ASSERT_TRUE(MoveTo(x0 - 5, y0 - 5));
   WaitForFrames();
-  ASSERT_TRUE(Alive()) << "ended with " << exitCode_
+  ASSERT_TRUE(Alive()) << "ended with " << zelmar_.ExitCode()
                        << " on input it should let pass: " << Stderr();
   bool ours = false;
   TopWindow(&ours);
@@ -360,7 +303,7 @@ TEST_F(SaverRun, PresentsNoMoreFramesThanTheCap) {
 // pixels.
 TEST_F(SaverRun, AScaledDesktopGetsTheSceneAtItsPhysicalSize) {
   std::ofstream(hive_, std::ios::binary) << HiveText(5);
-  env_ = {{"QT_SCALE_FACTOR", "2"}, {"QT_SCREEN_SCALE_FACTORS", "2"}};
+  zelmar_.Env("QT_SCALE_FACTOR", "2").Env("QT_SCREEN_SCALE_FACTORS", "2");
   Start({"--window", "--size", "320x240", "--max-fps", "10"});
   XWindowAttributes a{};
   bool found = false;

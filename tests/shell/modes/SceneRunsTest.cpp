@@ -23,7 +23,7 @@ TEST(SceneOptions, RunsAndTheirModifiers) {
   EXPECT_EQ(O.Kind, TSceneRunOptions::rkWindow);
   EXPECT_EQ(O.Width, 1280);
   EXPECT_EQ(O.Height, 720);
-  EXPECT_FALSE(O.Settings.ZelmarType.has_value());
+  EXPECT_FALSE(O.Settings["Zelmar_Type"].has_value());
   EXPECT_FALSE(O.Seed.has_value());
 
   EXPECT_EQ(Parse({"--snapshot", "12.5", "out/a.PNG", "--size", "640x480", "--scene", "Brass",
@@ -35,10 +35,10 @@ TEST(SceneOptions, RunsAndTheirModifiers) {
   EXPECT_EQ(O.File, "out/a.PNG");
   EXPECT_EQ(O.Width, 640);
   EXPECT_EQ(O.Height, 480);
-  EXPECT_EQ(O.Settings.ZelmarType, 1);
+  EXPECT_EQ(O.Settings["Zelmar_Type"], 1);
   EXPECT_EQ(O.Seed, 4294967295u);
   EXPECT_EQ(Parse({"--scene", "space", "--snapshot", "0", "x.png"}, O), "");
-  EXPECT_EQ(O.Settings.ZelmarType, 0);
+  EXPECT_EQ(O.Settings["Zelmar_Type"], 0);
   EXPECT_EQ(O.Seconds, 0.0);
 
   // The length of a benchmark is optional.

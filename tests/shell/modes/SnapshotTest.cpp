@@ -10,38 +10,36 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
 int Zelmar(const std::string& Args) {
-  const std::string Command = std::string(ZELMAR_EXE) + " " + Args + " 2>/dev/null >/dev/null";
-  const int Status = std::system(Command.c_str());
-  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  std::vector<std::string> Argv = Words(Args);
+  Argv.insert(Argv.begin(), ZELMAR_EXE);
+  return ZelmarProcess().StderrTo("/dev/null").Run(Argv).status;
 }
 
 // Runs the program with ZELMAR_HIVE naming Hive; returns its exit code and puts its stderr in
-// Err.
-// Env goes before the command (such as "env -u NAME ").
+// Err. Env, when given, sets up the rest of its environment.
 int ZelmarWith(const std::string& Hive, const std::string& Args, std::string* Err = nullptr,
-               const std::string& Env = {}) {
-  const std::string ErrFile = Hive + ".err";
-  const std::string Command = Env + "ZELMAR_HIVE='" + Hive + "' " + ZELMAR_EXE + " " + Args +
-                              " 2>'" + ErrFile + "' >/dev/null";
-  const int Status = std::system(Command.c_str());
-  if (Err) {
-    std::ifstream In(ErrFile);
-    std::stringstream S;
-    S << In.rdbuf();
-    *Err = S.str();
-  }
-  std::filesystem::remove(ErrFile);
-  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+               const std::function<void(ZelmarProcess&)>& Env = {}) {
+  ZelmarProcess Process;
+  Process.Env("ZELMAR_HIVE", Hive);
+  if (Env) Env(Process);
+  std::vector<std::string> Argv = Words(Args);
+  Argv.insert(Argv.begin(), ZELMAR_EXE);
+  const Result R = Process.Run(Argv);
+  if (Err) *Err = R.err;
+  return R.status;
 }
 
 std::string Bytes(const std::string& Path) {
@@ -54,22 +52,15 @@ std::string Bytes(const std::string& Path) {
 class SnapshotRun : public ::testing::Test {
  protected:
   SnapshotRun() {
-    Hive.Write(
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-        "\"Install_Dir\"=\"" ZELMAR_MEDIA
-        "\"\r\n"
-        "\"Texture_Quality\"=dword:00000002\r\n"
-        "\"Object_Quality\"=dword:00000002\r\n"
-        "\"Select_Planet\"=dword:00000000\r\n"
-        "\"Planet_Speed\"=dword:00000005\r\n"
-        "\"Move_Speed\"=dword:00000005\r\n"
-        "\"Zelmar_Type\"=dword:00000000\r\n"
-        "\"Planetary_Data\"=dword:00000001\r\n"
-        "\"FPS\"=dword:00000001\r\n"
-        "\"Glare\"=dword:00000001\r\n"
-        "\"Lens_Flare\"=dword:00000001\r\n"
-        "\"Corona\"=dword:00000001\r\n");
+    Hive.Write(QuickSettings().Set({{"Select_Planet", 0},
+                                    {"Planet_Speed", 5},
+                                    {"Move_Speed", 5},
+                                    {"Zelmar_Type", 0},
+                                    {"Planetary_Data", 1},
+                                    {"FPS", 1},
+                                    {"Glare", 1},
+                                    {"Lens_Flare", 1},
+                                    {"Corona", 1}}));
     Dir = std::filesystem::path(Hive.Path()).parent_path().string();
   }
   TempHive Hive;
@@ -169,15 +160,18 @@ TEST_F(SnapshotRun, AScaledSceneIsSmootherAndItsTextsStaySharp) {
 // abort, also from a Wayland session (the saver draws through XWayland only).
 TEST_F(SnapshotRun, WithoutAnXServerEveryDrawingModeSaysSoAndExits1) {
   const std::string Shot = Dir + "/x.png";
-  for (const std::string& Env : std::vector<std::string>{
-           "env -u DISPLAY WAYLAND_DISPLAY=wayland-9 QT_QPA_PLATFORM=wayland", "env DISPLAY=:97"}) {
+  ZelmarProcess Wayland, NoServer;
+  Wayland.Unset("DISPLAY").Env("WAYLAND_DISPLAY", "wayland-9").Env("QT_QPA_PLATFORM", "wayland");
+  NoServer.Env("DISPLAY", ":97");
+  for (ZelmarProcess* Process : {&Wayland, &NoServer}) {
     for (const std::string& Run :
          std::vector<std::string>{"/s", "--window", "--snapshot 1 " + Shot, "--bench 1"}) {
-      const std::string Out = Dir + "/err.txt";
-      const std::string Command = Env + " " + ZELMAR_EXE + " " + Run + " >/dev/null 2>" + Out;
-      const int Status = std::system(Command.c_str());
-      EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 1) << Command;
-      const std::string Said = Bytes(Out);
+      std::vector<std::string> Argv = Words(Run);
+      Argv.insert(Argv.begin(), ZELMAR_EXE);
+      const Result R = Process->Run(Argv);
+      const std::string Command = (Process == &Wayland ? "under Wayland: " : "no server: ") + Run;
+      EXPECT_EQ(R.status, 1) << Command;
+      const std::string& Said = R.err;
       EXPECT_NE(Said.find("X display"), std::string::npos) << Command << ": " << Said;
       EXPECT_EQ(std::count(Said.begin(), Said.end(), '\n'), 1) << Said;
     }
@@ -241,19 +235,19 @@ TEST_F(SnapshotRun, NoSettingsAtAllDrawWhatAFreshlyRecordedFileDraws) {
 // are left out (the picture is the one drawn with them switched off, so no grey squares), and
 // each missing file is named once.
 TEST_F(SnapshotRun, AMissingMediaFolderLeavesTheSkyBlackAndTheEffectsOut) {
-  const std::string Settings = std::string(
-                                   "Windows Registry Editor Version 5.00\n\n"
-                                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-                                   "\"Install_Dir\"=\"") +
-                               Dir +
-                               "/moved\"\n"
-                               "\"Texture_Quality\"=dword:00000001\n"
-                               "\"Zelmar_Type\"=dword:00000000\n";
+  // The settings with every effect on or off.
+  auto Settings = [&](int Effects) {
+    return SettingsFile()
+        .Set("Install_Dir", Dir + "/moved")
+        .Set({{"Texture_Quality", 1},
+              {"Zelmar_Type", 0},
+              {"Glare", Effects},
+              {"Lens_Flare", Effects},
+              {"Corona", Effects}});
+  };
   const std::string On = Dir + "/on.reg", Off = Dir + "/off.reg";
-  std::ofstream(On) << Settings
-                    << "\"Glare\"=dword:1\n\"Lens_Flare\"=dword:1\n\"Corona\"=dword:1\n";
-  std::ofstream(Off) << Settings
-                     << "\"Glare\"=dword:0\n\"Lens_Flare\"=dword:0\n\"Corona\"=dword:0\n";
+  Settings(1).Write(On);
+  Settings(0).Write(Off);
   const std::string A = Dir + "/on.png", B = Dir + "/off.png";
   // At 9.5 s the Sun is in view, where every effect shows when its picture is there.
   std::string Err;
@@ -289,9 +283,10 @@ TEST_F(SnapshotRun, LeavesNoRuntimeFolderBehind) {
   for (const std::string& TmpDir : {Dir + "/missing", Tmp}) {
     SCOPED_TRACE("TMPDIR=" + TmpDir);
     std::string Err;
-    EXPECT_EQ(ZelmarWith(Hive.Path(), "--snapshot 0 " + Dir + "/a.png --size 64x48", &Err,
-                         "env -u XDG_RUNTIME_DIR TMPDIR='" + TmpDir + "' "),
-              0)
+    EXPECT_EQ(
+        ZelmarWith(Hive.Path(), "--snapshot 0 " + Dir + "/a.png --size 64x48", &Err,
+                   [&](ZelmarProcess& P) { P.Unset("XDG_RUNTIME_DIR").Env("TMPDIR", TmpDir); }),
+        0)
         << Err;
     EXPECT_EQ(Err.find("runtime"), std::string::npos) << Err;
     EXPECT_FALSE(fs::exists(Dir + "/missing"));

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ZelmarProcess.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
@@ -95,12 +95,12 @@ bool FrameWithIcon(const std::vector<std::uint32_t>& px) {
 
 TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
   Window host = MakeHost(true);
-  int errFd = -1;
-  pid_t pid = Spawn({ZELMAR_EXE, "/p", std::to_string(host)}, &errFd);
+  ZelmarProcess zelmar;
+  ASSERT_TRUE(zelmar.Start({ZELMAR_EXE, "/p", std::to_string(host)}));
 
   // Wait for the icon to come in from the left edge, however long a loaded machine takes.
   std::vector<std::uint32_t> first;
-  while (!FrameWithIcon(first) && Running(pid)) {
+  while (!FrameWithIcon(first) && zelmar.Running()) {
     usleep(10000);
     first = Grab(host);
   }
@@ -123,7 +123,7 @@ TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
   EXPECT_LE(stars, 100);
 
   std::vector<std::uint32_t> later = first;
-  while (LeftmostIconColumn(later) == LeftmostIconColumn(first) && Running(pid)) {
+  while (LeftmostIconColumn(later) == LeftmostIconColumn(first) && zelmar.Running()) {
     usleep(10000);
     later = Grab(host);
   }
@@ -131,8 +131,7 @@ TEST_F(Preview, DrawsStarsAndTheGlidingIconThenEndsWhenTheHostHides) {
 
   XUnmapWindow(dpy_, host);
   XSync(dpy_, False);
-  Result r = Wait(pid, errFd);
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(zelmar.Wait(), 0) << zelmar.Stderr();
   XDestroyWindow(dpy_, host);
 }
 
@@ -147,8 +146,9 @@ TEST_F(Preview, AHugeHostWindowKeepsTheMemoryBounded) {
   for (XEvent ev; XWindowEvent(dpy_, host, StructureNotifyMask, &ev), ev.type != MapNotify;) {
   }
   XSync(dpy_, False);
-  int errFd = -1;
-  pid_t pid = Spawn({ZELMAR_EXE, "/p", std::to_string(host)}, &errFd, kAddressLimit);
+  ZelmarProcess zelmar;
+  ASSERT_TRUE(
+      zelmar.LimitAddressSpace(kAddressLimit).Start({ZELMAR_EXE, "/p", std::to_string(host)}));
 
   // Wait until the preview has painted the corner the test looks at, or has ended.
   auto painted = [&] {
@@ -158,34 +158,28 @@ TEST_F(Preview, AHugeHostWindowKeepsTheMemoryBounded) {
     return true;
   };
   bool seen = false;
-  while (!(seen = painted()) && Running(pid)) usleep(10000);
+  while (!(seen = painted()) && zelmar.Running()) usleep(10000);
   EXPECT_TRUE(seen) << "the preview never painted the window";
 
   XUnmapWindow(dpy_, host);
   XSync(dpy_, False);
-  rusage usage{};
-  Result r = Wait(pid, errFd, &usage);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak resident kB";
+  EXPECT_EQ(zelmar.Wait(), 0) << zelmar.Stderr();
+  EXPECT_LT(zelmar.Usage().ru_maxrss, 200 * 1024) << "peak resident kB";
   XDestroyWindow(dpy_, host);
 }
 
 TEST_F(Preview, AHostThatNeverShowsItsWindowEndsTheWaitByDestroyingIt) {
   Window host = MakeHost(false);
-  int errFd = -1;
-  pid_t pid = Spawn({ZELMAR_EXE, "/P",
-                     "0x" +
-                         [&] {
-                           char buf[16];
-                           snprintf(buf, sizeof buf, "%lx", host);
-                           return std::string(buf);
-                         }()},
-                    &errFd);
+  ZelmarProcess zelmar;
+  ASSERT_TRUE(zelmar.Start({ZELMAR_EXE, "/P", "0x" + [&] {
+                              char buf[16];
+                              snprintf(buf, sizeof buf, "%lx", host);
+                              return std::string(buf);
+                            }()}));
   usleep(200000);  // let it reach the wait; the result does not depend on this
   XDestroyWindow(dpy_, host);
   XSync(dpy_, False);
-  Result r = Wait(pid, errFd);
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(zelmar.Wait(), 0) << zelmar.Stderr();
 }
 
 TEST_F(Preview, BadHandlesExitWithAMessage) {

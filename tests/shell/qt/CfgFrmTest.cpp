@@ -19,16 +19,14 @@
 #include "platform/window/winuser.h"
 #include "registry/FileSizeLimit.h"
 #include "registry/TempHive.h"
-#include "shell/qt/TCfgFrm.h"
+#include "shell/qt/TCfgFrmQt.h"
 #include "shell/settings/Settings.h"
-#include "shell/settings/SettingsDefaults.h"
+#include "shell/settings/SettingsTable.h"
+#include "support/SettingsFile.h"
 
-using zelmar::TCfgFrm;
+using zelmar::TCfgFrmQt;
 
 namespace {
-
-constexpr const char* kHeader =
-    "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n";
 
 // The value lines of a hive text, in their order.
 std::vector<std::string> ValueLines(const std::string& text) {
@@ -51,23 +49,24 @@ QApplication& App() {
   return *app;
 }
 
-std::string Dword(const char* name, int value) {
-  char hex[9];
-  std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(value));
-  return std::string("\"") + name + "\"=dword:" + hex + "\n";
-}
-
 // Every value the dialog reads, in its read order; each overridable by the test.
 struct Stored {
   int Texture_Quality = 2, Object_Quality = 1, Select_Planet = 1, Planet_Speed = 3, Move_Speed = 8,
       Zelmar_Type = 1, Planetary_Data = 0, FPS = 1, Glare = 0, Lens_Flare = 1, Corona = 0;
   std::string Text() const {
-    return std::string(kHeader) + "\"Install_Dir\"=\"/opt/zelmar\"\n" +
-           Dword("Texture_Quality", Texture_Quality) + Dword("Object_Quality", Object_Quality) +
-           Dword("Select_Planet", Select_Planet) + Dword("Planet_Speed", Planet_Speed) +
-           Dword("Move_Speed", Move_Speed) + Dword("Zelmar_Type", Zelmar_Type) +
-           Dword("Planetary_Data", Planetary_Data) + Dword("FPS", FPS) + Dword("Glare", Glare) +
-           Dword("Lens_Flare", Lens_Flare) + Dword("Corona", Corona) + "\n";
+    return SettingsFile()
+        .Set("Install_Dir", "/opt/zelmar")
+        .Set({{"Texture_Quality", Texture_Quality},
+              {"Object_Quality", Object_Quality},
+              {"Select_Planet", Select_Planet},
+              {"Planet_Speed", Planet_Speed},
+              {"Move_Speed", Move_Speed},
+              {"Zelmar_Type", Zelmar_Type},
+              {"Planetary_Data", Planetary_Data},
+              {"FPS", FPS},
+              {"Glare", Glare},
+              {"Lens_Flare", Lens_Flare},
+              {"Corona", Corona}});
   }
 };
 
@@ -91,8 +90,8 @@ class CfgFrm : public ::testing::Test {
     SetMessageBoxHook(nullptr);
   }
   // Opens the dialog on the hive as it is now, as the configuration mode does.
-  TCfgFrm& OpenDialog() {
-    dialog = std::make_unique<TCfgFrm>();
+  TCfgFrmQt& OpenDialog() {
+    dialog = std::make_unique<TCfgFrmQt>();
     dialog->Open();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     return *dialog;
@@ -100,7 +99,7 @@ class CfgFrm : public ::testing::Test {
   void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
   TempHive hive;
-  std::unique_ptr<TCfgFrm> dialog;
+  std::unique_ptr<TCfgFrmQt> dialog;
   std::vector<Box> boxes;
 };
 
@@ -108,7 +107,7 @@ class CfgFrm : public ::testing::Test {
 
 TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_EQ(d.windowTitle(), "Configuration");
   EXPECT_EQ(d.size(), QSize(545, 422));
   EXPECT_EQ(d.palette().color(QPalette::Window), QColor(0xFF, 0xFB, 0xF0));
@@ -204,7 +203,7 @@ TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) 
 
 TEST_F(CfgFrm, TabWalksTheFormsOrderIntoEachGroupAndSkipsTheDisabledApply) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   d.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
   d.TextureQual->setFocus();
@@ -226,7 +225,7 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
   s.Texture_Quality = 7;  // out of range: no selection, as the list has no such item
   hive.Write(s.Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(d.TextureQual->currentIndex(), -1);
   EXPECT_EQ(d.ObjQual->currentIndex(), 1);
@@ -253,10 +252,10 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
 TEST_F(CfgFrm, AMissingOrMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead) {
   Stored s;
   std::string text = s.Text();
-  const std::string move = Dword("Move_Speed", 8);
+  const std::string move = "\"Move_Speed\"=dword:00000008\n";
   text.replace(text.find(move), move.size(), "\"Move_Speed\"=\"8\"\n");
   hive.Write(text);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Invalid data type for 'Move_Speed'");
   EXPECT_FALSE(boxes[0].dialogVisible);
@@ -281,7 +280,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   zelmar::TSettings before;
   std::string beforePath;
   ASSERT_EQ(zelmar::GetSettings(before, beforePath), "");
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(std::filesystem::exists(hive.Path())) << "opening the dialog wrote a file";
   using zelmar::InstallDefault;
@@ -315,24 +314,29 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
 }
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
-  hive.Write(kHeader);
-  TCfgFrm& d = OpenDialog();  // every control at its installed default
+  hive.Write(SettingsFile());
+  TCfgFrmQt& d = OpenDialog();  // every control at its installed default
   QTest::keyClick(d.moveSpd, Qt::Key_Right);
   Click(d.vhighBtn);
   Click(d.applyBtn);
-  EXPECT_EQ(
-      ValueLines(hive.Read()),
-      ValueLines(Dword("Texture_Quality", 0) + Dword("Object_Quality", 0) +
-                 Dword("Select_Planet", 0) + Dword("Planet_Speed", 5) + Dword("Move_Speed", 6) +
-                 Dword("Zelmar_Type", 0) + Dword("Planetary_Data", 1) + Dword("FPS", 0) +
-                 Dword("Corona", 1) + Dword("Lens_Flare", 1) + Dword("Glare", 1)));
+  EXPECT_EQ(ValueLines(hive.Read()), ValueLines(SettingsFile().Set({{"Texture_Quality", 0},
+                                                                    {"Object_Quality", 0},
+                                                                    {"Select_Planet", 0},
+                                                                    {"Planet_Speed", 5},
+                                                                    {"Move_Speed", 6},
+                                                                    {"Zelmar_Type", 0},
+                                                                    {"Planetary_Data", 1},
+                                                                    {"FPS", 0},
+                                                                    {"Corona", 1},
+                                                                    {"Lens_Flare", 1},
+                                                                    {"Glare", 1}})));
   EXPECT_FALSE(d.applyBtn->isEnabled());
   EXPECT_TRUE(d.isVisible());
 }
 
 TEST_F(CfgFrm, ApplyIsEnabledExactlyWhileThereAreUnsavedChanges) {
   hive.Write(Stored().Text());
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_FALSE(d.applyBtn->isEnabled());
   QTest::keyClick(d.planSpd, Qt::Key_Right);
   EXPECT_TRUE(d.applyBtn->isEnabled());
@@ -358,7 +362,7 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
   Stored s;
   hive.Write(s.Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   struct Preset {
     QPushButton* button;
     int quality;
@@ -387,7 +391,7 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
 TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
   const std::string broken = "this is not a settings file\n";
   hive.Write(broken);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   // The installed defaults, as the saver takes them then.
   EXPECT_EQ(d.TextureQual->currentIndex(), 1);
@@ -410,7 +414,7 @@ TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {
 TEST_F(CfgFrm, AWriteThatFailsSaysSoNamingTheFileAndLeavesItAsItWas) {
   hive.Write(Stored().Text());
   const std::string before = hive.Read();
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmQt& d = OpenDialog();
   Click(d.vhighBtn);
   {
     // No room for any file to grow: neither the lock nor the new hive can be written.

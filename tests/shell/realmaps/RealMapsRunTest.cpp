@@ -18,6 +18,8 @@
 #include <thread>
 
 #include "registry/TempHive.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -33,25 +35,20 @@ std::string Bytes(const std::string& Path) {
 class RealMapsRun : public ::testing::Test {
  protected:
   RealMapsRun() {
-    Hive.Write(
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-        "\"Install_Dir\"=\"" ZELMAR_MEDIA
-        "\"\r\n"
-        "\"Texture_Quality\"=dword:00000002\r\n"
-        "\"Object_Quality\"=dword:00000002\r\n"
-        "\"Zelmar_Type\"=dword:00000000\r\n");
+    Hive.Write(QuickSettings().Set("Zelmar_Type", 0));
     Dir = fs::path(Hive.Path()).parent_path().string();
   }
 
   // The Sun fills the view at 5 s; returns the exit code and keeps stderr.
   int Snapshot(const std::string& Root, const std::string& Out) {
-    const std::string Command = "ZELMAR_MAP_ROOT='" + Root + "' XDG_CACHE_HOME='" + Dir +
-                                "/cache' " ZELMAR_EXE " --snapshot 5 '" + Out +
-                                "' --size 320x180 --seed 1 2>'" + Dir + "/err' >/dev/null";
-    const int Status = std::system(Command.c_str());
+    ZelmarProcess Zelmar;
+    Zelmar.Env("ZELMAR_MAP_ROOT", Root)
+        .Env("XDG_CACHE_HOME", Dir + "/cache")
+        .StderrTo(Dir + "/err");
+    const int Status =
+        Zelmar.Run({ZELMAR_EXE, "--snapshot", "5", Out, "--size", "320x180", "--seed", "1"}).status;
     Err = Bytes(Dir + "/err");
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    return Status;
   }
 
   std::string UserCache() const { return Dir + "/cache/zelmar/maps"; }
@@ -131,20 +128,13 @@ TEST_F(RealMapsRun, AConversionKilledHalfwayLeavesAWholeCacheOrNone) {
     ASSERT_TRUE(Big.save(QString::fromStdString(Root + "/" + Rel), "png", 100));  // fast, large
   }
   const std::string Cache = Dir + "/killed";
-  const std::string Build =
-      "ZELMAR_MAP_ROOT='" + Root + "' " ZELMAR_EXE " --build-map-cache '" + Cache + "' 2>/dev/null";
-  const pid_t Child = fork();
-  ASSERT_GE(Child, 0);
-  if (Child == 0) {
-    execl("/bin/sh", "sh", "-c", ("exec " + Build).c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ZelmarProcess Build;
+  Build.Env("ZELMAR_MAP_ROOT", Root).StderrTo("/dev/null");
+  ASSERT_TRUE(Build.Start({ZELMAR_EXE, "--build-map-cache", Cache}));
   // Killed once it has written its first file.
   for (int I = 0; I < 600 && !fs::exists(Cache + "/High/sun.jpg"); ++I)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  kill(Child, SIGKILL);
-  int Status = 0;
-  waitpid(Child, &Status, 0);
+  Build.Kill();
 
   // Whatever it got to, an index names only files that are there and read as images.
   if (fs::exists(Cache + "/index")) {
@@ -158,7 +148,7 @@ TEST_F(RealMapsRun, AConversionKilledHalfwayLeavesAWholeCacheOrNone) {
     }
   }
   // A build run again, as the next start asks for it, makes it whole.
-  ASSERT_EQ(std::system(Build.c_str()), 0);
+  ASSERT_EQ(Build.Run({ZELMAR_EXE, "--build-map-cache", Cache}).status, 0);
   const std::string Text = Bytes(Cache + "/index");
   EXPECT_EQ(Occurrences(Text, "\nmap\t"), 6) << Text;
   EXPECT_FALSE(fs::exists(Cache + "/lock"));
@@ -171,12 +161,12 @@ TEST_F(RealMapsRun, ABuildIntoAFolderOfOtherFilesIsRefusedOnOneLineAndChangesNot
   fs::create_directories(Folder + "/High");
   std::ofstream(Folder + "/High/song.ogg") << "la la";
   std::ofstream(Folder + "/notes.txt") << "mine";
-  const std::string Build = "ZELMAR_MAP_ROOT='" + Root + "' " ZELMAR_EXE " --build-map-cache '" +
-                            Folder + "' 2>'" + Dir + "/err'";
-  const int Status = std::system(Build.c_str());
-  ASSERT_TRUE(WIFEXITED(Status));
-  EXPECT_EQ(WEXITSTATUS(Status), 1);
-  const std::string Err = Bytes(Dir + "/err");
+  ZelmarProcess Build;
+  const Result Run =
+      Build.Env("ZELMAR_MAP_ROOT", Root).Run({ZELMAR_EXE, "--build-map-cache", Folder});
+  ASSERT_LT(Run.status, 128);
+  EXPECT_EQ(Run.status, 1);
+  const std::string& Err = Run.err;
   EXPECT_EQ(Occurrences(Err, "\n"), 1) << Err;
   EXPECT_NE(Err.find(Folder + "/"), std::string::npos) << Err;
   EXPECT_EQ(Bytes(Folder + "/High/song.ogg"), "la la");

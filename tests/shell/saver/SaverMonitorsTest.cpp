@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "support/RunTool.h"
+#include "support/SettingsFile.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
@@ -42,22 +44,17 @@ class SaverMonitors : public ::testing::Test {
     ASSERT_TRUE(RunTool({"xrandr", "--setmonitor", "right", "640/169x480/127+640+0", "none"}));
     char tmpl[] = "/tmp/zelmar-monitors-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    std::ofstream(dir_ / "zelmar.reg", std::ios::binary)
-        << "Windows Registry Editor Version 5.00\r\n\r\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-           "\"Install_Dir\"=\"" ZELMAR_MEDIA
-           "\"\r\n"
-           "\"Texture_Quality\"=dword:00000002\r\n"
-           "\"Object_Quality\"=dword:00000002\r\n"
-           "\"Select_Planet\"=dword:00000000\r\n"
-           "\"Planet_Speed\"=dword:00000005\r\n"
-           "\"Move_Speed\"=dword:00000005\r\n"
-           "\"Zelmar_Type\"=dword:00000001\r\n"
-           "\"Planetary_Data\"=dword:00000001\r\n"
-           "\"FPS\"=dword:00000000\r\n"
-           "\"Glare\"=dword:00000000\r\n"
-           "\"Lens_Flare\"=dword:00000000\r\n"
-           "\"Corona\"=dword:00000000\r\n";
+    QuickSettings()
+        .Set({{"Select_Planet", 0},
+              {"Planet_Speed", 5},
+              {"Move_Speed", 5},
+              {"Zelmar_Type", 1},
+              {"Planetary_Data", 1},
+              {"FPS", 0},
+              {"Glare", 0},
+              {"Lens_Flare", 0},
+              {"Corona", 0}})
+        .Write(dir_ / "zelmar.reg");
     XWarpPointer(dpy_, 0, DefaultRootWindow(dpy_), 0, 0, 0, 0, kMonitorWidth / 2, kHeight / 2);
     XSync(dpy_, False);
   }
@@ -67,36 +64,17 @@ class SaverMonitors : public ::testing::Test {
     RunTool({"xrandr", "--output", "screen", "--auto"});
     RunTool({"xrandr", "--delmode", "screen", "zelmar-640x480"});
     RunTool({"xrandr", "--rmmode", "zelmar-640x480"});
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
+    zelmar_.Kill();
     if (dpy_) XCloseDisplay(dpy_);
     fs::remove_all(dir_);
   }
 
   void Start() {
-    pid_ = fork();
-    if (pid_ == 0) {
-      setenv("ZELMAR_HIVE", (dir_ / "zelmar.reg").c_str(), 1);
-      execl(ZELMAR_EXE, ZELMAR_EXE, "/s", static_cast<char*>(nullptr));
-      _exit(127);
-    }
+    ASSERT_TRUE(zelmar_.Env("ZELMAR_HIVE", dir_ / "zelmar.reg").Start({ZELMAR_EXE, "/s"}));
   }
 
-  bool Alive() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == 0) return true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    pid_ = -1;
-    return false;
-  }
-
-  int WaitForExit() {
-    for (int i = 0; i < 1000 && Alive(); ++i) usleep(10000);
-    return Alive() ? -1 : exitCode_;
-  }
+  bool Alive() { return zelmar_.Running(); }
+  int WaitForExit() { return zelmar_.WaitSteps(1000); }
 
   // Lit pixels and distinct colours of one monitor's part of the screen.
   void Look(int monitor, std::size_t* lit, std::size_t* colours) {
@@ -125,7 +103,8 @@ class SaverMonitors : public ::testing::Test {
       if (colours0 >= 64 && lit1 == 0) break;
       usleep(100000);
     }
-    ASSERT_TRUE(Alive()) << "the saver ended early with " << exitCode_;
+    ASSERT_TRUE(Alive()) << "the saver ended early with " << zelmar_.ExitCode() << ": "
+                         << zelmar_.Stderr();
     EXPECT_GE(colours0, 64u) << "no scene on the primary monitor";
     EXPECT_EQ(lit1, 0u) << "the second monitor is not black";
     // Its first messages are ignored: five clicks (ten messages) use them up.
@@ -135,8 +114,7 @@ class SaverMonitors : public ::testing::Test {
 
   Display* dpy_ = nullptr;
   fs::path dir_;
-  pid_t pid_ = -1;
-  int exitCode_ = -1;
+  ZelmarProcess zelmar_;
 };
 
 TEST_F(SaverMonitors, SceneOnThePrimaryBlackOnTheOtherAndAKeyEndsIt) {
@@ -150,7 +128,7 @@ TEST_F(SaverMonitors, AMonitorUnpluggedEndsNothing) {
   ASSERT_NO_FATAL_FAILURE(StartAndWaitForBoth());
   ASSERT_TRUE(RunTool({"xrandr", "--delmonitor", "right"}));
   usleep(1000000);
-  ASSERT_TRUE(Alive()) << "ended with " << exitCode_;
+  ASSERT_TRUE(Alive()) << "ended with " << zelmar_.ExitCode() << ": " << zelmar_.Stderr();
   // The scene is still on the primary monitor, not covered by the blank that was on the other.
   std::size_t lit = 0, colours = 0;
   Look(0, &lit, &colours);

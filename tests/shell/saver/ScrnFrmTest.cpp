@@ -9,6 +9,7 @@
 #include "registry/TempHive.h"
 #include "scene/TZelmarScene.h"
 #include "shell/saver/TScrnFrm.h"
+#include "support/SettingsFile.h"
 
 using zelmar::TScrnFrm;
 
@@ -26,22 +27,15 @@ TApplication& App() {
 
 // Settings with the build's media at low quality, which loads quickest.
 void WriteSettings(const TempHive& Hive) {
-  Hive.Write(std::string("Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\r\n"
-                         "\"Install_Dir\"=\"") +
-             ZELMAR_MEDIA +
-             "\"\r\n"
-             "\"Texture_Quality\"=dword:00000002\r\n"
-             "\"Object_Quality\"=dword:00000002\r\n"
-             "\"Select_Planet\"=dword:00000000\r\n"
-             "\"Zelmar_Type\"=dword:00000000\r\n"
-             "\"Planetary_Data\"=dword:00000001\r\n"
-             "\"FPS\"=dword:00000000\r\n"
-             "\"Glare\"=dword:00000000\r\n"
-             "\"Lens_Flare\"=dword:00000000\r\n"
-             "\"Corona\"=dword:00000000\r\n"
-             "\"Planet_Speed\"=dword:00000005\r\n"
-             "\"Move_Speed\"=dword:00000005\r\n");
+  Hive.Write(QuickSettings().Set({{"Select_Planet", 0},
+                                  {"Zelmar_Type", 0},
+                                  {"Planetary_Data", 1},
+                                  {"FPS", 0},
+                                  {"Glare", 0},
+                                  {"Lens_Flare", 0},
+                                  {"Corona", 0},
+                                  {"Planet_Speed", 5},
+                                  {"Move_Speed", 5}}));
 }
 
 MSG Message(HWND Window, UINT Code, WPARAM wParam = 0, LPARAM lParam = 0) {

@@ -45,39 +45,40 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
                    ":7"},
                   O),
             "");
-  EXPECT_EQ(O.ZelmarType, 1);
-  EXPECT_EQ(O.SelectPlanet, 1);
-  EXPECT_EQ(O.PlanetSpeed, 10);
-  EXPECT_EQ(O.MoveSpeed, 1);
-  EXPECT_EQ(O.ObjectQuality, 2);   // Low
-  EXPECT_EQ(O.TextureQuality, 0);  // High
-  EXPECT_EQ(O.PlanetaryData, false);
-  EXPECT_EQ(O.Fps, true);
-  EXPECT_EQ(O.Corona, false);
-  EXPECT_EQ(O.LensFlare, true);
-  EXPECT_EQ(O.Glare, false);
+  EXPECT_EQ(O["Zelmar_Type"], 1);
+  EXPECT_EQ(O["Select_Planet"], 1);
+  EXPECT_EQ(O["Planet_Speed"], 10);
+  EXPECT_EQ(O["Move_Speed"], 1);
+  EXPECT_EQ(O["Object_Quality"], 2);   // Low
+  EXPECT_EQ(O["Texture_Quality"], 0);  // High
+  EXPECT_EQ(O["Planetary_Data"], 0);
+  EXPECT_EQ(O["FPS"], 1);
+  EXPECT_EQ(O["Corona"], 0);
+  EXPECT_EQ(O["Lens_Flare"], 1);
+  EXPECT_EQ(O["Glare"], 0);
   EXPECT_EQ(O.MaxFps, 24);
   EXPECT_EQ(O.RenderScale, 0.5f);
   EXPECT_EQ(O.XDisplay, ":7");
 
   // Nothing given keeps every stored value.
   ASSERT_EQ(Parse({}, O), "");
-  EXPECT_FALSE(O.ZelmarType || O.SelectPlanet || O.PlanetSpeed || O.MoveSpeed || O.ObjectQuality ||
-               O.TextureQuality || O.PlanetaryData || O.Fps || O.Corona || O.LensFlare || O.Glare ||
-               O.MaxFps || O.RenderScale || O.XDisplay);
+  EXPECT_FALSE(O["Zelmar_Type"] || O["Select_Planet"] || O["Planet_Speed"] || O["Move_Speed"] ||
+               O["Object_Quality"] || O["Texture_Quality"] || O["Planetary_Data"] || O["FPS"] ||
+               O["Corona"] || O["Lens_Flare"] || O["Glare"] || O.MaxFps || O.RenderScale ||
+               O.XDisplay);
 
   // One dash, a value after '=', any case of a word; the last of a repeated option wins.
   ASSERT_EQ(Parse({"-scene", "Random", "-no-fps", "--order=sequential", "-planet-speed=3",
                    "--object-quality", "MEDIUM", "--corona", "--no-corona", "-glare"},
                   O),
             "");
-  EXPECT_EQ(O.ZelmarType, 2);
-  EXPECT_EQ(O.Fps, false);
-  EXPECT_EQ(O.SelectPlanet, 0);
-  EXPECT_EQ(O.PlanetSpeed, 3);
-  EXPECT_EQ(O.ObjectQuality, 1);
-  EXPECT_EQ(O.Corona, false);
-  EXPECT_EQ(O.Glare, true);
+  EXPECT_EQ(O["Zelmar_Type"], 2);
+  EXPECT_EQ(O["FPS"], 0);
+  EXPECT_EQ(O["Select_Planet"], 0);
+  EXPECT_EQ(O["Planet_Speed"], 3);
+  EXPECT_EQ(O["Object_Quality"], 1);
+  EXPECT_EQ(O["Corona"], 0);
+  EXPECT_EQ(O["Glare"], 1);
 
   // The scale's ends are taken, in either spelling.
   ASSERT_EQ(Parse({"--render-scale=0.25"}, O), "");
@@ -120,8 +121,31 @@ TEST(SettingsOptions, TheCallersOwnOptionsAreLeftToIt) {
     EXPECT_EQ(Problem, "");
   }
   EXPECT_EQ(Rest, (std::vector<std::string>{"--root", "--visual", "id"}));
-  EXPECT_EQ(O.ZelmarType, 1);
-  EXPECT_EQ(O.Glare, false);
+  EXPECT_EQ(O["Zelmar_Type"], 1);
+  EXPECT_EQ(O["Glare"], 0);
+}
+
+// --help's lines for the settings are made from the settings table; they read as they always
+// have, line by line.
+TEST(SettingsOptions, TheUsageListsTheOptionsAsItAlwaysHas) {
+  EXPECT_EQ(
+      SettingsOptionsUsage(),
+      "  --scene space|brass|random          the display\n"
+      "  --order sequential|random           the order the camera visits the bodies in\n"
+      "  --planet-speed 1..10, --move-speed 1..10\n"
+      "                                      the planets' and the camera's speed\n"
+      "  --object-quality low|medium|high|very-high\n"
+      "  --texture-quality low|medium|high|very-high\n"
+      "  --[no-]planet-data, --[no-]fps, --[no-]corona, --[no-]lens-flare, --[no-]glare\n"
+      "                                      show or hide the data panel, the frame rate, the\n"
+      "                                      Sun's corona, lens flare and glare\n"
+      "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
+      "                                      default: the display's refresh rate; 30 on a\n"
+      "                                      software renderer)\n"
+      "  --render-scale F                    draw the scene at F times the window's size (0.25\n"
+      "                                      to 1), scaled up, the texts at full size (default:\n"
+      "                                      1; at most 1280x720 on a software renderer)\n"
+      "  --display NAME                      the X display to draw on\n");
 }
 
 TEST(SettingsOptions, AnArgumentIsQuotedCutToAReadableLength) {

@@ -10,9 +10,10 @@
 #include "platform/registry/TRegistry.h"
 #include "registry/TempHive.h"
 #include "scene/Random.h"
-#include "shell/settings/CfgSettings.h"
 #include "shell/settings/Settings.h"
-#include "shell/settings/SettingsDefaults.h"
+#include "shell/settings/SettingsTable.h"
+#include "shell/settings/TCfgFrm.h"
+#include "support/SettingsFile.h"
 
 using namespace zelmar;
 
@@ -20,7 +21,7 @@ namespace {
 
 TSettingsOptions SceneOption(int zelmarType) {
   TSettingsOptions o;
-  o.ZelmarType = zelmarType;
+  o["Zelmar_Type"] = zelmarType;
   return o;
 }
 
@@ -215,9 +216,9 @@ TEST(Settings, AFreshlyRecordedFileGivesWhatNoFileGives) {
   EXPECT_EQ(recorded.ShowLensFlare, none.ShowLensFlare);
   EXPECT_EQ(recorded.ShowCorona, none.ShowCorona);
   // And each default is one the dialog can show.
-  for (const auto& d : kSettingDefaults) {
-    EXPECT_GE(d.InstallDefault, 0) << d.Name;
-    EXPECT_LE(d.InstallDefault, 10) << d.Name;
+  for (const TSettingRow& d : kSettingsTable) {
+    EXPECT_GE(d.InstallDefault, d.Low) << d.Name;
+    EXPECT_LE(d.InstallDefault, d.High) << d.Name;
   }
 }
 
@@ -225,13 +226,11 @@ TEST(Settings, AFreshlyRecordedFileGivesWhatNoFileGives) {
 // installed default. The dialog writes the user's key only.
 TEST(Settings, EachValueComesFromTheUsersKeyElseTheMachinesElseItsDefault) {
   TempHive hive;
-  hive.Write(
-      "Windows Registry Editor Version 5.00\n\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar]\n"
-      "\"Install_Dir\"=\"/opt/zelmar\"\n\"Texture_Quality\"=dword:00000002\n"
-      "\"FPS\"=dword:00000001\n\"Corona\"=dword:00000001\n\n"
-      "[HKEY_CURRENT_USER\\Software\\Zelmar]\n"
-      "\"Texture_Quality\"=dword:00000000\n\"Corona\"=dword:00000000\n\n");
+  hive.Write(SettingsFile()
+                 .Set("Install_Dir", "/opt/zelmar")
+                 .Set({{"Texture_Quality", 2}, {"FPS", 1}, {"Corona", 1}})
+                 .User()
+                 .Set({{"Texture_Quality", 0}, {"Corona", 0}}));
   TSettings s;
   std::string path;
   EXPECT_EQ(GetSettings(s, path), "");
@@ -304,7 +303,7 @@ TEST(Settings, RecordingAnInstallationKeepsTheUsersChoices) {
   EXPECT_EQ(path, "/usr/share/zelmar/textures/Medium/");
   registry::TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kSettingsKey, false));
-  for (const auto& d : kSettingDefaults)
+  for (const TSettingRow& d : kSettingsTable)
     if (std::string(d.Name) != "Planet_Speed") {
       EXPECT_EQ(reg.ReadInteger(d.Name), d.InstallDefault);
     }
@@ -333,16 +332,16 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
   TempHive hive;
   WriteSettings("/opt/zelmar", 1, 0, 5);
   TSettingsOptions o;
-  o.SelectPlanet = 0;
-  o.PlanetSpeed = 10;
-  o.MoveSpeed = 1;
-  o.ObjectQuality = 0;
-  o.TextureQuality = 2;
-  o.PlanetaryData = true;
-  o.Fps = false;
-  o.Corona = false;
-  o.LensFlare = false;
-  o.Glare = false;
+  o["Select_Planet"] = 0;
+  o["Planet_Speed"] = 10;
+  o["Move_Speed"] = 1;
+  o["Object_Quality"] = 0;
+  o["Texture_Quality"] = 2;
+  o["Planetary_Data"] = 1;
+  o["FPS"] = 0;
+  o["Corona"] = 0;
+  o["Lens_Flare"] = 0;
+  o["Glare"] = 0;
   TSettings s;
   std::string path;
   EXPECT_EQ(GetSettings(s, path, o), "");
@@ -364,7 +363,7 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
                                  std::string("\"Glare\"=dword:00000001").size(),
                                  "\"Glare\"=\"1\""));
   o = TSettingsOptions();
-  o.Glare = true;
+  o["Glare"] = 1;
   EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);
   EXPECT_TRUE(s.ShowGlare);
 }
@@ -373,10 +372,10 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
 // shows the values of one save, never some of one and some of another.
 TEST(Settings, ALoadDuringSavesShowsOneSave) {
   TempHive hive;
-  TCfgSettings low, high;
-  for (int v = 0; v < cvCount; ++v) {
-    low[static_cast<TCfgValue>(v)] = 0;
-    high[static_cast<TCfgValue>(v)] = 1;
+  TCfgFrm::TValues low, high;
+  for (const TSettingRow& row : kSettingsTable) {
+    low[row] = 0;
+    high[row] = 1;
   }
   ASSERT_EQ(low.Save(), TCfgSave::Saved);
   int stop[2];
@@ -396,11 +395,11 @@ TEST(Settings, ALoadDuringSavesShowsOneSave) {
   int mixed = 0;
   constexpr int kLoads = 300;
   for (int i = 0; i < kLoads; ++i) {
-    TCfgSettings loaded;
+    TCfgFrm::TValues loaded;
     ASSERT_EQ(loaded.Load(), "");
     int ones = 0;
-    for (int v = 0; v < cvCount; ++v) ones += loaded[static_cast<TCfgValue>(v)];
-    if (ones != 0 && ones != cvCount) ++mixed;
+    for (const TSettingRow& row : kSettingsTable) ones += loaded[row];
+    if (ones != 0 && ones != static_cast<int>(kSettingCount)) ++mixed;
   }
   close(stop[1]);
   int status = 0;

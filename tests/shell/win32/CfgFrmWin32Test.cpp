@@ -15,7 +15,7 @@
 #include "platform/registry/TRegistry.h"
 #include "shell/win32/TCfgFrmWin32.h"
 
-using zelmar::TCfgFrm;
+using zelmar::TCfgFrmWin32;
 
 namespace {
 
@@ -96,8 +96,8 @@ class CfgFrmWin32 : public ::testing::Test {
     RegDeleteTreeA(HKEY_CURRENT_USER, kUserKey);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMachineKey);
   }
-  TCfgFrm& OpenDialog(int dpi = 0) {
-    dialog = std::make_unique<TCfgFrm>(nullptr, dpi);
+  TCfgFrmWin32& OpenDialog(int dpi = 0) {
+    dialog = std::make_unique<TCfgFrmWin32>(nullptr, dpi);
     dialog->Open();
     Pump();
     return *dialog;
@@ -115,7 +115,7 @@ class CfgFrmWin32 : public ::testing::Test {
     }
   }
 
-  std::unique_ptr<TCfgFrm> dialog;
+  std::unique_ptr<TCfgFrmWin32> dialog;
   std::vector<std::string> boxes;
 };
 
@@ -127,7 +127,7 @@ class CfgFrmWin32Layout : public CfgFrmWin32, public ::testing::WithParamInterfa
 
 TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
   const int dpi = GetParam();
-  TCfgFrm& d = OpenDialog(dpi);
+  TCfgFrmWin32& d = OpenDialog(dpi);
   ASSERT_TRUE(d.Handle());
   ASSERT_EQ(d.Dpi(), dpi);
   const auto S = [dpi](int length) { return MulDiv(length, dpi, 96); };
@@ -235,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Dpi, CfgFrmWin32Layout, ::testing::Values(96, 144));
 // Moved to a monitor of another DPI, the dialog lays itself out as one opened there: every
 // control's place and size, the client area and the fonts; and back again.
 TEST_F(CfgFrmWin32, ADpiChangeLaysTheDialogOutAsOneOpenedAtThatDpi) {
-  const auto layout = [](const TCfgFrm& d) {
+  const auto layout = [](const TCfgFrmWin32& d) {
     std::vector<RECT> rects;
     RECT client{};
     GetClientRect(d.Handle(), &client);
@@ -257,13 +257,13 @@ TEST_F(CfgFrmWin32, ADpiChangeLaysTheDialogOutAsOneOpenedAtThatDpi) {
   };
   std::vector<RECT> at144;
   {
-    TCfgFrm wide(nullptr, 144);
+    TCfgFrmWin32 wide(nullptr, 144);
     at144 = layout(wide);
   }
   const std::vector<RECT> at96 = layout(OpenDialog(96));
   ASSERT_FALSE(same(at96, at144));
 
-  TCfgFrm& d = *dialog;
+  TCfgFrmWin32& d = *dialog;
   RECT window{};
   GetWindowRect(d.Handle(), &window);
   RECT suggested{window.left + 10, window.top + 20, window.left + 10 + 900, window.top + 20 + 700};
@@ -287,7 +287,7 @@ TEST_F(CfgFrmWin32, ADpiChangeLaysTheDialogOutAsOneOpenedAtThatDpi) {
 TEST_F(CfgFrmWin32, OpensWithTheUsersValuesOverTheMachinesAndCancelKeepsTheRegistry) {
   Store(HKEY_LOCAL_MACHINE, kMachineKey, kMachine);
   Store(HKEY_CURRENT_USER, kUserKey, {{"Move_Speed", 2}, {"Corona", 1}});
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmWin32& d = OpenDialog();
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(Selected(d.TextureQual), 2);
   EXPECT_EQ(Selected(d.ObjQual), 1);
@@ -312,7 +312,7 @@ TEST_F(CfgFrmWin32, OpensWithTheUsersValuesOverTheMachinesAndCancelKeepsTheRegis
 
 TEST_F(CfgFrmWin32, VeryHighAndApplyWriteThePresetAndTheOtherControlsToTheCurrentUser) {
   Store(HKEY_LOCAL_MACHINE, kMachineKey, kMachine);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmWin32& d = OpenDialog();
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey)) << "opening the dialog creates nothing";
 
   Click(d.vhighBtn);
@@ -351,7 +351,7 @@ TEST_F(CfgFrmWin32, AMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead) {
             ERROR_SUCCESS);
   RegSetValueExA(h, "Move_Speed", 0, REG_SZ, reinterpret_cast<const BYTE*>("8"), 2);
   RegCloseKey(h);
-  TCfgFrm& d = OpenDialog();
+  TCfgFrmWin32& d = OpenDialog();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0], "Invalid data type for 'Move_Speed'");
   EXPECT_TRUE(IsWindowVisible(d.Handle()));

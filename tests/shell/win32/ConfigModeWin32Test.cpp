@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "support/ZelmarProcess.h"
+
 namespace {
 
 constexpr const char* kMachineKey = "SOFTWARE\\Zelmar";
@@ -54,11 +56,7 @@ class ConfigModeWin32 : public ::testing::Test {
     StoreMachine();
   }
   void TearDown() override {
-    if (process.hProcess) {
-      TerminateProcess(process.hProcess, 1);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
+    zelmar.Kill();
     Clean();
   }
   static void Clean() {
@@ -66,34 +64,18 @@ class ConfigModeWin32 : public ::testing::Test {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMachineKey);
   }
 
-  // The built program. The build tree's path is a Linux one when Wine runs the tests; Wine
-  // shows the Linux file system as drive Z:.
-  static std::string Program() {
-    std::string path = ZELMAR_SCR;
-    if (!path.empty() && path[0] == '/') {
-      path = "Z:" + path;
-      for (char& c : path)
-        if (c == '/') c = '\\';
-    }
-    return path;
-  }
-
   // Starts zelmar.scr with the switch and waits for its dialog; null when none comes.
   HWND Start(const std::string& switches) {
-    std::string command = "\"" + Program() + "\" " + switches;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-      return nullptr;
+    if (!zelmar.Start(ZELMAR_SCR, switches)) return nullptr;
+    HANDLE process = zelmar.Handle();
     // A generous bound for a loaded machine: the dialog normally shows within a second.
     for (int i = 0; i < 600; ++i) {
       HWND dialog = FindWindowA("ZelmarCfgFrm", "Configuration");
       DWORD owner = 0;
       if (dialog) GetWindowThreadProcessId(dialog, &owner);
-      if (dialog && owner == process.dwProcessId && IsWindowVisible(dialog)) return dialog;
+      if (dialog && owner == zelmar.Pid() && IsWindowVisible(dialog)) return dialog;
       // The dialog disables its owner here (a message this thread must take) before it shows.
-      if (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+      if (MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
         return nullptr;
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
@@ -105,13 +87,11 @@ class ConfigModeWin32 : public ::testing::Test {
   }
   // The exit code once the process has ended, or -1 while it runs on.
   long Ended() {
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    return static_cast<long>(code);
+    const DWORD code = zelmar.WaitExit(60000);
+    return code == STILL_ACTIVE ? -1 : static_cast<long>(code);
   }
 
-  PROCESS_INFORMATION process{};
+  ZelmarProcess zelmar;
 };
 
 }  // namespace

@@ -9,39 +9,9 @@
 #include <vector>
 
 #include "platform/window/winuser.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
-
-// The program as built; a path of the build machine is reached through Wine's drive for "/".
-std::string Program() {
-  std::string path = ZELMAR_SCR;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  return path;
-}
-
-struct Process {
-  PROCESS_INFORMATION info{};
-  bool Start(const std::string& arguments) {
-    std::string line = "\"" + Program() + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info) != 0;
-  }
-  // The exit code once it has ended within ms, else STILL_ACTIVE.
-  DWORD WaitExit(DWORD ms) {
-    WaitForSingleObject(info.hProcess, ms);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info.hProcess, &code);
-    return code;
-  }
-  ~Process() {
-    if (!info.hProcess) return;
-    if (WaitExit(0) == STILL_ACTIVE) TerminateProcess(info.hProcess, 99);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
-};
 
 void Pump(DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
@@ -197,8 +167,8 @@ TEST(SaverProcess, EndsOnAMoveOfSixPixelsButNotFive) {
   // thinks it is, so that the saver's start position is the real one.
   const POINT start{200, 200};
   PlacePointer(start);
-  Process saver;
-  ASSERT_TRUE(saver.Start("/s"));
+  ZelmarProcess saver;
+  ASSERT_TRUE(saver.Start(ZELMAR_SCR, "/s"));
   ASSERT_TRUE(WaitForSaverWindow(60000)) << "the saver's window did not cover the screen";
   Pump(kSettleMs);
   // Up to 5 pixels from where the saver started, in either direction and both at once.
@@ -214,8 +184,8 @@ TEST(SaverProcess, EndsOnAMoveOfSixPixelsButNotFive) {
 
 TEST(SaverProcess, EndsOnAKey) {
   PlacePointer({300, 300});
-  Process saver;
-  ASSERT_TRUE(saver.Start("/S"));
+  ZelmarProcess saver;
+  ASSERT_TRUE(saver.Start(ZELMAR_SCR, "/S"));
   HWND window = WaitForSaverWindow(60000);
   ASSERT_TRUE(window);
   Pump(kSettleMs);
@@ -226,9 +196,9 @@ TEST(SaverProcess, EndsOnAKey) {
 
 TEST(SaverProcess, EndsWhenAnotherWindowTakesTheFocusAndShowsNothingButThePicture) {
   PlacePointer({250, 250});
-  Process saver;
+  ZelmarProcess saver;
   ShapeWatch shape;
-  ASSERT_TRUE(saver.Start("/s"));
+  ASSERT_TRUE(saver.Start(ZELMAR_SCR, "/s"));
   HWND window = WaitForSaverWindow(60000, &shape);
   ASSERT_TRUE(window);
   Pump(kSettleMs);
@@ -293,7 +263,7 @@ std::vector<HWND> PreviewChildren(HWND host, DWORD ms) {
 
 // The preview's exit code once it has ended, pumping the host's messages meanwhile; STILL_ACTIVE
 // after ms.
-DWORD WaitPreviewExit(Process& preview, DWORD ms) {
+DWORD WaitPreviewExit(ZelmarProcess& preview, DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   DWORD code = STILL_ACTIVE;
   while ((code = preview.WaitExit(10)) == STILL_ACTIVE && GetTickCount64() < end) Pump(1);
@@ -310,8 +280,9 @@ TEST(SaverProcess, PreviewEndsWhenItsChildIsClosed) {
   {
     HWND host = MakeHost();
     ASSERT_TRUE(host);
-    Process preview;
-    ASSERT_TRUE(preview.Start("/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host))));
+    ZelmarProcess preview;
+    ASSERT_TRUE(
+        preview.Start(ZELMAR_SCR, "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host))));
     const std::vector<HWND> children = PreviewChildren(host, 30000);
     ASSERT_EQ(children.size(), 1u) << "the preview made no window of its own in the host";
     HWND child = children[0];
@@ -332,8 +303,9 @@ TEST(SaverProcess, PreviewEndsWhenItsChildIsClosed) {
 TEST(SaverProcess, PreviewRunsWhileItsHostLivesAndNoneAtAll) {
   HWND host = MakeHost();
   ASSERT_TRUE(host);
-  Process preview;
-  ASSERT_TRUE(preview.Start("/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host))));
+  ZelmarProcess preview;
+  ASSERT_TRUE(
+      preview.Start(ZELMAR_SCR, "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host))));
   Pump(3000);
   EXPECT_EQ(preview.WaitExit(0), STILL_ACTIVE) << "the preview ended while its host lived";
   // What it draws is read back in the preview's own tests (PreviewWin32Test): Wine shows no
@@ -342,7 +314,7 @@ TEST(SaverProcess, PreviewRunsWhileItsHostLivesAndNoneAtAll) {
   DestroyWindow(host);
   EXPECT_EQ(WaitPreviewExit(preview, 2000), 0u) << "the preview outlived its host by 2 s";
 
-  Process none;
-  ASSERT_TRUE(none.Start("/a"));
+  ZelmarProcess none;
+  ASSERT_TRUE(none.Start(ZELMAR_SCR, "/a"));
   EXPECT_EQ(none.WaitExit(20000), 0u);
 }

@@ -13,43 +13,16 @@
 
 #include "platform/render/win32/WicImage.h"
 #include "platform/window/winuser.h"
+#include "support/ZelmarProcess.h"
 
 namespace {
 
-// A path of the build machine, as Windows programs under Wine reach it.
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  return path;
-}
-
 // Runs the program to its end; its standard output goes to the file output when one is named.
 DWORD RunProgram(const std::string& arguments, const std::string& output = {}) {
-  std::string line = "\"" + WindowsPath(ZELMAR_SCR) + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  HANDLE out = INVALID_HANDLE_VALUE;
-  if (!output.empty()) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return 0xFFFFFFFF;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  }
-  PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(), 0,
-                                      nullptr, nullptr, &startup, &info);
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-  if (!started) return 0xFFFFFFFF;
-  WaitForSingleObject(info.hProcess, 600000);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(info.hProcess, &code);
-  if (code == STILL_ACTIVE) TerminateProcess(info.hProcess, 99);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  return code;
+  ZelmarProcess zelmar;
+  if (!output.empty()) zelmar.StdoutTo(output);
+  if (!zelmar.Start(ZELMAR_SCR, arguments)) return 0xFFFFFFFF;
+  return zelmar.WaitExit(600000);
 }
 
 // The settings of the README's pictures, for this user: High quality, every effect on.

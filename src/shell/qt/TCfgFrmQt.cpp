@@ -1,4 +1,4 @@
-#include "shell/qt/TCfgFrm.h"
+#include "shell/qt/TCfgFrmQt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QSlider>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/window/GdiQt.h"
 #include "platform/window/winuser.h"
-#include "shell/settings/SettingsDefaults.h"
 
 namespace zelmar {
 
@@ -22,7 +22,6 @@ constexpr int kClientWidth = 545;
 constexpr int kClientHeight = 422;
 constexpr std::uint32_t kCream = 0x00F0FBFF;  // the toolkit's 0x00BBGGRR
 constexpr const char* kPictureResource = ":/zelmar/dialog.jpg";
-constexpr const char* kMessageCaption = "Zelmar";
 
 QColor FromColorRef(std::uint32_t bgr) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -56,32 +55,28 @@ QLabel* FixedLabel(QWidget* parent, const char* name, const char* text, QRect ge
   return label;
 }
 
-QComboBox* DropDownList(QWidget* parent, const char* name, QStringList items, int x, int y,
-                        int selected) {
+// The controls of settings start without a value: FormCreate shows the values.
+QComboBox* DropDownList(QWidget* parent, const char* name, QStringList items, int x, int y) {
   auto* box = new QComboBox(parent);
   box->setObjectName(QString::fromLatin1(name));
   box->addItems(items);
-  box->setCurrentIndex(selected);
   box->setGeometry(x, y, 105, 21);
   return box;
 }
 
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* text, QRect geometry,
-                    int checked) {
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* text, QRect geometry) {
   auto* box = new QCheckBox(QString::fromLatin1(text), parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setGeometry(geometry);
-  box->setChecked(checked != 0);
   return box;
 }
 
-QSlider* TrackBar(QWidget* parent, const char* name, int x, int y, int position) {
+// Its range is its setting's (Bind).
+QSlider* TrackBar(QWidget* parent, const char* name, int x, int y) {
   auto* bar = new QSlider(Qt::Horizontal, parent);
   bar->setObjectName(QString::fromLatin1(name));
-  bar->setRange(1, 10);
   bar->setSingleStep(1);
   bar->setPageStep(2);
-  bar->setValue(position);
   bar->setTickPosition(QSlider::TicksBelow);
   bar->setTickInterval(1);
   bar->setGeometry(x, y, 105, 25);
@@ -119,7 +114,7 @@ HWND HandleOf(QWidget* widget) {
 
 }  // namespace
 
-TCfgFrm::TCfgFrm(QWidget* parent) : QDialog(parent) {
+TCfgFrmQt::TCfgFrmQt(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("CfgFrm"));
   setWindowTitle(QStringLiteral("Configuration"));
   // A dialog frame with the system menu and its close box only: no resizing, no minimise.
@@ -136,10 +131,9 @@ TCfgFrm::TCfgFrm(QWidget* parent) : QDialog(parent) {
   FormCreate();
 }
 
-TCfgFrm::~TCfgFrm() = default;
+TCfgFrmQt::~TCfgFrmQt() = default;
 
-void TCfgFrm::CreateControls() {
-  // Initial states come from the one table of form defaults that the saver's fallback uses too.
+void TCfgFrmQt::CreateControls() {
   // Creation order is stacking order: the controls placed over a group box but owned by the
   // form come after it, so they are drawn above it.
   Label1 = FixedLabel(this, "Label1", "The Zelmar", QRect(48, 16, 122, 30));
@@ -156,39 +150,39 @@ void TCfgFrm::CreateControls() {
 
   GroupBox2 = GroupBox(this, "GroupBox2", "Display Settings", QRect(240, 16, 297, 169));
   Label4 = AutoSizeLabel(GroupBox2, "Label4", "Zelmar Type", 176, 16);
-  zelmarType = DropDownList(GroupBox2, "zelmarType", {"Space", "Brass", "Random"}, 176, 32,
-                            FormDefault("Zelmar_Type"));
-  showFPS = CheckBox(GroupBox2, "showFPS", "Show FPS", QRect(24, 64, 121, 17), FormDefault("FPS"));
+  zelmarType = Bind("Zelmar_Type",
+                    DropDownList(GroupBox2, "zelmarType", {"Space", "Brass", "Random"}, 176, 32));
+  showFPS = Bind("FPS", CheckBox(GroupBox2, "showFPS", "Show FPS", QRect(24, 64, 121, 17)));
   Label5 = AutoSizeLabel(GroupBox2, "Label5", "Select Next Planet", 176, 64);
   Label8 = AutoSizeLabel(GroupBox2, "Label8", "Planet Speed", 32, 104);
   Label9 = AutoSizeLabel(GroupBox2, "Label9", "Movement Speed", 184, 112);
 
-  plandata = CheckBox(this, "plandata", "Show Planetary Data", QRect(264, 48, 121, 17),
-                      FormDefault("Planetary_Data"));
-  selectplan = DropDownList(this, "selectplan", {"Sequentially", "Randomly"}, 416, 96,
-                            FormDefault("Select_Planet"));
-  planSpd = TrackBar(this, "planSpd", 264, 144, FormDefault("Planet_Speed"));
-  moveSpd = TrackBar(this, "moveSpd", 416, 144, FormDefault("Move_Speed"));
+  plandata = Bind("Planetary_Data",
+                  CheckBox(this, "plandata", "Show Planetary Data", QRect(264, 48, 121, 17)));
+  selectplan = Bind("Select_Planet",
+                    DropDownList(this, "selectplan", {"Sequentially", "Randomly"}, 416, 96));
+  planSpd = Bind("Planet_Speed", TrackBar(this, "planSpd", 264, 144));
+  moveSpd = Bind("Move_Speed", TrackBar(this, "moveSpd", 416, 144));
 
   GroupBox3 = GroupBox(this, "GroupBox3", "Performance Settings", QRect(240, 208, 297, 209));
-  lowBtn = Button(GroupBox3, "lowBtn", kCfgPresets[0].Caption, QRect(8, 32, 65, 25));
-  mediumBtn = Button(GroupBox3, "mediumBtn", kCfgPresets[1].Caption, QRect(80, 32, 65, 25));
-  highBtn = Button(GroupBox3, "highBtn", kCfgPresets[2].Caption, QRect(152, 32, 65, 25));
-  vhighBtn = Button(GroupBox3, "vhighBtn", kCfgPresets[3].Caption, QRect(224, 32, 65, 25));
+  lowBtn = Button(GroupBox3, "lowBtn", kPresetCaptions[0], QRect(8, 32, 65, 25));
+  mediumBtn = Button(GroupBox3, "mediumBtn", kPresetCaptions[1], QRect(80, 32, 65, 25));
+  highBtn = Button(GroupBox3, "highBtn", kPresetCaptions[2], QRect(152, 32, 65, 25));
+  vhighBtn = Button(GroupBox3, "vhighBtn", kPresetCaptions[3], QRect(224, 32, 65, 25));
   Label3 = AutoSizeLabel(GroupBox3, "Label3", "Object Quality", 32, 88);
   Label7 = AutoSizeLabel(GroupBox3, "Label7", "Texture Quality", 32, 136);
 
-  ObjQual = DropDownList(this, "ObjQual", {"High", "Medium", "Low"}, 272, 312,
-                         FormDefault("Object_Quality"));
-  TextureQual = DropDownList(this, "TextureQual", {"High", "Medium", "Low"}, 272, 360,
-                             FormDefault("Texture_Quality"));
+  ObjQual =
+      Bind("Object_Quality", DropDownList(this, "ObjQual", {"High", "Medium", "Low"}, 272, 312));
+  TextureQual = Bind("Texture_Quality",
+                     DropDownList(this, "TextureQual", {"High", "Medium", "Low"}, 272, 360));
   TextureQual->setFrame(false);
 
   Effectsbox = GroupBox(this, "Effectsbox", "Special Effects", QRect(416, 288, 105, 105));
-  Corona = CheckBox(Effectsbox, "Corona", "Corona", QRect(16, 24, 65, 17), FormDefault("Corona"));
-  LensFlare = CheckBox(Effectsbox, "LensFlare", "Lens Flare", QRect(16, 48, 73, 17),
-                       FormDefault("Lens_Flare"));
-  Glare = CheckBox(Effectsbox, "Glare", "Solar Glare", QRect(16, 72, 81, 17), FormDefault("Glare"));
+  Corona = Bind("Corona", CheckBox(Effectsbox, "Corona", "Corona", QRect(16, 24, 65, 17)));
+  LensFlare =
+      Bind("Lens_Flare", CheckBox(Effectsbox, "LensFlare", "Lens Flare", QRect(16, 48, 73, 17)));
+  Glare = Bind("Glare", CheckBox(Effectsbox, "Glare", "Solar Glare", QRect(16, 72, 81, 17)));
 
   okBtn = Button(this, "okBtn", "OK", QRect(8, 384, 65, 25));
   cancelBtn = Button(this, "cancelBtn", "Cancel", QRect(80, 384, 73, 25));
@@ -207,63 +201,68 @@ void TCfgFrm::CreateControls() {
                       zelmarType,  showFPS,  lowBtn,   mediumBtn, highBtn,   vhighBtn};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  for (QComboBox* box : {TextureQual, ObjQual, selectplan, zelmarType})
-    connect(box, &QComboBox::currentIndexChanged, this, &TCfgFrm::EnableApply);
-  for (QSlider* bar : {planSpd, moveSpd})
-    connect(bar, &QSlider::valueChanged, this, &TCfgFrm::EnableApply);
-  for (QCheckBox* box : {plandata, showFPS, Corona, LensFlare, Glare})
-    connect(box, &QCheckBox::toggled, this, &TCfgFrm::EnableApply);
-  connect(lowBtn, &QPushButton::clicked, this, &TCfgFrm::lowBtnClick);
-  connect(mediumBtn, &QPushButton::clicked, this, &TCfgFrm::mediumBtnClick);
-  connect(highBtn, &QPushButton::clicked, this, &TCfgFrm::highBtnClick);
-  connect(vhighBtn, &QPushButton::clicked, this, &TCfgFrm::vhighBtnClick);
-  connect(applyBtn, &QPushButton::clicked, this, &TCfgFrm::applyBtnClick);
-  connect(okBtn, &QPushButton::clicked, this, &TCfgFrm::okBtnClick);
-  connect(cancelBtn, &QPushButton::clicked, this, &TCfgFrm::cancelBtnClick);
-  connect(Button1, &QPushButton::clicked, this, &TCfgFrm::PreviewClick);
+  connect(lowBtn, &QPushButton::clicked, this, [this] { PresetClick(0); });
+  connect(mediumBtn, &QPushButton::clicked, this, [this] { PresetClick(1); });
+  connect(highBtn, &QPushButton::clicked, this, [this] { PresetClick(2); });
+  connect(vhighBtn, &QPushButton::clicked, this, [this] { PresetClick(3); });
+  connect(applyBtn, &QPushButton::clicked, this, [this] { applyBtnClick(); });
+  connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
+  connect(cancelBtn, &QPushButton::clicked, this, [this] { cancelBtnClick(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { PreviewClick(); });
 }
 
-void TCfgFrm::FormCreate() {
-  TCfgSettings values;
-  loadProblem_ = values.Load();
-  ShowValues(values);
-  // Loading fires the change handlers; the dialog still opens with nothing to apply.
-  applyBtn->setEnabled(false);
+template <typename TControl>
+TControl* TCfgFrmQt::Bind(const char* setting, TControl* control) {
+  const TSettingRow& row = Setting(setting);
+  controls_[IndexOf(row)] = control;
+  if constexpr (std::is_same_v<TControl, QComboBox>)
+    connect(control, &QComboBox::currentIndexChanged, this, [this] { EnableApply(); });
+  if constexpr (std::is_same_v<TControl, QSlider>) {
+    control->setRange(row.Low, row.High);
+    connect(control, &QSlider::valueChanged, this, [this] { EnableApply(); });
+  }
+  if constexpr (std::is_same_v<TControl, QCheckBox>)
+    connect(control, &QCheckBox::toggled, this, [this] { EnableApply(); });
+  return control;
 }
 
-TCfgSettings TCfgFrm::Values() const {
-  TCfgSettings v;
-  v[cvTextureQual] = TextureQual->currentIndex();
-  v[cvObjQual] = ObjQual->currentIndex();
-  v[cvSelectPlan] = selectplan->currentIndex();
-  v[cvPlanSpd] = planSpd->value();
-  v[cvMoveSpd] = moveSpd->value();
-  v[cvZelmarType] = zelmarType->currentIndex();
-  v[cvPlanData] = plandata->isChecked();
-  v[cvShowFPS] = showFPS->isChecked();
-  v[cvGlare] = Glare->isChecked();
-  v[cvLensFlare] = LensFlare->isChecked();
-  v[cvCorona] = Corona->isChecked();
-  return v;
+int TCfgFrmQt::ControlValue(const TSettingRow& row) const {
+  QWidget* control = controls_[IndexOf(row)];
+  switch (row.Kind) {
+    case skChoice:
+      return static_cast<QComboBox*>(control)->currentIndex();
+    case skNumber:
+      return static_cast<QSlider*>(control)->value();
+    case skSwitch:
+      break;
+  }
+  return static_cast<QCheckBox*>(control)->isChecked();
 }
 
-void TCfgFrm::ShowValues(const TCfgSettings& v) {
-  TextureQual->setCurrentIndex(v[cvTextureQual]);
-  ObjQual->setCurrentIndex(v[cvObjQual]);
-  selectplan->setCurrentIndex(v[cvSelectPlan]);
-  planSpd->setValue(v[cvPlanSpd]);
-  moveSpd->setValue(v[cvMoveSpd]);
-  zelmarType->setCurrentIndex(v[cvZelmarType]);
-  plandata->setChecked(v[cvPlanData] != 0);
-  showFPS->setChecked(v[cvShowFPS] != 0);
-  Glare->setChecked(v[cvGlare] != 0);
-  LensFlare->setChecked(v[cvLensFlare] != 0);
-  Corona->setChecked(v[cvCorona] != 0);
+void TCfgFrmQt::ShowControlValue(const TSettingRow& row, int value) {
+  QWidget* control = controls_[IndexOf(row)];
+  switch (row.Kind) {
+    case skChoice:
+      static_cast<QComboBox*>(control)->setCurrentIndex(value);
+      return;
+    case skNumber:
+      static_cast<QSlider*>(control)->setValue(value);
+      return;
+    case skSwitch:
+      static_cast<QCheckBox*>(control)->setChecked(value != 0);
+      return;
+  }
 }
 
-void TCfgFrm::Open() {
-  if (!loadProblem_.empty())
-    MessageBoxA(0, loadProblem_.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+void TCfgFrmQt::SetApplyEnabled(bool enabled) {
+  applyBtn->setEnabled(enabled);
+}
+
+HWND TCfgFrmQt::MessageOwner() {
+  return HandleOf(this);
+}
+
+void TCfgFrmQt::Present() {
   if (QScreen* screen = this->screen()) {
     const QRect area = screen->availableGeometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
@@ -273,53 +272,11 @@ void TCfgFrm::Open() {
   activateWindow();
 }
 
-bool TCfgFrm::SaveSettings() {
-  if (Values().Save() != TCfgSave::Failed) return true;
-  MessageBoxA(HandleOf(this), TCfgSettings::SaveFailureText().c_str(), kMessageCaption,
-              MB_OK | MB_ICONERROR);
-  return false;
-}
-
-void TCfgFrm::EnableApply() {
-  applyBtn->setEnabled(true);
-}
-
-void TCfgFrm::ApplyPreset(const TCfgPreset& preset) {
-  TCfgSettings v = Values();
-  v.ApplyPreset(preset);
-  ShowValues(v);
-  EnableApply();
-}
-
-void TCfgFrm::lowBtnClick() {
-  ApplyPreset(kCfgPresets[0]);
-}
-void TCfgFrm::mediumBtnClick() {
-  ApplyPreset(kCfgPresets[1]);
-}
-void TCfgFrm::highBtnClick() {
-  ApplyPreset(kCfgPresets[2]);
-}
-void TCfgFrm::vhighBtnClick() {
-  ApplyPreset(kCfgPresets[3]);
-}
-
-void TCfgFrm::applyBtnClick() {
-  // A failed write keeps Apply enabled: the changes are still not stored.
-  if (SaveSettings()) applyBtn->setEnabled(false);
-}
-
-void TCfgFrm::okBtnClick() {
-  // A failed write keeps the dialog open, so that the choices are not lost with it.
-  if (SaveSettings()) accept();
-}
-
-void TCfgFrm::cancelBtnClick() {
-  reject();
-}
-
-void TCfgFrm::PreviewClick() {
-  if (OnPreview) OnPreview();
+void TCfgFrmQt::Dismiss(bool accepted) {
+  if (accepted)
+    accept();
+  else
+    reject();
 }
 
 }  // namespace zelmar
