@@ -86,7 +86,7 @@ bool IsOwnTopFile(const std::string& name) {
 }
 
 bool IsQualityFolder(const std::string& name) {
-  return std::any_of(std::begin(kQualities), std::end(kQualities),
+  return std::any_of(std::begin(kQualityFolders), std::end(kQualityFolders),
                      [&](const char* q) { return name == q; });
 }
 
@@ -199,7 +199,7 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
   TFd folders[3];
   std::set<std::string> written[3];
   for (int level = 0; level < 3; ++level) {
-    const char* q = kQualities[level];
+    const char* q = kQualityFolders[level];
     if (mkdirat(top, q, 0777) != 0 && errno != EEXIST) {
       *error = "cannot create the folder " + cacheDir + "/" + q + ": " + std::strerror(errno);
       return std::nullopt;
@@ -252,7 +252,7 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
                                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }
         const QByteArray bytes = Encode(img, ring);
-        const std::string folder = cacheDir + "/" + kQualities[level];
+        const std::string folder = cacheDir + "/" + kQualityFolders[level];
         if (bytes.isEmpty()) {
           *error = "cannot encode " + folder + "/" + CachedName(e);
           return std::nullopt;
@@ -302,7 +302,7 @@ std::string ForeignEntry(int top, const std::string& dir) {
         return check(top, dir, name, quality || IsOwnTopFile(name), quality);
       }))
     return "the folder " + dir + " cannot be read";
-  for (const char* q : kQualities) {
+  for (const char* q : kQualityFolders) {
     if (!problem.empty()) break;
     const TFd sub = OpenFolderAt(top, q);
     if (!sub) continue;
@@ -330,7 +330,8 @@ TCacheState ReadCache(int top, const std::string& dir, const std::string& signat
   const std::optional<TRealMapIndex> index = ParseRealMapIndex(*text, signature);
   if (!index) return state;
   TFd folders[3];
-  for (int level = 0; level < 3; ++level) folders[level] = OpenFolderAt(top, kQualities[level]);
+  for (int level = 0; level < 3; ++level)
+    folders[level] = OpenFolderAt(top, kQualityFolders[level]);
   for (const TCachedMap& m : index->Maps) {
     const TEntry* e = FindEntry(m.Media);
     const TSource* src = e ? FindSource(*e, m.Source) : nullptr;
@@ -342,7 +343,7 @@ TCacheState ReadCache(int top, const std::string& dir, const std::string& signat
       const auto st = StatAt(folders[level].Get(), CachedName(*e));
       if (!st || !S_ISREG(st->st_mode) || st->st_size != m.Bytes[level]) {
         whole = false;
-        state.Broken.push_back(dir + "/" + kQualities[level] + "/" + CachedName(*e));
+        state.Broken.push_back(dir + "/" + kQualityFolders[level] + "/" + CachedName(*e));
       }
     }
     if (whole)

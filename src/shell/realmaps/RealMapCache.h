@@ -13,7 +13,7 @@
 namespace zelmar::real_maps {
 
 // The quality folders, High to Low.
-constexpr const char* kQualities[3] = {"High", "Medium", "Low"};
+constexpr const char* kQualityFolders[3] = {"High", "Medium", "Low"};
 // A build holds the lock for seconds; one held longer than this by a process that cannot be
 // asked (another host's, on a shared home) is taken as left behind.
 constexpr int kStaleLockMs = 10 * 60 * 1000;

@@ -49,7 +49,7 @@ void Install(const std::string& cacheDir, const TRealMapSet& set) {
   std::map<std::string, TTarget> table;  // "High/earth.jpg" -> the cached file
   for (const TRealMapChoice& c : set.Maps)
     if (const TEntry* e = FindEntry(c.Media))
-      for (const char* q : kQualities)
+      for (const char* q : kQualityFolders)
         table[std::string(q) + "/" + c.Media] = {cacheDir + "/" + q + "/" + CachedName(*e),
                                                  SharedByBodies(e->Media) ? e->Body : ""};
   SetMediaSubstitute([table](const std::string& found, const std::string& item) -> std::string {
