@@ -6,7 +6,7 @@
 
 #include "engine/TW9DirectX.h"
 #include "engine/d3d/DeviceReport.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 
 namespace {
 

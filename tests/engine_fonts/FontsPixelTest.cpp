@@ -11,7 +11,7 @@
 
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "support/GLDeviceWindow.h"
 
 namespace {

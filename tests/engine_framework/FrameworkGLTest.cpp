@@ -12,7 +12,7 @@
 
 #include "engine/TForm.h"
 #include "engine/TW9DirectX.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "platform/window/TApplication.h"
 #include "platform/window/TWindow.h"
 

@@ -6,7 +6,7 @@
 #include "engine/TWSprites.h"
 #include "engine_pool/PoolFixture.h"
 #include "platform/render/d3dx9.h"
-#include "platform/render/fake/FakeFont.h"
+#include "platform/render/fake/FakeSprite.h"
 
 namespace {
 

@@ -3,10 +3,9 @@
 #include <QtGlobal>
 #include <cstdint>
 #include <cstdlib>
-#include <vector>
 
-#include "platform/render/gl/glimage.h"
-#include "platform/render/gl/glimageheader.h"
+#include "platform/render/d3dx/ImageFiles.h"
+#include "platform/render/d3dx/ImageHeader.h"
 
 namespace {
 
@@ -21,13 +20,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<BYTE> bytes(data, data + size);
   DecodedImage d;
-  if (FAILED(DecodeImageBytes(bytes, &d))) return 0;
-  if (d.image.width() != static_cast<int>(d.info.Width) ||
-      d.image.height() != static_cast<int>(d.info.Height) ||
-      std::uint64_t{d.info.Width} * d.info.Height > kMaxImagePixels ||
-      d.image.format() != QImage::Format_ARGB32)
+  if (FAILED(ImageFiles::DecodeBytes(data, size, &d))) return 0;
+  if (d.Image.Width != d.Info.Width || d.Image.Height != d.Info.Height ||
+      std::uint64_t{d.Info.Width} * d.Info.Height > kMaxImagePixels ||
+      d.Image.Pixels.size() != std::size_t{d.Image.Width} * d.Image.Height)
     std::abort();
   return 0;
 }

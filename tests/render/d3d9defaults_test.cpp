@@ -1,5 +1,5 @@
 // Direct3D 9's initial state: the values the engine and the fixed-function traps rely on.
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 
 #include <gtest/gtest.h>
 

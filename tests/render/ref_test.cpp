@@ -1,8 +1,6 @@
 // Ownership through Ref<T>: the last reference deletes, out-parameters take over ownership.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "platform/render/d3dx9.h"
 
 namespace {
@@ -65,22 +63,6 @@ TEST(Direct3DCreate9, NeedsBackendAndVersion) {
   Direct3DCreate9(D3D_SDK_VERSION);
   EXPECT_EQ(calls, 1);
   SetDirect3DBackend({});
-}
-
-TEST(D3DXResources, NamesIgnoreCase) {
-  D3DXRegisterResource("Cursor", {1, 2, 3});
-  ASSERT_NE(D3DXFindResource("CURSOR"), nullptr);
-  EXPECT_EQ(D3DXFindResource("cursor")->size(), 3u);
-  D3DXUnregisterResource("cUrSoR");
-  EXPECT_EQ(D3DXFindResource("Cursor"), nullptr);
-}
-
-TEST(D3DXCreateFont, UnknownHandleFailsWithoutResolver) {
-  D3DXSetFontResolver({});
-  Ref<ID3DXFont> font;
-  // No device: an invalid call, whatever the handle.
-  EXPECT_EQ(D3DXCreateFont(nullptr, reinterpret_cast<HFONT>(std::uintptr_t{1}), &font),
-            D3DERR_INVALIDCALL);
 }
 
 }  // namespace

@@ -215,6 +215,30 @@ TEST_F(FakeDevice, CreatedStateBlockRestoresEverything) {
   EXPECT_EQ(Fake->State().Transform(D3DTS_VIEW)._11, 1.0f);
 }
 
+TEST_F(FakeDevice, CreatedStateBlockKeepsTheStreamThatADrawFromMemoryClears) {
+  Ref<IDirect3DVertexBuffer9> buffer;
+  Ref<IDirect3DIndexBuffer9> indices;
+  ASSERT_EQ(Device->CreateVertexBuffer(64, 0, 0x144, D3DPOOL_MANAGED, &buffer, nullptr), S_OK);
+  ASSERT_EQ(Device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr),
+            S_OK);
+  Device->SetStreamSource(0, buffer.Get(), 8, 32);
+  Device->SetIndices(indices.Get());
+  Ref<IDirect3DStateBlock9> saved;
+  ASSERT_EQ(Device->CreateStateBlock(D3DSBT_ALL, &saved), S_OK);
+  const float point[4] = {1, 2, 0, 1};
+  Device->SetFVF(D3DFVF_XYZRHW);
+  ASSERT_EQ(Device->BeginScene(), S_OK);
+  ASSERT_EQ(Device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, point, sizeof point), S_OK);
+  Device->EndScene();
+  Device->SetIndices(nullptr);
+  EXPECT_FALSE(Fake->State().StreamSource);
+  saved->Apply();
+  EXPECT_EQ(Fake->State().StreamSource.Get(), buffer.Get());
+  EXPECT_EQ(Fake->State().StreamOffset, 8u);
+  EXPECT_EQ(Fake->State().StreamStride, 32u);
+  EXPECT_EQ(Fake->State().Indices.Get(), indices.Get());
+}
+
 struct TVertex {
   float x, y, z, rhw;
   DWORD color;

@@ -62,6 +62,25 @@ TEST(FakeRecorder, RejectedFormatFailsChecksAndCreation) {
   EXPECT_FALSE(device);
 }
 
+TEST(FakeRecorder, QuietCallsAreNeitherLoggedNorFailed) {
+  auto d3d = MakeRef<FakeDirect3D9>(FakeMachine::Typical());
+  FakeRecorder& log = d3d->Recorder();
+  log.FailCall("GetAdapterDisplayMode", E_OUTOFMEMORY, 1);
+  D3DDISPLAYMODE mode;
+  {
+    auto quiet = log.Quiet();
+    EXPECT_TRUE(log.IsQuiet());
+    { auto nested = log.Quiet(); }
+    EXPECT_TRUE(log.IsQuiet());
+    EXPECT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+  }
+  EXPECT_FALSE(log.IsQuiet());
+  EXPECT_TRUE(log.Calls().empty());
+  // The scripted failure waited for a call that is logged.
+  EXPECT_EQ(d3d->GetAdapterDisplayMode(0, &mode), E_OUTOFMEMORY);
+  EXPECT_EQ(log.Count("GetAdapterDisplayMode"), 1);
+}
+
 TEST(FakeDirect3D9, QueriesAnswerFromTheScriptedMachine) {
   auto d3d = MakeRef<FakeDirect3D9>(FakeMachine::Typical());
   EXPECT_EQ(d3d->GetAdapterCount(), 1u);

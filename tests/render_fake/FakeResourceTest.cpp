@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/render/d3dx9.h"
+#include "platform/render/fake/FakeSprite.h"
 #include "platform/render/fake/FakeTexture9.h"
 #include "render_fake/FakeDeviceFixture.h"
 
@@ -235,6 +236,58 @@ TEST_F(FakeResources, FontAndSpriteRecordTheirDrawing) {
       << Log().Text();
   EXPECT_NE(Log().Text().find(", null, null, null, null, 0, (5,6), 0x80FFFFFF)"), std::string::npos)
       << Log().Text();
+}
+
+TEST_F(FakeResources, WhatOurD3DXDoesOnTheDeviceStaysOutOfTheLogAndTheStates) {
+  D3D->Machine().Images["stars.tga"] = FakeImage{8, 4, true};
+  Ref<IDirect3DTexture9> texture;
+  ASSERT_EQ(D3DXCreateTextureFromFileExA(Device.Get(), "stars.tga", 0, 0, 0, 0, D3DFMT_UNKNOWN,
+                                         D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_POINT, 0,
+                                         nullptr, nullptr, &texture),
+            S_OK);
+  // Our D3DX made the texture and wrote its texels: the whole chain, from the script's size.
+  EXPECT_EQ(texture->GetLevelCount(), 4u);
+  EXPECT_EQ(static_cast<FakeTexture9*>(texture.Get())->Pixels(3)[3], 0x80);  // alpha kept
+  Ref<ID3DXSprite> sprite;
+  ASSERT_EQ(D3DXCreateSprite(Device.Get(), &sprite), S_OK);
+  Ref<IDirect3DVertexBuffer9> buffer;
+  ASSERT_EQ(Device->CreateVertexBuffer(64, 0, 0x142, D3DPOOL_MANAGED, &buffer, nullptr), S_OK);
+  Device->SetStreamSource(0, buffer.Get(), 0, 24);
+  Device->SetFVF(0x142);
+  Device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  Log().Clear();
+  const FakeDeviceState before = Fake->State();
+  const D3DXVECTOR2 at{5, 6};
+  ASSERT_EQ(Device->BeginScene(), S_OK);
+  ASSERT_EQ(sprite->Draw(texture.Get(), nullptr, nullptr, nullptr, 0.0f, &at, 0xFFFFFFFF), S_OK);
+  Device->EndScene();
+  EXPECT_EQ(Log().Lines(), (std::vector<std::string>{
+                               "BeginScene()",
+                               "Draw(" + FakeLabel(sprite.Get()) + ", " + FakeLabel(texture.Get()) +
+                                   ", null, null, null, 0, (5,6), " + "0xFFFFFFFF)",
+                               "EndScene()"}));
+  // One draw, as the sprite placed it: the texture's 8 x 4 at (5, 6).
+  ASSERT_EQ(Fake->Draws().size(), 1u);
+  EXPECT_EQ(Fake->Draws()[0].Method, "ID3DXSprite::Draw");
+  FakeSpriteVertex corners[4];
+  ASSERT_EQ(Fake->Draws()[0].Vertices.size(), sizeof corners);
+  std::memcpy(corners, Fake->Draws()[0].Vertices.data(), sizeof corners);
+  EXPECT_EQ(corners[3].x, 13.0f);
+  EXPECT_EQ(corners[3].y, 10.0f);
+  // Every state as it was, the stream a draw from memory clears included.
+  EXPECT_EQ(Fake->State().RenderStates, before.RenderStates);
+  EXPECT_EQ(Fake->State().TextureStageStates, before.TextureStageStates);
+  EXPECT_EQ(Fake->State().SamplerStates, before.SamplerStates);
+  EXPECT_EQ(Fake->State().FVF, 0x142u);
+  EXPECT_EQ(Fake->State().StreamSource.Get(), buffer.Get());
+  EXPECT_EQ(Fake->State().Viewport.Width, before.Viewport.Width);
+  // The sprite's own state block keeps the device from a reset without counting as the
+  // engine's object.
+  EXPECT_EQ(Fake->DefaultPoolObjects(), 0);
+  EXPECT_EQ(Device->Reset(&Params), D3DERR_INVALIDCALL);
+  EXPECT_EQ(sprite->OnLostDevice(), S_OK);
+  Device->SetStreamSource(0, nullptr, 0, 0);
+  EXPECT_EQ(Device->Reset(&Params), S_OK);
 }
 
 }  // namespace

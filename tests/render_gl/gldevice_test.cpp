@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "gltestfixture.h"
-#include "platform/render/d3d9defaults.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/D3D9Defaults.h"
+#include "platform/render/gl/GLBackend.h"
 
 namespace {
 

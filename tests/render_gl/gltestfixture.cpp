@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 
 namespace {
 

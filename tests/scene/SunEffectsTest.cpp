@@ -6,7 +6,7 @@
 #include "engine/TWPool.h"
 #include "engine_pool/PoolFixture.h"
 #include "platform/render/d3dx9.h"
-#include "platform/render/fake/FakeFont.h"
+#include "platform/render/fake/FakeSprite.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 

@@ -15,7 +15,7 @@
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/render/d3dx9.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "scene/TWSpace.h"
 #include "support/GLDeviceWindow.h"
 

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <string>
 
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 
 void EnsureGuiApplication(const char* Name) {
   if (qGuiApp) return;

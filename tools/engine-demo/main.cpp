@@ -17,7 +17,7 @@
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/render/d3dx9.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "platform/window/TApplication.h"
 #include "platform/window/winuser.h"
 #include "scene/TWPlanet.h"

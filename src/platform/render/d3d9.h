@@ -5,7 +5,7 @@
 // On Windows this is the real <d3d9.h> (d3d9.dll is part of Windows); on Linux our own
 // declarations below, with the same shapes.
 //
-// Ownership is COM's (ref.h): creating calls store a pointer carrying one reference through a
+// Ownership is COM's (Ref.h): creating calls store a pointer carrying one reference through a
 // T** out parameter (pass `&ref` of a Ref<T>), and the holder releases it. Objects passed in
 // by plain pointer are borrowed for the call; where the device keeps one (a bound texture,
 // stream source, index buffer, cursor image is copied), it takes its own reference, as
@@ -16,8 +16,8 @@
 
 #include <functional>
 
+#include "platform/render/Ref.h"
 #include "platform/render/d3d9types.h"
-#include "platform/render/ref.h"
 
 #if defined(_WIN32)
 
@@ -27,11 +27,6 @@
 
 class IDirect3D9;
 class IDirect3DDevice9;
-class ID3DXFont;
-class ID3DXSprite;
-struct D3DXIMAGE_INFO;
-struct D3DXFONT_DESCA;
-struct PALETTEENTRY;
 
 // Anything created by a device. GetDevice fails with D3DERR_INVALIDCALL once the device that
 // made the resource is gone (the resource itself stays valid to release).
@@ -111,8 +106,8 @@ class IDirect3DDevice9 : public RefCounted {
   virtual HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) = 0;
   // Resizes the back buffer and depth buffer to the new parameters and sets every state back
   // to Direct3D's defaults. Managed-pool resources survive. Fails with D3DERR_INVALIDCALL
-  // while any default-pool resource (buffers, surfaces, state blocks) is still referenced or
-  // a D3DX font/sprite has not been through OnLostDevice.
+  // while any default-pool resource (buffers, surfaces, state blocks) is still referenced; a
+  // D3DX font or sprite holds a state block until its OnLostDevice.
   virtual HRESULT Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) = 0;
   // Shows the back buffer. D3DERR_DEVICELOST when the display was taken away.
   virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
@@ -232,36 +227,6 @@ class IDirect3DDevice9 : public RefCounted {
   virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                   const void* pVertexStreamZeroData,
                                   UINT VertexStreamZeroStride) = 0;
-
-  // ---- D3DX entry points
-  // ---------------------------------------------------------------------------- The free functions
-  // of d3dx9.h forward here so that each backend serves them its own way (the GL backend decodes
-  // images and paints glyphs, the fake one records the call). Arguments are those of the free
-  // function without the device.
-  virtual HRESULT D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height,
-                                              UINT MipLevels, DWORD Usage, D3DFORMAT Format,
-                                              D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
-                                              D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                              PALETTEENTRY* pPalette,
-                                              IDirect3DTexture9** ppTexture) = 0;
-  virtual HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource,
-                                                  UINT Width, UINT Height, UINT MipLevels,
-                                                  DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                                  DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
-                                                  D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                                  IDirect3DTexture9** ppTexture) = 0;
-  virtual HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface,
-                                          const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
-                                          const char* pSrcFile, const RECT* pSrcRect, DWORD Filter,
-                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo) = 0;
-  virtual HRESULT D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
-                                              const PALETTEENTRY* pDestPalette,
-                                              const RECT* pDestRect, HMODULE hSrcModule,
-                                              const char* pSrcResource, const RECT* pSrcRect,
-                                              DWORD Filter, D3DCOLOR ColorKey,
-                                              D3DXIMAGE_INFO* pSrcInfo) = 0;
-  virtual HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) = 0;
-  virtual HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) = 0;
 };
 
 class IDirect3D9 : public RefCounted {

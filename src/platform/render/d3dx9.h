@@ -1,8 +1,9 @@
 // The D3DX9 subset the engine uses: image loading into textures and surfaces, the font and
 // sprite objects, and the matrix helpers with D3DX's exact formulas (single precision).
-// Loaders, fonts and sprites forward to the device (d3d9.h, "D3DX entry points"), so each
-// backend serves them its own way. This subset is ours on Windows too (d3dx9_43.dll is not part
-// of Windows), and keeps its older call shapes there: nothing of the real D3DX is included.
+// Loaders, fonts and sprites are written once (d3dx/), as clients of the render contract, the
+// way the real D3DX sits over the real device; each platform adds only an image decoder and a
+// glyph rasterizer. This subset is ours on Windows too (d3dx9_43.dll is not part of Windows),
+// and keeps its older call shapes there: nothing of the real D3DX is included.
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // signals and the loss of the X server.
 #include <cstdlib>
 
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "shell/modes/DrawingProcess.h"
 #include "shell/qt/TProcessWatch.h"
 #include "shell/qt/XDisplay.h"

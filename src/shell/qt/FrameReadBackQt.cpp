@@ -3,7 +3,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "shell/modes/FrameReadBack.h"
 
 namespace zelmar {

@@ -12,7 +12,7 @@
 #include <xcb/xcb.h>
 
 #include "engine/TW9DirectX.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "platform/window/HostWindow.h"
 #include "platform/window/TApplication.h"
 #include "shell/modes/RunMode.h"

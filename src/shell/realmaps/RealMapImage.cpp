@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/render/gl/glimageheader.h"
+#include "platform/render/d3dx/ImageHeader.h"
 #include "shell/realmaps/RealMapSources.h"
 
 namespace zelmar::real_maps {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/render/gl/glimageheader.h"
+#include "platform/render/d3dx/ImageHeader.h"
 #include "shell/realmaps/RealMapImage.h"
 
 namespace zelmar::real_maps {

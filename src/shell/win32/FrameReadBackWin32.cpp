@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/render/ref.h"
+#include "platform/render/Ref.h"
 #include "shell/modes/FrameReadBack.h"
 
 namespace zelmar {

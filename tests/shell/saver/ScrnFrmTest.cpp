@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/TW9DirectX.h"
-#include "platform/render/gl/glbackend.h"
+#include "platform/render/gl/GLBackend.h"
 #include "platform/window/TApplication.h"
 #include "registry/TempHive.h"
 #include "scene/TZelmarScene.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/render/win32/WicImage.h"
+#include "platform/render/d3dx/ImageFiles.h"
 #include "shell/modes/FrameReadBack.h"
 #include "shell/saver/FormWindow.h"
 #include "shell/saver/SaverWindow.h"
@@ -26,14 +26,14 @@ TEST(ShellWin32, PngFilesHoldThePictureAndAreWrittenWholeOrNotAtAll) {
   fs::create_directories(folder);
   const std::string file = (folder / "frame.png").string();
   ASSERT_EQ(zelmar::WritePng(file, picture), "");
-  DecodedImage32 read;
-  ASSERT_EQ(DecodeImageFile(file, read), ImageResult::Ok);
-  EXPECT_EQ(read.Kind, ImageFileKind::Png);
+  DecodedImage read;
+  ASSERT_EQ(ImageFiles().DecodeFile(file, &read), D3D_OK);
+  EXPECT_EQ(read.Info.ImageFileFormat, D3DXIFF_PNG);
   EXPECT_EQ(read.Image.Pixels, picture.Pixels);
   // Written again over itself; only the file itself is left in the folder.
   picture.Pixels[0] = 0xFF00FFFF;
   ASSERT_EQ(zelmar::WritePng(file, picture), "");
-  ASSERT_EQ(DecodeImageFile(file, read), ImageResult::Ok);
+  ASSERT_EQ(ImageFiles().DecodeFile(file, &read), D3D_OK);
   EXPECT_EQ(read.Image.Pixels[0], 0xFF00FFFFu);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
   // A folder that does not exist: a reason, and no file.

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/render/win32/WicImage.h"
+#include "platform/render/d3dx/ImageFiles.h"
 #include "platform/window/winuser.h"
 #include "support/ZelmarProcess.h"
 
@@ -98,10 +98,10 @@ TEST_P(SnapshotWin32, MatchesTheLinuxPictureWithinTolerance) {
   ASSERT_EQ(RunProgram(std::string("--snapshot ") + shot.Seconds + " \"" + file + "\" --scene " +
                        shot.Display + " --seed 1"),
             0u);
-  DecodedImage32 windows, linux;
-  ASSERT_EQ(DecodeImageFile(file, windows), ImageResult::Ok);
-  ASSERT_EQ(DecodeImageFile(WindowsPath(ZELMAR_SOURCE_DIR) + "/docs/" + name, linux),
-            ImageResult::Ok);
+  DecodedImage windows, linux;
+  ASSERT_EQ(ImageFiles().DecodeFile(file, &windows), D3D_OK);
+  ASSERT_EQ(ImageFiles().DecodeFile(WindowsPath(ZELMAR_SOURCE_DIR) + "/docs/" + name, &linux),
+            D3D_OK);
   ASSERT_EQ(windows.Image.Width, 1280u);
   ASSERT_EQ(windows.Image.Height, 720u);
   ASSERT_EQ(linux.Image.Width, windows.Image.Width);

@@ -1,15 +1,12 @@
 #include "platform/render/fake/FakeDevice9.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
 
-#include "platform/render/d3d9defaults.h"
+#include "platform/render/D3D9Defaults.h"
 #include "platform/render/d3dx9.h"
 #include "platform/render/fake/FakeDirect3D9.h"
-#include "platform/render/fake/FakeFont.h"
 #include "platform/render/fake/FakeIndexBuffer9.h"
 #include "platform/render/fake/FakeNames.h"
 #include "platform/render/fake/FakeStateBlock9.h"
@@ -59,40 +56,16 @@ UINT VertexCount(D3DPRIMITIVETYPE Type, UINT PrimitiveCount) {
   }
 }
 
-std::string Lower(std::string Text) {
-  std::transform(Text.begin(), Text.end(), Text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return Text;
-}
-
-D3DXIMAGE_FILEFORMAT FileFormatOf(const std::string& Name) {
-  const std::string ext = Lower(std::filesystem::path(Name).extension().string());
-  if (ext == ".jpg" || ext == ".jpeg") return D3DXIFF_JPG;
-  if (ext == ".tga") return D3DXIFF_TGA;
-  if (ext == ".png") return D3DXIFF_PNG;
-  if (ext == ".dds") return D3DXIFF_DDS;
-  return D3DXIFF_BMP;
-}
-
-// What D3DX reports of a source image.
-D3DXIMAGE_INFO ImageInfo(const FakeImage& Image, D3DRESOURCETYPE Type, const std::string& Name) {
-  D3DXIMAGE_INFO info{};
-  info.Width = Image.Width;
-  info.Height = Image.Height;
-  info.Depth = 1;
-  info.MipLevels = 1;
-  info.Format = Image.HasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-  info.ResourceType = Type;
-  info.ImageFileFormat = FileFormatOf(Name);
-  return info;
-}
-
 template <typename T>
 bool Has(const std::vector<T>& List, const T& Value) {
   return std::find(List.begin(), List.end(), Value) != List.end();
 }
 
 }  // namespace
+
+const FakeMachine& FakeDevice9::Machine() const {
+  return FD3D->Machine();
+}
 
 D3DMATRIX FakeDeviceState::Transform(DWORD State) const {
   auto it = Transforms.find(State);
@@ -221,7 +194,7 @@ HRESULT FakeDevice9::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   if (call.Failed()) return call.Injected();
   if (FCondition == FakeDeviceCondition::Lost) return call.Return(D3DERR_DEVICELOST);
   FRenderTarget = nullptr;  // the device's own binding goes with the reset
-  if (!pPresentationParameters || FLink->DefaultPoolObjects > 0 || FUnreleasedDeviceObjects > 0) {
+  if (!pPresentationParameters || FLink->DefaultPoolObjects > 0 || FLink->D3DXObjects > 0) {
     return call.Return(D3DERR_INVALIDCALL);
   }
   D3DPRESENT_PARAMETERS params = *pPresentationParameters;
@@ -744,7 +717,8 @@ HRESULT FakeDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBloc
   if (!ppSB || Type < D3DSBT_ALL || Type > D3DSBT_VERTEXSTATE || FRecording) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  auto block = MakeRef<FakeStateBlock9>(FLink, FRecorder);
+  // Made while our D3DX serves a call: a font's or sprite's own block.
+  auto block = MakeRef<FakeStateBlock9>(FLink, FRecorder, FRecorder->IsQuiet());
   block->HoldAll(FState);
   *ppSB = block.Share();
   return call.Return(D3D_OK);
@@ -820,6 +794,7 @@ HRESULT FakeDevice9::SetVertexShader(IDirect3DVertexShader9* pShader) {
 }
 
 void FakeDevice9::RecordDraw(FakeDraw Draw) {
+  if (FRecorder->IsQuiet()) return;  // our D3DX's own draws: its call says what it drew
   Draw.FVF = FState.FVF;
   Draw.Texture0 = FakeLabel(FState.Textures[0].Get());
   Draw.RenderStates = FState.RenderStates;
@@ -833,6 +808,7 @@ void FakeDevice9::RecordDraw(FakeDraw Draw) {
 }
 
 void FakeDevice9::RecordDraw(FakeDraw Draw, IDirect3DBaseTexture9* Texture, DWORD FVF) {
+  if (FRecorder->IsQuiet()) return;
   RecordDraw(std::move(Draw));
   FDraws.back().Texture0 = FakeLabel(Texture);
   FDraws.back().FVF = FVF;
@@ -924,176 +900,5 @@ HRESULT FakeDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
       bytes, bytes + static_cast<std::size_t>(VertexCount(PrimitiveType, PrimitiveCount)) *
                          VertexStreamZeroStride);
   RecordDraw(std::move(draw));
-  return call.Return(D3D_OK);
-}
-
-// ---- D3DX -------------------------------------------------------------------------------------
-
-namespace {
-
-// Finds the scripted image of a file or resource, ignoring case.
-const FakeImage* FindImage(const FakeMachine& Machine, const std::string& Name) {
-  const std::string wanted = Lower(Name);
-  for (const auto& [name, image] : Machine.Images) {
-    if (Lower(name) == wanted) return &image;
-  }
-  return nullptr;
-}
-
-// What the loaders read: the scripted image, or a stand-in for a file on disk or a
-// registered resource; false when there is nothing to read.
-bool ReadImage(const FakeMachine& Machine, const std::string& Name, bool FromResource,
-               FakeImage* Image) {
-  if (const FakeImage* scripted = FindImage(Machine, Name)) {
-    *Image = *scripted;
-    return true;
-  }
-  if (FromResource) {
-    if (!D3DXFindResource(Name)) return false;
-    *Image = FakeImage{32, 32, false};
-    return true;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(Name, error)) return false;
-  *Image = FakeImage{};
-  return true;
-}
-
-std::string SizeArg(UINT Value) {
-  if (Value == D3DX_DEFAULT) return "D3DX_DEFAULT";
-  if (Value == D3DX_DEFAULT_NONPOW2) return "D3DX_DEFAULT_NONPOW2";
-  if (Value == D3DX_FROM_FILE) return "D3DX_FROM_FILE";
-  return std::to_string(Value);
-}
-
-}  // namespace
-
-HRESULT FakeDevice9::CreateTextureFromImage(const std::string& Call, const std::string& Args,
-                                            const std::string& Name, bool FromResource, UINT Width,
-                                            UINT Height, UINT MipLevels, DWORD Usage,
-                                            D3DFORMAT Format, D3DPOOL Pool, D3DCOLOR ColorKey,
-                                            D3DXIMAGE_INFO* pSrcInfo,
-                                            IDirect3DTexture9** ppTexture) {
-  auto call = FRecorder->Enter(Call, Args);
-  *ppTexture = nullptr;
-  if (call.Failed()) return call.Injected();
-  FakeImage image;
-  if (!ReadImage(FD3D->Machine(), Name, FromResource, &image)) {
-    return call.Return(FromResource ? D3DXERR_INVALIDDATA : D3DERR_NOTAVAILABLE);
-  }
-  if (image.Unreadable) return call.Return(D3DXERR_INVALIDDATA);
-  const bool fromImage = [](UINT v) {
-    return v == 0 || v == D3DX_DEFAULT || v == D3DX_DEFAULT_NONPOW2 || v == D3DX_FROM_FILE;
-  }(Width);
-  const UINT width = fromImage ? image.Width : Width;
-  const UINT height = (Height == 0 || Height == D3DX_DEFAULT || Height == D3DX_DEFAULT_NONPOW2 ||
-                       Height == D3DX_FROM_FILE)
-                          ? image.Height
-                          : Height;
-  const UINT levels = (MipLevels == 0 || MipLevels == D3DX_DEFAULT) ? 0
-                      : MipLevels == D3DX_FROM_FILE                 ? 1
-                                                                    : MipLevels;
-  const D3DFORMAT format = Format != D3DFMT_UNKNOWN            ? Format
-                           : (image.HasAlpha || ColorKey != 0) ? D3DFMT_A8R8G8B8
-                                                               : D3DFMT_X8R8G8B8;
-  if (FRecorder->IsRejected(format)) return call.Return(D3DERR_INVALIDCALL);
-  auto texture =
-      MakeRef<FakeTexture9>(FLink, FRecorder, width, height, levels, Usage, format, Pool);
-  texture->LoadedFrom = Name;
-  texture->ColorKey = ColorKey;
-  if (pSrcInfo) *pSrcInfo = ImageInfo(image, D3DRTYPE_TEXTURE, Name);
-  *ppTexture = texture.Share();
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeDevice9::D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height,
-                                                 UINT MipLevels, DWORD Usage, D3DFORMAT Format,
-                                                 D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
-                                                 D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                                 PALETTEENTRY* /*pPalette*/,
-                                                 IDirect3DTexture9** ppTexture) {
-  const std::string name = pSrcFile ? pSrcFile : "";
-  return CreateTextureFromImage("D3DXCreateTextureFromFileEx",
-                                FakeArgs("\"" + name + "\"", SizeArg(Width), SizeArg(Height),
-                                         SizeArg(MipLevels), FakeHex(Usage), FakeFormatName(Format),
-                                         FakePoolName(Pool), Filter, MipFilter, FakeHex(ColorKey)),
-                                name, false, Width, Height, MipLevels, Usage, Format, Pool,
-                                ColorKey, pSrcInfo, ppTexture);
-}
-
-HRESULT FakeDevice9::D3DXCreateTextureFromResourceEx(
-    HMODULE hSrcModule, const char* pSrcResource, UINT Width, UINT Height, UINT MipLevels,
-    DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
-    D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* /*pPalette*/, IDirect3DTexture9** ppTexture) {
-  const std::string name = pSrcResource ? pSrcResource : "";
-  return CreateTextureFromImage(
-      "D3DXCreateTextureFromResourceEx",
-      FakeArgs(FakeHandleHex(hSrcModule), "\"" + name + "\"", SizeArg(Width), SizeArg(Height),
-               SizeArg(MipLevels), FakeHex(Usage), FakeFormatName(Format), FakePoolName(Pool),
-               Filter, MipFilter, FakeHex(ColorKey)),
-      name, true, Width, Height, MipLevels, Usage, Format, Pool, ColorKey, pSrcInfo, ppTexture);
-}
-
-HRESULT FakeDevice9::LoadSurface(const std::string& Call, const std::string& Args,
-                                 IDirect3DSurface9* Surface, const std::string& Name,
-                                 bool FromResource, D3DXIMAGE_INFO* pSrcInfo) {
-  auto call = FRecorder->Enter(Call, Args);
-  if (call.Failed()) return call.Injected();
-  FakeImage image;
-  if (!Surface) return call.Return(D3DERR_INVALIDCALL);
-  if (!ReadImage(FD3D->Machine(), Name, FromResource, &image)) {
-    return call.Return(FromResource ? D3DXERR_INVALIDDATA : D3DERR_NOTAVAILABLE);
-  }
-  if (image.Unreadable) return call.Return(D3DXERR_INVALIDDATA);
-  static_cast<FakeSurface9*>(Surface)->LoadedFrom = Name;
-  if (pSrcInfo) *pSrcInfo = ImageInfo(image, D3DRTYPE_SURFACE, Name);
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeDevice9::D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface,
-                                             const PALETTEENTRY* /*pDestPalette*/,
-                                             const RECT* pDestRect, const char* pSrcFile,
-                                             const RECT* pSrcRect, DWORD Filter, D3DCOLOR ColorKey,
-                                             D3DXIMAGE_INFO* pSrcInfo) {
-  const std::string name = pSrcFile ? pSrcFile : "";
-  return LoadSurface(
-      "D3DXLoadSurfaceFromFile",
-      FakeArgs(FakeLabel(pDestSurface), pDestRect ? "rect" : "null", "\"" + name + "\"",
-               pSrcRect ? "rect" : "null", Filter, FakeHex(ColorKey)),
-      pDestSurface, name, false, pSrcInfo);
-}
-
-HRESULT FakeDevice9::D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
-                                                 const PALETTEENTRY* /*pDestPalette*/,
-                                                 const RECT* pDestRect, HMODULE hSrcModule,
-                                                 const char* pSrcResource, const RECT* pSrcRect,
-                                                 DWORD Filter, D3DCOLOR ColorKey,
-                                                 D3DXIMAGE_INFO* pSrcInfo) {
-  const std::string name = pSrcResource ? pSrcResource : "";
-  return LoadSurface(
-      "D3DXLoadSurfaceFromResource",
-      FakeArgs(FakeLabel(pDestSurface), pDestRect ? "rect" : "null", FakeHandleHex(hSrcModule),
-               "\"" + name + "\"", pSrcRect ? "rect" : "null", Filter, FakeHex(ColorKey)),
-      pDestSurface, name, true, pSrcInfo);
-}
-
-HRESULT FakeDevice9::D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) {
-  auto call =
-      FRecorder->Enter("D3DXCreateFontIndirect",
-                       pDesc ? FakeArgs("\"" + std::string(pDesc->FaceName) + "\"", pDesc->Height,
-                                        pDesc->Weight, pDesc->Italic ? "italic" : "upright")
-                             : std::string("null"));
-  *ppFont = nullptr;
-  if (call.Failed()) return call.Injected();
-  if (!pDesc) return call.Return(D3DERR_INVALIDCALL);
-  *ppFont = MakeRef<FakeFont>(this, *pDesc).Detach();
-  return call.Return(D3D_OK);
-}
-
-HRESULT FakeDevice9::D3DXCreateSprite(ID3DXSprite** ppSprite) {
-  auto call = FRecorder->Enter("D3DXCreateSprite", "");
-  *ppSprite = nullptr;
-  if (call.Failed()) return call.Injected();
-  *ppSprite = MakeRef<FakeSprite>(this).Detach();
   return call.Return(D3D_OK);
 }

@@ -5,8 +5,9 @@
 //   device->LoseDevice();    // Present and TestCooperativeLevel report D3DERR_DEVICELOST
 //   device->ReturnDevice();  // TestCooperativeLevel reports D3DERR_DEVICENOTRESET until Reset
 //
-// Reset fails with D3DERR_INVALIDCALL while default-pool objects are alive or a font or
-// sprite has not been through OnLostDevice, as Direct3D does.
+// Reset fails with D3DERR_INVALIDCALL while default-pool objects are alive (state blocks
+// among them, such as the one a D3DX font or sprite holds until its OnLostDevice), as Direct3D
+// does.
 #pragma once
 
 #include <array>
@@ -22,6 +23,7 @@
 
 class FakeDirect3D9;
 class FakeStateBlock9;
+struct FakeMachine;
 
 constexpr DWORD kFakeStages = 8;
 constexpr DWORD kFakeSamplers = 16;
@@ -92,9 +94,12 @@ class FakeDevice9 : public FakeDevice9Base {
   bool CursorVisible() const { return FCursorVisible; }
   POINT CursorPosition() const { return FCursorPosition; }
   POINT CursorHotSpot() const { return FCursorHotSpot; }
-  // Default-pool objects (and state blocks, back-buffer surfaces) alive now.
+  // Default-pool objects (and state blocks, back-buffer surfaces) alive now, not counting the
+  // state blocks our D3DX's fonts and sprites keep for themselves (which block Reset too).
   int DefaultPoolObjects() const { return FLink->DefaultPoolObjects; }
   const std::string& Label() const { return FLabel; }
+  // The machine this device's Direct3D object pretends to be (its scripted images).
+  const FakeMachine& Machine() const;
 
   // ---- IDirect3DDevice9 ----
   HRESULT TestCooperativeLevel() override;
@@ -170,30 +175,8 @@ class FakeDevice9 : public FakeDevice9Base {
                                UINT PrimitiveCount) override;
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                           const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
-  HRESULT D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height, UINT MipLevels,
-                                      DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                                      DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                      PALETTEENTRY* pPalette,
-                                      IDirect3DTexture9** ppTexture) override;
-  HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource, UINT Width,
-                                          UINT Height, UINT MipLevels, DWORD Usage,
-                                          D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
-                                          DWORD MipFilter, D3DCOLOR ColorKey,
-                                          D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                          IDirect3DTexture9** ppTexture) override;
-  HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface, const PALETTEENTRY* pDestPalette,
-                                  const RECT* pDestRect, const char* pSrcFile, const RECT* pSrcRect,
-                                  DWORD Filter, D3DCOLOR ColorKey,
-                                  D3DXIMAGE_INFO* pSrcInfo) override;
-  HRESULT D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
-                                      const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
-                                      HMODULE hSrcModule, const char* pSrcResource,
-                                      const RECT* pSrcRect, DWORD Filter, D3DCOLOR ColorKey,
-                                      D3DXIMAGE_INFO* pSrcInfo) override;
-  HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) override;
-  HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) override;
 
-  // ---- Used by the fake's state blocks, fonts and sprites ----
+  // ---- Used by the fake's state blocks and its D3DX recording ----
   FakeDeviceState& MutableState() { return FState; }
   // Setters that change a state (and record it into a state block being recorded) without
   // logging: state blocks apply through them.
@@ -202,24 +185,15 @@ class FakeDevice9 : public FakeDevice9Base {
   void StoreSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value);
   void StoreTransform(DWORD State, const D3DMATRIX& Matrix);
   void StoreTexture(DWORD Stage, IDirect3DBaseTexture9* Texture);
-  // Fonts and sprites not yet through OnLostDevice block Reset.
-  void AdjustUnreleasedDeviceObjects(int Delta) { FUnreleasedDeviceObjects += Delta; }
   const std::shared_ptr<FakeDeviceLink>& Link() const { return FLink; }
   const std::shared_ptr<FakeRecorder>& SharedRecorder() const { return FRecorder; }
   FakeRecorder& Recorder() const { return *FRecorder; }
   void RecordDraw(FakeDraw Draw);
-  // A draw made by a D3DX object: its own texture and vertex format, the device's states.
+  // A draw as a D3DX sprite makes it: its own texture and vertex format, the device's states.
   void RecordDraw(FakeDraw Draw, IDirect3DBaseTexture9* Texture, DWORD FVF);
 
  private:
   void SetDefaultState();
-  HRESULT CreateTextureFromImage(const std::string& Call, const std::string& Args,
-                                 const std::string& Name, bool FromResource, UINT Width,
-                                 UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
-                                 D3DPOOL Pool, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                 IDirect3DTexture9** ppTexture);
-  HRESULT LoadSurface(const std::string& Call, const std::string& Args, IDirect3DSurface9* Surface,
-                      const std::string& Name, bool FromResource, D3DXIMAGE_INFO* pSrcInfo);
 
   Ref<FakeDirect3D9> FD3D;
   std::shared_ptr<FakeRecorder> FRecorder;
@@ -240,7 +214,6 @@ class FakeDevice9 : public FakeDevice9Base {
   POINT FCursorPosition{};
   POINT FCursorHotSpot{};
   Ref<FakeStateBlock9> FRecording;
-  int FUnreleasedDeviceObjects = 0;
 };
 
 // The presentation parameters as one readable argument of the log.

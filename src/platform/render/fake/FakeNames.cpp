@@ -295,3 +295,9 @@ std::string FakePoolName(D3DPOOL Value) {
 std::string FakeMultiSampleName(D3DMULTISAMPLE_TYPE Value) {
   return Lookup(kMultiSampleTypes, Value);
 }
+
+std::string FakeRectText(const RECT* Rect) {
+  if (!Rect) return "null";
+  return "(" + std::to_string(Rect->left) + "," + std::to_string(Rect->top) + "," +
+         std::to_string(Rect->right) + "," + std::to_string(Rect->bottom) + ")";
+}

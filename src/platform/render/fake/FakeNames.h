@@ -16,3 +16,5 @@ std::string FakeTransformStateName(D3DTRANSFORMSTATETYPE Value);
 std::string FakePrimitiveTypeName(D3DPRIMITIVETYPE Value);
 std::string FakePoolName(D3DPOOL Value);
 std::string FakeMultiSampleName(D3DMULTISAMPLE_TYPE Value);
+// A rectangle as "(left,top,right,bottom)", or "null".
+std::string FakeRectText(const RECT* Rect);

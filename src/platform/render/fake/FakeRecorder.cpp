@@ -74,6 +74,7 @@ std::size_t FakeRecorder::Find(const std::string& Prefix, std::size_t From) cons
 }
 
 FakeCallScope FakeRecorder::Enter(const std::string& Method, std::string Args, bool Query) {
+  if (FQuiet > 0) return FakeCallScope(*this, std::string::npos, S_OK);
   HRESULT injected = S_OK;
   for (TFailure& failure : FFailures) {
     if (failure.Method != Method) continue;

@@ -66,6 +66,24 @@ class FakeRecorder {
   // Queries the engine repeats many times (capability checks) can be left out of the log.
   bool LogQueries = true;
 
+  // ---- While the fake's D3DX serves a call ----
+  // The calls our D3DX makes on the fake's objects to serve one recorded D3DX call (creating
+  // and filling a texture, a font's state block, a sprite's draw) are its own business: while
+  // a Quiet scope lives they are neither logged nor failed on request, and their draws are not
+  // kept. The D3DX call itself is logged, and can be failed, as the engine made it.
+  class QuietScope {
+   public:
+    explicit QuietScope(FakeRecorder& Recorder) : FRecorder(Recorder) { ++FRecorder.FQuiet; }
+    ~QuietScope() { --FRecorder.FQuiet; }
+    QuietScope(const QuietScope&) = delete;
+    QuietScope& operator=(const QuietScope&) = delete;
+
+   private:
+    FakeRecorder& FRecorder;
+  };
+  QuietScope Quiet() { return QuietScope(*this); }
+  bool IsQuiet() const { return FQuiet > 0; }
+
   // ---- Used by the fake objects ----
   // Numbers the objects the log names ("tex#3"), from 1, in creation order.
   int NextObjectId() { return ++FLastObjectId; }
@@ -83,6 +101,7 @@ class FakeRecorder {
   std::vector<TFailure> FFailures;
   std::set<DWORD> FRejected;
   int FLastObjectId = 0;
+  int FQuiet = 0;
 };
 
 // Joins arguments with ", " as the log shows them.

@@ -16,18 +16,20 @@ std::map<const void*, std::string>& Labels() {
 
 FakeResourceCore::FakeResourceCore(const void* Owner, std::shared_ptr<FakeDeviceLink> Link,
                                    std::shared_ptr<FakeRecorder> Recorder, const std::string& Kind,
-                                   bool BlocksReset)
+                                   bool BlocksReset, bool D3DXOwn)
     : FOwner(Owner),
       FLink(std::move(Link)),
       FRecorder(std::move(Recorder)),
       FLabel(Kind + "#" + std::to_string(FRecorder->NextObjectId())),
-      FBlocksReset(BlocksReset) {
-  if (FBlocksReset) ++FLink->DefaultPoolObjects;
+      FResetCount(!BlocksReset ? nullptr
+                  : D3DXOwn    ? &FLink->D3DXObjects
+                               : &FLink->DefaultPoolObjects) {
+  if (FResetCount) ++*FResetCount;
   Labels()[FOwner] = FLabel;
 }
 
 FakeResourceCore::~FakeResourceCore() {
-  if (FBlocksReset) --FLink->DefaultPoolObjects;
+  if (FResetCount) --*FResetCount;
   Labels().erase(FOwner);
 }
 

@@ -15,14 +15,18 @@ class FakeDevice9;
 struct FakeDeviceLink {
   FakeDevice9* Device = nullptr;  // null once the device is destroyed
   int DefaultPoolObjects = 0;     // alive objects that must be released before Reset
+  // The state blocks our D3DX's fonts and sprites hold for themselves until their
+  // OnLostDevice: they block Reset too, but are not the engine's objects to count.
+  int D3DXObjects = 0;
 };
 
 class FakeResourceCore {
  public:
-  // Kind is the label's prefix ("tex"); BlocksReset marks a default-pool object.
+  // Kind is the label's prefix ("tex"); BlocksReset marks a default-pool object, D3DXOwn one
+  // that our D3DX made for itself.
   FakeResourceCore(const void* Owner, std::shared_ptr<FakeDeviceLink> Link,
                    std::shared_ptr<FakeRecorder> Recorder, const std::string& Kind,
-                   bool BlocksReset);
+                   bool BlocksReset, bool D3DXOwn = false);
   ~FakeResourceCore();
   FakeResourceCore(const FakeResourceCore&) = delete;
   FakeResourceCore& operator=(const FakeResourceCore&) = delete;
@@ -39,7 +43,7 @@ class FakeResourceCore {
   std::shared_ptr<FakeDeviceLink> FLink;
   std::shared_ptr<FakeRecorder> FRecorder;
   std::string FLabel;
-  bool FBlocksReset;
+  int* FResetCount;  // the link's count this object is in, or null
 };
 
 // The label of a fake object for the log, "null", or "foreign" for an object the fake did not

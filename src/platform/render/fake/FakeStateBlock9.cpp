@@ -3,8 +3,8 @@
 #include "platform/render/fake/FakeDevice9.h"
 
 FakeStateBlock9::FakeStateBlock9(const std::shared_ptr<FakeDeviceLink>& Link,
-                                 const std::shared_ptr<FakeRecorder>& Recorder)
-    : FCore(this, Link, Recorder, "sb", true) {}
+                                 const std::shared_ptr<FakeRecorder>& Recorder, bool D3DXOwn)
+    : FCore(this, Link, Recorder, "sb", true, D3DXOwn) {}
 
 void FakeStateBlock9::HoldAll(const FakeDeviceState& State) {
   for (DWORD rs = 0; rs < D3DRS_COUNT; ++rs) RenderStates[rs] = 0;
@@ -25,6 +25,7 @@ void FakeStateBlock9::HoldAll(const FakeDeviceState& State) {
   for (const auto& [index, enabled] : State.LightEnabled) LightEnabled[index] = enabled;
   FVF = 0;
   Viewport = D3DVIEWPORT9{};
+  Stream = TStream{};
   ReadFrom(State);
 }
 
@@ -47,6 +48,8 @@ void FakeStateBlock9::ReadFrom(const FakeDeviceState& State) {
   for (auto& [stage, texture] : Textures) texture = State.Textures[stage];
   if (FVF) FVF = State.FVF;
   if (Viewport) Viewport = State.Viewport;
+  if (Stream)
+    Stream = TStream{State.StreamSource, State.StreamOffset, State.StreamStride, State.Indices};
 }
 
 HRESULT FakeStateBlock9::Capture() {
@@ -81,5 +84,11 @@ HRESULT FakeStateBlock9::Apply() {
   for (const auto& [index, enabled] : LightEnabled) state.LightEnabled[index] = enabled;
   if (FVF) state.FVF = *FVF;
   if (Viewport) state.Viewport = *Viewport;
+  if (Stream) {
+    state.StreamSource = Stream->Buffer;
+    state.StreamOffset = Stream->Offset;
+    state.StreamStride = Stream->Stride;
+    state.Indices = Stream->Indices;
+  }
   return call.Return(D3D_OK);
 }

@@ -1,7 +1,7 @@
 // A fake state block: the states it holds, each with its value. A recorded block holds the
-// states set between BeginStateBlock and EndStateBlock; CreateStateBlock holds all of them
-// (the fake makes no difference between the ALL, PIXELSTATE and VERTEXSTATE kinds, and
-// leaves stream sources and index buffers out).
+// states set between BeginStateBlock and EndStateBlock (stream source and index buffer left
+// out); CreateStateBlock holds all of them, the stream source and index buffer included (the
+// fake makes no difference between the ALL, PIXELSTATE and VERTEXSTATE kinds).
 #pragma once
 
 #include <map>
@@ -14,8 +14,9 @@ struct FakeDeviceState;
 
 class FakeStateBlock9 : public FakeStateBlock9Base {
  public:
+  // D3DXOwn: a block our D3DX's font or sprite keeps for itself.
   FakeStateBlock9(const std::shared_ptr<FakeDeviceLink>& Link,
-                  const std::shared_ptr<FakeRecorder>& Recorder);
+                  const std::shared_ptr<FakeRecorder>& Recorder, bool D3DXOwn = false);
 
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return FCore.GetDevice(ppDevice); }
   HRESULT Capture() override;
@@ -35,6 +36,13 @@ class FakeStateBlock9 : public FakeStateBlock9Base {
   std::map<DWORD, Ref<IDirect3DBaseTexture9>> Textures;
   std::optional<DWORD> FVF;
   std::optional<D3DVIEWPORT9> Viewport;
+  struct TStream {
+    Ref<IDirect3DVertexBuffer9> Buffer;
+    UINT Offset = 0;
+    UINT Stride = 0;
+    Ref<IDirect3DIndexBuffer9> Indices;
+  };
+  std::optional<TStream> Stream;
 
  private:
   void ReadFrom(const FakeDeviceState& State);

@@ -2,43 +2,13 @@
 // patches, queries and the rest), for the fake device on Windows: refused with
 // D3DERR_INVALIDCALL, out-parameters cleared, nothing recorded, so a test sees at once when
 // the engine starts to use one of them.
-//
-// It also declares the D3DX entry points that the contract's device has on Linux: the fake
-// device serves D3DX itself on both platforms (FakeD3DXEntry.cpp forwards to them here), so its
-// log reads the same everywhere.
 #pragma once
 
-#include "platform/render/d3dx9.h"
+#include "platform/render/d3d9.h"
 #include "platform/render/fake/win32/FakeUnknown.h"
 
 class FakeDevice9Base : public FakeUnknown<IDirect3DDevice9> {
  public:
-  // ---- The D3DX entry points (arguments of the free function without the device) ----
-  virtual HRESULT D3DXCreateTextureFromFileEx(const char* pSrcFile, UINT Width, UINT Height,
-                                              UINT MipLevels, DWORD Usage, D3DFORMAT Format,
-                                              D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
-                                              D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-                                              PALETTEENTRY* pPalette,
-                                              IDirect3DTexture9** ppTexture) = 0;
-  virtual HRESULT D3DXCreateTextureFromResourceEx(HMODULE hSrcModule, const char* pSrcResource,
-                                                  UINT Width, UINT Height, UINT MipLevels,
-                                                  DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                                  DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
-                                                  D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                                  IDirect3DTexture9** ppTexture) = 0;
-  virtual HRESULT D3DXLoadSurfaceFromFile(IDirect3DSurface9* pDestSurface,
-                                          const PALETTEENTRY* pDestPalette, const RECT* pDestRect,
-                                          const char* pSrcFile, const RECT* pSrcRect, DWORD Filter,
-                                          D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo) = 0;
-  virtual HRESULT D3DXLoadSurfaceFromResource(IDirect3DSurface9* pDestSurface,
-                                              const PALETTEENTRY* pDestPalette,
-                                              const RECT* pDestRect, HMODULE hSrcModule,
-                                              const char* pSrcResource, const RECT* pSrcRect,
-                                              DWORD Filter, D3DCOLOR ColorKey,
-                                              D3DXIMAGE_INFO* pSrcInfo) = 0;
-  virtual HRESULT D3DXCreateFontIndirect(const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont) = 0;
-  virtual HRESULT D3DXCreateSprite(ID3DXSprite** ppSprite) = 0;
-
   // ---- IDirect3DDevice9 beyond the contract ----
   HRESULT STDMETHODCALLTYPE EvictManagedResources() override;
   HRESULT STDMETHODCALLTYPE GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) override;
