@@ -117,6 +117,21 @@ double JulianDay(const TCalendarDate& date, double hoursUT) {
          hoursUT / 24.0;
 }
 
+TCalendarDate CalendarDate(double julianDay, double& hoursUT) {
+  // Meeus' inverse of the rule above (chapter 7), for the Gregorian calendar.
+  const double z = std::floor(julianDay + 0.5);
+  const double alpha = std::floor((z - 1867216.25) / 36524.25);
+  const double b = z + 1.0 + alpha - std::floor(alpha / 4.0) + 1524.0;
+  const double c = std::floor((b - 122.1) / 365.25);
+  const double e = std::floor((b - std::floor(365.25 * c)) / 30.6001);
+  TCalendarDate date;
+  date.Day = static_cast<int>(b - std::floor(365.25 * c) - std::floor(30.6001 * e));
+  date.Month = static_cast<int>(e < 14.0 ? e - 1.0 : e - 13.0);
+  date.Year = static_cast<int>(date.Month > 2 ? c - 4716.0 : c - 4715.0);
+  hoursUT = (julianDay + 0.5 - z) * 24.0;
+  return date;
+}
+
 double HeliocentricLongitude(int planet, double julianDay) {
   if (planet < 1 || planet > static_cast<int>(kPlanets.size())) return 0.0;
   const TElements& p = kPlanets[static_cast<std::size_t>(planet - 1)];

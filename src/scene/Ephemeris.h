@@ -26,6 +26,9 @@ std::optional<TCalendarDate> ParseCalendarDate(const std::string& text);
 // The Julian day of a Gregorian date at the given hour of Universal Time.
 double JulianDay(const TCalendarDate& date, double hoursUT = 0.0);
 
+// The Gregorian date of a Julian day, and in hoursUT the hours of Universal Time into it.
+TCalendarDate CalendarDate(double julianDay, double& hoursUT);
+
 // The heliocentric ecliptic longitude in degrees (0 to 360, mean equinox of the date) of the
 // planet in catalogue slot `planet` (1 Mercury, ..., 3 Earth, ..., 9 Pluto) at a Julian day.
 double HeliocentricLongitude(int planet, double julianDay);

@@ -17,10 +17,10 @@ struct TSettings {
   bool ShowGlare = false;
   bool ShowLensFlare = false;
   bool ShowCorona = false;
-  // The orbits start where the bodies stood at this Julian day (the shell picks today or a given
-  // date); otherwise at the random phases.
   // The local time and date, drifting about the screen.
   bool ShowClock = false;
+  // The orbits start where the bodies stood at this Julian day (the shell picks today or a given
+  // date); otherwise at the random phases.
   bool PositionsToday = false;
   double PositionsJulianDay = 0.0;
 };

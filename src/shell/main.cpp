@@ -12,6 +12,7 @@
 #include "shell/modes/Console.h"
 #include "shell/modes/ListDevices.h"
 #include "shell/modes/PlatformModes.h"
+#include "shell/modes/PositionsTable.h"
 #include "shell/modes/RunMode.h"
 #include "shell/modes/SaverRun.h"
 #include "shell/modes/SceneRuns.h"
@@ -36,6 +37,9 @@ constexpr const char* kUsage =
     "  --list-devices            list the display adapters, modes and devices Zelmar can use\n"
     "  --preview-window [WxH]    open a window of our own and preview into it (default 152x112)\n"
     "  --record-install DIR      record DIR as Install_Dir and default settings in the hive\n"
+    "  --positions-table [--date YYYY-MM-DD]\n"
+    "                            print the bodies' longitudes that --positions today starts\n"
+    "                            them at (that day at 0h UT, else now), and exit\n"
     "  --help                    show this text\n"
     "Runs of the saver's scene (they read the settings as the saver does):\n"
     "  --window                  show the scene in an ordinary window that input does not end\n"
@@ -68,8 +72,10 @@ int main(int argc, char** argv) {
     std::fputs(zelmar::SettingsOptionsUsage().c_str(), stdout);
     std::fputs(zelmar::PlatformEnvironmentHelp().c_str(), stdout);
     std::fputs(zelmar::InstalledMapCredits().c_str(), stdout);
+    std::fputs(zelmar::kEphemerisCredits, stdout);
     return 0;
   }
+  if (raw1 == "--positions-table") return zelmar::RunPositionsTable({argv + 2, argv + argc});
   if (int code = 0; zelmar::RunPlatformMode({argv + 1, argv + argc}, argv[0], code)) return code;
   if (raw1 == "--list-devices") return zelmar::RunListDevices(argc, argv);
   if (raw1 == "--preview-window") {

@@ -58,6 +58,22 @@ TEST(Ephemeris, JulianDaysOfKnownInstants) {
   EXPECT_DOUBLE_EQ(JulianDay({2000, 3, 1}) - JulianDay({2000, 2, 28}), 2.0);  // 2000: leap
 }
 
+TEST(Ephemeris, CalendarDatesComeBackFromTheirJulianDays) {
+  double hours = -1.0;
+  for (const TCalendarDate d :
+       {TCalendarDate{1800, 1, 1}, TCalendarDate{1900, 2, 28}, TCalendarDate{1900, 3, 1},
+        TCalendarDate{2000, 2, 29}, TCalendarDate{2026, 12, 7}, TCalendarDate{2050, 12, 31}}) {
+    const TCalendarDate back = CalendarDate(JulianDay(d, 18.5), hours);
+    EXPECT_EQ(back.Year * 10000 + back.Month * 100 + back.Day,
+              d.Year * 10000 + d.Month * 100 + d.Day);
+    EXPECT_NEAR(hours, 18.5, 1e-6);
+  }
+  // Midnight belongs to the day it starts.
+  const TCalendarDate midnight = CalendarDate(JulianDay({2026, 12, 8}), hours);
+  EXPECT_EQ(midnight.Day, 8);
+  EXPECT_EQ(hours, 0.0);
+}
+
 TEST(Ephemeris, DatesAreReadStrictlyWithinTheElementsRange) {
   const auto d = ParseCalendarDate("2026-12-07");
   ASSERT_TRUE(d);

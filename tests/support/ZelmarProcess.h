@@ -142,6 +142,12 @@ class ZelmarProcess {
     return *this;
   }
 
+  // Sends the child's standard output to this file (created anew) instead of this process's.
+  ZelmarProcess& StdoutTo(const std::string& path) {
+    outPath_ = path;
+    return *this;
+  }
+
   // Starts args[0] with args; false when no child could be made.
   bool Start(const std::vector<std::string>& args) {
     Kill();
@@ -175,6 +181,12 @@ class ZelmarProcess {
       if (addressLimit_) {
         const rlimit limit{addressLimit_, addressLimit_};
         setrlimit(RLIMIT_AS, &limit);
+      }
+      if (!outPath_.empty()) {
+        const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0) _exit(127);
+        dup2(out, 1);
+        close(out);
       }
       dup2(fds[1], 2);
       close(fds[0]);
@@ -281,6 +293,7 @@ class ZelmarProcess {
 
   std::map<std::string, std::optional<std::string> > env_;
   std::string errPath_;
+  std::string outPath_;
   rlim_t addressLimit_ = 0;
   sigset_t blocked_ = {};
   pid_t pid_ = -1;

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #include "engine/FindMediaFile.h"
 #include "engine/TW9DirectX.h"
 #include "engine/TWPool.h"
 #include "platform/window/TApplication.h"
+#include "scene/Ephemeris.h"
 #include "scene/TZelmarScene.h"
 #include "shell/modes/BareFrame.h"
 #include "shell/modes/DrawingProcess.h"
@@ -68,6 +70,22 @@ class TSteppedClock : public TWTimeSource {
   std::int64_t Microseconds = 0;
 };
 
+// The wall clock at a Julian day, read in Universal Time.
+std::tm ClockAt(double JulianDay) {
+  double Hours = 0.0;
+  const TCalendarDate Date = CalendarDate(JulianDay, Hours);
+  const int Seconds = std::min(static_cast<int>(Hours * 3600.0 + 1e-3), 86399);
+  std::tm T{};
+  T.tm_year = Date.Year - 1900;
+  T.tm_mon = Date.Month - 1;
+  T.tm_mday = Date.Day;
+  T.tm_hour = Seconds / 3600;
+  T.tm_min = Seconds / 60 % 60;
+  T.tm_sec = Seconds % 60;
+  T.tm_wday = static_cast<int>(static_cast<long long>(std::floor(JulianDay + 1.5)) % 7);
+  return T;
+}
+
 const char* DisplayName(bool Brass) {
   return Brass ? "Brass" : "Space";
 }
@@ -123,6 +141,12 @@ int RunSnapshot(const TSceneRunOptions& O, TApplication& App) {
   Run.TimerRuns = false;
   std::unique_ptr<TScrnFrm> Form = StartForm(Run, App, Clock);
   if (!Form) return 1;
+  // A snapshot is a frame at an application time, not at a moment of the day: given a date, its
+  // clock reads that day from midnight on by the application time, so that the picture repeats.
+  if (const std::optional<TCalendarDate> Date = O.Settings.Date)
+    Form->Scene->LocalTime = [Day = JulianDay(*Date), Seconds = O.Seconds] {
+      return ClockAt(Day + Seconds / 86400.0);
+    };
   TW9DirectX* DX = Form->WDirectX;
   App.ProcessMessages();
 

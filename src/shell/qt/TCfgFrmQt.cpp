@@ -190,15 +190,22 @@ void TCfgFrmQt::CreateControls() {
   applyBtn->setEnabled(false);
   Button1 = Button(this, "Button1", "Button1", QRect(64, 320, 113, 33));
   Button1->hide();
+  // In the free room under the picture, so that nothing of the layout above moves.
+  planetsToday =
+      Bind("Planet_Positions",
+           CheckBox(this, "planetsToday", "Planets where they are today", QRect(16, 320, 185, 17)));
+  showClock = Bind("Clock", CheckBox(this, "showClock", "Show Clock", QRect(16, 344, 81, 17)));
 
-  for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, VerLbl, showFPS, plandata,
-                                                    Corona, LensFlare, Glare})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{Label1, Label2, VerLbl, showFPS, plandata, Corona, LensFlare,
+                                       Glare, planetsToday, showClock})
     CondenseToFit(w);
 
   // The form's tab order; a group box passes the focus on to its own controls in turn.
-  QWidget* order[] = {TextureQual, applyBtn, plandata, okBtn,     cancelBtn, selectplan,
-                      ObjQual,     planSpd,  moveSpd,  Corona,    LensFlare, Glare,
-                      zelmarType,  showFPS,  lowBtn,   mediumBtn, highBtn,   vhighBtn};
+  QWidget* order[] = {TextureQual, applyBtn, plandata,   okBtn,        cancelBtn,
+                      selectplan,  ObjQual,  planSpd,    moveSpd,      Corona,
+                      LensFlare,   Glare,    zelmarType, showFPS,      lowBtn,
+                      mediumBtn,   highBtn,  vhighBtn,   planetsToday, showClock};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(lowBtn, &QPushButton::clicked, this, [this] { PresetClick(0); });
@@ -226,32 +233,22 @@ TControl* TCfgFrmQt::Bind(const char* setting, TControl* control) {
   return control;
 }
 
+// By the control, not the row's kind: a choice of two may be a check box.
 int TCfgFrmQt::ControlValue(const TSettingRow& row) const {
   QWidget* control = controls_[IndexOf(row)];
-  switch (row.Kind) {
-    case skChoice:
-      return static_cast<QComboBox*>(control)->currentIndex();
-    case skNumber:
-      return static_cast<QSlider*>(control)->value();
-    case skSwitch:
-      break;
-  }
+  if (auto* list = qobject_cast<QComboBox*>(control)) return list->currentIndex();
+  if (auto* bar = qobject_cast<QSlider*>(control)) return bar->value();
   return static_cast<QCheckBox*>(control)->isChecked();
 }
 
 void TCfgFrmQt::ShowControlValue(const TSettingRow& row, int value) {
   QWidget* control = controls_[IndexOf(row)];
-  switch (row.Kind) {
-    case skChoice:
-      static_cast<QComboBox*>(control)->setCurrentIndex(value);
-      return;
-    case skNumber:
-      static_cast<QSlider*>(control)->setValue(value);
-      return;
-    case skSwitch:
-      static_cast<QCheckBox*>(control)->setChecked(value != 0);
-      return;
-  }
+  if (auto* list = qobject_cast<QComboBox*>(control))
+    list->setCurrentIndex(value);
+  else if (auto* bar = qobject_cast<QSlider*>(control))
+    bar->setValue(value);
+  else
+    static_cast<QCheckBox*>(control)->setChecked(value != 0);
 }
 
 void TCfgFrmQt::SetApplyEnabled(bool enabled) {

@@ -58,6 +58,8 @@ class TCfgFrmQt : public QDialog, public TCfgFrm {
   QPushButton* cancelBtn;
   QPushButton* applyBtn;
   QPushButton* Button1;
+  QCheckBox* planetsToday;
+  QCheckBox* showClock;
 
  private:
   void CreateControls();

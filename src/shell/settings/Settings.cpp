@@ -1,6 +1,7 @@
 #include "shell/settings/Settings.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/registry/TRegistry.h"
+#include "scene/Ephemeris.h"
 #include "scene/Random.h"
 #include "shell/settings/SettingsStore.h"
 #include "shell/settings/SettingsTable.h"
@@ -41,6 +43,14 @@ std::string DefaultInstallDir() {
   return dataDir;
 }
 
+double SkyJulianDay(const TSettingsOptions& options) {
+  if (options.Date) return JulianDay(*options.Date);
+  // The system clock counts from 1970-01-01 0h UT, Julian day 2440587.5.
+  const std::chrono::duration<double, std::ratio<86400>> days =
+      std::chrono::system_clock::now().time_since_epoch();
+  return 2440587.5 + days.count();
+}
+
 std::string GetSettings(TSettings& settings, std::string& pathTextures,
                         const TSettingsOptions& options) {
   // A value that cannot be read, and every later one, stands at its installed default, as a
@@ -70,6 +80,7 @@ std::string GetSettings(TSettings& settings, std::string& pathTextures,
     value = options[row].value_or(value);
     FillRecord(row, settings, value);
   }
+  settings.PositionsJulianDay = SkyJulianDay(options);
 
   // Each quality has its own texture folder; any other value would send the search to the
   // program's own folder and draw nothing textured. Named, and the default taken, as an

@@ -18,6 +18,11 @@ namespace zelmar {
 std::string GetSettings(TSettings& settings, std::string& pathTextures,
                         const TSettingsOptions& options = {});
 
+// The Julian day that "today" positions show: the options' date at 0h UT, else the current
+// instant (the system's clock, in UTC). The scene reads no clock for it: GetSettings puts it
+// in the record.
+double SkyJulianDay(const TSettingsOptions& options);
+
 // A camera speed the dialog cannot give ("Move_Speed" outside 1 to 10, from a hand-edited
 // store) would stall the camera at 0, divide by it, or fling it past every body; the saver then
 // takes the dialog's default. Returns what was replaced, empty when the speed is in range.

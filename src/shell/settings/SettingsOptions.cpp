@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <span>
@@ -62,7 +63,13 @@ bool Fraction(const std::string& Text, float Low, float High, std::optional<floa
 }
 
 // The options that are no settings, each taking a value.
-constexpr const char* kOtherValued[] = {"max-fps", "render-scale", "display"};
+constexpr const char* kOtherValued[] = {"max-fps", "render-scale", "display", "date"};
+
+std::string DateText(const TCalendarDate& D) {
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "%04d-%02d-%02d", D.Year, D.Month, D.Day);
+  return Text;
+}
 
 // --help's column for the options' texts.
 constexpr std::size_t kHelpColumn = 38;
@@ -108,7 +115,11 @@ std::string SettingsOptionsUsage() {
          "                                      to 1), scaled up, the texts at full size "
          "(default:\n"
          "                                      1; at most 1280x720 on a software renderer)\n"
-         "  --display NAME                      the X display to draw on\n";
+         "  --display NAME                      the X display to draw on\n"
+         "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT\n"
+         "                                      (" +
+         DateText(kFirstEphemerisDate) + " to " + DateText(kLastEphemerisDate) +
+         "; default: now)\n";
 }
 
 TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t& I,
@@ -165,6 +176,11 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
   } else if (Name == "render-scale") {
     Ok = Fraction(Value, TFrameBudget::kMinScale, TFrameBudget::kMaxScale, O.RenderScale);
     Expected = "a number from 0.25 to 1";
+  } else if (Name == "date") {
+    O.Date = ParseCalendarDate(Value);
+    Ok = O.Date.has_value();
+    Expected = "a day from " + DateText(kFirstEphemerisDate) + " to " +
+               DateText(kLastEphemerisDate) + " written YYYY-MM-DD";
   } else {  // display
     Ok = !Value.empty();
     if (Ok) O.XDisplay = Value;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/Ephemeris.h"
 #include "shell/settings/SettingsTable.h"
 
 namespace zelmar {
@@ -26,10 +27,12 @@ struct TSettingsOptions {
     return (*this)[Setting(name)];
   }
   // Not settings: the most frames a second to present, the scene's share of the window's size
-  // (0.25 to 1), and the X display to draw on.
+  // (0.25 to 1), the X display to draw on, and the day whose sky "today" positions show (at 0h
+  // UT; without it, the current instant).
   std::optional<int> MaxFps;
   std::optional<float> RenderScale;
   std::optional<std::string> XDisplay;
+  std::optional<TCalendarDate> Date;
 };
 
 constexpr int kMaxFpsLimit = 1000;

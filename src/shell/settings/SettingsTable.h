@@ -31,7 +31,8 @@ struct TChoice {
 
 // Every value is stored as a dword.
 enum TSettingKind {
-  skChoice,  // one of Low..High: a word on the command line, a drop-down list's item
+  skChoice,  // one of Low..High: a word on the command line, a drop-down list's item (or, for a
+             // choice of two the dialog offers as a check box, its state)
   skNumber,  // a whole number from Low to High: a track bar's position
   skSwitch,  // 1 or 0: --NAME or --no-NAME, a check box
 };
@@ -75,6 +76,7 @@ struct TSettingRow {
 constexpr TChoice kQualities[] = {{"low", 2}, {"medium", 1}, {"high", 0}, {"very-high", 0}};
 constexpr TChoice kScenes[] = {{"space", 0}, {"brass", 1}, {"random", 2}};
 constexpr TChoice kOrders[] = {{"sequential", 0}, {"random", 1}};
+constexpr TChoice kPositions[] = {{"random", 0}, {"today", 1}};
 
 // The record's fields that a choice fills.
 inline void DecodeObjectQuality(TSettings& s, int v) {
@@ -82,6 +84,10 @@ inline void DecodeObjectQuality(TSettings& s, int v) {
 }
 inline void DecodeSelectPlanet(TSettings& s, int v) {
   if (v == 0 || v == 1) s.RandomSelect = v == 1;
+}
+// The day itself is the run's (--date, else now): the shell fills PositionsJulianDay.
+inline void DecodePlanetPositions(TSettings& s, int v) {
+  if (v == 0 || v == 1) s.PositionsToday = v == 1;
 }
 inline void DecodeZelmarType(TSettings& s, int v) {
   if (v == 0 || v == 1) s.BrassModel = v == 1;
@@ -139,6 +145,13 @@ inline constexpr TSettingRow kSettingsTable[] = {
   {"Corona",           skSwitch,   0,  1,   1,      0,  {0, 1, 1, 1},
      "corona",           {},          nullptr,
      8, 8, 8,   RecordFlag(&TSettings::ShowCorona)},
+  {"Planet_Positions", skChoice,   0,  1,   0,      0,  kNoPreset,
+     "positions",        kPositions,  "where the planets start: anywhere, or where they\n"
+                                      "stood on --date's day (default: now)",
+     11, 11, 11, RecordDecoded(DecodePlanetPositions)},
+  {"Clock",            skSwitch,   0,  1,   0,      0,  kNoPreset,
+     "clock",            {},          "show or hide the local time and date",
+     12, 12, 12, RecordFlag(&TSettings::ShowClock)},
 };
 // clang-format on
 

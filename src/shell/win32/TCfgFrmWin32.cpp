@@ -42,7 +42,9 @@ enum : int {
   idokBtn,
   idcancelBtn,
   idapplyBtn,
-  idButton1
+  idButton1,
+  idplanetsToday,
+  idshowClock
 };
 
 // Releases a COM interface when it goes out of scope.
@@ -271,10 +273,11 @@ void TCfgFrmWin32::CreateControls() {
     for (const char* item : items)
       SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SetClosedHeight(box, Scaled(21));
-    return Bind(setting, box);
+    return Bind(setting, box, TControlKind::List);
   };
   auto checkBox = [&](const char* setting, int id, const char* text, int x, int y, int w) {
-    return Bind(setting, make(WC_BUTTONA, text, tab | BS_AUTOCHECKBOX, id, x, y, w, 17));
+    return Bind(setting, make(WC_BUTTONA, text, tab | BS_AUTOCHECKBOX, id, x, y, w, 17),
+                TControlKind::CheckBox);
   };
   auto trackBar = [&](const char* setting, int id, int x, int y) {
     HWND bar =
@@ -286,7 +289,7 @@ void TCfgFrmWin32::CreateControls() {
     SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
     SendMessageA(bar, TBM_SETPAGESIZE, 0, 2);
     SendMessageA(bar, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scaled(15)), 0);
-    return Bind(setting, bar);
+    return Bind(setting, bar, TControlKind::TrackBar);
   };
   auto button = [&](int id, const char* text, int x, int y, int w, int h, DWORD style = 0) {
     return make(WC_BUTTONA, text, style | BS_PUSHBUTTON, id, x, y, w, h);
@@ -327,6 +330,10 @@ void TCfgFrmWin32::CreateControls() {
   mediumBtn = button(idmediumBtn, kPresetCaptions[1], g3x + 80, g3y + 32, 65, 25, tab);
   highBtn = button(idhighBtn, kPresetCaptions[2], g3x + 152, g3y + 32, 65, 25, tab);
   vhighBtn = button(idvhighBtn, kPresetCaptions[3], g3x + 224, g3y + 32, 65, 25, tab);
+  // In the free room under the picture, so that nothing of the layout above moves.
+  planetsToday =
+      checkBox("Planet_Positions", idplanetsToday, "Planets where they are today", 16, 320, 185);
+  showClock = checkBox("Clock", idshowClock, "Show Clock", 16, 344, 81);
   Button1 = button(idButton1, "Button1", 64, 320, 113, 33);  // never shown
 
   Label1 = label("The Zelmar", 48, 16, 122, 30);
@@ -346,8 +353,10 @@ void TCfgFrmWin32::CreateControls() {
   VerLbl = label("v 1.6", kClientWidth - 24, 0, 24, kClientHeight);
 }
 
-HWND TCfgFrmWin32::Bind(const char* setting, HWND control) {
-  controls_[IndexOf(Setting(setting))] = control;
+HWND TCfgFrmWin32::Bind(const char* setting, HWND control, TControlKind kind) {
+  const std::size_t i = IndexOf(Setting(setting));
+  controls_[i] = control;
+  kinds_[i] = kind;
   return control;
 }
 
@@ -359,14 +368,14 @@ const TSettingRow* TCfgFrmWin32::BoundRow(HWND control) const {
 
 int TCfgFrmWin32::ControlValue(const TSettingRow& row) const {
   HWND control = controls_[IndexOf(row)];
-  switch (row.Kind) {
-    case skChoice: {
+  switch (kinds_[IndexOf(row)]) {
+    case TControlKind::List: {
       const LRESULT i = SendMessageA(control, CB_GETCURSEL, 0, 0);
       return i == CB_ERR ? -1 : static_cast<int>(i);
     }
-    case skNumber:
+    case TControlKind::TrackBar:
       return static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
-    case skSwitch:
+    case TControlKind::CheckBox:
       break;
   }
   return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -374,15 +383,15 @@ int TCfgFrmWin32::ControlValue(const TSettingRow& row) const {
 
 void TCfgFrmWin32::ShowControlValue(const TSettingRow& row, int value) {
   HWND control = controls_[IndexOf(row)];
-  switch (row.Kind) {
-    case skChoice:
+  switch (kinds_[IndexOf(row)]) {
+    case TControlKind::List:
       // A stored index beyond the list leaves it without a selection, as the list itself does.
       SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
       return;
-    case skNumber:
+    case TControlKind::TrackBar:
       SendMessageA(control, TBM_SETPOS, TRUE, value);
       return;
-    case skSwitch:
+    case TControlKind::CheckBox:
       SendMessageA(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
       return;
   }
@@ -432,8 +441,9 @@ void TCfgFrmWin32::Close() {
 
 void TCfgFrmWin32::Command(int id, int code, HWND control) {
   if (const TSettingRow* row = BoundRow(control)) {
-    if ((row->Kind == skChoice && code == CBN_SELCHANGE) ||
-        (row->Kind == skSwitch && code == BN_CLICKED))
+    const TControlKind kind = kinds_[IndexOf(*row)];
+    if ((kind == TControlKind::List && code == CBN_SELCHANGE) ||
+        (kind == TControlKind::CheckBox && code == BN_CLICKED))
       EnableApply();
     return;
   }
@@ -517,7 +527,7 @@ LRESULT CALLBACK TCfgFrmWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     case WM_HSCROLL:
       // A track bar moved by the user (setting a position from code sends nothing).
       if (const TSettingRow* row = self->BoundRow(reinterpret_cast<HWND>(lParam));
-          row && row->Kind == skNumber)
+          row && self->kinds_[IndexOf(*row)] == TControlKind::TrackBar)
         self->EnableApply();
       return 0;
     case kWmDpiChanged: {

@@ -38,6 +38,7 @@ class TCfgFrmWin32 : public TCfgFrm {
   HWND ObjQual = nullptr, TextureQual = nullptr;
   HWND Effectsbox = nullptr, Corona = nullptr, LensFlare = nullptr, Glare = nullptr;
   HWND okBtn = nullptr, cancelBtn = nullptr, applyBtn = nullptr, Button1 = nullptr;
+  HWND planetsToday = nullptr, showClock = nullptr;
 
   // The control of a child window's id, for the window procedure.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -49,8 +50,10 @@ class TCfgFrmWin32 : public TCfgFrm {
   void SetDpi(int dpi);
   void MakeFonts();
   void FitClientArea();
+  // What a control of a setting is; a choice of two may be a check box.
+  enum class TControlKind { List, TrackBar, CheckBox };
   // Makes the control the one of the setting's row.
-  HWND Bind(const char* setting, HWND control);
+  HWND Bind(const char* setting, HWND control, TControlKind kind);
   // The row of a control of a setting, or null.
   const TSettingRow* BoundRow(HWND control) const;
   void Command(int id, int code, HWND control);
@@ -74,6 +77,7 @@ class TCfgFrmWin32 : public TCfgFrm {
   HBRUSH cream_ = nullptr;
   HBITMAP picture_ = nullptr;
   std::array<HWND, kSettingCount> controls_{};
+  std::array<TControlKind, kSettingCount> kinds_{};
   // Each control's place in the layout table (pixels at 96 DPI); a width of 0 sizes it to its
   // text in the dialog's font.
   struct TPlaced {

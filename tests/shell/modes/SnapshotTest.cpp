@@ -97,11 +97,18 @@ TEST_F(SnapshotRun, EverySettingGivenAsAnOptionChangesThePicture) {
   ASSERT_EQ(Zelmar("--snapshot 20 " + Base + Run), 0);
   const std::string Stored = Hive.Read();
   // (The frame rate's text needs a second of real frames; a snapshot has none to show.)
-  const std::vector<std::string> Changing = {
-      "--no-corona",       "--no-lens-flare",       "-no-glare",
-      "--no-planet-data",  "--object-quality high", "--texture-quality=very-high",
-      "--planet-speed 10", "--move-speed 10",       "--order random",
-      "--scene brass"};
+  const std::vector<std::string> Changing = {"--no-corona",
+                                             "--no-lens-flare",
+                                             "-no-glare",
+                                             "--no-planet-data",
+                                             "--object-quality high",
+                                             "--texture-quality=very-high",
+                                             "--planet-speed 10",
+                                             "--move-speed 10",
+                                             "--order random",
+                                             "--scene brass",
+                                             "--clock",
+                                             "--positions today"};
   for (const std::string& Option : Changing) {
     const std::string Shot = Dir + "/option.png";
     ASSERT_EQ(Zelmar("--snapshot 20 " + Shot + Run + " " + Option), 0) << Option;
@@ -112,6 +119,27 @@ TEST_F(SnapshotRun, EverySettingGivenAsAnOptionChangesThePicture) {
   EXPECT_TRUE(Bytes(Capped) == Bytes(Base));
   // Options hold for the run only.
   EXPECT_TRUE(Hive.Read() == Stored);
+}
+
+// With "today" positions and a date the planets start where they stood that day, and the
+// picture repeats byte for byte, the clock included (it reads the date's midnight on by the
+// snapshot's time); another day is another picture, and a date alone moves nothing.
+TEST_F(SnapshotRun, TodaysSkyOfAGivenDateRepeatsAndADateAloneChangesNothing) {
+  const std::string Run = " --size 320x240 --seed 3";
+  const std::string Random = Dir + "/random.png", A = Dir + "/a.png", B = Dir + "/b.png";
+  const std::string Next = Dir + "/next.png", DateOnly = Dir + "/date-only.png";
+  const std::string Today = " --positions today --date 2026-12-07 --clock";
+  ASSERT_EQ(Zelmar("--snapshot 20 " + Random + Run), 0);
+  ASSERT_EQ(Zelmar("--snapshot 20 " + A + Run + Today), 0);
+  ASSERT_EQ(Zelmar("--snapshot 20 " + B + Run + Today), 0);
+  ASSERT_EQ(Zelmar("--snapshot 20 " + Next + Run + " --positions today --date=2026-12-08 --clock"),
+            0);
+  ASSERT_EQ(Zelmar("--snapshot 20 " + DateOnly + Run + " --date 2026-12-07"), 0);
+  EXPECT_FALSE(Bytes(A).empty());
+  EXPECT_TRUE(Bytes(A) == Bytes(B));
+  EXPECT_TRUE(Bytes(A) != Bytes(Random));
+  EXPECT_TRUE(Bytes(A) != Bytes(Next));
+  EXPECT_TRUE(Bytes(DateOnly) == Bytes(Random));
 }
 
 // --render-scale draws the scene smaller and scales it up, which smooths it, while the title
@@ -201,6 +229,9 @@ TEST_F(SnapshotRun, BadOptionValuesExit2) {
   EXPECT_EQ(Zelmar("--snapshot 1 " + Dir + "/x.png --render-scale"), 2);
   EXPECT_EQ(Zelmar("/s --corona --object-quality ultra"), 2);
   EXPECT_EQ(Zelmar("/s --frobnicate"), 2);
+  EXPECT_EQ(Zelmar("--window --positions tomorrow"), 2);
+  EXPECT_EQ(Zelmar("--snapshot 1 " + Dir + "/x.png --date 2051-01-01"), 2);
+  EXPECT_EQ(Zelmar("/s --positions today --date 2026-13-01"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "/x.png"));
 }
 

@@ -52,7 +52,8 @@ QApplication& App() {
 // Every value the dialog reads, in its read order; each overridable by the test.
 struct Stored {
   int Texture_Quality = 2, Object_Quality = 1, Select_Planet = 1, Planet_Speed = 3, Move_Speed = 8,
-      Zelmar_Type = 1, Planetary_Data = 0, FPS = 1, Glare = 0, Lens_Flare = 1, Corona = 0;
+      Zelmar_Type = 1, Planetary_Data = 0, FPS = 1, Glare = 0, Lens_Flare = 1, Corona = 0,
+      Planet_Positions = 1, Clock = 0;
   std::string Text() const {
     return SettingsFile()
         .Set("Install_Dir", "/opt/zelmar")
@@ -66,7 +67,9 @@ struct Stored {
               {"FPS", FPS},
               {"Glare", Glare},
               {"Lens_Flare", Lens_Flare},
-              {"Corona", Corona}});
+              {"Corona", Corona},
+              {"Planet_Positions", Planet_Positions},
+              {"Clock", Clock}});
   }
 };
 
@@ -153,6 +156,8 @@ TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) 
       {"cancelBtn", "CfgFrm", 80, 384, 73, 25, "Cancel"},
       {"applyBtn", "CfgFrm", 160, 384, 73, 25, "Apply"},
       {"Button1", "CfgFrm", 64, 320, 113, 33, "Button1"},
+      {"planetsToday", "CfgFrm", 16, 320, 185, 17, "Planets where they are today"},
+      {"showClock", "CfgFrm", 16, 344, 81, 17, "Show Clock"},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.name);
@@ -208,15 +213,15 @@ TEST_F(CfgFrm, TabWalksTheFormsOrderIntoEachGroupAndSkipsTheDisabledApply) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
   d.TextureQual->setFocus();
   std::vector<std::string> walk;
-  for (int i = 0; i < 18; ++i) {
+  for (int i = 0; i < 20; ++i) {
     walk.push_back(
         QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   const std::vector<std::string> expected = {
-      "TextureQual", "plandata", "okBtn",     "cancelBtn", "selectplan", "ObjQual",
-      "planSpd",     "moveSpd",  "Corona",    "LensFlare", "Glare",      "zelmarType",
-      "showFPS",     "lowBtn",   "mediumBtn", "highBtn",   "vhighBtn",   "TextureQual"};
+      "TextureQual", "plandata", "okBtn",     "cancelBtn",    "selectplan", "ObjQual",    "planSpd",
+      "moveSpd",     "Corona",   "LensFlare", "Glare",        "zelmarType", "showFPS",    "lowBtn",
+      "mediumBtn",   "highBtn",  "vhighBtn",  "planetsToday", "showClock",  "TextureQual"};
   EXPECT_EQ(walk, expected);
 }
 
@@ -238,6 +243,8 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
   EXPECT_FALSE(d.Glare->isChecked());
   EXPECT_TRUE(d.LensFlare->isChecked());
   EXPECT_FALSE(d.Corona->isChecked());
+  EXPECT_TRUE(d.planetsToday->isChecked());
+  EXPECT_FALSE(d.showClock->isChecked());
   EXPECT_FALSE(d.applyBtn->isEnabled());
 
   // Changes, then Cancel: the file is exactly as it was.
@@ -295,6 +302,8 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   EXPECT_EQ(d.Glare->isChecked(), InstallDefault("Glare") != 0);
   EXPECT_EQ(d.LensFlare->isChecked(), InstallDefault("Lens_Flare") != 0);
   EXPECT_EQ(d.Corona->isChecked(), InstallDefault("Corona") != 0);
+  EXPECT_EQ(d.planetsToday->isChecked(), InstallDefault("Planet_Positions") != 0);
+  EXPECT_EQ(d.showClock->isChecked(), InstallDefault("Clock") != 0);
   EXPECT_FALSE(d.applyBtn->isEnabled());
 
   Click(d.okBtn);
@@ -302,7 +311,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   const std::string text = hive.Read();
   EXPECT_EQ(text.find("[HKEY_LOCAL_MACHINE"), std::string::npos) << text;
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Zelmar]"), std::string::npos) << text;
-  EXPECT_EQ(ValueLines(text).size(), 11u) << text;
+  EXPECT_EQ(ValueLines(text).size(), 13u) << text;
   zelmar::TSettings after;
   std::string afterPath;
   ASSERT_EQ(zelmar::GetSettings(after, afterPath), "");
@@ -311,6 +320,8 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   EXPECT_EQ(after.BrassModel, before.BrassModel);
   EXPECT_EQ(after.ShowCorona, before.ShowCorona);
   EXPECT_EQ(after.ShowLensFlare, before.ShowLensFlare);
+  EXPECT_EQ(after.PositionsToday, before.PositionsToday);
+  EXPECT_EQ(after.ShowClock, before.ShowClock);
 }
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
@@ -329,7 +340,9 @@ TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrd
                                                                     {"FPS", 0},
                                                                     {"Corona", 1},
                                                                     {"Lens_Flare", 1},
-                                                                    {"Glare", 1}})));
+                                                                    {"Glare", 1},
+                                                                    {"Planet_Positions", 0},
+                                                                    {"Clock", 0}})));
   EXPECT_FALSE(d.applyBtn->isEnabled());
   EXPECT_TRUE(d.isVisible());
 }
@@ -384,8 +397,37 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
     EXPECT_EQ(d.selectplan->currentIndex(), 1);
     EXPECT_FALSE(d.plandata->isChecked());
     EXPECT_TRUE(d.showFPS->isChecked());
+    EXPECT_TRUE(d.planetsToday->isChecked());
+    EXPECT_FALSE(d.showClock->isChecked());
     EXPECT_EQ(hive.Read(), before);
   }
+}
+
+// The two check boxes under the picture store the planets' positions (a choice of two, "today"
+// when checked) and the clock, and the saver reads back what they stored.
+TEST_F(CfgFrm, TodaysPlanetsAndTheClockAreStoredAsTheSaverReadsThem) {
+  Stored s;
+  s.Planet_Positions = 0;
+  hive.Write(s.Text());
+  TCfgFrmQt& d = OpenDialog();
+  EXPECT_FALSE(d.planetsToday->isChecked() || d.showClock->isChecked());
+  Click(d.planetsToday);
+  EXPECT_TRUE(d.applyBtn->isEnabled());
+  Click(d.applyBtn);
+  Click(d.showClock);
+  EXPECT_TRUE(d.applyBtn->isEnabled());
+  Click(d.okBtn);
+  EXPECT_FALSE(d.isVisible());
+  const std::vector<std::string> lines = ValueLines(hive.Read());
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+            (std::vector<std::string>{"\"Planet_Positions\"=dword:00000001",
+                                      "\"Clock\"=dword:00000001"}));
+  zelmar::TSettings settings;
+  std::string path;
+  ASSERT_EQ(zelmar::GetSettings(settings, path), "");
+  EXPECT_TRUE(settings.PositionsToday);
+  EXPECT_TRUE(settings.ShowClock);
 }
 
 TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {

@@ -42,7 +42,12 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
                    "--render-scale",
                    "0.5",
                    "--display",
-                   ":7"},
+                   ":7",
+                   "--positions",
+                   "today",
+                   "--clock",
+                   "--date",
+                   "2026-12-07"},
                   O),
             "");
   EXPECT_EQ(O["Zelmar_Type"], 1);
@@ -59,13 +64,17 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_EQ(O.MaxFps, 24);
   EXPECT_EQ(O.RenderScale, 0.5f);
   EXPECT_EQ(O.XDisplay, ":7");
+  EXPECT_EQ(O["Planet_Positions"], 1);
+  EXPECT_EQ(O["Clock"], 1);
+  ASSERT_TRUE(O.Date);
+  EXPECT_EQ(O.Date->Year * 10000 + O.Date->Month * 100 + O.Date->Day, 20261207);
 
   // Nothing given keeps every stored value.
   ASSERT_EQ(Parse({}, O), "");
   EXPECT_FALSE(O["Zelmar_Type"] || O["Select_Planet"] || O["Planet_Speed"] || O["Move_Speed"] ||
                O["Object_Quality"] || O["Texture_Quality"] || O["Planetary_Data"] || O["FPS"] ||
                O["Corona"] || O["Lens_Flare"] || O["Glare"] || O.MaxFps || O.RenderScale ||
-               O.XDisplay);
+               O.XDisplay || O["Planet_Positions"] || O["Clock"] || O.Date);
 
   // One dash, a value after '=', any case of a word; the last of a repeated option wins.
   ASSERT_EQ(Parse({"-scene", "Random", "-no-fps", "--order=sequential", "-planet-speed=3",
@@ -79,6 +88,11 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_EQ(O["Object_Quality"], 1);
   EXPECT_EQ(O["Corona"], 0);
   EXPECT_EQ(O["Glare"], 1);
+  ASSERT_EQ(Parse({"-positions=RANDOM", "--clock", "-no-clock", "-date=1800-01-01"}, O), "");
+  EXPECT_EQ(O["Planet_Positions"], 0);
+  EXPECT_EQ(O["Clock"], 0);
+  ASSERT_TRUE(O.Date);
+  EXPECT_EQ(O.Date->Year * 10000 + O.Date->Month * 100 + O.Date->Day, 18000101);
 
   // The scale's ends are taken, in either spelling.
   ASSERT_EQ(Parse({"--render-scale=0.25"}, O), "");
@@ -96,15 +110,24 @@ TEST(SettingsOptions, OutOfRangeIsRefusedNamingTheOptionAndTheValue) {
       {"--max-fps", "1001"},         {"--max-fps", "99999999999"}, {"--display", ""},
       {"--render-scale", "0.2"},     {"--render-scale", "1.5"},    {"--render-scale", "0,5"},
       {"--render-scale", "-1"},      {"--render-scale", "half"},   {"--render-scale", "nan"},
+      {"--positions", "tomorrow"},   {"--positions", "1"},         {"--date", "2051-01-01"},
+      {"--date", "1799-12-31"},      {"--date", "2026-02-29"},     {"--date", "07.12.2026"},
+      {"--date", "today"},           {"--date", "2026-12-7"},
   };
   for (const auto& Args : Bad) {
     const std::string Problem = Parse(Args, O);
     EXPECT_NE(Problem.find(Args[0]), std::string::npos) << Args[0] << " " << Args[1];
     EXPECT_NE(Problem.find("'" + Args[1] + "'"), std::string::npos) << Problem;
   }
+  // A day out of range says which days there are, and how to write one.
+  EXPECT_EQ(Parse({"--date", "2051-01-01"}, O),
+            "--date takes a day from 1800-01-01 to 2050-12-31 written YYYY-MM-DD, not "
+            "'2051-01-01'");
   // A missing value, a value given to a switch, and what is no option of ours.
   EXPECT_NE(Parse({"--planet-speed"}, O).find("--planet-speed"), std::string::npos);
   EXPECT_NE(Parse({"--corona=yes"}, O).find("'yes'"), std::string::npos);
+  EXPECT_NE(Parse({"--clock=on"}, O).find("'on'"), std::string::npos);
+  EXPECT_NE(Parse({"--date"}, O).find("--date needs a value"), std::string::npos);
   EXPECT_NE(Parse({"--colour", "red"}, O).find("'--colour'"), std::string::npos);
   EXPECT_NE(Parse({"brass"}, O).find("'brass'"), std::string::npos);
 }
@@ -139,13 +162,18 @@ TEST(SettingsOptions, TheUsageListsTheOptionsAsItAlwaysHas) {
       "  --[no-]planet-data, --[no-]fps, --[no-]corona, --[no-]lens-flare, --[no-]glare\n"
       "                                      show or hide the data panel, the frame rate, the\n"
       "                                      Sun's corona, lens flare and glare\n"
+      "  --positions random|today            where the planets start: anywhere, or where they\n"
+      "                                      stood on --date's day (default: now)\n"
+      "  --[no-]clock                        show or hide the local time and date\n"
       "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
       "                                      default: the display's refresh rate; 30 on a\n"
       "                                      software renderer)\n"
       "  --render-scale F                    draw the scene at F times the window's size (0.25\n"
       "                                      to 1), scaled up, the texts at full size (default:\n"
       "                                      1; at most 1280x720 on a software renderer)\n"
-      "  --display NAME                      the X display to draw on\n");
+      "  --display NAME                      the X display to draw on\n"
+      "  --date YYYY-MM-DD                   the day --positions today shows, at 0h UT\n"
+      "                                      (1800-01-01 to 2050-12-31; default: now)\n");
 }
 
 TEST(SettingsOptions, AnArgumentIsQuotedCutToAReadableLength) {

@@ -97,11 +97,11 @@ TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAloneButTheTextureQualityIsNamed)
 
   reg.WriteInteger("Texture_Quality", 7);
   reg.WriteString("Corona", "not a number");  // a value it cannot read, named as well
-  EXPECT_EQ(GetSettings(s, path),
-            "Invalid data type for 'Corona' in HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar (" +
-                hive.Path() +
-                "); using the defaults for Corona, Planet_Speed, Move_Speed; Texture_Quality 7 "
-                "is outside 0 to 2; using 1");
+  EXPECT_EQ(
+      GetSettings(s, path),
+      "Invalid data type for 'Corona' in HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar (" + hive.Path() +
+          "); using the defaults for Corona, Planet_Speed, Move_Speed, Planet_Positions, Clock; "
+          "Texture_Quality 7 is outside 0 to 2; using 1");
   EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
 }
 
@@ -366,6 +366,46 @@ TEST(Settings, OptionsReplaceEveryStoredValueForTheRunAndLeaveTheStoreAlone) {
   o["Glare"] = 1;
   EXPECT_NE(GetSettings(s, path, o).find("Glare"), std::string::npos);
   EXPECT_TRUE(s.ShowGlare);
+}
+
+// The planets' positions and the clock come from the store as every value does, an option
+// replaces them for one run, and the day "today" positions show is the run's own: --date at 0h
+// UT, else the instant the settings are read.
+TEST(Settings, TodaysPositionsAndTheClockComeFromTheStoreOrOptionsWithTheRunsDay) {
+  TempHive hive;
+  WriteSettings("/opt/zelmar", 1, 0);
+  TSettings s;
+  std::string path;
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_FALSE(s.PositionsToday || s.ShowClock) << "neither is stored: both installed off";
+
+  registry::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
+  reg.WriteInteger("Planet_Positions", 1);
+  reg.WriteBool("Clock", true);
+  const double before = SkyJulianDay({});
+  EXPECT_EQ(GetSettings(s, path), "");
+  const double after = SkyJulianDay({});
+  EXPECT_TRUE(s.PositionsToday && s.ShowClock);
+  EXPECT_GE(s.PositionsJulianDay, before);
+  EXPECT_LE(s.PositionsJulianDay, after);
+
+  TSettingsOptions o;
+  o.Date = TCalendarDate{2026, 12, 7};
+  o["Clock"] = 0;
+  EXPECT_EQ(GetSettings(s, path, o), "");
+  EXPECT_TRUE(s.PositionsToday);
+  EXPECT_FALSE(s.ShowClock);
+  EXPECT_EQ(s.PositionsJulianDay, 2461381.5);
+  o["Planet_Positions"] = 0;
+  EXPECT_EQ(GetSettings(s, path, o), "");
+  EXPECT_FALSE(s.PositionsToday);
+
+  // A value the dialog cannot give leaves the field as it was, as the other choices do.
+  reg.WriteInteger("Planet_Positions", 2);
+  s.PositionsToday = true;
+  EXPECT_EQ(GetSettings(s, path), "");
+  EXPECT_TRUE(s.PositionsToday);
 }
 
 // The dialog loads while other programs save (another dialog, the install step): every load
