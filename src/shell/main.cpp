@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "engine/FindMediaFile.h"
-#include "shell/ShellPlatform.h"
 #include "shell/modes/ConfigMode.h"
+#include "shell/modes/Console.h"
 #include "shell/modes/ListDevices.h"
+#include "shell/modes/PlatformModes.h"
 #include "shell/modes/PositionsTable.h"
 #include "shell/modes/RunMode.h"
 #include "shell/modes/SaverRun.h"
 #include "shell/modes/SceneRuns.h"
 #include "shell/preview/Preview.h"
+#include "shell/realmaps/InstalledMaps.h"
 #include "shell/settings/Settings.h"
 #include "shell/settings/SettingsOptions.h"
 

@@ -17,10 +17,7 @@
 #include "media/NightSky.h"
 #include "media/RoomImages.h"
 #include "media/TgaWriter.h"
-
-#ifdef ZELMAR_HAVE_APP_ICON
 #include "shell/preview/AppIcon.h"
-#endif
 
 namespace zelmar::media {
 
@@ -190,7 +187,6 @@ GenerateResult GenerateMedia(const QString& outDir, const GenerateOptions& optio
     return result;
   }
   result.preview["dialog.jpg"] = dialog;
-#ifdef ZELMAR_HAVE_APP_ICON
   for (int size : {32, 48, 64, 128, 256}) {
     const std::vector<std::uint32_t> pixels = DrawAppIcon(size);
     QImage icon(size, size, QImage::Format_ARGB32);
@@ -203,7 +199,6 @@ GenerateResult GenerateMedia(const QString& outDir, const GenerateOptions& optio
     }
     if (size == 64) result.preview["icons/zelmar-64.png"] = icon;
   }
-#endif
   result.ok = true;
   return result;
 }

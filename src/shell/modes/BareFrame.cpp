@@ -9,7 +9,8 @@
 
 #include "platform/render/d3dx9.h"
 #include "platform/window/TApplication.h"
-#include "shell/ShellPlatform.h"
+#include "shell/modes/ProcessFigures.h"
+#include "shell/saver/FormWindow.h"
 
 namespace zelmar {
 

@@ -6,7 +6,7 @@
 
 #include "engine/d3d/DeviceReport.h"
 #include "platform/window/TApplication.h"
-#include "shell/ShellPlatform.h"
+#include "shell/modes/DrawingProcess.h"
 
 namespace zelmar {
 

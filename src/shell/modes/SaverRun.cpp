@@ -5,7 +5,7 @@
 
 #include "engine/TW9DirectX.h"
 #include "platform/window/TApplication.h"
-#include "shell/ShellPlatform.h"
+#include "shell/modes/DrawingProcess.h"
 #include "shell/modes/Warnings.h"
 #include "shell/saver/TScrnFrm.h"
 

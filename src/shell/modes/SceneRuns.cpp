@@ -14,8 +14,10 @@
 #include "platform/window/TApplication.h"
 #include "scene/Ephemeris.h"
 #include "scene/TZelmarScene.h"
-#include "shell/ShellPlatform.h"
 #include "shell/modes/BareFrame.h"
+#include "shell/modes/DrawingProcess.h"
+#include "shell/modes/FrameReadBack.h"
+#include "shell/modes/ProcessFigures.h"
 #include "shell/modes/Warnings.h"
 #include "shell/saver/TScrnFrm.h"
 

@@ -8,6 +8,10 @@
 // (`zelmar --build-map-cache`), else once per user in a background process while that start
 // draws with the generated maps. A start with a current cache only stats the installed files
 // and reads a small index.
+//
+// This header is the rest of the shell's way in. Behind it: RealMapSources (which installed file
+// stands for which of our textures), RealMapImage (decoding, clouds, the ring, encoding),
+// RealMapCache (the cache folder, its build and its reading) and RealMapIndex (the index's format).
 #pragma once
 
 #include <functional>

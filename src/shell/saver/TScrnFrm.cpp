@@ -9,9 +9,12 @@
 #include "platform/window/TApplication.h"
 #include "scene/Random.h"
 #include "scene/TZelmarScene.h"
-#include "shell/ShellPlatform.h"
 #include "shell/modes/Warnings.h"
+#include "shell/realmaps/InstalledMaps.h"
+#include "shell/saver/FormWindow.h"
 #include "shell/saver/SaverInput.h"
+#include "shell/saver/SaverWindow.h"
+#include "shell/saver/TMonitorCover.h"
 #include "shell/settings/Settings.h"
 
 namespace zelmar {
@@ -184,7 +187,7 @@ void TScrnFrm::FormShow() {
   if (FRun.Saver && WDirectX->Started() && !FClosing) {
     WaitUntilShown();
     if (FClosing) return;
-    if (!FBlanks) FBlanks = CoverOtherMonitors(Handle());
+    if (!FMonitorCover) FMonitorCover = TMonitorCover::Create(Handle());
     SkipMessages = kSkippedMessages;
     GetCursorPos(&StartCursorPos);
     TickEnabled = true;
@@ -282,7 +285,7 @@ void TScrnFrm::FormHide() {
   if (!FFilterArmed) return;
   FFilterArmed = false;
   if (TApplication* App = TApplication::Instance()) App->SetOnMessage(nullptr);
-  FBlanks.reset();
+  FMonitorCover.reset();
   TickEnabled = false;
   ShowCursor(TRUE);
 }

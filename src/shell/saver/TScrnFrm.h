@@ -141,7 +141,7 @@ class TScrnFrm : public TForm {
   TRun FRun;
   HWND FWindow = 0;
   // As the saver: black over the other monitors.
-  std::unique_ptr<TMonitorCover> FBlanks;
+  std::unique_ptr<TMonitorCover> FMonitorCover;
   // As the saver: what the platform adds to its window (display and session state, activation).
   std::unique_ptr<TSaverWindow> FSaverWindow;
   WindowProcedure FPrevProc;

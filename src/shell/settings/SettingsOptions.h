@@ -51,7 +51,7 @@ TOptionTake TakeSettingsOption(const std::vector<std::string>& Args, std::size_t
 std::string ParseSettingsOptions(const std::vector<std::string>& Args, TSettingsOptions& Options);
 
 // Makes --display the X display of this process (before the toolkit or Xlib opens one); Windows
-// has its one desktop. In ShellPlatform*.cpp.
+// has its one desktop. In DrawingProcess*.cpp.
 void UseXDisplay(const TSettingsOptions& Options);
 
 // The usage text's lines for these options: the table's rows in --help's order, then the

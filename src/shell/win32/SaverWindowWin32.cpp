@@ -10,7 +10,8 @@
 #include <utility>
 
 #include "platform/window/winuser.h"
-#include "shell/ShellPlatform.h"
+#include "shell/saver/SaverWindow.h"
+#include "shell/win32/FormWindowWin32.h"
 
 namespace zelmar {
 
@@ -133,6 +134,13 @@ void PrepareSaverWindow(HWND Window) {
 std::unique_ptr<TSaverWindow> WatchSaverWindow(HWND Window, TSaverWindowEvents Events) {
   if (!IsWindow(Window)) return nullptr;
   return std::make_unique<TSaverWindowWin32>(Window, std::move(Events));
+}
+
+// The form window's procedure (FormWindowWin32.cpp) keeps it hidden from then on.
+void HideSaverWindow(HWND Window) {
+  if (!IsWindow(Window)) return;
+  SetPropA(Window, kKeepHiddenProperty, reinterpret_cast<HANDLE>(1));
+  ShowWindow(Window, SW_HIDE);
 }
 
 }  // namespace zelmar

@@ -96,7 +96,7 @@ void TMonitorCoverWin32::Update() {
   }
 }
 
-std::unique_ptr<TMonitorCover> CoverOtherMonitors(HWND Saver) {
+std::unique_ptr<TMonitorCover> TMonitorCover::Create(HWND Saver) {
   if (!IsWindow(Saver)) return nullptr;
   return std::make_unique<TMonitorCoverWin32>(Saver);
 }

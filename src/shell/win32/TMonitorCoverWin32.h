@@ -1,4 +1,5 @@
-// Black windows over every monitor but the one the saver's full-screen window covers, kept in
+// The monitor cover on Win32: black windows over every monitor but the one the saver's
+// full-screen window covers, kept in
 // step with the monitors as they come and go. They never take the activation, so keys reach the
 // saver's window; the saver's window holds the mouse capture, so moves over them reach it too,
 // in its coordinates, which are the screen's (it sits at the primary monitor's origin). Input
@@ -7,7 +8,7 @@
 
 #include <vector>
 
-#include "shell/ShellPlatform.h"
+#include "shell/saver/TMonitorCover.h"
 
 namespace zelmar {
 

@@ -36,8 +36,13 @@ std::string SizeArg(UINT Value) {
   return std::to_string(Value);
 }
 
+// Appended piece by piece: GCC 12's -Wrestrict takes "literal" + std::string for an overlapping
+// copy in an optimised build (the package's).
 std::string Quoted(const char* Text) {
-  return "\"" + std::string(Text) + "\"";
+  std::string Out = "\"";
+  Out += Text;
+  Out += '"';
+  return Out;
 }
 
 // Logs the call, then lets our D3DX serve it quietly with the device's scripted images.

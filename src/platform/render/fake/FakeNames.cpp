@@ -298,6 +298,10 @@ std::string FakeMultiSampleName(D3DMULTISAMPLE_TYPE Value) {
 
 std::string FakeRectText(const RECT* Rect) {
   if (!Rect) return "null";
-  return "(" + std::to_string(Rect->left) + "," + std::to_string(Rect->top) + "," +
-         std::to_string(Rect->right) + "," + std::to_string(Rect->bottom) + ")";
+  // Appended piece by piece: GCC 12's -Wrestrict takes "literal" + std::string for an
+  // overlapping copy in an optimised build (the package's).
+  std::string Out = "(";
+  Out += std::to_string(Rect->left) + "," + std::to_string(Rect->top) + ",";
+  Out += std::to_string(Rect->right) + "," + std::to_string(Rect->bottom) + ")";
+  return Out;
 }

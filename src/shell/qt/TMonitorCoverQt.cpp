@@ -1,4 +1,4 @@
-#include "shell/qt/TMonitorBlanks.h"
+#include "shell/qt/TMonitorCoverQt.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -60,7 +60,7 @@ bool TMonitorBlank::event(QEvent* Event) {
   return true;
 }
 
-TMonitorBlanks::TMonitorBlanks(HWND Saver) : FSaver(Saver), FWatch(std::make_unique<QObject>()) {
+TMonitorCoverQt::TMonitorCoverQt(HWND Saver) : FSaver(Saver), FWatch(std::make_unique<QObject>()) {
   if (!qGuiApp) return;
   // A monitor unplugged takes its blank with it (the toolkit would otherwise move the window
   // onto a remaining monitor, over the scene); one plugged in gets a blank of its own.
@@ -69,9 +69,9 @@ TMonitorBlanks::TMonitorBlanks(HWND Saver) : FSaver(Saver), FWatch(std::make_uni
   Update();
 }
 
-TMonitorBlanks::~TMonitorBlanks() = default;
+TMonitorCoverQt::~TMonitorCoverQt() = default;
 
-void TMonitorBlanks::Update() {
+void TMonitorCoverQt::Update() {
   // The monitors the saver's window covers show the scene (also one that mirrors it, even in
   // part); every other one gets a blank.
   const TWindow* Saver = TWindow::FromHandle(FSaver);
@@ -88,6 +88,10 @@ void TMonitorBlanks::Update() {
     Blank->show();
     FBlanks.emplace(Screen, std::move(Blank));
   }
+}
+
+std::unique_ptr<TMonitorCover> TMonitorCover::Create(HWND Saver) {
+  return std::make_unique<TMonitorCoverQt>(Saver);
 }
 
 }  // namespace zelmar

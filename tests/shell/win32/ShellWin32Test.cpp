@@ -1,5 +1,5 @@
-// The shell's Windows platform: the PNG file of a snapshot, the form window, and the saver's
-// window with what it watches.
+// The Win32 sides of the shell's platform interfaces: the PNG file of a snapshot, the form
+// window, the saver's window with what it watches, and the monitor cover.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wtsapi32.h>
@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/render/d3dx/ImageFiles.h"
-#include "shell/ShellPlatform.h"
+#include "shell/modes/FrameReadBack.h"
+#include "shell/saver/FormWindow.h"
+#include "shell/saver/SaverWindow.h"
 #include "shell/win32/TMonitorCoverWin32.h"
 
 namespace fs = std::filesystem;
 
-TEST(ShellPlatformWin32, PngFilesHoldThePictureAndAreWrittenWholeOrNotAtAll) {
+TEST(ShellWin32, PngFilesHoldThePictureAndAreWrittenWholeOrNotAtAll) {
   zelmar::TFramePicture picture;
   picture.Width = 3;
   picture.Height = 2;
@@ -41,7 +43,7 @@ TEST(ShellPlatformWin32, PngFilesHoldThePictureAndAreWrittenWholeOrNotAtAll) {
   fs::remove_all(folder);
 }
 
-TEST(ShellPlatformWin32, FormWindowsHaveTheClientSizeAskedAndGoWhenDestroyed) {
+TEST(ShellWin32, FormWindowsHaveTheClientSizeAskedAndGoWhenDestroyed) {
   HWND window = zelmar::CreateFormWindow("ScrnFrm", 104, 213);
   ASSERT_TRUE(window);
   RECT client{};
@@ -59,7 +61,7 @@ TEST(ShellPlatformWin32, FormWindowsHaveTheClientSizeAskedAndGoWhenDestroyed) {
   zelmar::DestroyFormWindow(window);  // gone already: nothing happens
 }
 
-TEST(ShellPlatformWin32, TheSaversWindowIsTheMonitorWithoutFrameAndStaysHiddenOnceHidden) {
+TEST(ShellWin32, TheSaversWindowIsTheMonitorWithoutFrameAndStaysHiddenOnceHidden) {
   HWND window = zelmar::CreateFormWindow("ScrnFrm", 104, 213);
   ASSERT_TRUE(window);
   zelmar::PrepareSaverWindow(window);
@@ -89,7 +91,7 @@ TEST(ShellPlatformWin32, TheSaversWindowIsTheMonitorWithoutFrameAndStaysHiddenOn
   zelmar::DestroyFormWindow(window);
 }
 
-TEST(ShellPlatformWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDisplayAndLock) {
+TEST(ShellWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDisplayAndLock) {
   HWND window = zelmar::CreateFormWindow("ScrnFrm", 104, 213);
   ASSERT_TRUE(window);
   // Stands for the framework's and the form's procedures under the watch: what reaches them.
@@ -146,7 +148,7 @@ TEST(ShellPlatformWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDispl
   zelmar::DestroyFormWindow(window);
 }
 
-TEST(ShellPlatformWin32, EveryMonitorButTheSaversIsCoveredInBlack) {
+TEST(ShellWin32, EveryMonitorButTheSaversIsCoveredInBlack) {
   using zelmar::TMonitorCoverWin32;
   // The primary monitor with one to its right and one left of and above it (negative
   // coordinates), as Windows lists them.

@@ -1,0 +1,15 @@
+// Other packages' planet maps as the rest of the shell sees them: used by the media search, and
+// credited in --help. Implemented over the conversion and its cache where packages bring maps
+// (InstalledMaps.cpp), and as nothing on Windows (win32/InstalledMapsWin32.cpp).
+#pragma once
+
+#include <string>
+
+namespace zelmar {
+
+// Makes the media search take the maps other installed packages bring, where there are any.
+void UseInstalledMaps();
+// Lines for --help on the planet maps of other packages in use.
+std::string InstalledMapCredits();
+
+}  // namespace zelmar

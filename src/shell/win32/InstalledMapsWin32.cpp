@@ -1,0 +1,12 @@
+// No packages bring planet maps on Windows.
+#include "shell/realmaps/InstalledMaps.h"
+
+namespace zelmar {
+
+std::string InstalledMapCredits() {
+  return {};  // no packages bring planet maps on Windows
+}
+
+void UseInstalledMaps() {}  // no packages bring planet maps on Windows
+
+}  // namespace zelmar
