@@ -14,8 +14,8 @@ struct TSaverWindowEvents {
   // Nobody can see the screen (the display is off, the session locked), or they can again.
   std::function<void(bool Seen)> SeenChanged;
   // A change of activation reached the window without passing the application's message hook
-  // (Windows sends these straight to the window procedure).
-  std::function<void()> ActivationChanged;
+  // (Windows sends these straight to the window procedure). True when the saver ends on it.
+  std::function<bool()> ActivationChanged;
 };
 class TSaverWindow {
  public:

@@ -196,8 +196,8 @@ void TScrnFrm::FormShow() {
     if (!FFilterArmed) ShowCursor(FALSE);
     FFilterArmed = true;
     if (!FSaverWindow)
-      FSaverWindow = WatchSaverWindow(
-          Handle(), {[this](bool Seen) { SeenChanged(Seen); }, [this] { ActivationChanged(); }});
+      FSaverWindow = WatchSaverWindow(Handle(), {[this](bool Seen) { SeenChanged(Seen); },
+                                                 [this] { return ActivationChanged(); }});
   }
   Scene->FormShow();
   SayMediaProblems();
@@ -253,12 +253,14 @@ void TScrnFrm::DeactivateScrnSaver(MSG& Msg, bool& /*Handled*/) {
   Close();
 }
 
-void TScrnFrm::ActivationChanged() {
-  if (!FFilterArmed || SkipMessages > 0 || FClosing || FEndingOnInput) return;
+bool TScrnFrm::ActivationChanged() {
+  if (FClosing || FEndingOnInput) return true;
+  if (!FFilterArmed || SkipMessages > 0) return false;
   // It comes in the middle of another window's activation: the saver closes once that is
   // done, through its own queue.
   FEndingOnInput = true;
   PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  return true;
 }
 
 void TScrnFrm::MoveTimerTimer() {

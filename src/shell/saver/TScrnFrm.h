@@ -83,7 +83,8 @@ class TScrnFrm : public TForm {
   void DeactivateScrnSaver(MSG& Msg, bool& Handled);
   // A change of activation that reached the window without passing the message hook (see
   // TSaverWindowEvents): after the first SkipMessages messages it ends the saver too.
-  void ActivationChanged();
+  // True when the saver is ending (on this change or on earlier input).
+  bool ActivationChanged();
   void MoveTimerTimer();
   // Stops the framework (releasing every device object) and allows closing.
   void FormCloseQuery();

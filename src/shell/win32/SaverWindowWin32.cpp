@@ -58,9 +58,14 @@ class TSaverWindowWin32 : public TSaverWindow {
         }
         break;
       case WM_ACTIVATE:
-      case WM_ACTIVATEAPP:
       case WM_NCACTIVATE:
         if (FEvents.ActivationChanged) FEvents.ActivationChanged();
+        break;
+      case WM_ACTIVATEAPP:
+        // Direct3D answers the loss of the focus in exclusive full screen by minimising the
+        // window, which would show as a small window for the moment before the saver closes.
+        // A saver that ends on it keeps that from the device: it releases the device anyway.
+        if (FEvents.ActivationChanged && FEvents.ActivationChanged() && !wParam) return 0;
         break;
       case WM_POWERBROADCAST:
         if (wParam == PBT_POWERSETTINGCHANGE && lParam) {

@@ -96,14 +96,20 @@ TEST(ShellWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDisplayAndLoc
   ASSERT_TRUE(window);
   // Stands for the framework's and the form's procedures under the watch: what reaches them.
   std::vector<WPARAM> commands;
+  int appDeactivations = 0;  // what Direct3D's own procedure would minimise the window on
   SubclassWindow(window, [&](HWND, UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
     if (msg == WM_SYSCOMMAND) commands.push_back(wParam & 0xFFF0);
+    if (msg == WM_ACTIVATEAPP && !wParam) ++appDeactivations;
     return 0;
   });
   std::vector<bool> seen;
   int activations = 0;
-  auto watch = zelmar::WatchSaverWindow(
-      window, {[&](bool s) { seen.push_back(s); }, [&] { ++activations; }});
+  bool ending = false;
+  auto watch = zelmar::WatchSaverWindow(window, {[&](bool s) { seen.push_back(s); },
+                                                 [&] {
+                                                   ++activations;
+                                                   return ending;
+                                                 }});
   ASSERT_TRUE(watch);
 
   SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
@@ -114,6 +120,14 @@ TEST(ShellWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDisplayAndLoc
   SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
   SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
   EXPECT_EQ(activations, 3);
+  EXPECT_EQ(appDeactivations, 1) << "a saver that runs on lets the device hear of it";
+  // A saver that ends on the loss of the focus keeps it from the device, which would minimise
+  // the window for the moment before it closes.
+  ending = true;
+  SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(activations, 4);
+  EXPECT_EQ(appDeactivations, 1) << "the ending saver's window was left to be minimised";
+  ending = false;
 
   // The console display's state as Windows tells it: off, dimmed, on.
   auto display = [&](DWORD state) {
@@ -144,7 +158,7 @@ TEST(ShellWin32, TheSaversWatchSwallowsScreenSaveAndTellsActivationDisplayAndLoc
   watch.reset();
   SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
   EXPECT_EQ(commands, (std::vector<WPARAM>{SC_KEYMENU, SC_SCREENSAVE}));
-  EXPECT_EQ(activations, 3);
+  EXPECT_EQ(activations, 4);
   zelmar::DestroyFormWindow(window);
 }
 
