@@ -49,6 +49,72 @@ TEST_F(GLDeviceTest, TextureStageOperations) {
   EXPECT_TRUE(ColorNear(Pixel(8, 8), 0x40336699, 1));
 }
 
+// Two stages over the documented formulas: the second reads the first's result (current), a
+// third argument, complemented and alpha-replicated arguments, and the temporary register.
+TEST_F(GLDeviceTest, SecondTextureStage) {
+  D3DCAPS9 caps{};
+  device_->GetDeviceCaps(&caps);
+  EXPECT_GE(caps.MaxTextureBlendStages, 2u);
+  EXPECT_GE(caps.MaxSimultaneousTextures, 2u);
+  EXPECT_TRUE(caps.TextureOpCaps & D3DTEXOPCAPS_MULTIPLYADD);
+  EXPECT_TRUE(caps.PrimitiveMiscCaps & D3DPMISCCAPS_TSSARGTEMP);
+
+  Ref<IDirect3DTexture9> day = MakeTexture(1, 1, {0xFF80C0FF});
+  Ref<IDirect3DTexture9> night = MakeTexture(1, 1, {0x40FFC000});
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetTexture(0, day.Get());
+  device_->SetTexture(1, night.Get());
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+  struct Row {
+    const char* what;
+    DWORD result0, op, arg0, arg1, arg2;
+    D3DCOLOR diffuse, expected;
+  } table[] = {
+      // Arg0 + Arg1 x Arg2: day x lit + night x (1 - lit).
+      {"multiply-add, fully lit", D3DTA_CURRENT, D3DTOP_MULTIPLYADD, D3DTA_CURRENT, D3DTA_TEXTURE,
+       D3DTA_DIFFUSE | D3DTA_COMPLEMENT, 0xFFFFFFFF, 0xFF80C0FF},
+      {"multiply-add, dark", D3DTA_CURRENT, D3DTOP_MULTIPLYADD, D3DTA_CURRENT, D3DTA_TEXTURE,
+       D3DTA_DIFFUSE | D3DTA_COMPLEMENT, 0xFF000000, 0xFFFFC000},
+      {"multiply-add, at a quarter", D3DTA_CURRENT, D3DTOP_MULTIPLYADD, D3DTA_CURRENT,
+       D3DTA_TEXTURE, D3DTA_DIFFUSE | D3DTA_COMPLEMENT, 0xFF404040, 0xFFDFC040},
+      // Arg0 x Arg1 + (1 - Arg0) x Arg2.
+      {"lerp by the diffuse", D3DTA_CURRENT, D3DTOP_LERP, D3DTA_DIFFUSE, D3DTA_TEXTURE,
+       D3DTA_CURRENT, 0xFF808080, 0xFFA09040},
+      // The night texel's alpha 0x40 as a grey, added to the day x diffuse.
+      {"alpha replicated", D3DTA_CURRENT, D3DTOP_ADD, 0, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE,
+       D3DTA_CURRENT, 0xFF808080, 0xFF80A0C0},
+      // Stage 0 writes the temporary register; current is still the diffuse colour.
+      {"temporary register", D3DTA_TEMP, D3DTOP_SUBTRACT, 0, D3DTA_CURRENT, D3DTA_TEMP, 0xFFFFFFFF,
+       0xFF7F3F00},
+  };
+  for (const Row& row : table) {
+    device_->SetTextureStageState(0, D3DTSS_RESULTARG, row.result0);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, row.op);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG0, row.arg0);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG1, row.arg1);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG2, row.arg2);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    device_->BeginScene();
+    DrawQuad(0, 0, 16, 16, row.diffuse);
+    device_->EndScene();
+    EXPECT_TRUE(ColorNear(Pixel(8, 8), row.expected, 2)) << row.what;
+  }
+  // Disabled again, the second stage's texture is not drawn.
+  device_->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_CURRENT);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device_->BeginScene();
+  DrawQuad(0, 0, 16, 16, 0xFF808080);
+  device_->EndScene();
+  EXPECT_TRUE(ColorNear(Pixel(8, 8), 0xFF406080, 2));
+}
+
 TEST_F(GLDeviceTest, AlphaTestAtEightAgainstBlending) {
   // Texels with alpha 7, 8 and 128 side by side (white), over a red background.
   Ref<IDirect3DTexture9> texture = MakeTexture(3, 1, {0x07FFFFFF, 0x08FFFFFF, 0x80FFFFFF});

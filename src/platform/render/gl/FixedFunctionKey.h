@@ -6,6 +6,6 @@
 
 struct GLDeviceState;
 
-// The key for drawing state.fvf's vertices with its render and stage-0 states and lights;
-// textureBound says whether stage 0 has a texture of this backend bound.
-FFKey FixedFunctionKey(const GLDeviceState& state, bool textureBound);
+// The key for drawing state.fvf's vertices with its render and texture stage states and
+// lights; textureBound says which stages have a texture of this backend bound.
+FFKey FixedFunctionKey(const GLDeviceState& state, const bool (&textureBound)[kFFStages]);

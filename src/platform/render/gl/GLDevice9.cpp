@@ -187,7 +187,7 @@ GLDevice9::~GLDevice9() {
     ReleaseSurfaces();
     gl->glDeleteVertexArrays(1, &vao_);
     gl->glDeleteBuffers(1, &upBuffer_);
-    gl->glDeleteSamplers(1, &sampler_);
+    gl->glDeleteSamplers(kFFStages, samplers_);
     ff_.reset();
   }
   if (target_ && cursorShown_) target_->unsetCursor();
@@ -242,7 +242,7 @@ HRESULT GLDevice9::Create(HWND window, D3DPRESENT_PARAMETERS* pp) {
   ff_ = std::make_unique<GLFixedFunction>(gl, core_->context());
   gl->glGenVertexArrays(1, &vao_);
   gl->glGenBuffers(1, &upBuffer_);
-  gl->glGenSamplers(1, &sampler_);
+  gl->glGenSamplers(kFFStages, samplers_);
 
   pp_ = *pp;
   if (HRESULT hr = SetUpSurfaces(); FAILED(hr)) return hr;
@@ -354,7 +354,9 @@ void GLDevice9::InvalidateStateCache() {
 }
 
 void GLDevice9::ForgetTexture(GLuint id) {
-  if (id == 0 || shadow_.texture0 == id) shadow_.texture0 = 0xFFFFFFFF;
+  if (id == 0 || shadow_.textures[0] == id) shadow_.textures[0] = 0xFFFFFFFF;
+  for (GLuint& bound : shadow_.textures)
+    if (id != 0 && bound == id) bound = 0xFFFFFFFF;
 }
 
 bool GLDevice9::Drawable() const {
@@ -961,20 +963,23 @@ HRESULT GLDevice9::SetVertexShader(IDirect3DVertexShader9* pShader) {
 
 // ---- Drawing ---------------------------------------------------------------------------------
 
-void GLDevice9::BindTexture0(GLuint id) {
-  if (shadow_.known && shadow_.texture0 == id) return;
+void GLDevice9::BindTexture(int unit, GLuint id) {
+  if (shadow_.known && shadow_.textures[unit] == id) return;
   auto* gl = core_->gl();
-  gl->glActiveTexture(GL_TEXTURE0);
+  gl->glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
   gl->glBindTexture(GL_TEXTURE_2D, id);
-  shadow_.texture0 = id;
+  // Textures bind on unit 0 for their uploads and reads: it stays the active one.
+  if (unit != 0) gl->glActiveTexture(GL_TEXTURE0);
+  shadow_.textures[unit] = id;
 }
 
-void GLDevice9::ApplySampler0() {
-  const DWORD* s = state_.samp[0];
-  if (shadow_.known && shadow_.samplerKnown &&
-      std::memcmp(s, shadow_.samplerState, sizeof shadow_.samplerState) == 0)
+void GLDevice9::ApplySampler(int unit) {
+  const DWORD* s = state_.samp[unit];
+  if (shadow_.known && shadow_.samplerKnown[unit] &&
+      std::memcmp(s, shadow_.samplerState[unit], sizeof shadow_.samplerState[unit]) == 0)
     return;
   auto* gl = core_->gl();
+  const GLuint sampler = samplers_[unit];
   auto filter = [](DWORD f) {
     return f == D3DTEXF_POINT || f == D3DTEXF_NONE ? GL_NEAREST : GL_LINEAR;
   };
@@ -1004,18 +1009,18 @@ void GLDevice9::ApplySampler0() {
         return GL_REPEAT;
     }
   };
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(mag));
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
-  gl->glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
+  gl->glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(mag));
+  gl->glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
+  gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
+  gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
   float border[4];
   ColorToFloats(s[D3DSAMP_BORDERCOLOR], border);
-  gl->glSamplerParameterfv(sampler_, GL_TEXTURE_BORDER_COLOR, border);
-  gl->glSamplerParameterf(sampler_, GL_TEXTURE_LOD_BIAS,
+  gl->glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+  gl->glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS,
                           std::bit_cast<float>(s[D3DSAMP_MIPMAPLODBIAS]));
-  gl->glSamplerParameterf(sampler_, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
-  std::memcpy(shadow_.samplerState, s, sizeof shadow_.samplerState);
-  shadow_.samplerKnown = true;
+  gl->glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
+  std::memcpy(shadow_.samplerState[unit], s, sizeof shadow_.samplerState[unit]);
+  shadow_.samplerKnown[unit] = true;
 }
 
 void GLDevice9::ApplyFixedState(bool pretransformed) {
@@ -1219,7 +1224,8 @@ void GLDevice9::ApplyContextSetup() {
   auto* gl = core_->gl();
   gl->glBindFramebuffer(GL_FRAMEBUFFER, DrawFramebuffer());
   gl->glBindVertexArray(vao_);
-  gl->glBindSampler(0, sampler_);
+  for (int unit = 0; unit < kFFStages; ++unit)
+    gl->glBindSampler(static_cast<GLuint>(unit), samplers_[unit]);
   gl->glFrontFace(GL_CCW);
   gl->glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading uses the first vertex
   gl->glDisable(GL_SCISSOR_TEST);
@@ -1231,7 +1237,7 @@ void GLDevice9::PrepareFramebuffer() {
   if (!shadow_.known) ApplyContextSetup();
   ApplyFixedState(false);
   shadow_.known = true;
-  shadow_.texture0 = 0xFFFFFFFF;
+  for (GLuint& bound : shadow_.textures) bound = 0xFFFFFFFF;
   shadow_.program = 0xFFFFFFFF;
   shadow_.vbo = 0xFFFFFFFF;
   shadow_.ebo = 0xFFFFFFFF;
@@ -1262,8 +1268,13 @@ void GLDevice9::BindVertexLayout(DWORD fvf, GLuint vbo, UINT streamOffset, UINT 
 
 HRESULT GLDevice9::PrepareDraw(GLuint vbo, UINT streamOffset, UINT stride) {
   if (!shadow_.known) ApplyContextSetup();
-  auto* texture = dynamic_cast<GLTexture9*>(state_.textures[0].Get());
-  const FFKey key = FixedFunctionKey(state_, texture != nullptr);
+  GLTexture9* textures[kFFStages];
+  bool bound[kFFStages];
+  for (int i = 0; i < kFFStages; ++i) {
+    textures[i] = dynamic_cast<GLTexture9*>(state_.textures[i].Get());
+    bound[i] = textures[i] != nullptr;
+  }
+  const FFKey key = FixedFunctionKey(state_, bound);
   FFProgram* program = ff_->Program(key);
   if (!program) return D3DERR_DRIVERINTERNALERROR;
   if (!shadow_.known || shadow_.program != program->id) {
@@ -1272,8 +1283,12 @@ HRESULT GLDevice9::PrepareDraw(GLuint vbo, UINT streamOffset, UINT stride) {
   }
   UploadUniforms(program);
   ApplyFixedState(key.pretransformed);
-  BindTexture0(key.textured ? texture->Id() : 0);
-  ApplySampler0();
+  for (int i = 0; i < kFFStages; ++i) {
+    // A stage the program does not sample keeps whatever its unit holds.
+    if (!key.stages[i].textured && i > 0) continue;
+    BindTexture(i, key.stages[i].textured ? textures[i]->Id() : 0);
+    ApplySampler(i);
+  }
   BindVertexLayout(state_.fvf, vbo, streamOffset, stride);
   shadow_.known = true;
   return D3D_OK;

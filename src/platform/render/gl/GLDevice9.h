@@ -158,7 +158,8 @@ class GLDevice9 final : public IDirect3DDevice9 {
   // winding, provoking vertex), set again whenever the state cache is forgotten.
   void ApplyContextSetup();
   // Before a draw: the program for the state's fixed-function key, its uniforms, the fixed
-  // state, stage 0's texture and sampler, and the vertex layout of the state's FVF over vbo.
+  // state, the sampled stages' textures and samplers, and the vertex layout of the state's FVF
+  // over vbo.
   HRESULT PrepareDraw(GLuint vbo, UINT streamOffset, UINT stride);
   // Before Clear, which needs no program: the framebuffer and the fixed state (viewport, masks);
   // program, texture and buffers are left for the next draw to bind.
@@ -166,8 +167,9 @@ class GLDevice9 final : public IDirect3DDevice9 {
   void ApplyFixedState(bool pretransformed);
   void BindVertexLayout(DWORD fvf, GLuint vbo, UINT streamOffset, UINT stride);
   void UploadUniforms(FFProgram* p);
-  void BindTexture0(GLuint id);
-  void ApplySampler0();
+  // Texture unit and sampler object `unit` serve texture stage `unit`.
+  void BindTexture(int unit, GLuint id);
+  void ApplySampler(int unit);
   void ResolveInto(GLuint targetFbo);
   // Where drawing goes now: the render target's framebuffer, else the back buffer's.
   GLuint DrawFramebuffer() const;
@@ -197,7 +199,7 @@ class GLDevice9 final : public IDirect3DDevice9 {
   // and is resolved into fbo_ when read or presented.
   GLuint fbo_ = 0, colorRb_ = 0, depthRb_ = 0;
   GLuint msFbo_ = 0, msColorRb_ = 0, msDepthRb_ = 0;
-  GLuint vao_ = 0, upBuffer_ = 0, sampler_ = 0;
+  GLuint vao_ = 0, upBuffer_ = 0, samplers_[kFFStages] = {};
 
   // Versions of the uniform groups, bumped by the setters.
   std::uint64_t transformVersion_ = 1, materialVersion_ = 1, lightVersion_ = 1, miscVersion_ = 1;
@@ -208,7 +210,7 @@ class GLDevice9 final : public IDirect3DDevice9 {
   // What GL state is believed current; `known` false means nothing is.
   struct Shadow {
     bool known = false;
-    GLuint program = 0, texture0 = 0, vbo = 0, ebo = 0;
+    GLuint program = 0, textures[kFFStages] = {}, vbo = 0, ebo = 0;
     DWORD fvf = 0xFFFFFFFF;
     UINT stride = 0, offset = 0;
     bool blend = false, depthTest = false, cull = false, alphaWrite = true;
@@ -217,8 +219,8 @@ class GLDevice9 final : public IDirect3DDevice9 {
     DWORD colorMask = 0xF;
     D3DVIEWPORT9 viewport{0xFFFFFFFF, 0, 0, 0, -1.0f, -1.0f};
     float minZ = -1.0f, maxZ = -1.0f;
-    DWORD samplerState[D3DSAMP_COUNT] = {};
-    bool samplerKnown = false;
+    DWORD samplerState[kFFStages][D3DSAMP_COUNT] = {};
+    bool samplerKnown[kFFStages] = {};
   } shadow_;
 
   QCursor cursor_;

@@ -208,7 +208,8 @@ D3DCAPS9 GLDirect3D9::Caps(UINT adapter, D3DDEVTYPE type) {
               D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION;
   if (type == D3DDEVTYPE_HAL) c.DevCaps |= D3DDEVCAPS_PUREDEVICE;
   c.PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
-                        D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
+                        D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE |
+                        D3DPMISCCAPS_BLENDOP | D3DPMISCCAPS_TSSARGTEMP;
   c.RasterCaps = D3DPRASTERCAPS_ZTEST;
   c.ZCmpCaps = c.AlphaCmpCaps = 0xFF;  // every comparison
   c.SrcBlendCaps = c.DestBlendCaps = 0x7FF;
@@ -229,11 +230,16 @@ D3DCAPS9 GLDirect3D9::Caps(UINT adapter, D3DDEVTYPE type) {
   c.GuardBandLeft = c.GuardBandTop = -32768.0f;
   c.GuardBandRight = c.GuardBandBottom = 32767.0f;
   c.FVFCaps = 8;
+  // The operations the fixed-function emulation computes as documented, over two stages.
   c.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
-                    D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X;
-  // The fixed-function emulation blends one texture stage.
-  c.MaxTextureBlendStages = 1;
-  c.MaxSimultaneousTextures = 1;
+                    D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X |
+                    D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_ADDSIGNED | D3DTEXOPCAPS_ADDSIGNED2X |
+                    D3DTEXOPCAPS_SUBTRACT | D3DTEXOPCAPS_ADDSMOOTH |
+                    D3DTEXOPCAPS_BLENDDIFFUSEALPHA | D3DTEXOPCAPS_BLENDTEXTUREALPHA |
+                    D3DTEXOPCAPS_BLENDFACTORALPHA | D3DTEXOPCAPS_BLENDCURRENTALPHA |
+                    D3DTEXOPCAPS_MULTIPLYADD | D3DTEXOPCAPS_LERP;
+  c.MaxTextureBlendStages = kFFStages;
+  c.MaxSimultaneousTextures = kFFStages;
   c.VertexProcessingCaps = D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
                            D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
   c.MaxActiveLights = 8;

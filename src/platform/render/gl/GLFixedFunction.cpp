@@ -25,7 +25,6 @@ std::string Defines(const FFKey& k) {
   def("SPECULAR", k.specular);
   def("LOCAL_VIEWER", k.localViewer);
   def("NORMALIZE", k.normalize);
-  def("TEXTURED", k.textured);
   s += k.flatShade ? "#define SHADE flat\n" : "#define SHADE smooth\n";
   return s;
 }
@@ -42,6 +41,7 @@ const char* Source(std::uint8_t source, const char* material) {
   }
 }
 
+// A stage argument's value.
 std::string Arg(std::uint8_t arg, bool alpha) {
   std::string base;
   switch (arg & D3DTA_SELECTMASK) {
@@ -49,8 +49,8 @@ std::string Arg(std::uint8_t arg, bool alpha) {
       base = "diffuse";
       break;
     case D3DTA_CURRENT:
-      base = "diffuse";
-      break;  // stage 0: the current colour is the diffuse
+      base = "current";  // the diffuse colour until a stage writes it
+      break;
     case D3DTA_TEXTURE:
       base = "tex";
       break;
@@ -59,6 +59,9 @@ std::string Arg(std::uint8_t arg, bool alpha) {
       break;
     case D3DTA_SPECULAR:
       base = "v_specular";
+      break;
+    case D3DTA_TEMP:
+      base = "temp";
       break;
     default:
       base = "vec4(1.0)";
@@ -70,7 +73,10 @@ std::string Arg(std::uint8_t arg, bool alpha) {
   return v;
 }
 
-std::string Op(std::uint8_t op, const std::string& a1, const std::string& a2, bool alpha) {
+// An operation over its arguments as Direct3D documents it (a0 is D3DTSS_COLORARG0 or
+// D3DTSS_ALPHAARG0, read by the triadic operations only).
+std::string Op(std::uint8_t op, const std::string& a0, const std::string& a1, const std::string& a2,
+               bool alpha) {
   const std::string sel = alpha ? ".a" : ".rgb";
   switch (op) {
     case D3DTOP_SELECTARG1:
@@ -100,12 +106,36 @@ std::string Op(std::uint8_t op, const std::string& a1, const std::string& a2, bo
     case D3DTOP_BLENDFACTORALPHA:
       return "mix(" + a2 + ", " + a1 + ", u_tfactor.a)";
     case D3DTOP_BLENDCURRENTALPHA:
-      return "mix(" + a2 + ", " + a1 + ", diffuse.a)";
+      return "mix(" + a2 + ", " + a1 + ", current.a)";
+    case D3DTOP_MULTIPLYADD:
+      return a0 + " + " + a1 + " * " + a2;
+    case D3DTOP_LERP:
+      return a0 + " * " + a1 + " + (1.0 - " + a0 + ") * " + a2;
     case D3DTOP_DISABLE:
-      return "diffuse" + sel;
+      return "current" + sel;
     default:
       return a1 + " * " + a2;  // unsupported operations modulate
   }
+}
+
+// One stage's part of the fragment program: it samples its texture and writes its result,
+// saturated as the hardware's registers are, to the current colour or the temporary register.
+std::string StageSource(const FFStage& st, int index) {
+  const std::string i = std::to_string(index);
+  std::string s = "  {\n";
+  s += st.textured ? "    vec4 tex = texture(u_texture" + i + ", v_texcoord);\n"
+                   : "    vec4 tex = vec4(1.0);  // routed away by the key\n";
+  s += "    vec3 c = " +
+       Op(st.colorOp, Arg(st.colorArg0, false), Arg(st.colorArg1, false), Arg(st.colorArg2, false),
+          false) +
+       ";\n";
+  s += "    float a = " +
+       Op(st.alphaOp, Arg(st.alphaArg0, true), Arg(st.alphaArg1, true), Arg(st.alphaArg2, true),
+          true) +
+       ";\n";
+  s += std::string("    ") + (st.resultTemp ? "temp" : "current") +
+       " = clamp(vec4(c, a), 0.0, 1.0);\n  }\n";
+  return s;
 }
 
 const char* Compare(std::uint8_t func) {
@@ -319,30 +349,22 @@ std::string GLFixedFunction::FragmentSource(const FFKey& k) {
 SHADE in vec4 v_diffuse;
 SHADE in vec4 v_specular;
 in vec2 v_texcoord;
-uniform sampler2D u_texture;
+uniform sampler2D u_texture0;
+uniform sampler2D u_texture1;
 uniform vec4 u_tfactor;
 uniform float u_alphaRef;
 out vec4 fragColor;
 
 void main() {
   vec4 diffuse = v_diffuse;
-#if TEXTURED
-  vec4 tex = texture(u_texture, v_texcoord);
-#else
-  // No texture bound: the key routes texture reads to the diffuse colour.
-  vec4 tex = vec4(1.0);
-#endif
+  vec4 current = diffuse;
+  // Direct3D's temporary register starts each pixel at zero.
+  vec4 temp = vec4(0.0);
 )";
-  const bool colorDisabled = k.colorOp == D3DTOP_DISABLE;
-  s += "  vec3 c = " +
-       (colorDisabled ? std::string("diffuse.rgb")
-                      : Op(k.colorOp, Arg(k.colorArg1, false), Arg(k.colorArg2, false), false)) +
-       ";\n";
-  s += "  float a = " +
-       (colorDisabled ? std::string("diffuse.a")
-                      : Op(k.alphaOp, Arg(k.alphaArg1, true), Arg(k.alphaArg2, true), true)) +
-       ";\n";
-  s += "  vec4 result = clamp(vec4(c, a), 0.0, 1.0);\n";
+  // A zeroed stage (0) or a disabled one ends the chain.
+  for (int i = 0; i < kFFStages && k.stages[i].colorOp > D3DTOP_DISABLE; ++i)
+    s += StageSource(k.stages[i], i);
+  s += "  vec4 result = current;\n";
   s += "#if SPECULAR\n  result.rgb = clamp(result.rgb + v_specular.rgb, 0.0, 1.0);\n#endif\n";
   if (k.alphaFunc) {
     // The alpha test compares 8-bit values, as the hardware does.
@@ -380,7 +402,8 @@ FFProgram* GLFixedFunction::Program(const FFKey& key) {
     p->ambient = loc("u_ambient");
     p->tfactor = loc("u_tfactor");
     p->alphaRef = loc("u_alphaRef");
-    p->texture = loc("u_texture");
+    p->texture[0] = loc("u_texture0");
+    p->texture[1] = loc("u_texture1");
     p->lightType = loc("u_lightType");
     p->lightPosition = loc("u_lightPosition");
     p->lightDirection = loc("u_lightDirection");
@@ -392,7 +415,7 @@ FFProgram* GLFixedFunction::Program(const FFKey& key) {
     GLint current = 0;
     gl_->glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     gl_->glUseProgram(p->id);
-    gl_->glUniform1i(p->texture, 0);
+    for (int i = 0; i < kFFStages; ++i) gl_->glUniform1i(p->texture[i], i);
     gl_->glUseProgram(static_cast<GLuint>(current));
   }
   FFProgram* result = p->id ? p.get() : nullptr;

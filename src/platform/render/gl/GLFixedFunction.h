@@ -13,6 +13,26 @@
 
 #include "platform/render/d3d9types.h"
 
+// The texture stages the generated program blends; Direct3D's further stages are not drawn.
+constexpr int kFFStages = 2;
+
+// One texture stage as the program computes it: its D3DTSS_ operations and arguments (arg0
+// only for the operations that read a third argument), where its result goes, and whether a
+// texture of this backend is bound to it. Every stage reads the first set of texture
+// coordinates, the only set the vertex layout carries.
+struct FFStage {
+  std::uint8_t colorOp = 0;
+  std::uint8_t colorArg0 = 0;
+  std::uint8_t colorArg1 = 0;
+  std::uint8_t colorArg2 = 0;
+  std::uint8_t alphaOp = 0;
+  std::uint8_t alphaArg0 = 0;
+  std::uint8_t alphaArg1 = 0;
+  std::uint8_t alphaArg2 = 0;
+  std::uint8_t resultTemp = 0;  // D3DTSS_RESULTARG is D3DTA_TEMP (else the current colour)
+  std::uint8_t textured = 0;
+};
+
 // Compared bytewise and hashed; build it zeroed (FFKey key{}) so padding never differs.
 struct FFKey {
   std::uint8_t pretransformed = 0;  // FVF position XYZRHW: pixels, no transform, no lighting
@@ -31,13 +51,9 @@ struct FFKey {
   std::uint8_t ambientSource = 0;
   std::uint8_t specularSource = 0;
   std::uint8_t emissiveSource = 0;
-  std::uint8_t colorOp = 0;  // stage 0 D3DTSS_COLOROP
-  std::uint8_t colorArg1 = 0;
-  std::uint8_t colorArg2 = 0;
-  std::uint8_t alphaOp = 0;  // stage 0 D3DTSS_ALPHAOP
-  std::uint8_t alphaArg1 = 0;
-  std::uint8_t alphaArg2 = 0;
-  std::uint8_t textured = 0;   // a texture is bound to stage 0 (SetTexture)
+  // The stages up to the first whose colour operation is disabled (stage 0 disabled draws the
+  // diffuse colour); the stages after it stay zeroed.
+  FFStage stages[kFFStages] = {};
   std::uint8_t alphaFunc = 0;  // D3DRS_ALPHAFUNC when D3DRS_ALPHATESTENABLE, else 0
   std::uint8_t flatShade = 0;  // D3DRS_SHADEMODE flat
 
@@ -66,7 +82,7 @@ struct FFProgram {
   GLuint id = 0;
   GLint world = -1, view = -1, proj = -1, normalMatrix = -1, viewport = -1;
   GLint matDiffuse = -1, matAmbient = -1, matSpecular = -1, matEmissive = -1, matPower = -1;
-  GLint ambient = -1, tfactor = -1, alphaRef = -1, texture = -1;
+  GLint ambient = -1, tfactor = -1, alphaRef = -1, texture[kFFStages] = {-1, -1};
   GLint lightType = -1, lightPosition = -1, lightDirection = -1, lightDiffuse = -1,
         lightSpecular = -1, lightAmbient = -1, lightAttenuation = -1, lightSpot = -1;
   // Versions of the device's uniform groups last uploaded to this program.
