@@ -177,6 +177,15 @@ TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& S
   if (HasDrive(Sub) && Try(Sub + Name, Result)) return Result;
   if (HasDrive(Extra) && Try(Extra + Name, Result)) return Result;
   if (Try(App + Sub + Name, Result)) return Result;
-  Try(App + Name, Result);
+  if (Try(App + Name, Result)) return Result;
+  // A file the program does not ship may still be brought by a substitute (a layer that only
+  // an installed map gives): asked with the name in the texture folder.
+  if (const TMediaSubstitute& Substitute = SubstituteStorage()) {
+    const std::string InFolder = HasDrive(Sub) ? Sub + Name : App + Sub + Name;
+    if (std::string Other = Substitute(InFolder, Item); !Other.empty()) {
+      Result.Path = std::move(Other);
+      Result.Found = true;
+    }
+  }
   return Result;
 }

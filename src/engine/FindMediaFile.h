@@ -20,8 +20,9 @@ TMediaSearchResult FindMediaFile(const std::string& AppDir, const std::string& S
                                  const std::string& Item = {});
 
 // A file to take instead of one the search found (given its path and the asking item's name),
-// or empty to keep it. The shell sets one to show real planet maps where the system has them;
-// none is set by default.
+// or empty to keep it; a file the search did not find is asked for by its path in the texture
+// folder. The shell sets one to show real planet maps where the system has them; none is set
+// by default.
 using TMediaSubstitute =
     std::function<std::string(const std::string& Found, const std::string& Item)>;
 void SetMediaSubstitute(TMediaSubstitute Substitute);

@@ -23,6 +23,10 @@ struct TSettings {
   // date); otherwise at the random phases.
   bool PositionsToday = false;
   double PositionsJulianDay = 0.0;
+  // Installed maps the shell found for Earth: its lights on the night side ("earthnight.jpg")
+  // and its cloud layer ("earthclouds.png"), found by the media search like the other maps.
+  bool EarthNightLights = false;
+  bool EarthClouds = false;
 };
 
 }  // namespace zelmar

@@ -157,6 +157,11 @@ TWObject* TWPlanet::MeshForDistance(float d) const {
   return Meshes[2];
 }
 
+bool TWPlanet::CanDrawNightSide(const D3DCAPS9& Caps) {
+  return Caps.MaxTextureBlendStages >= 2 && Caps.MaxSimultaneousTextures >= 2 &&
+         (Caps.TextureOpCaps & D3DTEXOPCAPS_MULTIPLYADD);
+}
+
 void TWPlanet::Draw(TW9DirectX* DX, const TD3DVector& Eye) {
   IDirect3DDevice9* Device = DX->Device();
   if (!Device) return;
@@ -164,7 +169,29 @@ void TWPlanet::Draw(TW9DirectX* DX, const TD3DVector& Eye) {
   const D3DMATERIAL9 m = Material({1, 1, 1, 1}, {0.8f, 0.8f, 0.8f, 0}, 25.0f);
   Device->SetMaterial(&m);
   Device->SetRenderState(D3DRS_LIGHTING, Lit);
+  IDirect3DBaseTexture9* Night = PlatformTexture(NightTexture);
+  const bool NightSide = Night && Lit && PlatformTexture(Texture) && CanDrawNightSide(DX->Caps());
+  if (NightSide) {
+    // Stage 0 leaves day x lit colour in the current register; stage 1 adds the night map
+    // weighted by what the light leaves dark: current + night x (1 - lit), so the lights fade
+    // in across the terminator with the lighting itself.
+    Device->SetTexture(1, Night);
+    Device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    Device->SetTextureStageState(1, D3DTSS_COLORARG0, D3DTA_CURRENT);
+    Device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    Device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE | D3DTA_COMPLEMENT);
+    Device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MULTIPLYADD);
+    Device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    Device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    Device->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    Device->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  }
   if (TWObject* Mesh = SelectMesh(DX, Eye)) Mesh->Render();
+  if (NightSide) {
+    Device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    Device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    Device->SetTexture(1, nullptr);
+  }
 }
 
 float TWPlanet::ShadowAlpha(const TD3DVector& Eye) const {

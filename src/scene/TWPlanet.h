@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/render/d3d9.h"
 #include "scene/TD3DMath.h"
 #include "scene/TPlanetStats.h"
 #include "scene/ViewAngles.h"
@@ -50,8 +51,12 @@ class TWPlanet {
   TWObject* SelectMesh(TW9DirectX* DX, const TD3DVector& Eye);
   TWObject* MeshForDistance(float d) const;
   // These draw with the world transform the caller has set, inside the scene. Draw leaves
-  // lighting at Lit; DrawShadow leaves the alpha-test states as it set them.
+  // lighting at Lit and stage 1 disabled; DrawShadow leaves the alpha-test states as it set
+  // them.
   void Draw(TW9DirectX* DX, const TD3DVector& Eye);
+  // Whether a device blends a night map in the same draw: a second stage that adds the night
+  // texels weighted by the complement of the lit colour.
+  static bool CanDrawNightSide(const D3DCAPS9& Caps);
   void DrawShadow(TW9DirectX* DX, const TD3DVector& Eye);
   // The alpha of the shadow cone for an eye: fades with the body's distance and the eye's
   // distance from the Sun, at most 0.8.
@@ -67,6 +72,9 @@ class TWPlanet {
   TWObject* ArmMesh = nullptr;        // Brass only
   bool OnMount = false;
   TWTexture* Texture = nullptr;
+  // Lights of the dark side (Earth's cities), where a night map is installed; drawn only when
+  // lit and the device can.
+  TWTexture* NightTexture = nullptr;
   TWTexture* ShadowTexture = nullptr;
   TWTexture* RodTexture = nullptr;
   TWTexture* ArmTexture = nullptr;

@@ -5,6 +5,7 @@
 #include "engine/TWPool.h"
 #include "scene/Ephemeris.h"
 #include "scene/TWClock.h"
+#include "scene/TWCloudLayer.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -87,6 +88,13 @@ TZelmarScene::TZelmarScene(TW9DirectX* ADX, TWPool* APool, const TSettings& ASet
     LensFlare = std::make_unique<TWLensFlare>(Pool);
     Glare = new TWGlare(Pool);
   }
+  // On the ground's final shape; no random draw, so the rest of the scene is as without it.
+  if (Settings.EarthClouds) {
+    Clouds = std::make_unique<TWCloudLayer>(&Pool->WObjects(), Planets[kEarthSlot].get());
+    Clouds->Texture = Pool->WTextures().Add();
+    Clouds->Texture->SetName("Earth clouds");
+    Clouds->Texture->SetFileName(kEarthCloudsFile);
+  }
   Camera.BodyCount = BodyCount;
 }
 
@@ -147,6 +155,8 @@ void TZelmarScene::CreateBodies() {
     Planets[I]->Texture = NewTexture(Row.TextureName, Row.TextureFile);
     if (I > 0) Planets[I]->ShadowTexture = Shadow;
   }
+  if (Settings.EarthNightLights)
+    Planets[kEarthSlot]->NightTexture = NewTexture("Earth night", kEarthNightFile);
   BodyCount = kBodyCount;
 
   for (int I = 0; I < kMoonCount; ++I) {
@@ -347,6 +357,12 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
     Moons[I]->Draw(DX, Eye);
     Moons[I]->DrawMount(DX);
   }
+  // Translucent, after every opaque body and before the ring.
+  if (Clouds) {
+    const TD3DMatrix World = Clouds->WorldMatrix(DX);
+    Device->SetTransform(D3DTS_WORLD, &World);
+    Clouds->Draw(DX, Eye);
+  }
   for (int I = 0; I < RingCount; ++I) {
     const TD3DMatrix World = Rings[I]->WorldMatrix(DX);
     Device->SetTransform(D3DTS_WORLD, &World);
@@ -438,6 +454,8 @@ int TZelmarScene::FrameTriangles() {
     if (Moons[I]->RodMesh) Triangles += Moons[I]->RodMesh->NumTriangles();
     if (Moons[I]->ArmMesh) Triangles += Moons[I]->ArmMesh->NumTriangles();
   }
+  if (Clouds)
+    if (TWObject* Mesh = Clouds->SelectMesh(DX, Eye)) Triangles += Mesh->NumTriangles();
   Triangles += 2 * RingCount;
   if (!Settings.BrassModel) Triangles += 2 + 9 * 2 + 2;  // corona, flare, glare
   return Triangles;

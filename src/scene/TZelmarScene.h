@@ -28,6 +28,7 @@ namespace zelmar {
 class TWPlanet;
 class TWSattelite;
 class TWRing;
+class TWCloudLayer;
 class TWSpace;
 class TWLensFlare;
 class TWGlare;
@@ -80,6 +81,9 @@ class TZelmarScene {
   static constexpr const char* kTitle = "The Zelmar";
   static constexpr const char* kCredit1 = "A journey through the solar system";
   static constexpr const char* kCredit2 = "Zelmar screen saver";
+  // Earth's layers that only installed maps bring (no generated map has these names).
+  static constexpr const char* kEarthNightFile = "earthnight.jpg";
+  static constexpr const char* kEarthCloudsFile = "earthclouds.png";
 
   // The local time the clock shows; the system's clock unless a test sets another.
   std::function<std::tm()> LocalTime;
@@ -93,6 +97,8 @@ class TZelmarScene {
   std::array<std::unique_ptr<TWPlanet>, kPlanetSlots> Planets;
   std::array<std::unique_ptr<TWSattelite>, kMoonSlots> Moons;
   std::array<std::unique_ptr<TWRing>, kRingSlots> Rings;
+  // Earth's clouds, where a cloud map is installed.
+  std::unique_ptr<TWCloudLayer> Clouds;
   std::int32_t BodyCount = 0;
   std::int32_t MoonCount = 0;
   std::int32_t RingCount = 0;

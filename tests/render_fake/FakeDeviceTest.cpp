@@ -265,17 +265,34 @@ TEST_F(FakeDevice, DrawsAreRecordedWithTheirVerticesAndStates) {
   buffer->Unlock();
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   EXPECT_EQ(Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+  Ref<IDirect3DTexture9> second;
+  ASSERT_EQ(Device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &second, nullptr),
+            S_OK);
+  Device->SetTexture(1, second.Get());
+  Device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MULTIPLYADD);
+  Device->SetTextureStageState(1, D3DTSS_COLORARG0, D3DTA_CURRENT);
+  Device->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  EXPECT_EQ(Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
   EXPECT_EQ(Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);  // past the end
   ASSERT_EQ(Device->EndScene(), S_OK);
   // Drawing outside a scene fails.
   EXPECT_EQ(Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
 
-  ASSERT_EQ(Fake->Draws().size(), 1u);
+  ASSERT_EQ(Fake->Draws().size(), 2u);
   const FakeDraw& draw = Fake->Draws()[0];
   EXPECT_EQ(draw.Method, "DrawPrimitive");
   EXPECT_EQ(draw.FVF, 0x144u);
   EXPECT_EQ(draw.Texture0, "null");
   EXPECT_EQ(draw.RenderStates[D3DRS_ALPHABLENDENABLE], TRUE);
+  // The second stage's texture, states and sampler travel with the draw.
+  EXPECT_EQ(draw.Texture1, "null");
+  EXPECT_EQ(draw.Stage1[D3DTSS_COLOROP], DWORD(D3DTOP_DISABLE));
+  EXPECT_EQ(draw.Stage1[D3DTSS_TEXCOORDINDEX], 1u);
+  const FakeDraw& blended = Fake->Draws()[1];
+  EXPECT_NE(blended.Texture1, "null");
+  EXPECT_EQ(blended.Stage1[D3DTSS_COLOROP], DWORD(D3DTOP_MULTIPLYADD));
+  EXPECT_EQ(blended.Stage1[D3DTSS_COLORARG0], DWORD(D3DTA_CURRENT));
+  EXPECT_EQ(blended.Sampler1[D3DSAMP_MAGFILTER], DWORD(D3DTEXF_LINEAR));
   ASSERT_EQ(draw.Vertices.size(), sizeof quad);
   EXPECT_EQ(std::memcmp(draw.Vertices.data(), quad, sizeof quad), 0);
   EXPECT_TRUE(Log().Contains("Lock(vb#2, 0, 0, DISCARD)")) << Log().Text();

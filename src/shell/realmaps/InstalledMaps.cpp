@@ -4,8 +4,12 @@
 
 namespace zelmar {
 
-void UseInstalledMaps() {
-  UseRealMaps(RealMapRoot(), MachineMapCacheDir(), RealMapCacheDir(), StartMapCacheBuild);
+std::vector<std::string> UseInstalledMaps() {
+  std::vector<std::string> media;
+  for (const TRealMapChoice& c :
+       UseRealMaps(RealMapRoot(), MachineMapCacheDir(), RealMapCacheDir(), StartMapCacheBuild).Maps)
+    media.push_back(c.Media);
+  return media;
 }
 
 std::string InstalledMapCredits() {

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zelmar {
 
-// Makes the media search take the maps other installed packages bring, where there are any.
-void UseInstalledMaps();
+// Makes the media search take the maps other installed packages bring, where there are any;
+// returns the names of our texture files they stand for ("earth.jpg", "earthclouds.png").
+std::vector<std::string> UseInstalledMaps();
 // Lines for --help on the planet maps of other packages in use.
 std::string InstalledMapCredits();
 

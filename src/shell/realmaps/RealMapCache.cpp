@@ -220,23 +220,15 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
     const std::vector<TCandidate> list = Candidates(root, e);
     for (std::size_t i = 0; i < list.size(); ++i) {
       const TCandidate& c = list[i];
-      const bool ring = e.Kind == TKind::Ring;
+      const bool ring = e.Kind == TKind::Ring, clouds = e.Kind == TKind::Clouds;
       TDecoded d = Decode(c.Path, ring ? 0 : kMapWidth);
       if (!d.Error.empty()) {
         noteDamaged(c.Path, d.Error, e.Body, Instead(list, i));
         continue;
       }
-      QImage high = ring ? QImage() : d.Image.convertToFormat(QImage::Format_RGB32);
-      if (!ring && std::string(e.Media) == "earth.jpg") {
-        const std::string cloudPath = Join(root, kClouds);
-        if (QFileInfo(Q(cloudPath)).isFile()) {
-          const TDecoded clouds = Decode(cloudPath, high.width());
-          if (clouds.Error.empty())
-            AddClouds(high, clouds.Image);
-          else
-            noteDamaged(cloudPath, clouds.Error, "Earth", "no clouds");
-        }
-      }
+      const QImage high = ring     ? QImage()
+                          : clouds ? CloudLayer(d.Image)
+                                   : d.Image.convertToFormat(QImage::Format_RGB32);
       const std::vector<TRingSample> profile =
           ring ? RingProfile(d.Image) : std::vector<TRingSample>();
       TCachedMap cached{e.Media, c.Path, std::max(0, c.Width), {}};
@@ -251,7 +243,7 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
                                   : high.scaled(w, std::max(1, w * high.height() / high.width()),
                                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }
-        const QByteArray bytes = Encode(img, ring);
+        const QByteArray bytes = Encode(img, ring || clouds);
         const std::string folder = cacheDir + "/" + kQualityFolders[level];
         if (bytes.isEmpty()) {
           *error = "cannot encode " + folder + "/" + CachedName(e);

@@ -50,20 +50,21 @@ TDecoded Decode(const std::string& path, int maxWidth) {
   return {std::move(image), {}};
 }
 
-// Lays the cloud map (white where the sky is overcast) over the day map.
-void AddClouds(QImage& day, const QImage& clouds) {
-  const QImage c = clouds.convertToFormat(QImage::Format_Grayscale8)
-                       .scaled(day.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  for (int y = 0; y < day.height(); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(day.scanLine(y));
+// The cloud layer of a cloud map (white where the sky is overcast): white texels whose alpha
+// is the cover.
+QImage CloudLayer(const QImage& clouds) {
+  const QImage c = clouds.convertToFormat(QImage::Format_Grayscale8);
+  QImage layer(c.size(), QImage::Format_ARGB32);
+  for (int y = 0; y < c.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(layer.scanLine(y));
     const uchar* cl = c.constScanLine(y);
-    for (int x = 0; x < day.width(); ++x) {
+    for (int x = 0; x < c.width(); ++x) {
       // Thin haze stays clear so that the ground shows through, as it does from orbit.
       const float a = 0.85f * Smooth(0.45f, 0.95f, cl[x] / 255.0f);
-      const auto mix = [a](int v) { return static_cast<int>(std::lround(v + (248 - v) * a)); };
-      row[x] = qRgb(mix(qRed(row[x])), mix(qGreen(row[x])), mix(qBlue(row[x])));
+      row[x] = qRgba(248, 248, 248, static_cast<int>(std::lround(255.0f * a)));
     }
   }
+  return layer;
 }
 
 // The strip's colours and opacity from the inner edge (first) to the outer edge (last). A strip

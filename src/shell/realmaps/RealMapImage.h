@@ -1,5 +1,5 @@
-// The image work of the map conversion: decoding an installed map, laying Earth's clouds over
-// it, painting Saturn's ring from a strip, encoding what the cache keeps.
+// The image work of the map conversion: decoding an installed map, making Earth's cloud layer,
+// painting Saturn's ring from a strip, encoding what the cache keeps.
 #pragma once
 
 #include <QByteArray>
@@ -24,8 +24,9 @@ struct TDecoded {
 // width (0: its own size), keeping its proportions.
 TDecoded Decode(const std::string& path, int maxWidth);
 
-// Lays the cloud map (white where the sky is overcast) over the day map.
-void AddClouds(QImage& day, const QImage& clouds);
+// The cloud layer of a cloud map (white where the sky is overcast): white texels whose alpha
+// is the cover.
+QImage CloudLayer(const QImage& clouds);
 
 struct TRingSample {
   float r, g, b, a;

@@ -6,8 +6,9 @@ namespace zelmar {
 
 namespace {
 
-// Version 1 recorded no file lengths: such an index is simply not taken, and rebuilt.
-constexpr std::string_view kHeader = "zelmar real maps 2\n";
+// Version 1 recorded no file lengths, version 2's Earth wore its clouds: such an index is
+// simply not taken, and rebuilt.
+constexpr std::string_view kHeader = "zelmar real maps 3\n";
 constexpr std::string_view kEnd = "--\n";
 // Widths and lengths are written without leading zeros and read back only so, which keeps
 // every index that is taken the same text when written again.

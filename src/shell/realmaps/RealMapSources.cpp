@@ -57,6 +57,16 @@ const std::vector<TEntry>& Entries() {
         {"openuniverse/textures/earth.jpg", kOpenUniverse, kByOpenUniverse},
         {"stellarium/textures/earthmap.png", kStellarium,
          "NASA Earth Observatory, Reto Stöckli, MODIS data (public domain)"}}},
+      // Layers of Earth no generated map has: the scene draws them only where these are.
+      {"earthnight.jpg",
+       "Earth's night lights",
+       TKind::Map,
+       {{"xplanet/images/night.jpg", kXplanet,
+         "NASA Visible Earth, Earth's City Lights (public domain)"}}},
+      {"earthclouds.png",
+       "Earth's clouds",
+       TKind::Clouds,
+       {{"openuniverse/textures/clouds.jpg", kOpenUniverse, kByOpenUniverse}}},
       {"mars.jpg",
        "Mars",
        TKind::Map,
@@ -127,7 +137,8 @@ std::string Join(const std::string& root, const char* path) {
 }
 
 std::string CachedName(const TEntry& e) {
-  // The ring keeps its transparency in a PNG; the loader goes by the bytes, not the name.
+  // The ring keeps its transparency in a PNG (the clouds' name says so already); the loader
+  // goes by the bytes, not the name.
   return e.Kind == TKind::Ring ? "saturnRings.png" : e.Media;
 }
 
@@ -145,7 +156,6 @@ std::string Signature(const std::string& root, bool* any) {
   };
   for (const TEntry& e : Entries())
     for (const TSource& src : e.Sources) add(src.Path);
-  add(kClouds);
   return s.str();
 }
 
@@ -215,7 +225,8 @@ std::string RealMapCredits(const std::string& root) {
   const TRealMapSet set = ChooseRealMaps(root);
   if (set.Maps.empty())
     return "Planet maps: all generated. Installing openuniverse-common, xplanet-images,\n"
-           "stellarium-data or marble-qt-data gives the bodies they cover real maps.\n";
+           "stellarium-data or marble-qt-data gives the bodies they cover real maps\n"
+           "(and Earth its night lights and clouds).\n";
   std::string text = "Planet maps in use, from other packages (their makers ask to be named):\n";
   for (const TRealMapChoice& c : set.Maps)
     text += "  " + c.Body + ": " + c.Credit + "; " + c.Package + "\n";

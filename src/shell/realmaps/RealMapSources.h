@@ -16,7 +16,9 @@ struct TSource {
   const char* Credit;
 };
 
-enum class TKind { Map, Ring };
+// A map wraps a sphere as it is; a ring strip is painted into the ring's square; a cloud map's
+// brightness becomes the cover of a white layer with transparency.
+enum class TKind { Map, Ring, Clouds };
 
 struct TEntry {
   const char* Media;
@@ -24,9 +26,6 @@ struct TEntry {
   TKind Kind;
   std::vector<TSource> Sources;  // ties in size go to the earlier one
 };
-
-// Earth's map carries its clouds, as the generated one does: the scene has no cloud layer.
-constexpr const char* kClouds = "openuniverse/textures/clouds.jpg";
 
 // Every texture of ours that an installed map may stand for, with its sources.
 const std::vector<TEntry>& Entries();

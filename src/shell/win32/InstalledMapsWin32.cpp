@@ -7,6 +7,8 @@ std::string InstalledMapCredits() {
   return {};  // no packages bring planet maps on Windows
 }
 
-void UseInstalledMaps() {}  // no packages bring planet maps on Windows
+std::vector<std::string> UseInstalledMaps() {
+  return {};  // no packages bring planet maps on Windows
+}
 
 }  // namespace zelmar

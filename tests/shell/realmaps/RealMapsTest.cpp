@@ -547,7 +547,7 @@ TEST_F(RealMaps, AnIndexOfTheFormerFormatLeadsToARebuild) {
   Put(Root + "/openuniverse/textures/mars.jpg", Plain(256, 128, 0), "jpeg");
   ASSERT_EQ(BuildCache(Cache), "");
   std::string former = Text(Cache + "/index");
-  ASSERT_EQ(former.compare(0, 18, "zelmar real maps 2"), 0) << former;
+  ASSERT_EQ(former.compare(0, 18, "zelmar real maps 3"), 0) << former;
   former[17] = '1';
   const auto map = former.find("\nmap\t") + 1;
   auto end = former.find('\n', map);

@@ -799,6 +799,9 @@ void FakeDevice9::RecordDraw(FakeDraw Draw) {
   Draw.Texture0 = FakeLabel(FState.Textures[0].Get());
   Draw.RenderStates = FState.RenderStates;
   Draw.Stage0 = FState.TextureStageStates[0];
+  Draw.Texture1 = FakeLabel(FState.Textures[1].Get());
+  Draw.Stage1 = FState.TextureStageStates[1];
+  Draw.Sampler1 = FState.SamplerStates[1];
   Draw.World = FState.Transform(D3DTS_WORLD);
   Draw.View = FState.Transform(D3DTS_VIEW);
   Draw.Projection = FState.Transform(D3DTS_PROJECTION);

@@ -59,6 +59,10 @@ struct FakeDraw {
   std::string Texture0;  // label of the stage-0 texture, or "null"
   std::array<DWORD, D3DRS_COUNT> RenderStates{};
   std::array<DWORD, D3DTSS_COUNT> Stage0{};
+  // Stage 1, which blends a second texture over stage 0's result while its COLOROP is enabled.
+  std::string Texture1;  // label of the stage-1 texture, or "null"
+  std::array<DWORD, D3DTSS_COUNT> Stage1{};
+  std::array<DWORD, D3DSAMP_COUNT> Sampler1{};
   D3DMATRIX World{};
   D3DMATRIX View{};
   D3DMATRIX Projection{};

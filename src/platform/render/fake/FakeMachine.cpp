@@ -27,6 +27,11 @@ D3DCAPS9 FakeMachine::HardwareCaps() {
   caps.MaxTextureWidth = 4096;
   caps.MaxTextureHeight = 4096;
   caps.MaxTextureAspectRatio = 4096;
+  // A typical fixed-function device's stage operations.
+  caps.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
+                       D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_ADD |
+                       D3DTEXOPCAPS_BLENDTEXTUREALPHA | D3DTEXOPCAPS_MULTIPLYADD |
+                       D3DTEXOPCAPS_LERP;
   caps.MaxTextureBlendStages = 8;
   caps.MaxSimultaneousTextures = 8;
   caps.MaxActiveLights = 8;
