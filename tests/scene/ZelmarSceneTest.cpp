@@ -26,6 +26,7 @@
 #include "scene/Ephemeris.h"
 #include "scene/Random.h"
 #include "scene/TWClock.h"
+#include "scene/TWCloudLayer.h"
 #include "scene/TWGlare.h"
 #include "scene/TWLensFlare.h"
 #include "scene/TWPlanet.h"
@@ -454,6 +455,119 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   const TD3DMatrix EarthShadow = Scene->Planets[3]->ShadowMatrix(&DX);
   EXPECT_EQ(0, std::memcmp(&Cone.World, &EarthShadow, sizeof Cone.World));
   EXPECT_EQ(Cone.RenderStates[D3DRS_ALPHABLENDENABLE], 1u);
+}
+
+// Installed maps bring Earth's night lights and clouds: the media search finds them by names the
+// generated media lack (here standing for two of the generated pictures).
+class EarthLayersTest : public SceneTest {
+ protected:
+  void SetUp() override {
+    SceneTest::SetUp();
+    const std::string Folder = std::string(ZELMAR_TEST_MEDIA) + "/textures/Medium/";
+    SetMediaSubstitute([Folder](const std::string& Found, const std::string&) -> std::string {
+      if (Found == Folder + TZelmarScene::kEarthNightFile) return Folder + "moon.jpg";
+      if (Found == Folder + TZelmarScene::kEarthCloudsFile) return Folder + "saturnRings.tga";
+      return {};
+    });
+  }
+  void TearDown() override { SetMediaSubstitute(nullptr); }
+  static TSettings WithLayers() {
+    TSettings S = Everything(false);
+    S.EarthNightLights = S.EarthClouds = true;
+    return S;
+  }
+};
+
+TEST_F(EarthLayersTest, TheNightSideBlendsInASecondStageAndTheCloudsComeAfterTheMoons) {
+  Build(WithLayers());
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  std::vector<std::string> Expected = {"nightsky.jpg", "sunglow.tga"};
+  Expected.insert(Expected.end(), kPlanetNames.begin(), kPlanetNames.end());
+  Expected.insert(Expected.end(), kMoonNames.begin(), kMoonNames.end());
+  Expected.push_back("Earth clouds");
+  Expected.push_back("Saturns Rings");
+  std::vector<std::string> Drawn = DrawnNames();
+  Drawn.resize(Expected.size());
+  EXPECT_EQ(Drawn, Expected);
+
+  TWTexture* Night = Scene->Planets[kEarthSlot]->NightTexture;
+  ASSERT_TRUE(Night && Night->Texture());
+  const FakeDraw Earth = DrawsOf("Earth").at(0);
+  EXPECT_EQ(Earth.Texture1, Label(Night->Texture()));
+  EXPECT_EQ(Earth.Stage0[D3DTSS_COLOROP], DWORD(D3DTOP_MODULATE));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_COLOROP], DWORD(D3DTOP_MULTIPLYADD));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_COLORARG0], DWORD(D3DTA_CURRENT));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_COLORARG1], DWORD(D3DTA_TEXTURE));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_COLORARG2], DWORD(D3DTA_DIFFUSE | D3DTA_COMPLEMENT));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_ALPHAOP], DWORD(D3DTOP_SELECTARG1));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_ALPHAARG1], DWORD(D3DTA_CURRENT));
+  EXPECT_EQ(Earth.Stage1[D3DTSS_TEXCOORDINDEX], 0u) << "the sphere has one coordinate set";
+  EXPECT_EQ(Earth.Sampler1[D3DSAMP_MAGFILTER], DWORD(D3DTEXF_LINEAR));
+  EXPECT_EQ(Earth.RenderStates[D3DRS_LIGHTING], 1u);
+  // Every other draw has the second stage off and nothing bound to it.
+  for (const FakeDraw& D : Device()->Draws())
+    if (D.Texture0 != Earth.Texture0) {
+      EXPECT_EQ(D.Stage1[D3DTSS_COLOROP], DWORD(D3DTOP_DISABLE)) << D.Texture0;
+      EXPECT_EQ(D.Texture1, "null") << D.Texture0;
+    }
+
+  const FakeDraw Clouds = DrawsOf("Earth clouds").at(0);
+  const TD3DMatrix CloudWorld = Scene->Clouds->WorldMatrix(&DX);
+  EXPECT_EQ(0, std::memcmp(&Clouds.World, &CloudWorld, sizeof Clouds.World));
+  EXPECT_EQ(Clouds.RenderStates[D3DRS_ALPHABLENDENABLE], 1u);
+  EXPECT_EQ(Clouds.RenderStates[D3DRS_SRCBLEND], DWORD(D3DBLEND_SRCALPHA));
+  EXPECT_EQ(Clouds.RenderStates[D3DRS_DESTBLEND], DWORD(D3DBLEND_INVSRCALPHA));
+  EXPECT_EQ(Clouds.RenderStates[D3DRS_ZWRITEENABLE], 0u) << "the bodies behind its edge show";
+  EXPECT_EQ(Clouds.RenderStates[D3DRS_LIGHTING], 1u);
+  EXPECT_EQ(Clouds.Stage0[D3DTSS_ALPHAOP], DWORD(D3DTOP_MODULATE));
+  EXPECT_EQ(Clouds.Material.Specular.r, 0.0f);
+  EXPECT_EQ(DrawsOf("Saturns Rings").at(0).RenderStates[D3DRS_ZWRITEENABLE], 1u);
+  // Just above the ground, on its level of detail.
+  EXPECT_NEAR(Scene->Clouds->Radius, Scene->Planets[kEarthSlot]->Radius * 1.01f, 1e-4f);
+  EXPECT_EQ(Clouds.PrimitiveCount, Earth.PrimitiveCount);
+}
+
+TEST_F(EarthLayersTest, TheCloudsTurnSlowlyAgainstTheGround) {
+  Build(WithLayers());
+  const TWPlanet& Ground = *Scene->Planets[kEarthSlot];
+  ASSERT_GT(Ground.SpinRate, 0.0f);
+  // The layer's transform is the ground's after a turn about the pole that grows with time.
+  for (double T : {0.0, 100.0, 2000.0}) {
+    DX.SetAppTime(static_cast<float>(T));
+    const TD3DMatrix Expected =
+        MatrixRotationZ(DX.AppTime() * Ground.SpinRate * TWCloudLayer::kDrift) *
+        Ground.WorldMatrix(&DX);
+    const TD3DMatrix Actual = Scene->Clouds->WorldMatrix(&DX);
+    for (int R = 0; R < 4; ++R)
+      for (int C = 0; C < 4; ++C) EXPECT_NEAR(Expected.m[R][C], Actual.m[R][C], 1e-4f) << T;
+  }
+}
+
+TEST_F(EarthLayersTest, WithoutTheMapsOrTheStagesEarthIsDrawnAsBefore) {
+  // A device without multiply-add keeps Earth's one-stage draw, clouds and all.
+  FakeMachine Machine = FakeMachine::Typical();
+  for (FakeAdapterDesc& Adapter : Machine.Adapters)
+    for (FakeDeviceDesc& Desc : Adapter.Devices)
+      Desc.Caps.TextureOpCaps &= ~D3DTEXOPCAPS_MULTIPLYADD;
+  D3D = MakeRef<FakeDirect3D9>(Machine);
+  Build(WithLayers());
+  LookAtTheSun({0, 60, -500});
+  Frame();
+  const FakeDraw Earth = DrawsOf("Earth").at(0);
+  EXPECT_EQ(Earth.Stage1[D3DTSS_COLOROP], DWORD(D3DTOP_DISABLE));
+  EXPECT_EQ(Earth.Texture1, "null");
+  EXPECT_EQ(DrawsOf("Earth clouds").size(), 1u);
+  EXPECT_FALSE(TWPlanet::CanDrawNightSide(DX.Caps()));
+
+  // Without the maps: no layer texture is named at all, and no cloud layer is built.
+  Scene.reset();
+  TWPool Fresh;
+  TZelmarScene Plain(&DX, &Fresh, Everything(false));
+  EXPECT_EQ(Plain.Clouds, nullptr);
+  EXPECT_EQ(Plain.Planets[kEarthSlot]->NightTexture, nullptr);
+  for (int I = 0; I < Fresh.WTextures().Count(); ++I)
+    EXPECT_EQ(Fresh.WTextures().Items(I)->Name().find("Earth "), std::string::npos);
 }
 
 TEST_F(SceneTest, ConesFlareAndGlareNeedTheSunOnScreenAndTheirSwitches) {
