@@ -563,6 +563,7 @@ TEST_F(EarthLayersTest, WithoutTheMapsOrTheStagesEarthIsDrawnAsBefore) {
   // Without the maps: no layer texture is named at all, and no cloud layer is built.
   Scene.reset();
   TWPool Fresh;
+  Fresh.PathTextures = Pool.PathTextures;
   TZelmarScene Plain(&DX, &Fresh, Everything(false));
   EXPECT_EQ(Plain.Clouds, nullptr);
   EXPECT_EQ(Plain.Planets[kEarthSlot]->NightTexture, nullptr);
