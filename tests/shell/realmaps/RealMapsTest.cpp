@@ -191,6 +191,49 @@ TEST_F(RealMaps, TheRingStripKeepsItsTransparency) {
   EXPECT_EQ(SizeOf(Found("Low", "saturnRings.tga")), QSize(256, 256));
 }
 
+// Earth's night map and cloud map become layers of their own, found under names the generated
+// media lack; the ground map is cached as installed, clouds no longer laid over it.
+TEST_F(RealMaps, EarthsNightAndCloudMapsBecomeLayersOfTheirOwn) {
+  Put(Root + "/xplanet/images/earth.jpg", Plain(512, 256, qRgb(0, 0, 200)), "jpeg");
+  Put(Root + "/xplanet/images/night.jpg", Plain(512, 256, qRgb(255, 200, 0)), "jpeg");
+  // Left half overcast (white), right half clear (black).
+  QImage clouds(256, 128, QImage::Format_RGB32);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 256; ++x) clouds.setPixel(x, y, x < 128 ? qRgb(255, 255, 255) : 0);
+  Put(Root + "/openuniverse/textures/clouds.jpg", clouds, "jpeg");
+  const TRealMapSet set = Use();
+  std::vector<std::string> media;
+  for (const zelmar::TRealMapChoice& c : set.Maps) media.push_back(c.Media);
+  EXPECT_EQ(media, (std::vector<std::string>{"earth.jpg", "earthnight.jpg", "earthclouds.png"}));
+
+  const QImage ground(QString::fromStdString(Found("High", "earth.jpg")));
+  EXPECT_NEAR(qBlue(ground.pixel(50, 100)), 200, 3) << "no clouds on the ground";
+  EXPECT_NEAR(qRed(ground.pixel(50, 100)), 0, 3);
+
+  const std::string night = Found("High", "earthnight.jpg");
+  EXPECT_EQ(night, Cache + "/High/earthnight.jpg");
+  EXPECT_NEAR(qGreen(QImage(QString::fromStdString(night)).pixel(10, 10)), 200, 3);
+  EXPECT_EQ(SizeOf(Found("Low", "earthnight.jpg")), QSize(256, 128));
+
+  const std::string layer = Found("High", "earthclouds.png");
+  EXPECT_EQ(layer, Cache + "/High/earthclouds.png");
+  const QImage image(QString::fromStdString(layer));
+  ASSERT_EQ(image.size(), QSize(256, 128)) << "never scaled up";
+  ASSERT_TRUE(image.hasAlphaChannel());
+  const QRgb overcast = image.pixel(40, 64), clear = image.pixel(200, 64);
+  EXPECT_GT(qAlpha(overcast), 200);
+  EXPECT_GT(qRed(overcast), 240);
+  EXPECT_EQ(qAlpha(clear), 0);
+  EXPECT_EQ(SizeOf(Found("Low", "earthclouds.png")), QSize(256, 128));
+
+  // Without the packages the generated media have no such files, and nothing stands for them.
+  fs::remove(Root + "/xplanet/images/night.jpg");
+  fs::remove(Root + "/openuniverse/textures/clouds.jpg");
+  EXPECT_EQ(Use().Maps.size(), 1u);
+  EXPECT_FALSE(FindMediaFile("", Media + "High", "", "earthclouds.png").Found);
+  EXPECT_FALSE(FindMediaFile("", Media + "High", "", "earthnight.jpg").Found);
+}
+
 TEST_F(RealMaps, NothingInstalledChangesNothingAndWritesNothing) {
   fs::create_directories(Root + "/openuniverse/textures");
   std::string err;
