@@ -12,7 +12,7 @@ constexpr double kRadians = std::numbers::pi / 180.0;
 
 // The figures' lines: a dim blue that never outshines a faint star, thin, and stopping short
 // of the stars they join so that each star stands clear.
-constexpr float kLine[3] = {0.20f, 0.30f, 0.50f};
+constexpr float kLine[3] = {0.15f, 0.23f, 0.40f};
 constexpr double kLineSpread = 0.02;  // degrees
 constexpr double kLineGap = 0.45;     // degrees
 // No spot is narrower than this many texels: a thinner one would flicker as the sky turns.

@@ -113,6 +113,7 @@ void TScrnFrm::FormCreate() {
   // Before the scene names its textures, so that every body finds its real map.
   Settings.RealSky = UseInstalledMaps(Settings.ShowConstellations);
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
+  if (FRun.SkyView) Scene->Camera.HoldSkyView(FRun.SkyView->first, FRun.SkyView->second);
   Scene->ConnectEvents();
 }
 
