@@ -121,8 +121,8 @@ const std::vector<TEntry>& Entries() {
        "The stars",
        TKind::Sky,
        {{"xplanet/stars/BSC", kXplanetStars,
-         "Yale Bright Star Catalogue, 5th revised edition, D. Hoffleit and W. H. Warren "
-         "(VizieR); without colours, so the stars are white"}}},
+         "Yale Bright Star Catalogue, 5th ed., Hoffleit and Warren (VizieR); white: "
+         "it has no colours"}}},
       {kSkyLinesMedia,
        "Constellation figures",
        TKind::SkyLines,
@@ -276,7 +276,7 @@ std::string RealMapCredits(const std::string& root) {
     return "Planet maps: all generated. Installing openuniverse-common, xplanet-images,\n"
            "stellarium-data or marble-qt-data gives the bodies they cover real maps;\n"
            "xplanet gives the sky the real stars and constellation figures.\n";
-  std::string text = "Planet maps in use, from other packages (their makers ask to be named):\n";
+  std::string text = "Maps and stars in use, from other packages (their makers ask to be named):\n";
   for (const TRealMapChoice& c : set.Maps)
     text += "  " + c.Body + ": " + c.Credit + "; " + c.Package + "\n";
   text += "Other bodies wear generated maps.\n";
