@@ -118,7 +118,7 @@ const std::vector<TEntry>& Entries() {
         {"openuniverse/textures/rings.jpg", kOpenUniverse, kByOpenUniverse}}},
       // OpenUniverse's stars.dat is not among them: its declinations are not the stars' own.
       {kSkyMedia,
-       "The stars",
+       "The sky",
        TKind::Sky,
        {{"xplanet/stars/BSC", kXplanetStars,
          "Yale Bright Star Catalogue, 5th ed., Hoffleit and Warren (VizieR); white: "
