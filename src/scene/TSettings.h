@@ -23,6 +23,11 @@ struct TSettings {
   // date); otherwise at the random phases.
   bool PositionsToday = false;
   double PositionsJulianDay = 0.0;
+  // The constellation figures over the real stars (where both are installed).
+  bool ShowConstellations = false;
+  // The sky texture is the real sky, the whole sphere once (the shell finds it installed),
+  // rather than a tile of generated stars.
+  bool RealSky = false;
   // Installed maps the shell found for Earth: its lights on the night side ("earthnight.jpg")
   // and its cloud layer ("earthclouds.png"), found by the media search like the other maps.
   bool EarthNightLights = false;

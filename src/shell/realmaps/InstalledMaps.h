@@ -4,13 +4,20 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace zelmar {
 
 // Makes the media search take the maps other installed packages bring, where there are any;
-// returns the names of our texture files they stand for ("earth.jpg", "earthclouds.png").
-std::vector<std::string> UseInstalledMaps();
+// returns what they bring beyond the bodies' maps.
+struct TInstalledLayers {
+  // The sky is the real one painted from an installed catalogue (with the constellation
+  // figures where asked and installed).
+  bool RealSky = false;
+  // Earth's night map and cloud map, which no generated map stands for.
+  bool EarthNight = false;
+  bool EarthClouds = false;
+};
+TInstalledLayers UseInstalledMaps(bool constellations);
 // Lines for --help on the planet maps of other packages in use.
 std::string InstalledMapCredits();
 

@@ -16,9 +16,19 @@ struct TSource {
   const char* Credit;
 };
 
-// A map wraps a sphere as it is; a ring strip is painted into the ring's square; a cloud map's
-// brightness becomes the cover of a white layer with transparency.
-enum class TKind { Map, Ring, Clouds };
+// A planet's map, Saturn's ring strip, a star catalogue painted into the sky, the sky with the
+// constellation figures of a figures file over it (painted from the catalogue in use), and a
+// cloud map whose brightness becomes the cover of a white layer with transparency.
+enum class TKind { Map, Ring, Sky, SkyLines, Clouds };
+
+// Whether the entry's sources are text the sky is painted from rather than pictures.
+inline bool IsCatalogue(TKind kind) {
+  return kind == TKind::Sky || kind == TKind::SkyLines;
+}
+
+// Our sky texture, and the name of its variant with the constellation figures.
+constexpr const char* kSkyMedia = "nightsky.jpg";
+constexpr const char* kSkyLinesMedia = "nightsky-lines.jpg";
 
 struct TEntry {
   const char* Media;
@@ -31,6 +41,9 @@ struct TEntry {
 const std::vector<TEntry>& Entries();
 // The entry of one of our texture files; null for one no installed map stands for.
 const TEntry* FindEntry(const std::string& media);
+
+// A catalogue's whole text; empty with *error set when it cannot be read or is too large.
+std::string ReadCatalogue(const std::string& path, std::string* error);
 
 // The entry's source that the installed file is, whatever folder the maps were under.
 const TSource* FindSource(const TEntry& e, const std::string& path);

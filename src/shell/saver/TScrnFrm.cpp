@@ -110,15 +110,14 @@ void TScrnFrm::FormCreate() {
   SettingsProblem = GetSettings(Settings, WPool->PathTextures, FRun.Options);
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
-  // Before the scene names its textures, so that every body finds its real map; Earth's night
-  // lights and clouds are drawn only where installed maps bring them.
-  const std::vector<std::string> Maps = UseInstalledMaps();
-  auto InUse = [&Maps](const char* Media) {
-    return std::find(Maps.begin(), Maps.end(), Media) != Maps.end();
-  };
-  Settings.EarthNightLights = InUse(TZelmarScene::kEarthNightFile);
-  Settings.EarthClouds = InUse(TZelmarScene::kEarthCloudsFile);
+  // Before the scene names its textures, so that every body finds its real map; the real sky
+  // and Earth's night lights and clouds are drawn only where installed maps bring them.
+  const TInstalledLayers Layers = UseInstalledMaps(Settings.ShowConstellations);
+  Settings.RealSky = Layers.RealSky;
+  Settings.EarthNightLights = Layers.EarthNight;
+  Settings.EarthClouds = Layers.EarthClouds;
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
+  if (FRun.SkyView) Scene->Camera.HoldSkyView(FRun.SkyView->first, FRun.SkyView->second);
   Scene->ConnectEvents();
 }
 

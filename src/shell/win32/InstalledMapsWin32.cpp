@@ -7,8 +7,8 @@ std::string InstalledMapCredits() {
   return {};  // no packages bring planet maps on Windows
 }
 
-std::vector<std::string> UseInstalledMaps() {
-  return {};  // no packages bring planet maps on Windows
+TInstalledLayers UseInstalledMaps(bool) {
+  return {};  // nor a star catalogue, nor Earth's night and cloud maps
 }
 
 }  // namespace zelmar
