@@ -463,10 +463,12 @@ class EarthLayersTest : public SceneTest {
  protected:
   void SetUp() override {
     SceneTest::SetUp();
-    const std::string Folder = std::string(ZELMAR_TEST_MEDIA) + "/textures/Medium/";
-    SetMediaSubstitute([Folder](const std::string& Found, const std::string&) -> std::string {
-      if (Found == Folder + TZelmarScene::kEarthNightFile) return Folder + "moon.jpg";
-      if (Found == Folder + TZelmarScene::kEarthCloudsFile) return Folder + "saturnRings.tga";
+    // Asked by the path in the texture folder, in the platform's spelling: the file beside it.
+    SetMediaSubstitute([](const std::string& Found, const std::string&) -> std::string {
+      const std::string Name = ExtractFileName(Found);
+      const std::string Folder = Found.substr(0, Found.size() - Name.size());
+      if (Name == TZelmarScene::kEarthNightFile) return Folder + "moon.jpg";
+      if (Name == TZelmarScene::kEarthCloudsFile) return Folder + "saturnRings.tga";
       return {};
     });
   }
