@@ -269,7 +269,11 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
       const bool ring = e.Kind == TKind::Ring, clouds = e.Kind == TKind::Clouds;
       TDecoded d = Decode(c.Path, ring ? 0 : kMapWidth);
       if (!d.Error.empty()) {
-        noteDamaged(c.Path, d.Error, e.Body, Instead(list, i));
+        // A layer's last source failing leaves its body without it, not with a generated one.
+        if (e.LayerOf && i + 1 == list.size())
+          noteDamaged(c.Path, d.Error, e.LayerOf, e.Without);
+        else
+          noteDamaged(c.Path, d.Error, e.Body, Instead(list, i));
         continue;
       }
       const QImage high = ring     ? QImage()

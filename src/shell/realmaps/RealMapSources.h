@@ -35,6 +35,10 @@ struct TEntry {
   const char* Body;
   TKind Kind;
   std::vector<TSource> Sources;  // ties in size go to the earlier one
+  // A layer no generated map stands for: the body it belongs to and what that body goes
+  // without when no source can be used ("Earth", "no clouds"); null for the others.
+  const char* LayerOf = nullptr;
+  const char* Without = nullptr;
 };
 
 // Every texture of ours that an installed map may stand for, with its sources.

@@ -229,6 +229,13 @@ TEST_F(RealMaps, EarthsNightAndCloudMapsBecomeLayersOfTheirOwn) {
   EXPECT_EQ(qAlpha(clear), 0);
   EXPECT_EQ(SizeOf(Found("Low", "earthclouds.png")), QSize(256, 128));
 
+  // A damaged cloud map leaves Earth without clouds, and says so.
+  Truncate(Root + "/openuniverse/textures/clouds.jpg");
+  std::string err;
+  Use(&err);
+  EXPECT_NE(err.find("Earth wears no clouds instead"), std::string::npos) << err;
+  EXPECT_FALSE(FindMediaFile("", Media + "High", "", "earthclouds.png").Found);
+
   // Without the packages the generated media have no such files, and nothing stands for them.
   fs::remove(Root + "/xplanet/images/night.jpg");
   fs::remove(Root + "/openuniverse/textures/clouds.jpg");
