@@ -50,12 +50,16 @@ class TWPlanet {
   TWObject* SelectMesh(TW9DirectX* DX, const TD3DVector& Eye);
   TWObject* MeshForDistance(float d) const;
   // These draw with the world transform the caller has set, inside the scene. Draw leaves
-  // lighting at Lit; DrawShadow leaves the alpha-test states as it set them.
+  // lighting at Lit; DrawShadow leaves the alpha-test states as it set them, and a cone that
+  // does not show touches no state.
   void Draw(TW9DirectX* DX, const TD3DVector& Eye);
   void DrawShadow(TW9DirectX* DX, const TD3DVector& Eye);
   // The alpha of the shadow cone for an eye: fades with the body's distance and the eye's
   // distance from the Sun, at most 0.8.
   float ShadowAlpha(const TD3DVector& Eye) const;
+  // Whether the cone can change a pixel for that eye: far out it is too faint for the alpha
+  // test (when the device has it). DrawShadow draws only such a cone.
+  bool ShadowShows(TW9DirectX* DX, const TD3DVector& Eye) const;
 
   // Whether Other's disc, seen from Eye, wholly covers this body's disc (which one is nearer is
   // not tested).
@@ -89,6 +93,10 @@ class TWPlanet {
   void ResizeMeshes();
   // Sets the rod and arm material, the rod's texture, and renders the rod.
   void DrawRod(TW9DirectX* DX, const D3DCOLORVALUE& Specular, float Power);
+
+ private:
+  // The effects' alpha test (greater or equal) is there on this device.
+  static bool AlphaTestAvailable(TW9DirectX* DX);
 };
 
 // The lean of a body's axis from the upright pole, Tilt - pi/2: RotationX by it stands the

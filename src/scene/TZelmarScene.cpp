@@ -357,8 +357,8 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   const bool SunVisible = !Brass && SunOnScreen();
   if (Settings.ShowGlare && SunVisible) {
     for (int I = 0; I < BodyCount; ++I) {
-      if (!Planets[I]->HasShadow || !Planets[I]->ShadowTexture ||
-          !Planets[I]->ShadowTexture->Texture())
+      if (!Planets[I]->ShadowTexture || !Planets[I]->ShadowTexture->Texture() ||
+          !Planets[I]->ShadowShows(DX, Eye))
         continue;
       const TD3DMatrix World = Planets[I]->ShadowMatrix(DX);
       Device->SetTransform(D3DTS_WORLD, &World);

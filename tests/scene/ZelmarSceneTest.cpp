@@ -398,7 +398,9 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   Expected.insert(Expected.end(), kPlanetNames.begin(), kPlanetNames.end());
   Expected.insert(Expected.end(), kMoonNames.begin(), kMoonNames.end());
   Expected.push_back("Saturns Rings");
-  Expected.insert(Expected.end(), 9, "shadow.tga");
+  // Neptune's and Pluto's cones are too faint for the alpha test 500 units from the Sun: left
+  // out, with no pixel lost.
+  Expected.insert(Expected.end(), 7, "shadow.tga");
   for (int I = 1; I <= 9; ++I) Expected.push_back("flare" + std::to_string(I) + ".tga");
   Expected.push_back("Glare.tga");
   std::vector<std::string> Drawn = DrawnNames();
@@ -482,7 +484,7 @@ TEST_F(SceneTest, ConesFlareAndGlareNeedTheSunOnScreenAndTheirSwitches) {
   Only.ShowGlare = true;
   Scene->Settings = Only;
   Frame();
-  EXPECT_EQ(DrawsOf("shadow.tga").size(), 9u);
+  EXPECT_EQ(DrawsOf("shadow.tga").size(), 7u);
   EXPECT_EQ(DrawsOf("Glare.tga").size(), 1u);
   EXPECT_TRUE(DrawsOf("flare9.tga").empty());
 }
