@@ -417,6 +417,10 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   for (const std::string& Name : Expected)
     if (Name.rfind("flare", 0) != 0) NoFlare.push_back(Name);
   EXPECT_EQ(Dead, NoFlare);
+  // The cones left the alpha test on, no flare turned it off: the next sky is drawn without it.
+  ASSERT_EQ(Device()->State().RenderStates[D3DRS_ALPHATESTENABLE], DWORD(TRUE));
+  Frame();
+  EXPECT_EQ(DrawsOf("nightsky.jpg").at(0).RenderStates[D3DRS_ALPHATESTENABLE], 0u);
   Scene->Camera.CameraTarget = {150, 0, 0};
   Frame();
 
@@ -743,6 +747,8 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
 
   Build(Everything(false), 7, Media);
   LookAtTheSun({0, 60, -500});
+  // As a frame's shadow cones leave it when no flare follows them.
+  Device()->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   Frame();
   ASSERT_TRUE(Scene->SunOnScreen());
   std::vector<std::string> Expected = {"null"};  // the sky
@@ -759,6 +765,7 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
   EXPECT_EQ(Sky.RenderStates[D3DRS_LIGHTING], 1u);
   const D3DMATERIAL9 Black{};
   EXPECT_EQ(0, std::memcmp(&Sky.Material, &Black, sizeof Black));
+  EXPECT_EQ(Sky.RenderStates[D3DRS_ALPHATESTENABLE], 0u) << "its alpha 0 would fail the test";
   // The bodies are lit as before: the sky's material does not reach them.
   EXPECT_EQ(DrawsOf("Earth").at(0).Material.Diffuse.r, 1.0f);
 
