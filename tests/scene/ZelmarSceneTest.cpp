@@ -493,6 +493,25 @@ TEST_F(SceneTest, ConesFlareAndGlareNeedTheSunOnScreenAndTheirSwitches) {
   EXPECT_TRUE(DrawsOf("flare9.tga").empty());
 }
 
+// The sky is drawn without depth: nothing the camera can see from anywhere on its rounds may lie
+// as far as the sky's nearest face. The camera stays within its body's view distance of the
+// body; a body's farthest part is its shadow cone, 30 radii long; a moon circles its parent.
+TEST_F(SceneTest, EverythingTheCameraSeesLiesWellInsideTheSky) {
+  Build(Everything(false));
+  float Reach = 0.0f;
+  for (int I = 0; I < Scene->BodyCount; ++I) {
+    const TWPlanet& P = *Scene->Planets[I];
+    Reach = std::max(Reach, P.Distance + std::max(30.0f, float(P.ViewDistance)) * P.Radius);
+  }
+  for (int I = 0; I < Scene->MoonCount; ++I) {
+    const TWSattelite& M = *Scene->Moons[I];
+    Reach = std::max(
+        Reach, M.Parent->Distance + M.Distance + std::max(30.0f, float(M.ViewDistance)) * M.Radius);
+  }
+  // From one edge of the system to the other, twice over for margin.
+  EXPECT_LT(4.0f * Reach, TWSpace::kSkyNearest) << Reach;
+}
+
 TEST_F(SceneTest, APlanetCoveringTheSunTakesItOffScreen) {
   Build(Everything(false));
   // Jupiter between the eye and the Sun, close to the eye: its disc covers the Sun's.
