@@ -23,7 +23,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
-    "openuniverse-common, xplanet-images, stellarium-data, marble-qt-data")
+    "openuniverse-common, xplanet-images, xplanet, stellarium-data, marble-qt-data")
 # The postinst names the installed program and the machine's map cache where they are.
 configure_file(${PROJECT_SOURCE_DIR}/packaging/postinst.in ${PROJECT_BINARY_DIR}/packaging/postinst
   @ONLY)

@@ -23,6 +23,11 @@ struct TSettings {
   // date); otherwise at the random phases.
   bool PositionsToday = false;
   double PositionsJulianDay = 0.0;
+  // The constellation figures over the real stars (where both are installed).
+  bool ShowConstellations = false;
+  // The sky texture is the real sky, the whole sphere once (the shell finds it installed),
+  // rather than a tile of generated stars.
+  bool RealSky = false;
 };
 
 }  // namespace zelmar

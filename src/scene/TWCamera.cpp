@@ -1,6 +1,8 @@
 #include "scene/TWCamera.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "engine/TW9DirectX.h"
 #include "scene/Random.h"
@@ -20,6 +22,16 @@ int TicksFor(double Span, float MoveSpeed) {
 }
 
 }  // namespace
+
+TD3DVector TWCamera::SkyDirection(double Lon, double Lat) {
+  const double L = Lon * std::numbers::pi / 180, B = Lat * std::numbers::pi / 180;
+  return {static_cast<float>(std::cos(B) * std::cos(L)), static_cast<float>(-std::sin(B)),
+          static_cast<float>(-std::cos(B) * std::sin(L))};
+}
+
+void TWCamera::HoldSkyView(double Lon, double Lat) {
+  SkyView = SkyDirection(Lon, std::clamp(Lat, -89.0, 89.0));
+}
 
 int TWCamera::StayTicksFor(float MoveSpeed) {
   return TicksFor(10000.0, MoveSpeed) + 1;
@@ -81,6 +93,16 @@ void TWCamera::FrameMove(TW9DirectX* DX, const TD3DMatrix& OrbitRotation, float 
         Aspect(DX->PresentParams().BackBufferWidth, DX->PresentParams().BackBufferHeight), 1.0f,
         10000000.0f);
     DX->Device()->SetTransform(D3DTS_PROJECTION, &Projection);
+  }
+
+  if (SkyView) {
+    // Beyond Pluto's orbit, looking away from the Sun: nothing but the sky ahead.
+    constexpr float kOut = 50000.0f;
+    CameraPos = *SkyView * kOut;
+    CameraTarget = *SkyView * (2 * kOut);
+    const TD3DVector North{0.0f, -1.0f, 0.0f};
+    D3DXMatrixLookAtLH(&ViewMatrix, &CameraPos, &CameraTarget, &North);
+    return;
   }
 
   if (Drifting()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "scene/TD3DMath.h"
 
@@ -32,6 +33,14 @@ class TWCamera {
   // The eye ViewMatrix looks from: a little above the brass model in the Brass display.
   TD3DVector ViewEye() const;
 
+  // Holds the eye still far out beyond the planets, looking outwards at the place of the sky of
+  // ecliptic longitude and latitude Lon, Lat (degrees), the ecliptic's north up, as a star
+  // chart shows it: pictures of the sky. Latitudes beyond +-89 are taken as +-89.
+  void HoldSkyView(double Lon, double Lat);
+  // The scene's direction of a place of the sky: the planets turn through (cos L, 0, -sin L)
+  // as their longitude L grows, which puts the ecliptic's north at -y.
+  static TD3DVector SkyDirection(double Lon, double Lat);
+
   // The stay and the drift a change of body starts, for a camera speed.
   static int StayTicksFor(float MoveSpeed);
   static int DriftTicksFor(float MoveSpeed);
@@ -56,6 +65,8 @@ class TWCamera {
   float MoveSpeed = 15.0f;
   bool RandomSelect = false;
   bool BrassModel = false;
+  // The direction HoldSkyView looks along; none while the camera travels.
+  std::optional<TD3DVector> SkyView;
 };
 
 }  // namespace zelmar

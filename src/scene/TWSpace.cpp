@@ -35,6 +35,10 @@ constexpr TShape kRoom[TWSpace::rpCount] = {
 };
 
 constexpr TShape kStars = {dxotEllipse, {100000, 100000, 100000}, {0, 0, 0}, 20, "nightsky.jpg"};
+// The real sky is mapped once over the sphere; the faces are small enough that a star's place
+// on a flat face is within a fraction of a texel of its place on the sphere.
+constexpr TShape kRealStars = {dxotEllipse, {100000, 100000, 100000}, {0, 0, 0}, 1, "nightsky.jpg"};
+constexpr int kRealSkySegments = 64;
 
 // Segments round and along the pedestal's cylinders for object quality 0, 1 and 2.
 constexpr int kPedestalSegments[] = {40, 25, 10};
@@ -66,11 +70,11 @@ TWTexture* MakeTexture(TWPool* Pool, const char* FileName) {
 
 }  // namespace
 
-TWSpace::TWSpace(TWPool* Pool, bool ABrass, std::uint8_t Quality) : Brass(ABrass) {
+TWSpace::TWSpace(TWPool* Pool, bool ABrass, std::uint8_t Quality, bool RealSky) : Brass(ABrass) {
   if (Brass)
     CreateRoom(Pool, Quality);
   else
-    CreateStars(Pool);
+    CreateStars(Pool, RealSky);
 }
 
 void TWSpace::CreateRoom(TWPool* Pool, std::uint8_t Quality) {
@@ -83,8 +87,9 @@ void TWSpace::CreateRoom(TWPool* Pool, std::uint8_t Quality) {
     RoomTextures[Part] = MakeTexture(Pool, kRoom[Part].Texture);
 }
 
-void TWSpace::CreateStars(TWPool* Pool) {
-  RoomObjects[rpStars] = MakeObject(Pool, kStars, 5);
+void TWSpace::CreateStars(TWPool* Pool, bool RealSky) {
+  RoomObjects[rpStars] =
+      RealSky ? MakeObject(Pool, kRealStars, kRealSkySegments) : MakeObject(Pool, kStars, 5);
   RoomTextures[rpStars] = MakeTexture(Pool, kStars.Texture);
 }
 

@@ -35,8 +35,9 @@ class TWSpace {
   };
 
   // Quality 0 (high), 1 (medium) or 2 (low) sets the pedestal's segment counts; any other
-  // value leaves them as a new object has them.
-  TWSpace(TWPool* Pool, bool Brass, std::uint8_t Quality);
+  // value leaves them as a new object has them. RealSky: the sky's texture holds the whole sky
+  // once (u the ecliptic longitude, v the latitude) rather than a tile of generated stars.
+  TWSpace(TWPool* Pool, bool Brass, std::uint8_t Quality, bool RealSky = false);
 
   // Draws the backdrop with the device's current view and projection. It leaves the world
   // transform, material and texture changed; the room leaves culling CCW and lighting on, the
@@ -54,7 +55,7 @@ class TWSpace {
 
  private:
   void CreateRoom(TWPool* Pool, std::uint8_t Quality);
-  void CreateStars(TWPool* Pool);
+  void CreateStars(TWPool* Pool, bool RealSky);
   void RenderRoom(IDirect3DDevice9* Device);
   void RenderStars(IDirect3DDevice9* Device, const TD3DVector& CameraPos);
   void RenderPart(IDirect3DDevice9* Device, TRoomPart Part);

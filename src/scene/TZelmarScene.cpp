@@ -77,7 +77,8 @@ TZelmarScene::TZelmarScene(TW9DirectX* ADX, TWPool* APool, const TSettings& ASet
   Camera.RandomSelect = Settings.RandomSelect;
   Camera.BrassModel = Settings.BrassModel;
 
-  Space = std::make_unique<TWSpace>(Pool, Settings.BrassModel, Settings.ObjectQuality);
+  Space = std::make_unique<TWSpace>(Pool, Settings.BrassModel, Settings.ObjectQuality,
+                                    Settings.RealSky);
   CreateBodies();
   if (Settings.BrassModel) {
     for (int I = 0; I < BodyCount; ++I) Planets[I]->MakeBrass(Pool);

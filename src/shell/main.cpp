@@ -53,6 +53,9 @@ constexpr const char* kUsage =
     "                            the scene's triangle count) and the ratio of the two rates\n"
     "  with  --size WxH          size of the window, picture or benchmark (default 1280x720)\n"
     "        --seed N            repeat every random draw (N from 0 to 4294967295)\n"
+    "        --look-at-sky LON,LAT\n"
+    "                            hold the camera looking at that place of the sky (ecliptic\n"
+    "                            longitude and latitude in degrees), the ecliptic's north up\n"
     "        SETTINGS            any of the settings below\n"
     "Settings (/s and the scene's runs; each replaces the stored value for this run only):\n";
 

@@ -231,6 +231,33 @@ TEST_F(CameraFrame, ChaseClosesAFractionOfTheWayUnlessACoordinateMatchesExactly)
   EXPECT_TRUE(C.CameraTarget == HeldTarget);
 }
 
+// Longitude turns as the planets do and the ecliptic's north is -y; the held view looks
+// outwards from beyond the planets with the north up, and stays whatever the frames do.
+TEST_F(CameraFrame, AHeldSkyViewLooksOutAtThePlaceWithTheNorthUp) {
+  auto Near = [](const TD3DVector& A, const TD3DVector& B) { return VectorLength(A - B) < 1e-6f; };
+  EXPECT_TRUE(Near(TWCamera::SkyDirection(0, 0), {1, 0, 0}));
+  EXPECT_TRUE(Near(TWCamera::SkyDirection(90, 0), {0, 0, -1}));
+  EXPECT_TRUE(Near(TWCamera::SkyDirection(123, 90), {0, -1, 0}));
+  // A planet at longitude 90 stands where the orbit's turn puts it.
+  const TD3DVector Planet =
+      MatrixOrigin(MatrixTranslation(1, 0, 0) * MatrixRotationY(static_cast<float>(M_PI) / 2));
+  EXPECT_TRUE(Near(Planet, TWCamera::SkyDirection(90, 0)));
+
+  TWCamera C = MakeCamera(15.0f);
+  C.HoldSkyView(90, 30);
+  for (int Frame = 0; Frame < 2; ++Frame) C.FrameMove(&DX, MatrixIdentity(), 299.2f, 25.484f);
+  const TD3DVector Dir = TWCamera::SkyDirection(90, 30);
+  EXPECT_GT(VectorDot(C.CameraPos, Dir), 10000.0f);  // beyond every orbit
+  EXPECT_TRUE(Near(VectorNormalize(C.CameraTarget - C.CameraPos), Dir));
+  // The view's up (its y axis in world terms, the matrix's second column) leans north.
+  const TD3DVector Up{C.ViewMatrix._12, C.ViewMatrix._22, C.ViewMatrix._32};
+  EXPECT_LT(Up.y, 0.0f);
+  EXPECT_NEAR(VectorDot(Up, Dir), 0.0f, 1e-5f);
+  // A pole is not looked at edge-on: the latitude stops short of it.
+  C.HoldSkyView(0, 90);
+  EXPECT_NEAR(C.SkyView->y, -std::sin(89 * M_PI / 180), 1e-6);
+}
+
 TEST_F(CameraFrame, TheBrassViewLooksFromALittleAboveTheCamera) {
   TWCamera Space = MakeCamera(15.0f);
   TWCamera Brass = MakeCamera(15.0f, false, true);

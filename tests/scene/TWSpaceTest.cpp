@@ -366,4 +366,39 @@ TEST_F(SpaceTest, SpaceDrawsTheStarSphereRoundTheCameraFromInside) {
   EXPECT_TRUE(Log().Calls().empty());
 }
 
+// The real sky's texture holds the whole sky once: u runs against the planets' turn from
+// u 0.75 at longitude 0 (the planets stand at (cos L, 0, -sin L)), v from the ecliptic's south
+// pole (v 0, scene +y) to its north pole (v 1, scene -y). The sky's painter lays the stars out so.
+TEST_F(SpaceTest, TheRealSkyWrapsItsTextureOnceRoundTheEcliptic) {
+  TWSpace Space(&Pool, false, 0, true);
+  TWObject* Sphere = Space.RoomObjects[TWSpace::rpStars];
+  EXPECT_EQ(1.0f, Sphere->TextureFactor());
+  EXPECT_EQ(64, Sphere->SegmentsX());
+  EXPECT_EQ("nightsky.jpg", Space.RoomTextures[TWSpace::rpStars]->FileName());
+  Build();
+  Device()->BeginScene();
+  Space.Render(&DX, {0, 0, 0});
+  Device()->EndScene();
+  ASSERT_EQ(1u, Device()->Draws().size());
+  const FakeDraw& Stars = Device()->Draws()[0];
+  const std::vector<TD3DVertex> Vertices = VerticesOf(Stars);
+  ASSERT_GT(Vertices.size(), 3u * 64 * 30);
+  constexpr double kDeg = 180.0 / 3.14159265358979323846;
+  int Checked = 0;
+  for (const TD3DVertex& V : Vertices) {
+    const D3DXVECTOR3 P = Transform(V, Stars.World) * (1.0f / 100000.0f);
+    const double Lat = std::asin(std::clamp(-static_cast<double>(P.y), -1.0, 1.0)) * kDeg;
+    EXPECT_NEAR(V.tv, (90.0 + Lat) / 180.0, 1e-3);
+    if (std::abs(Lat) > 85) continue;  // the poles' fans have no longitude of their own
+    const double Lon = std::atan2(-static_cast<double>(P.z), static_cast<double>(P.x)) * kDeg;
+    double U = 1.0 - (Lon + 90.0) / 360.0;
+    U -= std::floor(U);
+    // The seam's vertices may carry either end of the wrap.
+    const double Off = std::abs(V.tu - U);
+    EXPECT_LT(std::min(Off, std::abs(Off - 1.0)), 1e-3) << Lon << " " << Lat;
+    ++Checked;
+  }
+  EXPECT_GT(Checked, 64 * 30 * 3);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "shell/modes/SceneRuns.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -97,6 +98,7 @@ TScrnFrm::TRun RunFor(const TSceneRunOptions& O) {
   Run.Options = O.Settings;
   Run.Width = O.Width;
   Run.Height = O.Height;
+  Run.SkyView = O.SkyView;
   return Run;
 }
 
@@ -270,7 +272,7 @@ bool ParseSize(const std::string& Text, int& Width, int& Height) {
 
 bool IsSceneOption(const std::string& Arg) {
   if (Arg == "--window" || Arg == "--size" || Arg == "--seed" || Arg == "--snapshot" ||
-      Arg == "--bench")
+      Arg == "--bench" || Arg == "--look-at-sky")
     return true;
   std::vector<std::string> One{Arg, "x"};
   std::size_t I = 0;
@@ -312,6 +314,21 @@ std::string ParseSceneOptions(const std::vector<std::string>& Args, TSceneRunOpt
         return "--snapshot takes a picture file name ending in .png after the time";
       O.File = Args[I + 2];
       I += 2;
+    } else if (A == "--look-at-sky") {
+      // Read whatever the locale says of decimal points.
+      double Lon = -1, Lat = 0;
+      const char* const End = Value.data() + Value.size();
+      const auto [Mid, E1] = std::from_chars(Value.data(), End, Lon);
+      const auto [Last, E2] = Mid < End && *Mid == ','
+                                  ? std::from_chars(Mid + 1, End, Lat)
+                                  : std::from_chars_result{Mid, std::errc::invalid_argument};
+      if (!HasValue || E1 != std::errc() || E2 != std::errc() || Last != End ||
+          !(Lon >= 0 && Lon <= 360) || !(Lat >= -90 && Lat <= 90))
+        return "--look-at-sky takes an ecliptic longitude and latitude in degrees (0 to 360, "
+               "-90 to 90), such as 85,-25, not " +
+               QuoteArgument(Value);
+      O.SkyView = std::make_pair(Lon, Lat);
+      ++I;
     } else if (A == "--bench") {
       if (!SetKind(TSceneRunOptions::rkBench)) return OneKind;
       if (HasValue && Value.rfind("-", 0) != 0) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/settings/SettingsOptions.h"
@@ -23,6 +24,9 @@ struct TSceneRunOptions {
   // Application time of a snapshot, or length of a benchmark.
   double Seconds = 20.0;
   std::string File;
+  // --look-at-sky: the camera held looking at this place of the sky (ecliptic longitude and
+  // latitude in degrees) instead of travelling.
+  std::optional<std::pair<double, double>> SkyView;
 };
 
 // Whether an argument is one of these runs' options (or a setting's, which go with them).

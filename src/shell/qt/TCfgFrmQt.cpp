@@ -195,17 +195,19 @@ void TCfgFrmQt::CreateControls() {
       Bind("Planet_Positions",
            CheckBox(this, "planetsToday", "Planets where they are today", QRect(16, 320, 185, 17)));
   showClock = Bind("Clock", CheckBox(this, "showClock", "Show Clock", QRect(16, 344, 81, 17)));
+  constellations = Bind("Constellations", CheckBox(this, "constellations", "Constellations",
+                                                   QRect(104, 344, 121, 17)));
 
   for (QWidget* w :
        std::initializer_list<QWidget*>{Label1, Label2, VerLbl, showFPS, plandata, Corona, LensFlare,
-                                       Glare, planetsToday, showClock})
+                                       Glare, planetsToday, showClock, constellations})
     CondenseToFit(w);
 
   // The form's tab order; a group box passes the focus on to its own controls in turn.
-  QWidget* order[] = {TextureQual, applyBtn, plandata,   okBtn,        cancelBtn,
-                      selectplan,  ObjQual,  planSpd,    moveSpd,      Corona,
-                      LensFlare,   Glare,    zelmarType, showFPS,      lowBtn,
-                      mediumBtn,   highBtn,  vhighBtn,   planetsToday, showClock};
+  QWidget* order[] = {TextureQual,  applyBtn,  plandata,      okBtn,     cancelBtn, selectplan,
+                      ObjQual,      planSpd,   moveSpd,       Corona,    LensFlare, Glare,
+                      zelmarType,   showFPS,   lowBtn,        mediumBtn, highBtn,   vhighBtn,
+                      planetsToday, showClock, constellations};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(lowBtn, &QPushButton::clicked, this, [this] { PresetClick(0); });

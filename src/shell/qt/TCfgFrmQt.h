@@ -60,6 +60,7 @@ class TCfgFrmQt : public QDialog, public TCfgFrm {
   QPushButton* Button1;
   QCheckBox* planetsToday;
   QCheckBox* showClock;
+  QCheckBox* constellations;
 
  private:
   void CreateControls();

@@ -7,8 +7,10 @@
 
 namespace zelmar {
 
-// Makes the media search take the maps other installed packages bring, where there are any.
-void UseInstalledMaps();
+// Makes the media search take the maps other installed packages bring, where there are any;
+// true when the sky is the real one painted from an installed catalogue (with the
+// constellation figures where asked and installed).
+bool UseInstalledMaps(bool constellations);
 // Lines for --help on the planet maps of other packages in use.
 std::string InstalledMapCredits();
 

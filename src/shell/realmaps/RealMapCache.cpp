@@ -20,6 +20,8 @@
 #include "shell/realmaps/RealMapImage.h"
 #include "shell/realmaps/RealMapIndex.h"
 #include "shell/realmaps/RealMapSources.h"
+#include "shell/realmaps/SkyImage.h"
+#include "shell/realmaps/StarCatalogue.h"
 
 namespace zelmar::real_maps {
 
@@ -216,10 +218,54 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
     index.Messages.push_back(DamagedMessage(path, why, body, instead));
     record.Damaged.push_back({path, why, body, instead});
   };
+  // Writes an entry's picture at each quality; false (with *error set) when one cannot be.
+  auto writeLevels = [&](const TEntry& e, TCachedMap& cached, bool png,
+                         const std::function<QImage(int level)>& paint) {
+    for (int level = 0; level < 3; ++level) {
+      const QByteArray bytes = Encode(paint(level), png);
+      const std::string folder = cacheDir + "/" + kQualityFolders[level];
+      if (bytes.isEmpty()) {
+        *error = "cannot encode " + folder + "/" + CachedName(e);
+        return false;
+      }
+      if (!WriteCacheFile(folders[level].Get(), folder, CachedName(e), bytes, error)) return false;
+      cached.Bytes[level] = bytes.size();
+      written[level].insert(CachedName(e));
+    }
+    return true;
+  };
+  // The catalogue the sky is painted from; the figures are drawn over it, never without it.
+  std::vector<TStar> stars;
   for (const TEntry& e : Entries()) {
+    if (e.Kind == TKind::SkyLines && stars.empty()) continue;
     const std::vector<TCandidate> list = Candidates(root, e);
     for (std::size_t i = 0; i < list.size(); ++i) {
       const TCandidate& c = list[i];
+      if (IsCatalogue(e.Kind)) {
+        std::string why;
+        const std::string text = ReadCatalogue(c.Path, &why);
+        std::vector<TFigureLine> figures;
+        if (e.Kind == TKind::Sky)
+          stars = ParseBrightStarCatalogue(text);
+        else
+          figures = ParseFigureLines(text);
+        const std::size_t count = e.Kind == TKind::Sky ? stars.size() : figures.size();
+        if (count == 0) {
+          noteDamaged(c.Path, why.empty() ? "holds nothing that reads" : why, e.Body,
+                      Instead(list, i));
+          continue;
+        }
+        // The index keeps how many stars or lines were read where a map keeps its width.
+        TCandidate used = c;
+        used.Width = static_cast<int>(std::min<std::size_t>(count, 999'999'999));
+        TCachedMap cached{e.Media, c.Path, used.Width, {}};
+        if (!writeLevels(e, cached, true,
+                         [&](int level) { return PaintSky(stars, figures, kSkyWidth >> level); }))
+          return std::nullopt;
+        record.Maps.push_back(cached);
+        index.Set.Maps.push_back(MakeChoice(e, used));
+        break;
+      }
       const bool ring = e.Kind == TKind::Ring;
       TDecoded d = Decode(c.Path, ring ? 0 : kMapWidth);
       if (!d.Error.empty()) {
@@ -240,28 +286,15 @@ std::optional<TIndex> Build(const std::string& root, int top, const std::string&
       const std::vector<TRingSample> profile =
           ring ? RingProfile(d.Image) : std::vector<TRingSample>();
       TCachedMap cached{e.Media, c.Path, std::max(0, c.Width), {}};
-      for (int level = 0; level < 3; ++level) {
-        QImage img;
-        if (ring) {
-          img = PaintRing(profile, kRingSize >> level);
-        } else {
-          // Never larger than the source: a small map stays at its own size.
-          const int w = std::min(high.width(), kMapWidth >> level);
-          img = w == high.width() ? high
-                                  : high.scaled(w, std::max(1, w * high.height() / high.width()),
-                                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        }
-        const QByteArray bytes = Encode(img, ring);
-        const std::string folder = cacheDir + "/" + kQualityFolders[level];
-        if (bytes.isEmpty()) {
-          *error = "cannot encode " + folder + "/" + CachedName(e);
-          return std::nullopt;
-        }
-        if (!WriteCacheFile(folders[level].Get(), folder, CachedName(e), bytes, error))
-          return std::nullopt;
-        cached.Bytes[level] = bytes.size();
-        written[level].insert(CachedName(e));
-      }
+      if (!writeLevels(e, cached, ring, [&](int level) {
+            if (ring) return PaintRing(profile, kRingSize >> level);
+            // Never larger than the source: a small map stays at its own size.
+            const int w = std::min(high.width(), kMapWidth >> level);
+            return w == high.width() ? high
+                                     : high.scaled(w, std::max(1, w * high.height() / high.width()),
+                                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+          }))
+        return std::nullopt;
       record.Maps.push_back(cached);
       index.Set.Maps.push_back(MakeChoice(e, c));
       break;

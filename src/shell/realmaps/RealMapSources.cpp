@@ -9,6 +9,7 @@
 
 #include "platform/render/d3dx/ImageHeader.h"
 #include "shell/realmaps/RealMapImage.h"
+#include "shell/realmaps/StarCatalogue.h"
 
 namespace zelmar::real_maps {
 
@@ -18,6 +19,7 @@ constexpr const char* kOpenUniverse = "openuniverse-common";
 constexpr const char* kXplanet = "xplanet-images";
 constexpr const char* kStellarium = "stellarium-data";
 constexpr const char* kMarble = "marble-qt-data";
+constexpr const char* kXplanetStars = "xplanet";
 
 constexpr const char* kByOpenUniverse = "OpenUniverse, Raúl Alonso (GPL 2 or later)";
 constexpr const char* kBySeal = "David Seal, maps.jpl.nasa.gov (Stellarium, GPL 2 or later)";
@@ -114,6 +116,18 @@ const std::vector<TEntry>& Entries() {
        TKind::Ring,
        {{"stellarium/textures/saturn_rings_radial.png", kStellarium, "Björn Jónsson (Stellarium)"},
         {"openuniverse/textures/rings.jpg", kOpenUniverse, kByOpenUniverse}}},
+      // OpenUniverse's stars.dat is not among them: its declinations are not the stars' own.
+      {kSkyMedia,
+       "The sky",
+       TKind::Sky,
+       {{"xplanet/stars/BSC", kXplanetStars,
+         "Yale Bright Star Catalogue, 5th ed., Hoffleit and Warren (VizieR); white: "
+         "it has no colours"}}},
+      {kSkyLinesMedia,
+       "Constellation figures",
+       TKind::SkyLines,
+       {{"xplanet/arcs/constellations", kXplanetStars,
+         "constellation outlines by Chris Dolan, www.astro.wisc.edu/~dolan"}}},
   };
   return entries;
 }
@@ -127,8 +141,19 @@ std::string Join(const std::string& root, const char* path) {
 }
 
 std::string CachedName(const TEntry& e) {
-  // The ring keeps its transparency in a PNG; the loader goes by the bytes, not the name.
-  return e.Kind == TKind::Ring ? "saturnRings.png" : e.Media;
+  // The ring keeps its transparency in a PNG, the sky its faint stars and lines (a JPEG would
+  // ring round each); the loader goes by the bytes, not the name.
+  switch (e.Kind) {
+    case TKind::Ring:
+      return "saturnRings.png";
+    case TKind::Sky:
+      return "nightsky.png";
+    case TKind::SkyLines:
+      return "nightsky-lines.png";
+    case TKind::Map:
+      break;
+  }
+  return e.Media;
 }
 
 // One line per installed file that could be used: a change to any of them (installed,
@@ -167,6 +192,24 @@ const TEntry* FindEntry(const std::string& media) {
   return nullptr;
 }
 
+std::string ReadCatalogue(const std::string& path, std::string* error) {
+  QFile file(Q(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = "cannot be opened";
+    return {};
+  }
+  if (file.size() > kMaxSourceBytes) {
+    *error = "is too large";
+    return {};
+  }
+  const QByteArray bytes = file.readAll();
+  if (bytes.size() != file.size()) {
+    *error = "cannot be read";
+    return {};
+  }
+  return bytes.toStdString();
+}
+
 // The entry's source that the installed file is, whatever folder the maps were under.
 const TSource* FindSource(const TEntry& e, const std::string& path) {
   for (const TSource& src : e.Sources) {
@@ -194,8 +237,24 @@ std::string RealMapRoot() {
 
 TRealMapSet ChooseRealMaps(const std::string& root) {
   TRealMapSet set;
+  bool stars = false;
   for (const TEntry& e : Entries()) {
-    for (const TCandidate& c : Candidates(root, e)) {
+    // The figures are drawn over the real stars only.
+    if (e.Kind == TKind::SkyLines && !stars) continue;
+    for (TCandidate c : Candidates(root, e)) {
+      if (IsCatalogue(e.Kind)) {
+        std::string error;
+        const std::string text = ReadCatalogue(c.Path, &error);
+        c.Width = static_cast<int>(e.Kind == TKind::Sky ? ParseBrightStarCatalogue(text).size()
+                                                        : ParseFigureLines(text).size());
+        if (c.Width == 0) {
+          set.Damaged.push_back(c.Path);
+          continue;
+        }
+        stars = true;
+        set.Maps.push_back(MakeChoice(e, c));
+        break;
+      }
       QFile file(Q(c.Path));
       QByteArray bytes;
       if (file.size() <= kMaxSourceBytes && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
@@ -215,8 +274,9 @@ std::string RealMapCredits(const std::string& root) {
   const TRealMapSet set = ChooseRealMaps(root);
   if (set.Maps.empty())
     return "Planet maps: all generated. Installing openuniverse-common, xplanet-images,\n"
-           "stellarium-data or marble-qt-data gives the bodies they cover real maps.\n";
-  std::string text = "Planet maps in use, from other packages (their makers ask to be named):\n";
+           "stellarium-data or marble-qt-data gives the bodies they cover real maps;\n"
+           "xplanet gives the sky the real stars and constellation figures.\n";
+  std::string text = "Maps and stars in use, from other packages (their makers ask to be named):\n";
   for (const TRealMapChoice& c : set.Maps)
     text += "  " + c.Body + ": " + c.Credit + "; " + c.Package + "\n";
   text += "Other bodies wear generated maps.\n";

@@ -16,7 +16,18 @@ struct TSource {
   const char* Credit;
 };
 
-enum class TKind { Map, Ring };
+// A planet's map, Saturn's ring strip, a star catalogue painted into the sky, and the sky with
+// the constellation figures of a figures file over it (painted from the catalogue in use).
+enum class TKind { Map, Ring, Sky, SkyLines };
+
+// Whether the entry's sources are text the sky is painted from rather than pictures.
+inline bool IsCatalogue(TKind kind) {
+  return kind == TKind::Sky || kind == TKind::SkyLines;
+}
+
+// Our sky texture, and the name of its variant with the constellation figures.
+constexpr const char* kSkyMedia = "nightsky.jpg";
+constexpr const char* kSkyLinesMedia = "nightsky-lines.jpg";
 
 struct TEntry {
   const char* Media;
@@ -32,6 +43,9 @@ constexpr const char* kClouds = "openuniverse/textures/clouds.jpg";
 const std::vector<TEntry>& Entries();
 // The entry of one of our texture files; null for one no installed map stands for.
 const TEntry* FindEntry(const std::string& media);
+
+// A catalogue's whole text; empty with *error set when it cannot be read or is too large.
+std::string ReadCatalogue(const std::string& path, std::string* error);
 
 // The entry's source that the installed file is, whatever folder the maps were under.
 const TSource* FindSource(const TEntry& e, const std::string& path);

@@ -35,7 +35,7 @@ bool SharedByBodies(const std::string& media) {
   return n > 1;
 }
 
-void Install(const std::string& cacheDir, const TRealMapSet& set) {
+void Install(const std::string& cacheDir, const TRealMapSet& set, bool constellations) {
   if (set.Maps.empty()) {
     SetMediaSubstitute(nullptr);
     return;
@@ -47,11 +47,15 @@ void Install(const std::string& cacheDir, const TRealMapSet& set) {
     std::string Item;
   };
   std::map<std::string, TTarget> table;  // "High/earth.jpg" -> the cached file
-  for (const TRealMapChoice& c : set.Maps)
-    if (const TEntry* e = FindEntry(c.Media))
-      for (const char* q : kQualityFolders)
-        table[std::string(q) + "/" + c.Media] = {cacheDir + "/" + q + "/" + CachedName(*e),
-                                                 SharedByBodies(e->Media) ? e->Body : ""};
+  for (const TRealMapChoice& c : set.Maps) {
+    const TEntry* e = FindEntry(c.Media);
+    if (!e || (e->Kind == TKind::SkyLines && !constellations)) continue;
+    // The sky with the figures stands for our sky; it comes after the plain one in the set.
+    const std::string media = e->Kind == TKind::SkyLines ? kSkyMedia : e->Media;
+    for (const char* q : kQualityFolders)
+      table[std::string(q) + "/" + media] = {cacheDir + "/" + q + "/" + CachedName(*e),
+                                             SharedByBodies(e->Media) ? e->Body : ""};
+  }
   SetMediaSubstitute([table](const std::string& found, const std::string& item) -> std::string {
     const QFileInfo info(Q(found));
     const auto it =
@@ -78,7 +82,8 @@ std::string MachineMapCacheDir() {
 }
 
 TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
-                        const std::string& userDir, const TMapCacheBuilder& builder) {
+                        const std::string& userDir, const TMapCacheBuilder& builder,
+                        bool constellations) {
   SetMediaSubstitute(nullptr);
   bool any = false;
   const std::string signature = Signature(root, &any);
@@ -90,7 +95,7 @@ TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
   };
   auto use = [&](const std::string& dir, const TIndex& index) {
     for (const std::string& m : index.Messages) Say(m);
-    Install(dir, index.Set);
+    Install(dir, index.Set, constellations);
     return index.Set;
   };
   const TCacheState machine = read(machineDir);

@@ -1,5 +1,6 @@
 // Real planet maps from other programs' packages (openuniverse-common, xplanet-images,
-// stellarium-data, marble-qt-data) in place of the generated ones, where they are installed.
+// stellarium-data, marble-qt-data) in place of the generated ones, where they are installed;
+// likewise the real stars (and constellation figures) from a catalogue (xplanet's).
 //
 // The installed maps come in many sizes and formats, up to a 4096 x 2048 Moon. Scaling them at
 // every start would cost each short-lived saver instance the decoding and more memory than our
@@ -11,7 +12,9 @@
 //
 // This header is the rest of the shell's way in. Behind it: RealMapSources (which installed file
 // stands for which of our textures), RealMapImage (decoding, clouds, the ring, encoding),
-// RealMapCache (the cache folder, its build and its reading) and RealMapIndex (the index's format).
+// RealMapCache (the cache folder, its build and its reading), RealMapIndex (the index's format),
+// StarCatalogue (the catalogues' text and the stars' places and looks) and SkyImage (the sky
+// painted from them).
 #pragma once
 
 #include <functional>
@@ -55,9 +58,11 @@ using TMapCacheBuilder = std::function<bool(const std::string& root, const std::
 // installed under root, else from the user's when current. Otherwise this start keeps the
 // generated maps and, unless a build already holds the user's cache, has builder bring it up to
 // date for the next start. Bodies no installed map covers keep the generated maps. Problems (a
-// damaged map, a cache that cannot be written) are named once on stderr. Returns what is in use.
+// damaged map, a cache that cannot be written) are named once on stderr. With constellations,
+// the sky is the variant with the figures where it is cached. Returns what is in use.
 TRealMapSet UseRealMaps(const std::string& root, const std::string& machineDir,
-                        const std::string& userDir, const TMapCacheBuilder& builder);
+                        const std::string& userDir, const TMapCacheBuilder& builder,
+                        bool constellations = false);
 
 // Builds (or finds current) the cache in dir for the maps under root, under the cache's lock
 // so that one build runs at a time; writes the index last, and writes one even when no map is

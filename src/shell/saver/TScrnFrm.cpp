@@ -111,8 +111,9 @@ void TScrnFrm::FormCreate() {
   if (const std::string Speed = KeepMoveSpeedInRange(Settings); !Speed.empty())
     SettingsProblem += (SettingsProblem.empty() ? "" : "; ") + Speed;
   // Before the scene names its textures, so that every body finds its real map.
-  UseInstalledMaps();
+  Settings.RealSky = UseInstalledMaps(Settings.ShowConstellations);
   Scene = std::make_unique<TZelmarScene>(WDirectX, WPool, Settings);
+  if (FRun.SkyView) Scene->Camera.HoldSkyView(FRun.SkyView->first, FRun.SkyView->second);
   Scene->ConnectEvents();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/TForm.h"
 #include "engine/TFrameBudget.h"
@@ -54,6 +55,9 @@ class TScrnFrm : public TForm {
     // Another program's window to draw in (with Saver false): the form's window becomes a
     // child of it, of the size above, that takes no input and no focus.
     HWND Host = 0;
+    // The camera held looking at this place of the sky (ecliptic longitude and latitude in
+    // degrees) instead of travelling: pictures of the stars.
+    std::optional<std::pair<double, double>> SkyView;
   };
 
   // Makes the hidden window and the form's components, loads them (the framework creates the

@@ -152,6 +152,10 @@ inline constexpr TSettingRow kSettingsTable[] = {
   {"Clock",            skSwitch,   0,  1,   0,      0,  kNoPreset,
      "clock",            {},          "show or hide the local time and date",
      12, 12, 12, RecordFlag(&TSettings::ShowClock)},
+  {"Constellations",   skSwitch,   0,  1,   0,      0,  kNoPreset,
+     "constellations",   {},          "show or hide the constellation figures over the real\n"
+                                      "stars (where a star catalogue is installed)",
+     13, 13, 13, RecordFlag(&TSettings::ShowConstellations)},
 };
 // clang-format on
 

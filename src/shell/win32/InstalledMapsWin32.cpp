@@ -7,6 +7,8 @@ std::string InstalledMapCredits() {
   return {};  // no packages bring planet maps on Windows
 }
 
-void UseInstalledMaps() {}  // no packages bring planet maps on Windows
+bool UseInstalledMaps(bool) {
+  return false;  // nor a star catalogue
+}
 
 }  // namespace zelmar

@@ -44,7 +44,8 @@ enum : int {
   idapplyBtn,
   idButton1,
   idplanetsToday,
-  idshowClock
+  idshowClock,
+  idconstellations
 };
 
 // Releases a COM interface when it goes out of scope.
@@ -334,6 +335,7 @@ void TCfgFrmWin32::CreateControls() {
   planetsToday =
       checkBox("Planet_Positions", idplanetsToday, "Planets where they are today", 16, 320, 185);
   showClock = checkBox("Clock", idshowClock, "Show Clock", 16, 344, 81);
+  constellations = checkBox("Constellations", idconstellations, "Constellations", 104, 344, 121);
   Button1 = button(idButton1, "Button1", 64, 320, 113, 33);  // never shown
 
   Label1 = label("The Zelmar", 48, 16, 122, 30);

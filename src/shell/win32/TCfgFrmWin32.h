@@ -38,7 +38,7 @@ class TCfgFrmWin32 : public TCfgFrm {
   HWND ObjQual = nullptr, TextureQual = nullptr;
   HWND Effectsbox = nullptr, Corona = nullptr, LensFlare = nullptr, Glare = nullptr;
   HWND okBtn = nullptr, cancelBtn = nullptr, applyBtn = nullptr, Button1 = nullptr;
-  HWND planetsToday = nullptr, showClock = nullptr;
+  HWND planetsToday = nullptr, showClock = nullptr, constellations = nullptr;
 
   // The control of a child window's id, for the window procedure.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

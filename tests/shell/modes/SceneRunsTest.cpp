@@ -49,6 +49,13 @@ TEST(SceneOptions, RunsAndTheirModifiers) {
   EXPECT_EQ(O.Width, 1920);
   EXPECT_EQ(Parse({"--bench", "3"}, O), "");
   EXPECT_EQ(O.Seconds, 3.0);
+
+  // A held view of the sky: ecliptic longitude and latitude.
+  EXPECT_FALSE(O.SkyView.has_value());
+  EXPECT_EQ(Parse({"--snapshot", "1", "a.png", "--look-at-sky", "85.5,-25"}, O), "");
+  ASSERT_TRUE(O.SkyView.has_value());
+  EXPECT_EQ(O.SkyView->first, 85.5);
+  EXPECT_EQ(O.SkyView->second, -25.0);
 }
 
 TEST(SceneOptions, BadValuesAreRefusedWithTheOptionNamed) {
@@ -74,6 +81,12 @@ TEST(SceneOptions, BadValuesAreRefusedWithTheOptionNamed) {
       {"--snapshot", "1", "a.png", "--window"},
       {"--seed", "3"},
       {"--window", "--fullscreen"},
+      {"--window", "--look-at-sky", "85"},
+      {"--window", "--look-at-sky", "85,-91"},
+      {"--window", "--look-at-sky", "361,0"},
+      {"--window", "--look-at-sky", "85,-25x"},
+      {"--window", "--look-at-sky", "85;-25"},
+      {"--window", "--look-at-sky"},
   };
   for (const auto& Args : Bad) {
     std::string Joined;

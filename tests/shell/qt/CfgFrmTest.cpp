@@ -53,7 +53,7 @@ QApplication& App() {
 struct Stored {
   int Texture_Quality = 2, Object_Quality = 1, Select_Planet = 1, Planet_Speed = 3, Move_Speed = 8,
       Zelmar_Type = 1, Planetary_Data = 0, FPS = 1, Glare = 0, Lens_Flare = 1, Corona = 0,
-      Planet_Positions = 1, Clock = 0;
+      Planet_Positions = 1, Clock = 0, Constellations = 0;
   std::string Text() const {
     return SettingsFile()
         .Set("Install_Dir", "/opt/zelmar")
@@ -69,7 +69,8 @@ struct Stored {
               {"Lens_Flare", Lens_Flare},
               {"Corona", Corona},
               {"Planet_Positions", Planet_Positions},
-              {"Clock", Clock}});
+              {"Clock", Clock},
+              {"Constellations", Constellations}});
   }
 };
 
@@ -158,6 +159,7 @@ TEST_F(CfgFrm, ControlsSitWhereTheLayoutPutsThemWithTheirTextsAndTheirTextFits) 
       {"Button1", "CfgFrm", 64, 320, 113, 33, "Button1"},
       {"planetsToday", "CfgFrm", 16, 320, 185, 17, "Planets where they are today"},
       {"showClock", "CfgFrm", 16, 344, 81, 17, "Show Clock"},
+      {"constellations", "CfgFrm", 104, 344, 121, 17, "Constellations"},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.name);
@@ -213,15 +215,16 @@ TEST_F(CfgFrm, TabWalksTheFormsOrderIntoEachGroupAndSkipsTheDisabledApply) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
   d.TextureQual->setFocus();
   std::vector<std::string> walk;
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < 21; ++i) {
     walk.push_back(
         QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   const std::vector<std::string> expected = {
-      "TextureQual", "plandata", "okBtn",     "cancelBtn",    "selectplan", "ObjQual",    "planSpd",
-      "moveSpd",     "Corona",   "LensFlare", "Glare",        "zelmarType", "showFPS",    "lowBtn",
-      "mediumBtn",   "highBtn",  "vhighBtn",  "planetsToday", "showClock",  "TextureQual"};
+      "TextureQual", "plandata",       "okBtn",      "cancelBtn", "selectplan", "ObjQual",
+      "planSpd",     "moveSpd",        "Corona",     "LensFlare", "Glare",      "zelmarType",
+      "showFPS",     "lowBtn",         "mediumBtn",  "highBtn",   "vhighBtn",   "planetsToday",
+      "showClock",   "constellations", "TextureQual"};
   EXPECT_EQ(walk, expected);
 }
 
@@ -245,6 +248,7 @@ TEST_F(CfgFrm, LoadsTheStoredValuesAndOpensWithApplyDisabled) {
   EXPECT_FALSE(d.Corona->isChecked());
   EXPECT_TRUE(d.planetsToday->isChecked());
   EXPECT_FALSE(d.showClock->isChecked());
+  EXPECT_FALSE(d.constellations->isChecked());
   EXPECT_FALSE(d.applyBtn->isEnabled());
 
   // Changes, then Cancel: the file is exactly as it was.
@@ -304,6 +308,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   EXPECT_EQ(d.Corona->isChecked(), InstallDefault("Corona") != 0);
   EXPECT_EQ(d.planetsToday->isChecked(), InstallDefault("Planet_Positions") != 0);
   EXPECT_EQ(d.showClock->isChecked(), InstallDefault("Clock") != 0);
+  EXPECT_EQ(d.constellations->isChecked(), InstallDefault("Constellations") != 0);
   EXPECT_FALSE(d.applyBtn->isEnabled());
 
   Click(d.okBtn);
@@ -311,7 +316,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   const std::string text = hive.Read();
   EXPECT_EQ(text.find("[HKEY_LOCAL_MACHINE"), std::string::npos) << text;
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Zelmar]"), std::string::npos) << text;
-  EXPECT_EQ(ValueLines(text).size(), 13u) << text;
+  EXPECT_EQ(ValueLines(text).size(), 14u) << text;
   zelmar::TSettings after;
   std::string afterPath;
   ASSERT_EQ(zelmar::GetSettings(after, afterPath), "");
@@ -322,6 +327,7 @@ TEST_F(CfgFrm, WithoutSettingsItShowsWhatTheSaverUsesAndSavesThatToTheUsersKey) 
   EXPECT_EQ(after.ShowLensFlare, before.ShowLensFlare);
   EXPECT_EQ(after.PositionsToday, before.PositionsToday);
   EXPECT_EQ(after.ShowClock, before.ShowClock);
+  EXPECT_EQ(after.ShowConstellations, before.ShowConstellations);
 }
 
 TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrder) {
@@ -342,7 +348,8 @@ TEST_F(CfgFrm, VeryHighThenApplyWritesThePresetAndEveryOtherControlInTheWriteOrd
                                                                     {"Lens_Flare", 1},
                                                                     {"Glare", 1},
                                                                     {"Planet_Positions", 0},
-                                                                    {"Clock", 0}})));
+                                                                    {"Clock", 0},
+                                                                    {"Constellations", 0}})));
   EXPECT_FALSE(d.applyBtn->isEnabled());
   EXPECT_TRUE(d.isVisible());
 }
@@ -403,31 +410,38 @@ TEST_F(CfgFrm, PresetsSetQualityAndEffectsOnlyAndSaveNothingByThemselves) {
   }
 }
 
-// The two check boxes under the picture store the planets' positions (a choice of two, "today"
-// when checked) and the clock, and the saver reads back what they stored.
+// The check boxes under the picture store the planets' positions (a choice of two, "today"
+// when checked), the clock and the constellation figures, and the saver reads back what they
+// stored.
 TEST_F(CfgFrm, TodaysPlanetsAndTheClockAreStoredAsTheSaverReadsThem) {
   Stored s;
   s.Planet_Positions = 0;
   hive.Write(s.Text());
   TCfgFrmQt& d = OpenDialog();
-  EXPECT_FALSE(d.planetsToday->isChecked() || d.showClock->isChecked());
+  EXPECT_FALSE(d.planetsToday->isChecked() || d.showClock->isChecked() ||
+               d.constellations->isChecked());
   Click(d.planetsToday);
   EXPECT_TRUE(d.applyBtn->isEnabled());
   Click(d.applyBtn);
   Click(d.showClock);
   EXPECT_TRUE(d.applyBtn->isEnabled());
+  Click(d.applyBtn);
+  Click(d.constellations);
+  EXPECT_TRUE(d.applyBtn->isEnabled());
   Click(d.okBtn);
   EXPECT_FALSE(d.isVisible());
   const std::vector<std::string> lines = ValueLines(hive.Read());
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
-            (std::vector<std::string>{"\"Planet_Positions\"=dword:00000001",
-                                      "\"Clock\"=dword:00000001"}));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(
+      std::vector<std::string>(lines.end() - 3, lines.end()),
+      (std::vector<std::string>{"\"Planet_Positions\"=dword:00000001", "\"Clock\"=dword:00000001",
+                                "\"Constellations\"=dword:00000001"}));
   zelmar::TSettings settings;
   std::string path;
   ASSERT_EQ(zelmar::GetSettings(settings, path), "");
   EXPECT_TRUE(settings.PositionsToday);
   EXPECT_TRUE(settings.ShowClock);
+  EXPECT_TRUE(settings.ShowConstellations);
 }
 
 TEST_F(CfgFrm, AStoreThatCannotBeOpenedShowsTheDefaultsAndGetsNothingSilently) {

@@ -2,13 +2,15 @@
 // same frame as no map at all (the generated one), naming the file once on stderr; a good one
 // changes the picture from the start after the one that found no cache, which draws the
 // generated maps while a process of its own converts the installed ones. A conversion killed
-// halfway leaves a cache that is whole or is not taken.
+// halfway leaves a cache that is whole or is not taken. An installed star catalogue puts its
+// stars where the sky has them, seen from inside, not mirrored.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -113,6 +115,56 @@ TEST_F(RealMapsRun, ADamagedMapDrawsTheGeneratedOneAndIsNamedOnceAGoodOneIsDrawn
   const QImage Shot(QString::fromStdString(Dir + "/good.png"));
   const QRgb Middle = Shot.pixel(160, 90);
   EXPECT_GT(qGreen(Middle), qRed(Middle) + 40);
+}
+
+// Three stars of a catalogue: one on the ecliptic at longitude 90, one 10 degrees east of it
+// along the ecliptic, one 8 degrees north of it. Looked at with the north up, as from the Earth,
+// east is to the left: a mirrored sky would put the second star to the right.
+TEST_F(RealMapsRun, TheRealSkyShowsTheCataloguesStarsWhereTheyStandNotMirrored) {
+  const std::string Root = Dir + "/sky", None = Dir + "/none";
+  fs::create_directories(Root + "/xplanet/stars");
+  fs::create_directories(None);
+  std::ofstream(Root + "/xplanet/stars/BSC") << "#    Dec      RA   Mag\n"
+                                                " 23.4393  6.0000 -1.00 \"ecliptic 90, 0\"\n"
+                                                " 23.0630  6.7253 -1.00 \"ecliptic 100, 0\"\n"
+                                                " 31.4384  6.0000 -1.00 \"ecliptic 90, 8\"\n";
+  ZelmarProcess Build;
+  ASSERT_EQ(
+      Build.Env("ZELMAR_MAP_ROOT", Root).Run({ZELMAR_EXE, "--build-map-cache", UserCache()}).status,
+      0);
+  auto Shot = [&](const std::string& MapRoot, const std::string& Out) {
+    ZelmarProcess Zelmar;
+    Zelmar.Env("ZELMAR_MAP_ROOT", MapRoot)
+        .Env("XDG_CACHE_HOME", Dir + "/cache")
+        .StderrTo(Dir + "/err");
+    const int Status = Zelmar
+                           .Run({ZELMAR_EXE, "--snapshot", "1", Out, "--size", "640x360", "--seed",
+                                 "1", "--no-planet-data", "--look-at-sky", "90,0"})
+                           .status;
+    Err = Bytes(Dir + "/err");
+    return Status;
+  };
+  ASSERT_EQ(Shot(Root, Dir + "/real.png"), 0) << Err;
+  const QImage Real(QString::fromStdString(Dir + "/real.png"));
+  // The brightest green in a 15 x 15 square about a point; the view is 45 degrees high, so
+  // 8 pixels a degree.
+  auto Around = [](const QImage& Img, int X, int Y) {
+    int Max = 0;
+    for (int Dy = -7; Dy <= 7; ++Dy)
+      for (int Dx = -7; Dx <= 7; ++Dx) Max = std::max(Max, qGreen(Img.pixel(X + Dx, Y + Dy)));
+    return Max;
+  };
+  EXPECT_GT(Around(Real, 320, 180), 60) << "the star ahead";
+  EXPECT_GT(Around(Real, 320 - 80, 180), 60) << "the star to the east, on the left";
+  EXPECT_GT(Around(Real, 320, 180 - 64), 60) << "the star to the north, above";
+  EXPECT_LT(Around(Real, 320 + 80, 180), 20) << "nothing to the west: the sky is mirrored";
+  EXPECT_LT(Around(Real, 320, 180 + 64), 20) << "nothing to the south: the sky is upside down";
+  EXPECT_LT(Around(Real, 200, 300), 20) << "elsewhere the sky is black";
+
+  // Without the catalogue, the generated sky of tiled stars, and nothing said about it.
+  ASSERT_EQ(Shot(None, Dir + "/generated.png"), 0) << Err;
+  EXPECT_EQ(Err, "");
+  EXPECT_TRUE(Bytes(Dir + "/generated.png") != Bytes(Dir + "/real.png"));
 }
 
 TEST_F(RealMapsRun, AConversionKilledHalfwayLeavesAWholeCacheOrNone) {

@@ -1,7 +1,8 @@
 // Real planet maps from a folder laid out as the packages install them: the sharpest installed
 // map wins and is cached at each quality's size, never larger than its source; a body without
 // one, or whose map is damaged, keeps the generated map, and the damaged file is named once;
-// the ring keeps its strip's transparency; nothing installed changes nothing. A start takes
+// the ring keeps its strip's transparency; a star catalogue paints the sky, with the
+// constellation figures as a variant of its own; nothing installed changes nothing. A start takes
 // the machine's cache, else the user's, when current for the installed files; else it keeps
 // the generated maps and has the user's cache built for the next start, once at a time. A
 // file several bodies share wears a real map only on the body the map shows.
@@ -84,13 +85,15 @@ class RealMaps : public ::testing::Test {
     return FindMediaFile("", Media + quality, "", file, item).Path;
   }
   // One start of the saver; the builds it asks for are recorded, not run.
-  TRealMapSet Start(std::string* err = nullptr) {
+  TRealMapSet Start(std::string* err = nullptr, bool constellations = false) {
     ::testing::internal::CaptureStderr();
-    TRealMapSet set =
-        UseRealMaps(Root, Machine, Cache, [this](const std::string& root, const std::string& dir) {
+    TRealMapSet set = UseRealMaps(
+        Root, Machine, Cache,
+        [this](const std::string& root, const std::string& dir) {
           Builds.push_back(root + " -> " + dir);
           return true;
-        });
+        },
+        constellations);
     const std::string text = ::testing::internal::GetCapturedStderr();
     if (err) *err = text;
     return set;
@@ -189,6 +192,62 @@ TEST_F(RealMaps, TheRingStripKeepsItsTransparency) {
   EXPECT_NEAR(qAlpha(outer), 128, 2);
   EXPECT_EQ(qGreen(outer), 255);
   EXPECT_EQ(SizeOf(Found("Low", "saturnRings.tga")), QSize(256, 256));
+}
+
+// Two stars of xplanet's catalogue and one figure line between them.
+constexpr const char* kStars =
+    "#    Dec      RA   Mag         Name  BSN     HD    SAO\n"
+    "  7.4069  5.9195  0.50 \" 58Alp Ori\" 2061  39801 113271\n"
+    "  6.3497  5.4189  1.64 \" 24Gam Ori\" 1790  35468 112740\n";
+constexpr const char* kFigures = "  7.4069  5.9195  6.3497  5.4189 # Betelgeuse,Bellatrix\n";
+
+TEST_F(RealMaps, AStarCataloguePaintsTheSkyAndTheFiguresAreAVariantOfIt) {
+  for (const char* q : {"High", "Low"}) Put(Media + q + "/nightsky.jpg", Plain(8, 4, 0), "jpeg");
+  auto write = [&](const std::string& rel, const char* text) {
+    fs::create_directories(fs::path(Root + "/" + rel).parent_path());
+    std::ofstream(Root + "/" + rel) << text;
+  };
+  // The figures alone draw nothing: they go over the real stars only.
+  write("xplanet/arcs/constellations", kFigures);
+  EXPECT_TRUE(Use().Maps.empty());
+  EXPECT_EQ(Found("High", "nightsky.jpg"), Media + "High/nightsky.jpg");
+
+  write("xplanet/stars/BSC", kStars);
+  const TRealMapSet set = Use();
+  ASSERT_EQ(set.Maps.size(), 2u);
+  EXPECT_EQ(set.Maps[0].Media, "nightsky.jpg");
+  EXPECT_EQ(set.Maps[0].Package, "xplanet");
+  EXPECT_EQ(set.Maps[0].Width, 2);  // the stars read
+  EXPECT_EQ(set.Maps[1].Body, "Constellation figures");
+
+  // The plain sky by default, the figures' variant when asked; both at each quality's size.
+  const std::string plain = Found("High", "nightsky.jpg");
+  EXPECT_EQ(plain, Cache + "/High/nightsky.png");
+  EXPECT_EQ(SizeOf(plain), QSize(4096, 2048));
+  EXPECT_EQ(SizeOf(Found("Low", "nightsky.jpg")), QSize(1024, 512));
+  Start(nullptr, true);
+  const std::string lines = Found("High", "nightsky.jpg");
+  EXPECT_EQ(lines, Cache + "/High/nightsky-lines.png");
+  EXPECT_EQ(Found("Low", "nightsky.jpg"), Cache + "/Low/nightsky-lines.png");
+  // Betelgeuse is on both; the line to Bellatrix only on the variant.
+  const QImage a(QString::fromStdString(plain)), b(QString::fromStdString(lines));
+  auto lit = [](const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) n += qBlue(img.pixel(x, y)) > 20;
+    return n;
+  };
+  EXPECT_GT(lit(a), 4);
+  EXPECT_GT(lit(b), lit(a) + 20);
+  EXPECT_NE(zelmar::RealMapCredits(Root).find("Bright Star Catalogue"), std::string::npos);
+  EXPECT_NE(zelmar::RealMapCredits(Root).find("Chris Dolan"), std::string::npos);
+
+  // A catalogue of nothing that reads leaves the generated sky, and says so.
+  write("xplanet/stars/BSC", "# emptied\n");
+  std::string err;
+  EXPECT_TRUE(Use(&err).Maps.empty());
+  EXPECT_NE(err.find("xplanet/stars/BSC"), std::string::npos) << err;
+  EXPECT_EQ(Found("High", "nightsky.jpg"), Media + "High/nightsky.jpg");
 }
 
 TEST_F(RealMaps, NothingInstalledChangesNothingAndWritesNothing) {

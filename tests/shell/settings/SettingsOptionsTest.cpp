@@ -46,6 +46,7 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
                    "--positions",
                    "today",
                    "--clock",
+                   "--constellations",
                    "--date",
                    "2026-12-07"},
                   O),
@@ -66,6 +67,7 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_EQ(O.XDisplay, ":7");
   EXPECT_EQ(O["Planet_Positions"], 1);
   EXPECT_EQ(O["Clock"], 1);
+  EXPECT_EQ(O["Constellations"], 1);
   ASSERT_TRUE(O.Date);
   EXPECT_EQ(O.Date->Year * 10000 + O.Date->Month * 100 + O.Date->Day, 20261207);
 
@@ -74,7 +76,7 @@ TEST(SettingsOptions, EveryOptionIsTakenAsTheStoreWouldHoldIt) {
   EXPECT_FALSE(O["Zelmar_Type"] || O["Select_Planet"] || O["Planet_Speed"] || O["Move_Speed"] ||
                O["Object_Quality"] || O["Texture_Quality"] || O["Planetary_Data"] || O["FPS"] ||
                O["Corona"] || O["Lens_Flare"] || O["Glare"] || O.MaxFps || O.RenderScale ||
-               O.XDisplay || O["Planet_Positions"] || O["Clock"] || O.Date);
+               O.XDisplay || O["Planet_Positions"] || O["Clock"] || O["Constellations"] || O.Date);
 
   // One dash, a value after '=', any case of a word; the last of a repeated option wins.
   ASSERT_EQ(Parse({"-scene", "Random", "-no-fps", "--order=sequential", "-planet-speed=3",
@@ -165,6 +167,8 @@ TEST(SettingsOptions, TheUsageListsTheOptionsAsItAlwaysHas) {
       "  --positions random|today            where the planets start: anywhere, or where they\n"
       "                                      stood on --date's day (default: now)\n"
       "  --[no-]clock                        show or hide the local time and date\n"
+      "  --[no-]constellations               show or hide the constellation figures over the real\n"
+      "                                      stars (where a star catalogue is installed)\n"
       "  --max-fps N                         present at most N frames a second (1 to 1000;\n"
       "                                      default: the display's refresh rate; 30 on a\n"
       "                                      software renderer)\n"

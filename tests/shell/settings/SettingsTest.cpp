@@ -100,7 +100,8 @@ TEST(Settings, OutOfRangeValuesLeaveTheirFieldsAloneButTheTextureQualityIsNamed)
   EXPECT_EQ(
       GetSettings(s, path),
       "Invalid data type for 'Corona' in HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelmar (" + hive.Path() +
-          "); using the defaults for Corona, Planet_Speed, Move_Speed, Planet_Positions, Clock; "
+          "); using the defaults for Corona, Planet_Speed, Move_Speed, Planet_Positions, Clock, "
+          "Constellations; "
           "Texture_Quality 7 is outside 0 to 2; using 1");
   EXPECT_EQ(path, "/opt/zelmar/tabletextures/Medium/");
 }
@@ -377,16 +378,18 @@ TEST(Settings, TodaysPositionsAndTheClockComeFromTheStoreOrOptionsWithTheRunsDay
   TSettings s;
   std::string path;
   EXPECT_EQ(GetSettings(s, path), "");
-  EXPECT_FALSE(s.PositionsToday || s.ShowClock) << "neither is stored: both installed off";
+  EXPECT_FALSE(s.PositionsToday || s.ShowClock || s.ShowConstellations)
+      << "none is stored: all installed off";
 
   registry::TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kSettingsKey, true));
   reg.WriteInteger("Planet_Positions", 1);
   reg.WriteBool("Clock", true);
+  reg.WriteBool("Constellations", true);
   const double before = SkyJulianDay({});
   EXPECT_EQ(GetSettings(s, path), "");
   const double after = SkyJulianDay({});
-  EXPECT_TRUE(s.PositionsToday && s.ShowClock);
+  EXPECT_TRUE(s.PositionsToday && s.ShowClock && s.ShowConstellations);
   EXPECT_GE(s.PositionsJulianDay, before);
   EXPECT_LE(s.PositionsJulianDay, after);
 

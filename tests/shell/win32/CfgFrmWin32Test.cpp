@@ -59,19 +59,11 @@ bool KeyExists(HKEY root, const char* key) {
 }
 
 // The machine's settings as an installation and an earlier save left them.
-const Values kMachine = {{"Texture_Quality", 2},
-                         {"Object_Quality", 1},
-                         {"Select_Planet", 1},
-                         {"Planet_Speed", 3},
-                         {"Move_Speed", 8},
-                         {"Zelmar_Type", 1},
-                         {"Planetary_Data", 0},
-                         {"FPS", 1},
-                         {"Glare", 0},
-                         {"Lens_Flare", 1},
-                         {"Corona", 0},
-                         {"Planet_Positions", 1},
-                         {"Clock", 0}};
+const Values kMachine = {
+    {"Texture_Quality", 2}, {"Object_Quality", 1}, {"Select_Planet", 1},  {"Planet_Speed", 3},
+    {"Move_Speed", 8},      {"Zelmar_Type", 1},    {"Planetary_Data", 0}, {"FPS", 1},
+    {"Glare", 0},           {"Lens_Flare", 1},     {"Corona", 0},         {"Planet_Positions", 1},
+    {"Clock", 0},           {"Constellations", 0}};
 
 std::string Text(HWND w) {
   char text[256] = {};
@@ -188,6 +180,7 @@ TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
       {d.Button1, 64, 320, 113, 33, "Button1"},
       {d.planetsToday, 16, 320, 185, 17, "Planets where they are today"},
       {d.showClock, 16, 344, 81, 17, "Show Clock"},
+      {d.constellations, 104, 344, 121, 17, "Constellations"},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.text ? p.text : "(no text)");
@@ -233,7 +226,8 @@ TEST_P(CfgFrmWin32Layout, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.moveSpd, FALSE), d.Corona);
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.Glare, FALSE), d.zelmarType);
   EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.vhighBtn, FALSE), d.planetsToday);
-  EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.showClock, FALSE), d.TextureQual);
+  EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.showClock, FALSE), d.constellations);
+  EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.constellations, FALSE), d.TextureQual);
 
   // A label sized to its text grows with the font.
   RECT label{};
@@ -315,6 +309,7 @@ TEST_F(CfgFrmWin32, OpensWithTheUsersValuesOverTheMachinesAndCancelKeepsTheRegis
   EXPECT_TRUE(Checked(d.Corona));
   EXPECT_TRUE(Checked(d.planetsToday));
   EXPECT_FALSE(Checked(d.showClock));
+  EXPECT_FALSE(Checked(d.constellations));
   EXPECT_FALSE(IsWindowEnabled(d.applyBtn));
 
   Click(d.vhighBtn);
@@ -378,14 +373,15 @@ TEST_F(CfgFrmWin32, AMistypedValueIsShownBeforeTheDialogWhichHasWhatWasRead) {
   EXPECT_FALSE(IsWindowEnabled(d.applyBtn));
 }
 
-// The two check boxes under the picture store the planets' positions (a choice of two, 1
-// "today" when checked) and the clock, each enabling Apply as the other check boxes do.
+// The check boxes under the picture store the planets' positions (a choice of two, 1 "today"
+// when checked), the clock and the constellation figures, each enabling Apply as the other
+// check boxes do.
 TEST_F(CfgFrmWin32, TodaysPlanetsAndTheClockAreStoredForTheCurrentUser) {
   Values machine = kMachine;
   machine["Planet_Positions"] = 0;
   Store(HKEY_LOCAL_MACHINE, kMachineKey, machine);
   TCfgFrmWin32& d = OpenDialog();
-  EXPECT_FALSE(Checked(d.planetsToday) || Checked(d.showClock));
+  EXPECT_FALSE(Checked(d.planetsToday) || Checked(d.showClock) || Checked(d.constellations));
   Click(d.planetsToday);
   EXPECT_TRUE(IsWindowEnabled(d.applyBtn));
   Click(d.applyBtn);
@@ -394,9 +390,11 @@ TEST_F(CfgFrmWin32, TodaysPlanetsAndTheClockAreStoredForTheCurrentUser) {
   Click(d.showClock);
   EXPECT_TRUE(IsWindowEnabled(d.applyBtn));
   Click(d.planetsToday);
+  Click(d.constellations);
   Click(d.okBtn);
   EXPECT_TRUE(d.Closed());
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kUserKey)["Planet_Positions"], 0u);
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kUserKey)["Clock"], 1u);
+  EXPECT_EQ(Stored(HKEY_CURRENT_USER, kUserKey)["Constellations"], 1u);
   EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kMachineKey), machine) << "the machine's stay as they were";
 }

@@ -33,19 +33,11 @@ Values Stored(HKEY root, const char* key) {
   return values;
 }
 
-const Values kMachine = {{"Texture_Quality", 1},
-                         {"Object_Quality", 1},
-                         {"Select_Planet", 0},
-                         {"Planet_Speed", 5},
-                         {"Move_Speed", 5},
-                         {"Zelmar_Type", 0},
-                         {"Planetary_Data", 1},
-                         {"FPS", 0},
-                         {"Glare", 0},
-                         {"Lens_Flare", 1},
-                         {"Corona", 1},
-                         {"Planet_Positions", 0},
-                         {"Clock", 0}};
+const Values kMachine = {
+    {"Texture_Quality", 1}, {"Object_Quality", 1}, {"Select_Planet", 0},  {"Planet_Speed", 5},
+    {"Move_Speed", 5},      {"Zelmar_Type", 0},    {"Planetary_Data", 1}, {"FPS", 0},
+    {"Glare", 0},           {"Lens_Flare", 1},     {"Corona", 1},         {"Planet_Positions", 0},
+    {"Clock", 0},           {"Constellations", 0}};
 
 void StoreMachine() {
   HKEY h = nullptr;
