@@ -26,7 +26,16 @@ class TWGlare : public TWSprite {
   // is not drawn and changes no state.
   void Render(const TD3DVector& Eye, TW9DirectX* DX);
 
+  // Makes the sprite object and looks once at the veil's picture.
+  HRESULT RestoreDeviceObjects() override;
+  // Every texel opaque white (A8R8G8B8 or X8R8G8B8): such a picture adds nothing to the colour
+  // it is drawn with.
+  static bool PlainWhite(IDirect3DTexture9* Texture);
+
   TWTexture* GlareTexture = nullptr;
+  // The veil's picture is plain white: it is drawn as its colour alone, the same pixels without
+  // a texture read at each of them.
+  bool Plain = false;
 };
 
 }  // namespace zelmar

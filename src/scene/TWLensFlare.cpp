@@ -8,6 +8,7 @@
 #include "engine/TWObjects.h"
 #include "engine/TWPool.h"
 #include "engine/TWTextures.h"
+#include "scene/AlphaTest.h"
 
 namespace zelmar {
 
@@ -72,9 +73,8 @@ TD3DVector TWLensFlare::ElementPosition(const TLayout& L, int I) const {
 }
 
 bool TWLensFlare::Invisible(float Opacity, bool AlphaTest) {
-  // MODULATE2X doubles the texture's alpha times the opacity; 8-bit alpha below 7.5 rounds to
-  // at most 7, which the test's reference of 8 rejects (7 leaves room for rounding).
-  return AlphaTest ? 2.0f * Opacity * 255.0f < 7.0f : Opacity <= 0.0f;
+  // MODULATE2X doubles the texture's alpha times the opacity.
+  return NoPixelPasses(2.0f * Opacity, AlphaTest);
 }
 
 void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9DirectX* DX) {
@@ -109,7 +109,7 @@ void TWLensFlare::Render(const TD3DVector& Eye, const TD3DVector& Target, TW9Dir
   Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   if (AlphaTest) {
     Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    Device->SetRenderState(D3DRS_ALPHAREF, 8);
+    Device->SetRenderState(D3DRS_ALPHAREF, kEffectAlphaRef);
     Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
   }
 

@@ -7,6 +7,7 @@
 #include "engine/TWObjects.h"
 #include "engine/TWPool.h"
 #include "engine/TWTextures.h"
+#include "scene/AlphaTest.h"
 #include "scene/Catalogue.h"
 #include "scene/Random.h"
 
@@ -202,18 +203,30 @@ float TWPlanet::ShadowAlpha(const TD3DVector& Eye) const {
   return std::min(100000.0f / Distance / EyeDistance, kMaxShadowAlpha);
 }
 
+bool TWPlanet::ShadowShows(TW9DirectX* DX, const TD3DVector& Eye) const {
+  if (!HasShadow || !ShadowMesh) return false;
+  // The texture's alpha times the material's: the material's is the most any pixel gets. The
+  // outer planets' cones are below the test's reference wherever the eye is near them, and
+  // their two blended layers would otherwise be shaded over much of the screen for nothing.
+  return !NoPixelPasses(ShadowAlpha(Eye), AlphaTestAvailable(DX));
+}
+
+bool TWPlanet::AlphaTestAvailable(TW9DirectX* DX) {
+  return (DX->Caps().AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) != 0;
+}
+
 void TWPlanet::DrawShadow(TW9DirectX* DX, const TD3DVector& Eye) {
   IDirect3DDevice9* Device = DX->Device();
-  if (!Device) return;
+  if (!Device || !ShadowShows(DX, Eye)) return;
   Device->SetTexture(0, PlatformTexture(ShadowTexture));
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   Device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  if (DX->Caps().AlphaCmpCaps & D3DPCMPCAPS_GREATEREQUAL) {
+  if (AlphaTestAvailable(DX)) {
     Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    Device->SetRenderState(D3DRS_ALPHAREF, 8);
+    Device->SetRenderState(D3DRS_ALPHAREF, kEffectAlphaRef);
     Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
   }
   const float Alpha = ShadowAlpha(Eye);

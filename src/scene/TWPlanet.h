@@ -52,7 +52,7 @@ class TWPlanet {
   TWObject* MeshForDistance(float d) const;
   // These draw with the world transform the caller has set, inside the scene. Draw leaves
   // lighting at Lit and stage 1 disabled; DrawShadow leaves the alpha-test states as it set
-  // them.
+  // them, and a cone that does not show touches no state.
   void Draw(TW9DirectX* DX, const TD3DVector& Eye);
   // Whether a device blends a night map in the same draw: a second stage that adds the night
   // texels weighted by the complement of the lit colour.
@@ -61,6 +61,9 @@ class TWPlanet {
   // The alpha of the shadow cone for an eye: fades with the body's distance and the eye's
   // distance from the Sun, at most 0.8.
   float ShadowAlpha(const TD3DVector& Eye) const;
+  // Whether the cone can change a pixel for that eye: far out it is too faint for the alpha
+  // test (when the device has it). DrawShadow draws only such a cone.
+  bool ShadowShows(TW9DirectX* DX, const TD3DVector& Eye) const;
 
   // Whether Other's disc, seen from Eye, wholly covers this body's disc (which one is nearer is
   // not tested).
@@ -97,6 +100,10 @@ class TWPlanet {
   void ResizeMeshes();
   // Sets the rod and arm material, the rod's texture, and renders the rod.
   void DrawRod(TW9DirectX* DX, const D3DCOLORVALUE& Specular, float Power);
+
+ private:
+  // The effects' alpha test (greater or equal) is there on this device.
+  static bool AlphaTestAvailable(TW9DirectX* DX);
 };
 
 // The lean of a body's axis from the upright pole, Tilt - pi/2: RotationX by it stands the

@@ -150,6 +150,10 @@ void TWSpace::RenderStars(IDirect3DDevice9* Device, const TD3DVector& CameraPos)
   // infinity.
   const TD3DMatrix World = StandUp() * MatrixTranslation(CameraPos.x, CameraPos.y, CameraPos.z);
   Device->SetTransform(D3DTS_WORLD, &World);
+  // Everything else the scene draws lies far inside the sphere's faces, so nothing ever meets
+  // the sky's depth: it is drawn without depth test or write, which spares both over the whole
+  // screen and leaves the same depth buffer to the bodies (cleared, they test against 1).
+  Device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
   const TWTexture* Stars = RoomTextures[rpStars];
   if (Stars && Stars->Texture()) {
     Device->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -163,6 +167,7 @@ void TWSpace::RenderStars(IDirect3DDevice9* Device, const TD3DVector& CameraPos)
     RenderPart(Device, rpStars);
     Device->SetRenderState(D3DRS_LIGHTING, FALSE);
   }
+  Device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 }
 

@@ -41,8 +41,12 @@ class TWSpace {
 
   // Draws the backdrop with the device's current view and projection. It leaves the world
   // transform, material and texture changed; the room leaves culling CCW and lighting on, the
-  // sky leaves culling CCW and lighting off.
+  // sky leaves culling CCW, lighting off and the depth test on.
   void Render(TW9DirectX* DX, const TD3DVector& CameraPos);
+
+  // The sky's coarse sphere keeps every face at least this far from the eye: what the scene
+  // draws must stay nearer, as the sky is drawn without depth.
+  static constexpr float kSkyNearest = 50000.0f;
 
   // Slots beyond those the display uses stay empty.
   std::array<TWObject*, rpCount> RoomObjects{};

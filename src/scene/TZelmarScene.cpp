@@ -324,6 +324,10 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   Device->SetTransform(D3DTS_WORLD, &Identity);
   Device->SetTransform(D3DTS_VIEW, &Camera.ViewMatrix);
   Device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  // The shadow cones leave the alpha test on, and the flare turns it off only when it is drawn:
+  // a sky drawn with it would lose early depth testing over the whole screen, and the black sky
+  // (alpha 0) of a missing picture would not be drawn at all.
+  Device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
   Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
   Device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
   Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
@@ -374,8 +378,8 @@ HRESULT TZelmarScene::WDirectXRender(TW9DirectX*, bool&) {
   const bool SunVisible = !Brass && SunOnScreen();
   if (Settings.ShowGlare && SunVisible) {
     for (int I = 0; I < BodyCount; ++I) {
-      if (!Planets[I]->HasShadow || !Planets[I]->ShadowTexture ||
-          !Planets[I]->ShadowTexture->Texture())
+      if (!Planets[I]->ShadowTexture || !Planets[I]->ShadowTexture->Texture() ||
+          !Planets[I]->ShadowShows(DX, Eye))
         continue;
       const TD3DMatrix World = Planets[I]->ShadowMatrix(DX);
       Device->SetTransform(D3DTS_WORLD, &World);

@@ -250,6 +250,35 @@ TEST_F(PlanetTest, DrawShadowBlendsTheConeAndRestoresCullingAndBlending) {
   EXPECT_EQ(Device()->Draws()[0].Material.Diffuse.a, 0.8f);
 }
 
+TEST_F(PlanetTest, AConeTooFaintForTheAlphaTestIsNotDrawn) {
+  auto Saturn = Planet(6);
+  auto Mercury = Planet(1);
+  BuildAll();
+  // The test keeps 8-bit alpha of 8 and more: 7.5 of 255 and above may pass, so only a cone
+  // below 7 of 255 is left out.
+  auto EyeFor = [&](float Alpha) {
+    return TD3DVector(0, 0, -100000.0f / Saturn->Distance / Alpha);
+  };
+  EXPECT_TRUE(Saturn->ShadowShows(&DX, EyeFor(7.2f / 255.0f)));
+  EXPECT_FALSE(Saturn->ShadowShows(&DX, EyeFor(6.8f / 255.0f)));
+  // Farther out (4.5 of 255): nothing drawn, no state touched.
+  Log().Clear();
+  Saturn->DrawShadow(&DX, {0, 0, -2000});
+  EXPECT_TRUE(Log().Calls().empty()) << Log().Text();
+  EXPECT_TRUE(Device()->Draws().empty());
+  // An inner planet's cone is at its strongest there; a body without one never shows one.
+  EXPECT_TRUE(Mercury->ShadowShows(&DX, {0, 0, -1000}));
+  EXPECT_FALSE(Planet(0)->ShadowShows(&DX, {0, 0, -10}));
+
+  // Without the alpha test every pixel of a faint cone blends in a little: it is drawn.
+  D3DCAPS9 Limited = DX.Caps();
+  Limited.AlphaCmpCaps = D3DPCMPCAPS_LESS;
+  Reattach(DX.PresentParams(), Limited);
+  Device()->ClearDraws();
+  Saturn->DrawShadow(&DX, {0, 0, -2000});
+  EXPECT_EQ(Device()->Draws().size(), 1u);
+}
+
 TEST_F(PlanetTest, BrassFormMountsEachBodyOnARodAndAnArm) {
   auto Sun = Planet(0, 10.0f);
   auto Mercury = Planet(1, 10.0f);

@@ -240,4 +240,62 @@ TEST_F(SunEffectsTest, GlareVeilsTheScreenMoreTheNearerTheSun) {
   EXPECT_NE(std::string::npos, Log().Text().find("0x01FFFFFF"));
 }
 
+TEST_F(SunEffectsTest, APlainWhiteVeilIsDrawnAsItsColourAloneOverTheSameScreen) {
+  TWGlare* Glare = new TWGlare(&Pool);
+  Start();
+  IDirect3DTexture9* Picture = Glare->GlareTexture->Texture();
+  ASSERT_TRUE(Picture);
+  EXPECT_FALSE(Glare->Plain) << "the stand-in picture is not white";
+  D3DSURFACE_DESC Desc{};
+  ASSERT_EQ(S_OK, Picture->GetLevelDesc(0, &Desc));
+  ASSERT_TRUE(Desc.Format == D3DFMT_X8R8G8B8 || Desc.Format == D3DFMT_A8R8G8B8);
+  const bool HasAlpha = Desc.Format == D3DFMT_A8R8G8B8;
+  auto Paint = [&](DWORD Colour, DWORD Last) {
+    D3DLOCKED_RECT Locked{};
+    ASSERT_EQ(S_OK, Picture->LockRect(0, &Locked, nullptr, 0));
+    for (UINT Y = 0; Y < Desc.Height; ++Y)
+      for (UINT X = 0; X < Desc.Width; ++X)
+        reinterpret_cast<DWORD*>(static_cast<BYTE*>(Locked.pBits) + Y * Locked.Pitch)[X] = Colour;
+    reinterpret_cast<DWORD*>(static_cast<BYTE*>(Locked.pBits) +
+                             (Desc.Height - 1) * Locked.Pitch)[Desc.Width - 1] = Last;
+    Picture->UnlockRect(0);
+  };
+  auto VeilAfterRestore = [&]() {
+    EXPECT_EQ(S_OK, Glare->RestoreDeviceObjects());
+    Log().Clear();
+    Device()->ClearDraws();
+    Glare->Render({0, 0, -100}, &DX);
+    return Log().Text();
+  };
+
+  // White throughout (the unused byte of X8R8G8B8 is no alpha): no texture, the one pixel of
+  // colour scaled to the whole screen.
+  Paint(0xFFFFFFFF, HasAlpha ? 0xFFFFFFFF : 0x00FFFFFF);
+  EXPECT_TRUE(TWGlare::PlainWhite(Picture));
+  std::string Text = VeilAfterRestore();
+  EXPECT_TRUE(Glare->Plain);
+  EXPECT_NE(std::string::npos, Text.find("Draw(" + FakeLabel(Glare->Sprite.Get()) +
+                                         ", null, null, (1280,720), null, 0, (0,0), 0x64FFFFFF)"))
+      << Text;
+  ASSERT_EQ(1u, Device()->Draws().size());
+  const auto& Bytes = Device()->Draws()[0].Vertices;
+  FakeSpriteVertex Corner[4];
+  ASSERT_EQ(sizeof Corner, Bytes.size());
+  std::memcpy(Corner, Bytes.data(), sizeof Corner);
+  EXPECT_EQ(0.0f, Corner[0].x);
+  EXPECT_EQ(0.0f, Corner[0].y);
+  EXPECT_EQ(1280.0f, Corner[3].x);
+  EXPECT_EQ(720.0f, Corner[3].y);
+
+  // One texel less than opaque, or not white, and the picture is drawn as before.
+  for (DWORD Last : {HasAlpha ? 0xFEFFFFFFu : 0xFFFEFFFFu, 0xFFFFFFFEu}) {
+    Paint(0xFFFFFFFF, Last);
+    EXPECT_FALSE(TWGlare::PlainWhite(Picture));
+    Text = VeilAfterRestore();
+    EXPECT_FALSE(Glare->Plain);
+    EXPECT_NE(std::string::npos, Text.find(FakeLabel(Picture))) << Text;
+  }
+  EXPECT_FALSE(TWGlare::PlainWhite(nullptr));
+}
+
 }  // namespace

@@ -330,6 +330,7 @@ TEST_F(SpaceTest, SpaceDrawsTheStarSphereRoundTheCameraFromInside) {
     EXPECT_TRUE(SameMaterial(DefaultMaterial(1, 1, 1), Stars.Material));
     EXPECT_EQ(static_cast<DWORD>(D3DCULL_CW), Stars.RenderStates[D3DRS_CULLMODE]);
     EXPECT_EQ(static_cast<DWORD>(FALSE), Stars.RenderStates[D3DRS_LIGHTING]);
+    EXPECT_EQ(static_cast<DWORD>(D3DZB_FALSE), Stars.RenderStates[D3DRS_ZENABLE]);
     EXPECT_TRUE(SameMatrix(MatrixRotationX(-1.5707964f) * MatrixTranslation(Eye.x, Eye.y, Eye.z),
                            Stars.World));
     EXPECT_EQ(60u, Stars.PrimitiveCount);
@@ -347,11 +348,15 @@ TEST_F(SpaceTest, SpaceDrawsTheStarSphereRoundTheCameraFromInside) {
         Highest = std::max(Highest, P[K].y);
       }
       EXPECT_LT(Facing(P[0], P[1], P[2], Eye), 0.0f) << I / 3;
+      // The face's plane, the nearest any of its pixels comes to the eye.
+      const D3DXVECTOR3 Normal = VectorNormalize(VectorCross(P[1] - P[0], P[2] - P[0]));
+      EXPECT_GE(std::fabs(VectorDot(Normal, P[0] - Eye)), TWSpace::kSkyNearest) << I / 3;
     }
     EXPECT_NEAR(Eye.y + 100000.0f, Highest, 1.0f);
   }
   EXPECT_EQ(static_cast<DWORD>(D3DCULL_CCW), Device()->State().RenderStates[D3DRS_CULLMODE]);
   EXPECT_EQ(static_cast<DWORD>(FALSE), Device()->State().RenderStates[D3DRS_LIGHTING]);
+  EXPECT_EQ(static_cast<DWORD>(D3DZB_TRUE), Device()->State().RenderStates[D3DRS_ZENABLE]);
 
   // Without a device there is nothing to draw on.
   TW9DirectX NoDevice;

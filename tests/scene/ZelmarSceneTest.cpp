@@ -399,7 +399,9 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   Expected.insert(Expected.end(), kPlanetNames.begin(), kPlanetNames.end());
   Expected.insert(Expected.end(), kMoonNames.begin(), kMoonNames.end());
   Expected.push_back("Saturns Rings");
-  Expected.insert(Expected.end(), 9, "shadow.tga");
+  // Neptune's and Pluto's cones are too faint for the alpha test 500 units from the Sun: left
+  // out, with no pixel lost.
+  Expected.insert(Expected.end(), 7, "shadow.tga");
   for (int I = 1; I <= 9; ++I) Expected.push_back("flare" + std::to_string(I) + ".tga");
   Expected.push_back("Glare.tga");
   std::vector<std::string> Drawn = DrawnNames();
@@ -416,6 +418,10 @@ TEST_F(SceneTest, ASpaceFrameDrawsSkyCoronaBodiesRingConesFlareAndGlareInThatOrd
   for (const std::string& Name : Expected)
     if (Name.rfind("flare", 0) != 0) NoFlare.push_back(Name);
   EXPECT_EQ(Dead, NoFlare);
+  // The cones left the alpha test on, no flare turned it off: the next sky is drawn without it.
+  ASSERT_EQ(Device()->State().RenderStates[D3DRS_ALPHATESTENABLE], DWORD(TRUE));
+  Frame();
+  EXPECT_EQ(DrawsOf("nightsky.jpg").at(0).RenderStates[D3DRS_ALPHATESTENABLE], 0u);
   Scene->Camera.CameraTarget = {150, 0, 0};
   Frame();
 
@@ -599,9 +605,28 @@ TEST_F(SceneTest, ConesFlareAndGlareNeedTheSunOnScreenAndTheirSwitches) {
   Only.ShowGlare = true;
   Scene->Settings = Only;
   Frame();
-  EXPECT_EQ(DrawsOf("shadow.tga").size(), 9u);
+  EXPECT_EQ(DrawsOf("shadow.tga").size(), 7u);
   EXPECT_EQ(DrawsOf("Glare.tga").size(), 1u);
   EXPECT_TRUE(DrawsOf("flare9.tga").empty());
+}
+
+// The sky is drawn without depth: nothing the camera can see from anywhere on its rounds may lie
+// as far as the sky's nearest face. The camera stays within its body's view distance of the
+// body; a body's farthest part is its shadow cone, 30 radii long; a moon circles its parent.
+TEST_F(SceneTest, EverythingTheCameraSeesLiesWellInsideTheSky) {
+  Build(Everything(false));
+  float Reach = 0.0f;
+  for (int I = 0; I < Scene->BodyCount; ++I) {
+    const TWPlanet& P = *Scene->Planets[I];
+    Reach = std::max(Reach, P.Distance + std::max(30.0f, float(P.ViewDistance)) * P.Radius);
+  }
+  for (int I = 0; I < Scene->MoonCount; ++I) {
+    const TWSattelite& M = *Scene->Moons[I];
+    Reach = std::max(
+        Reach, M.Parent->Distance + M.Distance + std::max(30.0f, float(M.ViewDistance)) * M.Radius);
+  }
+  // From one edge of the system to the other, twice over for margin.
+  EXPECT_LT(4.0f * Reach, TWSpace::kSkyNearest) << Reach;
 }
 
 TEST_F(SceneTest, APlanetCoveringTheSunTakesItOffScreen) {
@@ -858,6 +883,8 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
 
   Build(Everything(false), 7, Media);
   LookAtTheSun({0, 60, -500});
+  // As a frame's shadow cones leave it when no flare follows them.
+  Device()->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   Frame();
   ASSERT_TRUE(Scene->SunOnScreen());
   std::vector<std::string> Expected = {"null"};  // the sky
@@ -874,6 +901,7 @@ TEST_F(SceneTest, MissingPicturesLeaveTheSkyBlackAndTheirEffectsOutAndAreNamedOn
   EXPECT_EQ(Sky.RenderStates[D3DRS_LIGHTING], 1u);
   const D3DMATERIAL9 Black{};
   EXPECT_EQ(0, std::memcmp(&Sky.Material, &Black, sizeof Black));
+  EXPECT_EQ(Sky.RenderStates[D3DRS_ALPHATESTENABLE], 0u) << "its alpha 0 would fail the test";
   // The bodies are lit as before: the sky's material does not reach them.
   EXPECT_EQ(DrawsOf("Earth").at(0).Material.Diffuse.r, 1.0f);
 
