@@ -264,3 +264,16 @@ D3DMATRIX D3DIdentityMatrix() {
   m._11 = m._22 = m._33 = m._44 = 1.0f;
   return m;
 }
+
+D3DSURFACE_DESC D3DBackBufferDesc(const D3DPRESENT_PARAMETERS& Params) {
+  D3DSURFACE_DESC desc{};
+  desc.Format = Params.BackBufferFormat;
+  desc.Type = D3DRTYPE_SURFACE;
+  desc.Usage = D3DUSAGE_RENDERTARGET;
+  desc.Pool = D3DPOOL_DEFAULT;
+  desc.MultiSampleType = Params.MultiSampleType;
+  desc.MultiSampleQuality = Params.MultiSampleQuality;
+  desc.Width = Params.BackBufferWidth;
+  desc.Height = Params.BackBufferHeight;
+  return desc;
+}

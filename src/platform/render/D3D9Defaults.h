@@ -15,3 +15,5 @@ DWORD D3DDefaultSamplerState(D3DSAMPLERSTATETYPE Type);
 D3DLIGHT9 D3DDefaultLight();
 // Identity, for every transform.
 D3DMATRIX D3DIdentityMatrix();
+// The description of the back buffer that the presentation parameters ask for.
+D3DSURFACE_DESC D3DBackBufferDesc(const D3DPRESENT_PARAMETERS& Params);

@@ -244,16 +244,7 @@ HRESULT FakeDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUF
   if (!ppBackBuffer || iSwapChain != 0 || iBackBuffer >= FParams.BackBufferCount) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  D3DSURFACE_DESC desc{};
-  desc.Format = FParams.BackBufferFormat;
-  desc.Type = D3DRTYPE_SURFACE;
-  desc.Usage = D3DUSAGE_RENDERTARGET;
-  desc.Pool = D3DPOOL_DEFAULT;
-  desc.MultiSampleType = FParams.MultiSampleType;
-  desc.MultiSampleQuality = FParams.MultiSampleQuality;
-  desc.Width = FParams.BackBufferWidth;
-  desc.Height = FParams.BackBufferHeight;
-  Ref<FakeSurface9> surface = MakeRef<FakeSurface9>(FLink, FRecorder, desc);
+  Ref<FakeSurface9> surface = MakeRef<FakeSurface9>(FLink, FRecorder, D3DBackBufferDesc(FParams));
   surface->BackBuffer = true;
   *ppBackBuffer = surface.Detach();
   return call.Return(D3D_OK);

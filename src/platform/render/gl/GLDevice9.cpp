@@ -461,16 +461,8 @@ HRESULT GLDevice9::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
   if (!ppBackBuffer) return D3DERR_INVALIDCALL;
   *ppBackBuffer = nullptr;
   if (iSwapChain != 0 || iBackBuffer >= pp_.BackBufferCount) return D3DERR_INVALIDCALL;
-  D3DSURFACE_DESC desc;
-  desc.Format = pp_.BackBufferFormat;
-  desc.Type = D3DRTYPE_SURFACE;
-  desc.Usage = D3DUSAGE_RENDERTARGET;
-  desc.Pool = D3DPOOL_DEFAULT;
-  desc.MultiSampleType = pp_.MultiSampleType;
-  desc.MultiSampleQuality = pp_.MultiSampleQuality;
-  desc.Width = pp_.BackBufferWidth;
-  desc.Height = pp_.BackBufferHeight;
-  *ppBackBuffer = Ref<IDirect3DSurface9>(GLSurface9::BackBuffer(core_, desc)).Detach();
+  *ppBackBuffer =
+      Ref<IDirect3DSurface9>(GLSurface9::BackBuffer(core_, D3DBackBufferDesc(pp_))).Detach();
   return D3D_OK;
 }
 
